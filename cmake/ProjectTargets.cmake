@@ -1,0 +1,58 @@
+# One helper per kind of target, so every library, test and benchmark gets the same flags.
+set(KP_WARNINGS -Wall -Wextra -Wpedantic -Wshadow)
+
+# add_project_library(NAME SOURCES ... [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
+function(add_project_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  add_library(kp::${name} ALIAS ${name})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  target_compile_options(${name} PRIVATE ${KP_WARNINGS})
+endfunction()
+
+# add_project_program(NAME SOURCES ... DEPS ...)
+function(add_project_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_compile_options(${name} PRIVATE ${KP_WARNINGS})
+endfunction()
+
+# add_project_test(NAME SOURCES ... DEPS ...): a GoogleTest executable, one ctest entry per test.
+function(add_project_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_compile_options(${name} PRIVATE ${KP_WARNINGS})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# add_project_qt_test(NAME SOURCES ... DEPS ...): a QtTest executable run headless.
+function(add_project_qt_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
+  target_compile_options(${name} PRIVATE ${KP_WARNINGS})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# add_project_benchmark(NAME SOURCES ... DEPS ...)
+function(add_project_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+  target_compile_options(${name} PRIVATE ${KP_WARNINGS})
+endfunction()
+
+# add_project_fuzzer(NAME SOURCES ... DEPS ...): a libFuzzer target; corpus in fuzz/corpus/NAME.
+function(add_project_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+endfunction()

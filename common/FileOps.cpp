@@ -1,0 +1,154 @@
+#include "common/FileOps.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <linux/limits.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+bool StatPath(const std::string& path, struct stat& info) {
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+bool CopyContents(int in, int out) {
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        for (ssize_t done = 0; done < got;) {
+            ssize_t put = ::write(out, buffer.data() + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return false;
+            done += put;
+        }
+    }
+}
+
+bool CopyFileWithFlags(const std::string& from, const std::string& to, int createFlags) {
+    if (!FileExists(from))
+        return false;
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | createFlags, 0644);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool copied = CopyContents(in, out);
+    ::close(in);
+    copied = (::close(out) == 0) && copied;
+    if (!copied)
+        ::unlink(to.c_str());
+    return copied;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef SYS_renameat2
+    return static_cast<int>(
+        ::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1 /*NOREPLACE*/));
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+bool PathTaken(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+} // namespace
+
+std::string ExecutableFolder() {
+    std::vector<char> buffer(PATH_MAX + 1);
+    ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0)
+        return ".";
+    std::string path(buffer.data(), static_cast<size_t>(length));
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info) && S_ISREG(info.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+std::optional<std::uint64_t> FileLength(const std::string& path) {
+    struct stat info;
+    if (!StatPath(path, info) || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool CreateFolder(const std::string& path) {
+    return !path.empty() && ::mkdir(path.c_str(), 0755) == 0;
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to) {
+    if (FolderExists(to))
+        return false;
+    // Copy to a fresh file so that copying a file onto itself cannot truncate it.
+    std::string temporary = to + ".copying";
+    if (!CopyFileWithFlags(from, temporary, O_TRUNC))
+        return false;
+    if (::rename(temporary.c_str(), to.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CopyFileRefusing(const std::string& from, const std::string& to) {
+    return CopyFileWithFlags(from, to, O_EXCL);
+}
+
+bool MoveNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty() || PathTaken(to))
+        return false;
+    if (RenameNoReplace(from, to) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    if (errno == EXDEV) {
+        if (!FileExists(from) || !CopyFileRefusing(from, to))
+            return false;
+        return ::unlink(from.c_str()) == 0;
+    }
+    if (errno == EINVAL || errno == ENOSYS) {
+        // File systems without the no-replace flag: link-then-unlink never replaces a file.
+        if (FileExists(from) && ::link(from.c_str(), to.c_str()) == 0)
+            return ::unlink(from.c_str()) == 0;
+    }
+    return false;
+}
+
+bool RemoveFile(const std::string& path) {
+    struct stat info;
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return folder + "/" + name;
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Small file-system operations with the effects of the Windows calls the programs were
+// designed around. Each returns false (or nothing) on failure and shows nothing.
+
+// Folder of the running executable, without a trailing separator.
+std::string ExecutableFolder();
+
+bool FileExists(const std::string& path);   // a regular file (or a link to one)
+bool FolderExists(const std::string& path); // a folder (or a link to one)
+
+// Byte length of an existing regular file; nothing when it does not exist.
+std::optional<std::uint64_t> FileLength(const std::string& path);
+
+// Creates one folder; fails if it exists already or its parent is missing.
+bool CreateFolder(const std::string& path);
+
+// Copies a file byte for byte, replacing an existing target file.
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+
+// Copies a file byte for byte; fails without touching anything if the target exists.
+bool CopyFileRefusing(const std::string& from, const std::string& to);
+
+// Renames or moves a file or folder; never replaces an existing target (not even an empty
+// folder). Moves files across file systems by copying and then deleting the source.
+bool MoveNoReplace(const std::string& from, const std::string& to);
+
+// Deletes one file (not a folder).
+bool RemoveFile(const std::string& path);
+
+// Folder + "/" + name.
+std::string JoinPath(const std::string& folder, const std::string& name);

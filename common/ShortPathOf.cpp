@@ -1,0 +1,3 @@
+#include "common/ShortPathOf.h"
+
+std::string ShortPathOf(const std::string& path) { return path; }

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds into build/ and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+kp_install_packages
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+cd build
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
