@@ -8,6 +8,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -81,6 +83,21 @@ std::string ExecutableFolder() {
     std::string path(buffer.data(), static_cast<size_t>(length));
     auto slash = path.rfind('/');
     return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string WorkBaseFolder(const std::string& programName) {
+    std::string folder = ExecutableFolder();
+    if (::access(folder.c_str(), W_OK) == 0)
+        return folder;
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::string base = dataHome && *dataHome ? dataHome
+                                             : std::string(home && *home ? home : "/tmp") +
+                                                   "/.local/share";
+    std::string result = base + "/" + programName + "/" + programName;
+    std::error_code error;
+    std::filesystem::create_directories(result, error);
+    return result;
 }
 
 bool FileExists(const std::string& path) {

@@ -9,6 +9,11 @@
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableFolder();
 
+// Folder that holds a program's work folders: beside the executable, unless that folder is
+// not writable (an installed program); then the user's data folder for the program,
+// created on demand.
+std::string WorkBaseFolder(const std::string& programName);
+
 bool FileExists(const std::string& path);   // a regular file (or a link to one)
 bool FolderExists(const std::string& path); // a folder (or a link to one)
 
