@@ -1,0 +1,30 @@
+#pragma once
+#include "common/Prompts.h"
+
+#include <deque>
+#include <iosfwd>
+#include <string>
+
+// Prompts on the command line: messages go to standard output, each followed by a line end;
+// there are no dialogs, so a dialog yields false (cancelled) unless the command line gave its
+// answer beforehand with AnswerNextDialog. Writing never fails visibly.
+class ConsolePrompts : public Prompts {
+public:
+    explicit ConsolePrompts(std::ostream& out);
+    ConsolePrompts(); // writes to std::cout
+
+    void Message(const std::string& text) override;
+    bool OpenFile(const FileDialogOptions& options, std::string& path) override;
+    bool SaveFile(const FileDialogOptions& options, std::string& path) override;
+    bool BrowseFolder(const std::string& title, std::string& folder) override;
+
+    // Queues a path that the next dialog (of any kind) yields as if the user had chosen it,
+    // e.g. the --output argument of a build. Answers are used in order.
+    void AnswerNextDialog(const std::string& path);
+
+private:
+    bool TakeAnswer(std::string& out);
+
+    std::ostream& out;
+    std::deque<std::string> answers;
+};
