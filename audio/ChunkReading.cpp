@@ -1,0 +1,46 @@
+#include "audio/ChunkReading.h"
+
+#include <algorithm>
+#include <sys/types.h>
+
+bool skipBytes(std::FILE* stream, std::uint64_t count) {
+    if (count == 0)
+        return true;
+    // Counts come from 32-bit chunk lengths, so they always fit a 64-bit offset and the seek
+    // can only go forward.
+    if (fseeko(stream, static_cast<off_t>(count), SEEK_CUR) == 0)
+        return true;
+    return discardBytes(stream, count);
+}
+
+bool discardBytes(std::FILE* stream, std::uint64_t count) {
+    unsigned char scratch[1024];
+    while (count > 0) {
+        std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(count, 1024));
+        std::size_t got = std::fread(scratch, 1, piece, stream);
+        if (got == 0)
+            return false;
+        count -= got;
+    }
+    return true;
+}
+
+std::uint16_t littleEndian16(const unsigned char* bytes) {
+    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+std::uint32_t littleEndian32(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[2]) << 16) |
+           (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+std::uint16_t bigEndian16(const unsigned char* bytes) {
+    return static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
+}
+
+std::uint32_t bigEndian32(const unsigned char* bytes) {
+    return (static_cast<std::uint32_t>(bytes[0]) << 24) |
+           (static_cast<std::uint32_t>(bytes[1]) << 16) |
+           (static_cast<std::uint32_t>(bytes[2]) << 8) | static_cast<std::uint32_t>(bytes[3]);
+}

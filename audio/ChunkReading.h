@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+// Low-level helpers shared by the WAV and AIFF readers.
+
+// Moves the stream forward by count bytes: a relative seek, else reading and discarding.
+// False when neither gets there (a read that returns nothing). Never moves backwards.
+bool skipBytes(std::FILE* stream, std::uint64_t count);
+
+// Reads and discards count bytes; false when the stream ends first.
+bool discardBytes(std::FILE* stream, std::uint64_t count);
+
+std::uint16_t littleEndian16(const unsigned char* bytes);
+std::uint32_t littleEndian32(const unsigned char* bytes);
+std::uint16_t bigEndian16(const unsigned char* bytes);
+std::uint32_t bigEndian32(const unsigned char* bytes);

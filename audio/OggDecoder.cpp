@@ -1,0 +1,144 @@
+#include "audio/OggDecoder.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vorbis/vorbisfile.h>
+
+namespace {
+
+constexpr int kReadBufferBytes = 8192;
+// Damaged input may report one error after another without moving on; give up after these.
+constexpr int kMaxErrorsInARow = 64;
+
+void putLittleEndian(unsigned char* at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
+}
+
+// Everything from the last "." replaced by ".wav", even when that "." is in a folder name.
+std::string wavNameFor(const std::string& oggPath) {
+    return oggPath.substr(0, oggPath.rfind('.')) + ".wav";
+}
+
+} // namespace
+
+OggDecoder::OggDecoder() = default;
+OggDecoder::~OggDecoder() = default;
+
+bool OggDecoder::decodeToWav(const std::string& oggPath) {
+    return decodeFile(oggPath, wavNameFor(oggPath)) == 0;
+}
+
+bool OggDecoder::putHeader(std::FILE* out) {
+    return std::fwrite(header_.data(), 1, header_.size(), out) == header_.size();
+}
+
+int OggDecoder::writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_t knownFrames) {
+    const vorbis_info* info = ov_info(file, 0);
+    const auto channels = static_cast<std::uint32_t>(info ? info->channels : 0);
+    const auto rate = static_cast<std::uint32_t>(info ? info->rate : 0);
+    const std::uint32_t bytesPerSample = static_cast<std::uint32_t>(bits_) / 8;
+    const std::uint32_t blockAlign = channels * bytesPerSample;
+    const std::uint32_t length =
+        knownFrames != 0 ? static_cast<std::uint32_t>(knownFrames) * blockAlign + 44 : 0x7FFFFFFF;
+
+    unsigned char* h = header_.data();
+    std::memcpy(h, "RIFF", 4);
+    putLittleEndian(h + 4, length - 8, 4);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    putLittleEndian(h + 16, 16, 4);
+    putLittleEndian(h + 20, 1, 2);
+    putLittleEndian(h + 22, channels, 2);
+    putLittleEndian(h + 24, rate, 4);
+    putLittleEndian(h + 28, channels * rate * bytesPerSample, 4);
+    putLittleEndian(h + 32, blockAlign, 2);
+    putLittleEndian(h + 34, static_cast<std::uint32_t>(bits_), 2);
+    std::memcpy(h + 36, "data", 4);
+    putLittleEndian(h + 40, length - 44, 4);
+
+    if (!putHeader(out)) {
+        std::fprintf(stderr, "ERROR: Failed to write wav header: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+int OggDecoder::rewriteWavHeader(std::FILE* out, std::uint32_t dataBytes) {
+    putLittleEndian(header_.data() + 4, dataBytes + 36, 4);
+    putLittleEndian(header_.data() + 40, dataBytes, 4);
+    if (std::fseek(out, 0, SEEK_SET) != 0) {
+        std::fprintf(stderr, "ERROR: Failed to seek on seekable file: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (!putHeader(out)) {
+        std::fprintf(stderr, "ERROR: Failed to write wav header: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
+    std::FILE* input = std::fopen(in.c_str(), "rb");
+    if (!input) {
+        std::fprintf(stderr, "ERROR: Failed to open input file: %s\n", std::strerror(errno));
+        return 1;
+    }
+    std::FILE* output = std::fopen(out.c_str(), "wb");
+    if (!output) {
+        std::fprintf(stderr, "ERROR: Failed to open output file: %s\n", std::strerror(errno));
+        std::fclose(input);
+        return 1;
+    }
+    OggVorbis_File file;
+    if (ov_open(input, &file, nullptr, 0) < 0) {
+        std::fprintf(stderr, "ERROR: Failed to open input as vorbis\n");
+        std::fclose(input);
+        std::fclose(output);
+        return 1;
+    }
+    const bool seekable = ov_seekable(&file) != 0;
+    const std::int64_t knownFrames = seekable ? ov_pcm_total(&file, 0) : 0;
+    if (writeWavHeader(&file, output, knownFrames > 0 ? knownFrames : 0) != 0) {
+        ov_clear(&file);
+        std::fclose(output);
+        return 1;
+    }
+
+    char buffer[kReadBufferBytes];
+    std::uint32_t dataBytes = 0;
+    int errorsInARow = 0;
+    for (;;) {
+        int link = 0;
+        long n =
+            ov_read(&file, buffer, kReadBufferBytes, bigEndian_, bits_ / 8, signedSamples_, &link);
+        if (n == 0)
+            break;
+        if (link != 0) {
+            std::fprintf(stderr, "Only one logical bitstream currently supported\n");
+            break;
+        }
+        if (n < 0) { // a hole in the data: nothing to write for it
+            if (++errorsInARow > kMaxErrorsInARow)
+                break;
+            continue;
+        }
+        errorsInARow = 0;
+        if (std::fwrite(buffer, 1, static_cast<std::size_t>(n), output) !=
+            static_cast<std::size_t>(n)) {
+            std::fprintf(stderr, "Error writing to file: %s\n", std::strerror(errno));
+            ov_clear(&file);
+            std::fclose(output);
+            return 1;
+        }
+        dataBytes += static_cast<std::uint32_t>(n);
+    }
+    if (seekable)
+        rewriteWavHeader(output, dataBytes);
+    ov_clear(&file);
+    // Buffered data reaches the disk only here; a failed close is a failed decode.
+    if (std::fclose(output) != 0) {
+        std::fprintf(stderr, "Error writing to file: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}

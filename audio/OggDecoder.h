@@ -1,0 +1,46 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+struct OggVorbis_File;
+
+// Decodes the first logical stream of an Ogg Vorbis file into a 16-bit little-endian PCM WAV
+// file with a 44-byte header. Messages go to standard error; callers act on the results.
+class OggDecoder {
+public:
+    OggDecoder();
+    virtual ~OggDecoder();
+
+    // Decodes into the input path with everything from its last "." replaced by ".wav" (or
+    // ".wav" appended). True exactly when decodeFile returns 0. Paths of any length.
+    bool decodeToWav(const std::string& oggPath);
+
+    // 0 on success, 1 when the input cannot be opened or is not Ogg Vorbis (an empty output
+    // file stays), or the output cannot be created or written (a partial file stays). A
+    // second chained stream ends the decode early and still succeeds.
+    int decodeFile(const std::string& in, const std::string& out);
+
+    // Writes the provisional header for knownFrames frames (0 = unknown length). 0, or 1
+    // after a message when the header could not be written in full.
+    int writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_t knownFrames);
+
+    // Patches the saved header's size fields for dataBytes and writes it at the start of out.
+    // 0, or 1 after a message when the seek or the write failed.
+    int rewriteWavHeader(std::FILE* out, std::uint32_t dataBytes);
+
+    // The WAV header as last written.
+    const std::array<unsigned char, 44>& header() const { return header_; }
+
+private:
+    std::int32_t quiet_ = 1;
+    std::int32_t bits_ = 16;
+    std::int32_t bigEndian_ = 0;
+    std::int32_t raw_ = 0;
+    std::int32_t signedSamples_ = 1;
+    std::array<unsigned char, 44> header_{};
+
+    // Writes the saved header at the stream's position; false when it fell short.
+    bool putHeader(std::FILE* out);
+};
