@@ -1,0 +1,121 @@
+#include "builder/ProjectFile.h"
+
+#include "builder/SongProject.h"
+#include "common/FileError.h"
+#include "common/TextFileWriter.h"
+
+#include <sys/stat.h>
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr std::int32_t kFileVersion = 2;
+
+void PutInt32(std::string& out, std::int32_t value) {
+    auto bits = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8)
+        out += static_cast<char>((bits >> shift) & 0xFF);
+}
+
+void PutString(std::string& out, const std::string& text) {
+    PutInt32(out, static_cast<std::int32_t>(text.size()));
+    out += text;
+}
+
+std::string ProjectBytes(const SongProject& project) {
+    std::string out;
+    PutInt32(out, kFileVersion);
+    PutInt32(out, project.quality());
+    for (int position = 1; position <= SongProject::kSlotCount; ++position) {
+        const SongSlot& slot = project.SlotAt(position);
+        PutString(out, slot.path());
+        PutString(out, slot.title());
+        PutInt32(out, std::bit_cast<std::int32_t>(slot.length()));
+    }
+    return out;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Reads fields from an opened file and knows how many bytes are left, so that no count from
+// the file can ask for more memory than the file could fill.
+class FieldReader {
+public:
+    FieldReader(std::FILE* file, std::uint64_t length, std::string name)
+        : file_(file), left_(length), name_(std::move(name)) {}
+
+    std::int32_t Int32() {
+        unsigned char bytes[4];
+        Read(bytes, sizeof bytes);
+        std::uint32_t value = 0;
+        for (int index = 3; index >= 0; --index)
+            value = (value << 8) | bytes[index];
+        return static_cast<std::int32_t>(value);
+    }
+
+    float Float() { return std::bit_cast<float>(Int32()); }
+
+    std::string String() {
+        std::int32_t count = Int32();
+        if (count <= 0)
+            return {};
+        if (static_cast<std::uint64_t>(count) > left_)
+            throw FileError(name_, "reading");
+        std::string text(static_cast<std::size_t>(count), '\0');
+        Read(text.data(), text.size());
+        return text;
+    }
+
+private:
+    void Read(void* out, std::size_t count) {
+        if (count > left_ || std::fread(out, 1, count, file_) != count)
+            throw FileError(name_, "reading");
+        left_ -= count;
+    }
+
+    std::FILE* file_;
+    std::uint64_t left_;
+    std::string name_;
+};
+
+void LoadSlot(SongSlot& slot, FieldReader& reader) {
+    slot.Clear();
+    // Each field lands as soon as it is read, so a cut file leaves what it held.
+    slot.SetStoredPath(reader.String());
+    slot.SetTitle(reader.String());
+    slot.SetStoredLength(reader.Float());
+    slot.Probe();
+}
+
+} // namespace
+
+bool SaveProjectFile(const SongProject& project, const std::string& file) {
+    TextFileWriter writer;
+    if (!writer.Open(file))
+        return false;
+    writer.WriteRaw(ProjectBytes(project));
+    writer.Close();
+    return true;
+}
+
+bool LoadProjectFile(SongProject& project, const std::string& file) {
+    project.Reset();
+    std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
+    struct stat info;
+    // A folder opens on Linux but is no project file.
+    if (!stream || ::fstat(::fileno(stream.get()), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    project.SetPath(file);
+    FieldReader reader(stream.get(), static_cast<std::uint64_t>(info.st_size), file);
+    if (reader.Int32() >= kFileVersion)
+        project.SetQuality(reader.Int32());
+    for (int position = 1; position <= SongProject::kSlotCount; ++position)
+        LoadSlot(project.SlotAt(position), reader);
+    return true;
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+class SongProject;
+
+// The .velkp project file: version 2, quality, then sixteen records of path, title and
+// length, all little-endian, no signature.
+
+// Writes the project to the file. False when the file cannot be created or opened (nothing
+// written); a write error after the open throws FileError and leaves the file incomplete.
+bool SaveProjectFile(const SongProject& project, const std::string& file);
+
+// Resets the project, reads the file and probes every slot. False when the file cannot be
+// opened (the project stays reset). A file that ends early, or a string count larger than
+// the bytes left, throws FileError before allocating; what was read before stays.
+bool LoadProjectFile(SongProject& project, const std::string& file);

@@ -1,0 +1,218 @@
+#include "builder/SongProject.h"
+#include "common/FileError.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/WavFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+
+namespace {
+
+void PutString(std::string& out, const std::string& text) {
+    PutLE32(out, static_cast<std::uint32_t>(text.size()));
+    out += text;
+}
+
+void PutRecord(std::string& out, const std::string& path, const std::string& title, float length) {
+    PutString(out, path);
+    PutString(out, title);
+    PutLE32(out, std::bit_cast<std::uint32_t>(length));
+}
+
+std::string ClearedRecords(int count) {
+    std::string out;
+    for (int index = 0; index < count; ++index)
+        PutRecord(out, "", "empty slot", 0);
+    return out;
+}
+
+std::string MonoWav(const TempFolder& folder, const std::string& name, int seconds) {
+    const std::string path = folder.file(name);
+    WriteFileBytes(path, MakeWav(1, 8000, 16, std::string(16000u * seconds, '\0')));
+    return path;
+}
+
+TEST(ProjectFile, NewProjectIs360Bytes) {
+    TempFolder folder;
+    SongProject project;
+    project.SetPath(folder.file("new.velkp"));
+    ASSERT_TRUE(project.Save());
+
+    std::string expected("\x02\0\0\0\x04\0\0\0", 8);
+    for (int slot = 0; slot < 16; ++slot)
+        expected += std::string("\0\0\0\0\x0A\0\0\0empty slot\0\0\0\0", 22);
+    const std::string bytes = ReadFileBytes(project.path());
+    EXPECT_EQ(bytes.size(), 360u);
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(ProjectFile, SaveLoadRoundTripKeepsOrderAndReprobes) {
+    TempFolder folder;
+    SongProject project;
+    project.SetQuality(7);
+    project.SlotAt(1).SetPath(MonoWav(folder, "one.wav", 3));
+    project.SlotAt(1).SetTitle("Song \"one\"");
+    project.SlotAt(2).SetPath(MonoWav(folder, "two.wav", 5));
+    project.SlotAt(2).SetTitle(std::string(300, 'x')); // nothing is cut
+    ASSERT_TRUE(project.MoveDown(project.SlotAt(1)));
+    project.SetPath(folder.file("p.velkp"));
+    ASSERT_TRUE(project.Save());
+    ASSERT_EQ(::remove(folder.file("two.wav").c_str()), 0); // moved away since saving
+
+    SongProject loaded;
+    ASSERT_TRUE(loaded.Load(project.path()));
+    EXPECT_EQ(loaded.path(), project.path());
+    EXPECT_EQ(loaded.quality(), 7);
+    for (int position = 1; position <= 16; ++position) {
+        EXPECT_EQ(loaded.SlotAt(position).title(), project.SlotAt(position).title());
+        EXPECT_EQ(loaded.SlotAt(position).path(), project.SlotAt(position).path());
+        EXPECT_EQ(loaded.SlotAt(position).length(), project.SlotAt(position).length());
+    }
+    EXPECT_EQ(loaded.SlotAt(1).status(), "invalid format"); // gone, keeps stored length 5
+    EXPECT_EQ(loaded.SlotAt(1).length(), 5.0f);
+    EXPECT_EQ(loaded.SlotAt(2).status(), "Ok");
+    EXPECT_EQ(loaded.SlotAt(3).status(), "invalid format"); // cleared slots are probed too
+}
+
+TEST(ProjectFile, LoadTakesProbedLengthOverStoredOne) {
+    TempFolder folder;
+    std::string bytes("\x02\0\0\0\x04\0\0\0", 8);
+    PutRecord(bytes, MonoWav(folder, "a.wav", 2), "A", 99);
+    bytes += ClearedRecords(15);
+    WriteFileBytes(folder.file("p.velkp"), bytes);
+    SongProject project;
+    ASSERT_TRUE(project.Load(folder.file("p.velkp")));
+    EXPECT_EQ(project.SlotAt(1).length(), 2.0f);
+}
+
+struct VersionCase {
+    std::int32_t version;
+    bool hasQuality;
+    std::int32_t quality;
+    std::int32_t expectedQuality;
+};
+
+class ProjectVersionTest : public testing::TestWithParam<VersionCase> {};
+
+TEST_P(ProjectVersionTest, QualityFieldOnlyFromVersionTwo) {
+    TempFolder folder;
+    std::string bytes;
+    PutLE32(bytes, static_cast<std::uint32_t>(GetParam().version));
+    if (GetParam().hasQuality)
+        PutLE32(bytes, static_cast<std::uint32_t>(GetParam().quality));
+    PutRecord(bytes, "", "First", 12);
+    bytes += ClearedRecords(15);
+    WriteFileBytes(folder.file("v.velkp"), bytes);
+
+    SongProject project;
+    ASSERT_TRUE(project.Load(folder.file("v.velkp")));
+    EXPECT_EQ(project.quality(), GetParam().expectedQuality);
+    EXPECT_EQ(project.SlotAt(1).title(), "First");
+    EXPECT_EQ(project.SlotAt(1).length(), 12.0f);
+    EXPECT_EQ(project.SlotAt(16).title(), "empty slot");
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, ProjectVersionTest,
+                         testing::Values(VersionCase{2, true, 4, 4}, VersionCase{2, true, 0, 0},
+                                         VersionCase{2, true, 50, 50}, VersionCase{3, true, 9, 9},
+                                         VersionCase{1, false, 0, 4}, VersionCase{0, false, 0, 4},
+                                         VersionCase{-5, false, 0, 4}));
+
+TEST(ProjectFile, NegativeCountIsEmptyString) {
+    TempFolder folder;
+    std::string bytes("\x02\0\0\0\x05\0\0\0", 8);
+    PutLE32(bytes, 0xFFFFFFFF); // path count -1, no text
+    PutString(bytes, "After");
+    PutLE32(bytes, 0);
+    bytes += ClearedRecords(15);
+    WriteFileBytes(folder.file("n.velkp"), bytes);
+    SongProject project;
+    ASSERT_TRUE(project.Load(folder.file("n.velkp")));
+    EXPECT_EQ(project.SlotAt(1).path(), "");
+    EXPECT_EQ(project.SlotAt(1).title(), "After");
+}
+
+TEST(ProjectFile, UnopenableFileFailsAndLeavesProjectReset) {
+    TempFolder folder;
+    SongProject project;
+    project.SetQuality(8);
+    project.SlotAt(1).SetTitle("x");
+    EXPECT_FALSE(project.Load(folder.file("missing.velkp")));
+    EXPECT_FALSE(project.Load(folder.path())); // a folder is no project file
+    EXPECT_EQ(project.quality(), 4);
+    EXPECT_EQ(project.path(), "");
+    EXPECT_EQ(project.SlotAt(1).title(), "empty slot");
+}
+
+TEST(ProjectFile, ShorterThanFourBytesIsReadError) {
+    TempFolder folder;
+    WriteFileBytes(folder.file("s.velkp"), std::string("\x02\0", 2));
+    SongProject project;
+    EXPECT_THROW(project.Load(folder.file("s.velkp")), FileError);
+    EXPECT_EQ(project.path(), folder.file("s.velkp"));
+}
+
+TEST(ProjectFile, CutInsideSlotSevenKeepsWhatWasRead) {
+    TempFolder folder;
+    const std::string song = MonoWav(folder, "a.wav", 4);
+    std::string bytes("\x02\0\0\0\x06\0\0\0", 8);
+    for (int slot = 1; slot <= 6; ++slot)
+        PutRecord(bytes, song, "Song " + std::to_string(slot), 1);
+    PutString(bytes, song);
+    PutString(bytes, "Seven");
+    bytes += "\x01\x02"; // the length field is cut
+    WriteFileBytes(folder.file("cut.velkp"), bytes);
+
+    SongProject project;
+    project.SlotAt(10).SetTitle("stale");
+    EXPECT_THROW(project.Load(folder.file("cut.velkp")), FileError);
+    EXPECT_EQ(project.path(), folder.file("cut.velkp"));
+    EXPECT_EQ(project.quality(), 6);
+    for (int position = 1; position <= 6; ++position) {
+        EXPECT_EQ(project.SlotAt(position).title(), "Song " + std::to_string(position));
+        EXPECT_EQ(project.SlotAt(position).status(), "Ok");
+        EXPECT_EQ(project.SlotAt(position).length(), 4.0f);
+    }
+    EXPECT_FALSE(project.SlotAt(7).valid());
+    for (int position = 8; position <= 16; ++position) {
+        EXPECT_EQ(project.SlotAt(position).title(), "empty slot");
+        EXPECT_EQ(project.SlotAt(position).status(), "no file");
+    }
+}
+
+TEST(ProjectFile, HugeStringCountIsReadErrorWithoutAllocating) {
+    TempFolder folder;
+    std::string bytes("\x02\0\0\0\x04\0\0\0", 8);
+    PutLE32(bytes, 0x7FFFFFFF); // a 2 GiB path in a 300-byte file
+    bytes.resize(300, 'p');
+    WriteFileBytes(folder.file("big.velkp"), bytes);
+    SongProject project;
+    EXPECT_THROW(project.Load(folder.file("big.velkp")), FileError);
+}
+
+TEST(ProjectFile, BytesAfterLastRecordAreIgnored) {
+    TempFolder folder;
+    std::string bytes("\x02\0\0\0\x04\0\0\0", 8);
+    bytes += ClearedRecords(16) + "trailing garbage";
+    WriteFileBytes(folder.file("t.velkp"), bytes);
+    SongProject project;
+    EXPECT_TRUE(project.Load(folder.file("t.velkp")));
+}
+
+TEST(ProjectFile, SaveFailsWhenFileCannotBeCreated) {
+    TempFolder folder;
+    SongProject project;
+    project.SetPath(folder.file("no/such/folder/p.velkp"));
+    EXPECT_FALSE(project.Save());
+    project.SetPath("");
+    EXPECT_FALSE(project.Save());
+}
+
+TEST(ProjectFile, WriteErrorAfterOpenThrows) {
+    SongProject project;
+    project.SetPath("/dev/full");
+    EXPECT_THROW(project.Save(), FileError);
+}
+
+} // namespace
