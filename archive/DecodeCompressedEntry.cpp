@@ -1,0 +1,128 @@
+#include "archive/DecodeCompressedEntry.h"
+
+#include "archive/ArchiveIo.h"
+#include "archive/DecompressBlock.h"
+
+#include <cstring>
+#include <memory>
+#include <sys/types.h>
+#include <vector>
+
+namespace {
+
+struct BlockRecord {
+    std::uint32_t compressedSize;
+    std::uint32_t decompressedSize;
+    std::uint32_t offset; // from the first byte after the block table
+};
+
+constexpr std::uint64_t kBlockRecordSize = 12;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+const char* BlockFailureLine(int code) {
+    switch (code) {
+    case kBlockInputOverrun:
+        return "-4: ptr > sbuff.\n";
+    case kBlockOutputOverrun:
+        return "-5: ptr > obuff.\n";
+    case kBlockLookBehindOverrun:
+        return "-6: ptr < obuff.\n";
+    default:
+        return "-8: sbuff ptr is valid. control byte is not.\n";
+    }
+}
+
+// Reads the block count and table; the count is checked against the bytes that remain so
+// that a hostile count cannot size the allocation.
+bool ReadBlockTable(std::FILE* archive, std::uint32_t dataOffset,
+                    std::vector<BlockRecord>& records) {
+    const auto length = OpenFileLength(archive);
+    std::uint32_t count = 0;
+    if (!length || ::fseeko(archive, static_cast<off_t>(dataOffset), SEEK_SET) != 0 ||
+        !ReadUint32LE(archive, count))
+        return false;
+    const std::uint64_t tableStart = std::uint64_t{dataOffset} + 4;
+    if (*length < tableStart || (*length - tableStart) / kBlockRecordSize < count)
+        return false;
+    std::vector<std::uint8_t> table(count * kBlockRecordSize);
+    if (std::fread(table.data(), 1, table.size(), archive) != table.size())
+        return false;
+    records.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* record = table.data() + i * kBlockRecordSize;
+        records[i] = {Uint32LEAt(record), Uint32LEAt(record + 4), Uint32LEAt(record + 8)};
+    }
+    return true;
+}
+
+// Decodes one block into the output buffer; returns the block's result code or a
+// refusal of a block larger than the buffers.
+int DecodeBlock(std::FILE* archive, const BlockRecord& block, std::uint64_t blocksStart,
+                BlockBuffers& buffers) {
+    if (block.compressedSize > buffers.input.size() ||
+        block.decompressedSize > kMaxDecompressedBlockSize ||
+        block.decompressedSize > buffers.output.size())
+        return kEntryBlockTooLarge;
+    std::memset(buffers.input.data(), 0, block.compressedSize);
+    std::memset(buffers.output.data(), 0, block.decompressedSize);
+    // A short read is no error: the cleared rest of the buffer is decoded as zeros.
+    if (::fseeko(archive, static_cast<off_t>(blocksStart + block.offset), SEEK_SET) == 0)
+        (void)std::fread(buffers.input.data(), 1, block.compressedSize, archive);
+    return DecompressBlock(buffers.input.data(), buffers.output.data(), block.compressedSize,
+                           block.decompressedSize);
+}
+
+int WriteBlocks(std::FILE* archive, const std::vector<BlockRecord>& records,
+                std::uint64_t blocksStart, BlockBuffers& buffers, std::FILE* output) {
+    for (const BlockRecord& block : records) {
+        const int code = DecodeBlock(archive, block, blocksStart, buffers);
+        if (code == kEntryBlockTooLarge) {
+            std::fputs("unpack: block larger than the buffers\n", stderr);
+            return code;
+        }
+        if (code != kBlockDecoded) {
+            std::fputs(BlockFailureLine(code), stdout);
+            return code;
+        }
+        if (std::fwrite(buffers.output.data(), 1, block.decompressedSize, output) !=
+            block.decompressedSize) {
+            std::perror("unpack:fwrite(output)");
+            return kEntryOutputFailed;
+        }
+    }
+    return kEntryDecoded;
+}
+
+} // namespace
+
+int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
+                          std::uint32_t /*unpackedSize*/, std::uint32_t dataOffset,
+                          BlockBuffers& buffers) {
+    const off_t noted = ::ftello(archive);
+    std::vector<BlockRecord> records;
+    if (noted < 0 || !ReadBlockTable(archive, dataOffset, records)) {
+        std::fputs("unpack: block table unreadable or larger than the archive\n", stderr);
+        return kEntryTableUnreadable;
+    }
+    OutputFile output(CreateOutputFile(outputPath));
+    if (!output) {
+        std::perror("unpack:fopen(output)");
+        return kEntryOutputFailed;
+    }
+    const std::uint64_t blocksStart =
+        std::uint64_t{dataOffset} + 4 + kBlockRecordSize * records.size();
+    const int code = WriteBlocks(archive, records, blocksStart, buffers, output.get());
+    if (code != kEntryDecoded)
+        return code;
+    if (std::fclose(output.release()) != 0) {
+        std::perror("unpack:fwrite(output)");
+        return kEntryOutputFailed;
+    }
+    if (::fseeko(archive, noted, SEEK_SET) != 0)
+        return kEntryTableUnreadable;
+    return kEntryDecoded;
+}

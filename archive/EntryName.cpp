@@ -1,0 +1,40 @@
+#include "archive/EntryName.h"
+
+#include "archive/FlatArchiveFormat.h"
+
+std::vector<std::string> EntryNameComponents(std::string_view name) {
+    std::vector<std::string> components;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t slash = name.find('/', start);
+        if (slash == std::string_view::npos)
+            slash = name.size();
+        if (slash > start)
+            components.emplace_back(name.substr(start, slash - start));
+        start = slash + 1;
+    }
+    return components;
+}
+
+std::string EntryNameRefusal(std::string_view name) {
+    if (name.size() > kMaxEntryNameLength)
+        return "longer than 511 bytes";
+    if (name.find('\0') != std::string_view::npos)
+        return "holds a NUL byte";
+    if (name.find('\\') != std::string_view::npos)
+        return "holds a backslash";
+    // On Windows a colon is a drive prefix or a data stream, never part of a file name.
+    if (name.find(':') != std::string_view::npos)
+        return "holds a drive prefix or colon";
+    if (!name.empty() && name.front() == '/')
+        return "is absolute";
+    const std::vector<std::string> components = EntryNameComponents(name);
+    if (components.empty())
+        return "names no file";
+    if (components.size() > kMaxEntryNameComponents)
+        return "has more than 49 components";
+    for (const std::string& component : components)
+        if (component == "..")
+            return "climbs out of the target folder";
+    return {};
+}

@@ -1,0 +1,247 @@
+#include "archive/UnpackArchive.h"
+
+#include "archive/ArchiveEntry.h"
+#include "archive/ArchiveIo.h"
+#include "archive/BlockBuffers.h"
+#include "archive/DecodeCompressedEntry.h"
+#include "archive/EntryName.h"
+#include "archive/FlatArchiveFormat.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+enum class ReadResult { Read, Failed, Refused };
+
+void Refuse(const std::string& why) {
+    std::fprintf(stderr, "unpack: %s\n", why.c_str());
+}
+
+ReadResult Report(const char* text) {
+    std::perror(text);
+    return ReadResult::Failed;
+}
+
+// Reads the name length, name, stored size and unpacked size of one directory record.
+ReadResult ReadRecordHead(std::FILE* archive, ArchiveEntry& entry, std::uint32_t& nameLength) {
+    if (!ReadUint32LE(archive, nameLength))
+        return Report("unpack:for:fread(filename length)");
+    // Checked before reading so that a hostile length sizes nothing.
+    if (nameLength > kMaxEntryNameLength) {
+        Refuse("refused entry name: longer than 511 bytes");
+        return ReadResult::Refused;
+    }
+    entry.name.assign(nameLength, '\0');
+    if (std::fread(entry.name.data(), 1, nameLength, archive) != nameLength)
+        return Report("unpack:for:fread(filename)");
+    if (!ReadUint32LE(archive, entry.storedSize))
+        return Report("unpack:for:fread(size)");
+    if (!ReadUint32LE(archive, entry.unpackedSize))
+        return Report("unpack:for:fread(tucsize)");
+    return ReadResult::Read;
+}
+
+ReadResult ReadRecord(std::FILE* archive, ArchiveEntry& entry, std::uint32_t& nameLength) {
+    const ReadResult head = ReadRecordHead(archive, entry, nameLength);
+    if (head != ReadResult::Read)
+        return head;
+    if (!ReadUint32LE(archive, entry.dataOffset))
+        return Report("unpack:for:fseek(position)");
+    if (std::fseek(archive, static_cast<long>(kReservedRecordBytes.size()), SEEK_CUR) != 0)
+        return Report("unpack:for:fseek(skip unused)");
+    return ReadResult::Read;
+}
+
+std::string OutputPath(const std::string& targetFolder, const std::string& entryName) {
+    std::string path = targetFolder;
+    for (const std::string& component : EntryNameComponents(entryName))
+        path += "/" + component;
+    return path;
+}
+
+// Copies a stored entry in bounded chunks. Bytes that lie beyond the end of the archive
+// come out as zeros; the output is extended to full size rather than written zero by zero.
+bool ExtractStored(std::FILE* archive, const ArchiveEntry& entry, const std::string& path) {
+    File output(CreateOutputFile(path));
+    if (!output) {
+        std::perror("unpack:fopen(output)");
+        return false;
+    }
+    std::vector<char> buffer(std::min<std::size_t>(kCopyChunk, entry.storedSize));
+    std::uint64_t copied = 0;
+    if (::fseeko(archive, static_cast<off_t>(entry.dataOffset), SEEK_SET) == 0) {
+        while (copied < entry.storedSize) {
+            const std::size_t wanted =
+                std::min<std::uint64_t>(buffer.size(), entry.storedSize - copied);
+            const std::size_t got = std::fread(buffer.data(), 1, wanted, archive);
+            if (got > 0 && std::fwrite(buffer.data(), 1, got, output.get()) != got) {
+                std::perror("unpack:fwrite(output)");
+                return false;
+            }
+            copied += got;
+            if (got < wanted)
+                break;
+        }
+    }
+    const bool zeroFilled =
+        copied == entry.storedSize || (std::fflush(output.get()) == 0 &&
+                                       ::ftruncate(::fileno(output.get()), entry.storedSize) == 0);
+    if (!zeroFilled || std::fclose(output.release()) != 0) {
+        std::perror("unpack:fwrite(output)");
+        return false;
+    }
+    return true;
+}
+
+class Extraction {
+public:
+    Extraction(std::FILE* archive, std::uint64_t archiveLength, const std::string& targetFolder)
+        : archive_(archive), archiveLength_(archiveLength), targetFolder_(targetFolder) {}
+
+    bool Run();
+
+private:
+    bool SeekDirectory();
+    bool ProbeStoredMode();
+    bool ExtractEntry(std::uint64_t previousRecordEnd);
+
+    std::FILE* archive_;
+    std::uint64_t archiveLength_;
+    const std::string& targetFolder_;
+    std::uint32_t directoryOffset_ = 0;
+    std::uint32_t entryCount_ = 0;
+    bool storedMode_ = true;
+    BlockBuffers buffers_;
+};
+
+bool Extraction::SeekDirectory() {
+    char magic[kArchiveMagic.size()] = {};
+    const bool hasMagic = std::fread(magic, 1, sizeof magic, archive_) == sizeof magic &&
+                          std::memcmp(magic, kArchiveMagic.data(), sizeof magic) == 0;
+    if (!hasMagic)
+        std::rewind(archive_);
+    if (!ReadUint32LE(archive_, directoryOffset_)) {
+        std::perror("unpack:fread(directory offset)");
+        return false;
+    }
+    if (directoryOffset_ > archiveLength_) {
+        Refuse("directory offset beyond the end of the archive");
+        return false;
+    }
+    // An unreadable count is caught by the probe, which reads past it.
+    if (::fseeko(archive_, static_cast<off_t>(directoryOffset_), SEEK_SET) == 0 &&
+        !ReadUint32LE(archive_, entryCount_))
+        entryCount_ = 0;
+    return true;
+}
+
+// The first entry decides for the whole archive: equal sizes mean stored entries. The probe
+// comes before the count is looked at, so an archive without entries fails here.
+bool Extraction::ProbeStoredMode() {
+    ArchiveEntry first;
+    std::uint32_t nameLength = 0;
+    if (ReadRecordHead(archive_, first, nameLength) != ReadResult::Read)
+        return false;
+    storedMode_ = first.storedSize == first.unpackedSize;
+    return ::fseeko(archive_, static_cast<off_t>(directoryOffset_) + 4, SEEK_SET) == 0;
+}
+
+bool Extraction::ExtractEntry(std::uint64_t previousRecordEnd) {
+    ArchiveEntry entry;
+    std::uint32_t nameLength = 0;
+    if (ReadRecord(archive_, entry, nameLength) != ReadResult::Read)
+        return false;
+    const std::string refusal = EntryNameRefusal(entry.name);
+    if (!refusal.empty()) {
+        Refuse("refused entry name: " + refusal);
+        return false;
+    }
+    std::printf(" Name length: %2ld\tFilename: %s\tOffset: %5ld\nSize: %5ld\tPosition: %lu\n",
+                static_cast<long>(nameLength), entry.name.c_str(),
+                static_cast<long>(entry.dataOffset), static_cast<long>(entry.storedSize),
+                static_cast<unsigned long>(previousRecordEnd));
+    const off_t recordEnd = ::ftello(archive_);
+    if (entry.dataOffset > archiveLength_) {
+        Refuse("data offset beyond the end of the archive");
+        return false;
+    }
+    if (!CreateEntryFolders(targetFolder_, entry.name)) {
+        Refuse("cannot create the folders of an entry");
+        return false;
+    }
+    const std::string path = OutputPath(targetFolder_, entry.name);
+    if (storedMode_) {
+        if (!ExtractStored(archive_, entry, path))
+            return false;
+    } else if (DecodeCompressedEntry(archive_, path, entry.unpackedSize, entry.dataOffset,
+                                     buffers_) != kEntryDecoded) {
+        Refuse("cannot decode a compressed entry");
+        return false;
+    }
+    return recordEnd >= 0 && ::fseeko(archive_, recordEnd, SEEK_SET) == 0;
+}
+
+bool Extraction::Run() {
+    if (!SeekDirectory() || !ProbeStoredMode())
+        return false;
+    std::uint64_t previousRecordEnd = 0;
+    for (std::uint32_t i = 0; i < entryCount_; ++i) {
+        if (!ExtractEntry(previousRecordEnd))
+            return false;
+        previousRecordEnd = static_cast<std::uint64_t>(::ftello(archive_));
+    }
+    return true;
+}
+
+// True when path names a real folder, not a link to one.
+bool IsRealFolder(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+bool CreateEntryFolders(const std::string& targetFolder, const std::string& entryName) {
+    if (!EntryNameRefusal(entryName).empty())
+        return false;
+    const std::vector<std::string> components = EntryNameComponents(entryName);
+    std::string folder = targetFolder;
+    for (std::size_t i = 0; i + 1 < components.size(); ++i) {
+        folder += "/" + components[i];
+        if (IsRealFolder(folder))
+            continue;
+        if (::mkdir(folder.c_str(), 0755) != 0) {
+            std::fputs("failed to create directory!\n", stdout);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool UnpackArchive(const std::string& archivePath, const std::string& targetFolder) {
+    File archive(std::fopen(archivePath.c_str(), "rb"));
+    if (!archive) {
+        std::perror("unpack:fopen()");
+        return false;
+    }
+    const auto length = OpenFileLength(archive.get());
+    if (!length) {
+        std::perror("unpack:fopen()");
+        return false;
+    }
+    return Extraction(archive.get(), *length, targetFolder).Run();
+}
