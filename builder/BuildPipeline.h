@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+
+class Progress;
+class Prompts;
+class SongProject;
+
+// Turns a project of sixteen valid slots into a .velk music pack: scripts and encoded songs
+// in the work folder velk_work, packed into release.velk, then copied to the destination.
+// Talks to the user only through the given Prompts and Progress. Every failure shows its
+// message and stops at once; nothing is rolled back, the next build empties the work folder.
+// A write error in a script after its file was opened throws FileError (the progress
+// display is closed as it passes).
+class BuildPipeline {
+public:
+    // baseFolder holds velk_work and release.velk (beside the program, or a test's folder).
+    BuildPipeline(Prompts& prompts, Progress& progress, std::string baseFolder);
+
+    // Asks for the destination in a save dialog, then builds. True only when the pack
+    // reached the destination; a cancelled dialog touches nothing and yields false.
+    bool BuildMusicPack(const SongProject& project);
+    // Builds to a destination chosen beforehand (the command line). Same result.
+    bool BuildMusicPackTo(const SongProject& project, const std::string& destination);
+
+    // Deletes and re-creates the work folder. False when it cannot be created; shows nothing.
+    bool PrepareWorkFolder();
+    // Packs the work folder into the release file and copies that to the destination. False
+    // when no complete release file was made; true otherwise, also when the copy failed
+    // (shown as "Unable to move released file"). Delivered() tells whether the copy worked.
+    bool PackageRelease(const std::string& destination);
+    // Position, then text, then a pump of pending input; yields the cancelled flag.
+    bool ReportStep(const std::string& text, int position);
+
+    std::string WorkFolder() const;
+    std::string ReleaseFile() const;
+    bool Delivered() const { return delivered_; }
+
+private:
+    bool RunSteps(const SongProject& project);
+    bool BuildTrack(const SongProject& project, int number);
+
+    Prompts& prompts_;
+    Progress& progress_;
+    std::string baseFolder_;
+    bool delivered_ = false;
+};
