@@ -2,7 +2,13 @@
 
 #include "archive/FlatArchiveFormat.h"
 
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
 #include <lzo/lzo1x.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include <random>
 #include <stdexcept>
@@ -25,7 +31,8 @@ std::string BuildArchive(const FixtureArchive& archive) {
         data += entry.data;
         const std::uint32_t stored =
             entry.storedSize.value_or(static_cast<std::uint32_t>(entry.data.size()));
-        directory += LE32(static_cast<std::uint32_t>(entry.name.size())) + entry.name;
+        directory += LE32(entry.nameLength.value_or(static_cast<std::uint32_t>(entry.name.size())));
+        directory += entry.name;
         directory += LE32(stored) + LE32(entry.unpackedSize.value_or(stored));
         directory += LE32(entry.dataOffset.value_or(position));
         directory.append(kReservedRecordBytes.begin(), kReservedRecordBytes.end());
@@ -38,7 +45,7 @@ std::string BuildArchive(const FixtureArchive& archive) {
 std::string BuildStoredArchive(const std::vector<std::pair<std::string, std::string>>& files) {
     FixtureArchive archive;
     for (const auto& [name, data] : files)
-        archive.entries.push_back({name, data, {}, {}, {}});
+        archive.entries.push_back({name, data, {}, {}, {}, {}});
     return BuildArchive(archive);
 }
 
@@ -99,4 +106,70 @@ std::string SampleData(SampleKind kind, std::size_t size, std::uint32_t seed) {
     }
     out.resize(size);
     return out;
+}
+
+namespace {
+
+std::uint32_t LE32At(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+} // namespace
+
+std::vector<ArchiveEntry> ParseDirectory(const std::string& archive) {
+    std::vector<ArchiveEntry> entries;
+    if (archive.size() < 4) {
+        ADD_FAILURE() << "archive shorter than its directory offset";
+        return entries;
+    }
+    std::size_t at = LE32At(archive, 0);
+    if (at + 4 > archive.size()) {
+        ADD_FAILURE() << "directory offset beyond the archive";
+        return entries;
+    }
+    const std::uint32_t count = LE32At(archive, at);
+    at += 4;
+    const std::string reserved(kReservedRecordBytes.begin(), kReservedRecordBytes.end());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (at + 4 > archive.size() || at + 4 + LE32At(archive, at) + 24 > archive.size()) {
+            ADD_FAILURE() << "record " << i << " cut short";
+            return entries;
+        }
+        ArchiveEntry entry;
+        const std::uint32_t length = LE32At(archive, at);
+        entry.name = archive.substr(at + 4, length);
+        at += 4 + length;
+        entry.storedSize = LE32At(archive, at);
+        entry.unpackedSize = LE32At(archive, at + 4);
+        entry.dataOffset = LE32At(archive, at + 8);
+        EXPECT_EQ(archive.substr(at + 12, 12), reserved) << "record " << i;
+        at += 24;
+        entries.push_back(entry);
+    }
+    EXPECT_EQ(at, archive.size()) << "bytes after the directory";
+    return entries;
+}
+
+std::vector<std::pair<std::string, std::string>> FilesOutside(const std::string& root,
+                                                              const std::string& skip) {
+    namespace fs = std::filesystem;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
+        if (it->path() == fs::path(skip)) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_symlink())
+            files.emplace_back(it->path().string(), "-> " + fs::read_symlink(it->path()).string());
+        else if (it->is_regular_file())
+            files.emplace_back(it->path().string(), ReadFileBytes(it->path().string()));
+        else
+            files.emplace_back(it->path().string() + "/", "");
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }

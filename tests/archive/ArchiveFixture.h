@@ -1,4 +1,6 @@
 #pragma once
+#include "archive/ArchiveEntry.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,9 +15,10 @@ std::string LE32(std::uint32_t value);
 struct FixtureEntry {
     std::string name;
     std::string data;
-    std::optional<std::uint32_t> storedSize;   // default: data size
-    std::optional<std::uint32_t> unpackedSize; // default: the stored size
-    std::optional<std::uint32_t> dataOffset;   // default: where the data was put
+    std::optional<std::uint32_t> storedSize = std::nullopt;   // default: data size
+    std::optional<std::uint32_t> unpackedSize = std::nullopt; // default: the stored size
+    std::optional<std::uint32_t> dataOffset = std::nullopt;   // default: where the data was put
+    std::optional<std::uint32_t> nameLength = std::nullopt;   // default: name size
 };
 
 struct FixtureArchive {
@@ -42,3 +45,13 @@ std::string CompressedEntryData(const std::string& data, std::size_t blockSize,
 // Deterministic sample data of a given kind.
 enum class SampleKind { Random, Runs, Text, Mixed };
 std::string SampleData(SampleKind kind, std::size_t size, std::uint32_t seed = 1);
+
+// The directory of an archive written without the magic: its entries in order. Fails the
+// calling test (returns what it could read) when a record is cut short or its 12 reserved
+// bytes differ from the written ones.
+std::vector<ArchiveEntry> ParseDirectory(const std::string& archive);
+
+// Every file below root, outside the folder `skip`, with its content; for checking that an
+// extraction wrote nothing outside its target folder.
+std::vector<std::pair<std::string, std::string>> FilesOutside(const std::string& root,
+                                                              const std::string& skip);
