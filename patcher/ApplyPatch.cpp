@@ -1,0 +1,65 @@
+#include "patcher/ApplyPatch.h"
+
+#include "patcher/Backup.h"
+#include "patcher/PatchInstall.h"
+#include "patcher/PatchJob.h"
+#include "patcher/PatcherPaths.h"
+#include "patcher/ProgressReporter.h"
+
+namespace {
+
+// Closes the progress display when the run ends, however it ends.
+class ProgressCloser {
+public:
+    explicit ProgressCloser(Progress& progress) : progress_(progress) {}
+    ~ProgressCloser() { progress_.Close(); }
+    ProgressCloser(const ProgressCloser&) = delete;
+    ProgressCloser& operator=(const ProgressCloser&) = delete;
+
+private:
+    Progress& progress_;
+};
+
+struct JobStep {
+    bool (PatchJob::*run)();
+    const char* failureMessage;
+};
+
+const JobStep kJobSteps[] = {
+    {&PatchJob::UnpackAndVerify, "Error Unpacking VELK File."},
+    {&PatchJob::DecodeSongs, "Error Decoding Oggs."},
+    {&PatchJob::PrepareUsFolder, "Renaming And Preparing."},
+    {&PatchJob::PackGameArchive, "Error Packing Up Music."},
+};
+
+} // namespace
+
+bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
+                const std::string& baseFolder, Prompts& prompts, Progress& progress) {
+    if (!BackupsComplete(gameFolder)) {
+        prompts.Message("Back up your originals first.");
+        return false;
+    }
+    PatchJob job(prompts);
+    ProgressCloser closer(progress);
+    bool opened = progress.Open("Patching..Please Wait...", false);
+    if (opened)
+        progress.SetRange(0, 19, 1);
+    ProgressReporter reporter(opened ? &progress : nullptr);
+    job.reporter = &reporter;
+    job.workFolder = WorkFolderIn(baseFolder);
+    job.packPath = packPath;
+    for (const auto& step : kJobSteps) {
+        if (!(job.*step.run)()) {
+            prompts.Message(step.failureMessage);
+            return false;
+        }
+    }
+    reporter.ReportStep("Patching...", 18);
+    if (!BuildPatchedDefaultCon(gameFolder, job.workFolder, prompts) ||
+        !InstallPatchedFiles(gameFolder, job.workFolder, prompts))
+        return false;
+    progress.Hide();
+    prompts.Message("Patching Is Done!");
+    return true;
+}

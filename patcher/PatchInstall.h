@@ -1,0 +1,26 @@
+#pragma once
+#include "common/Prompts.h"
+
+#include <string>
+
+// The patch steps that touch the game folder, and the preparation of the work folder. Each
+// returns false after showing its message through Prompts. A write error after a file was
+// opened is thrown as FileError (from the file layer) and not caught here.
+
+// Empties the work folder "work" inside baseFolder (deleting and re-creating it). Message
+// "Error while trying to create folder: <path>" when it cannot be created.
+bool PrepareWorkFolder(const std::string& baseFolder, Prompts& prompts);
+
+// Writes the work Default.con: the backed-up Default.con plus the CR LF-framed line that runs
+// the installed playlist script. Never builds on the game's current Default.con, so patching
+// again never stacks a second line.
+bool BuildPatchedDefaultCon(const std::string& gameFolder, const std::string& workFolder,
+                            Prompts& prompts);
+
+// False with a message when no file exists at the path or it is empty.
+bool CheckPatchFile(const std::string& path, Prompts& prompts);
+
+// Checks the four work files, then copies each over its game path and deletes the work copy.
+// A failed copy stops the install; files installed before it stay installed.
+bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workFolder,
+                         Prompts& prompts);

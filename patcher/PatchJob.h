@@ -1,0 +1,34 @@
+#pragma once
+#include "common/Prompts.h"
+#include "patcher/StepReporter.h"
+
+#include <string>
+
+// The four steps of applying a music pack, run inside the work folder: unpack and verify the
+// pack, decode its sixteen songs to WAV, move the scripts out of the song folder, and pack the
+// songs into the work music.rfa. Each step returns false on failure; messages of their own
+// (an invalid or incomplete pack) go through Prompts, the caller shows the step's failure
+// message. Nothing is cleaned up after a failure. Cancelling is looked at after the
+// verifications and after each decoded song.
+class PatchJob {
+public:
+    explicit PatchJob(Prompts& prompts) : prompts_(prompts) {}
+
+    bool UnpackAndVerify();
+    bool VerifyPack();
+    bool DecodeSongs();
+    bool PrepareUsFolder();
+    bool PackGameArchive();
+
+    int position = 0;                 // progress position of the next report (0 to 18)
+    bool cancelled = false;           // the latest report's answer
+    StepReporter* reporter = nullptr; // none: reports are skipped and cancelled stays as it is
+    std::string packPath;
+    std::string workFolder;
+
+private:
+    void Report(const std::string& text);
+    bool Invalid(const std::string& message);
+
+    Prompts& prompts_;
+};

@@ -1,0 +1,48 @@
+#include "patcher/PatcherPaths.h"
+
+#include "common/FileOps.h"
+#include "common/PathNoCase.h"
+
+std::string CustomMusicFolder(const std::string& gameFolder) {
+    return JoinPath(gameFolder, "custom_music");
+}
+
+std::string BackupsFolder(const std::string& gameFolder) {
+    return JoinPath(CustomMusicFolder(gameFolder), "backups");
+}
+
+std::string BackedUpDefaultCon(const std::string& gameFolder) {
+    return JoinPath(BackupsFolder(gameFolder), "Default.con");
+}
+
+std::string BackedUpMusicRfa(const std::string& gameFolder) {
+    return JoinPath(BackupsFolder(gameFolder), "music.rfa");
+}
+
+std::string InstalledPlaylists(const std::string& gameFolder) {
+    return JoinPath(CustomMusicFolder(gameFolder), "playlists.con");
+}
+
+std::string InstalledUsSsc(const std::string& gameFolder) {
+    return JoinPath(CustomMusicFolder(gameFolder), "US.ssc");
+}
+
+std::string GameDefaultCon(const std::string& gameFolder) {
+    return ResolvePathNoCase(gameFolder, "Mods/BfVietnam/settings/Default.con");
+}
+
+std::string GameMusicRfa(const std::string& gameFolder) {
+    return ResolvePathNoCase(gameFolder, "Mods/BfVietnam/Archives/music.rfa");
+}
+
+std::string WorkFolderIn(const std::string& baseFolder) {
+    return JoinPath(baseFolder, "work");
+}
+
+std::string PackFolder(const std::string& workFolder) {
+    return JoinPath(workFolder, "velk");
+}
+
+std::string UsFolder(const std::string& workFolder) {
+    return JoinPath(workFolder, "US");
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+// Where the patcher's files live. Game folder paths are formed from the game folder, work
+// paths from the work folder. Forming a path never fails and touches nothing.
+
+std::string CustomMusicFolder(const std::string& gameFolder);
+std::string BackupsFolder(const std::string& gameFolder);
+std::string BackedUpDefaultCon(const std::string& gameFolder);
+std::string BackedUpMusicRfa(const std::string& gameFolder);
+std::string InstalledPlaylists(const std::string& gameFolder);
+std::string InstalledUsSsc(const std::string& gameFolder);
+
+// The game's own files. The game reaches them without regard to case, so on a case-sensitive
+// file system an existing spelling that differs only in case is used when the exact one is
+// missing.
+std::string GameDefaultCon(const std::string& gameFolder);
+std::string GameMusicRfa(const std::string& gameFolder);
+
+// The work folder "work" inside the folder that holds it (beside the program).
+std::string WorkFolderIn(const std::string& baseFolder);
+std::string PackFolder(const std::string& workFolder);
+std::string UsFolder(const std::string& workFolder);

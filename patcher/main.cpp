@@ -1,0 +1,36 @@
+// Palisor: with no arguments the window, otherwise the command line.
+#include "common/ConsoleProgress.h"
+#include "common/ConsolePrompts.h"
+#include "common/FileOps.h"
+#include "patcher/CommandLine.h"
+#include "patcher/GameFolderDiscovery.h"
+#include "patcher/window/PalisorIcon.h"
+#include "patcher/window/PatcherWindow.h"
+
+#include <QApplication>
+
+#include <iostream>
+
+namespace {
+
+int RunWindow(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Palisor"));
+    QApplication::setApplicationName(QStringLiteral("Palisor"));
+    QApplication::setWindowIcon(PalisorIcon());
+    PatcherWindow window(RegistryGameFolder(), WorkBaseFolder("palisor"));
+    window.exec();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc <= 1)
+        return RunWindow(argc, argv);
+    ConsolePrompts prompts;
+    ConsoleProgress progress;
+    CommandLineContext context{
+        prompts, progress, std::cout, std::cerr, WorkBaseFolder("palisor"), RegistryGameFolder};
+    return RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), context);
+}

@@ -1,0 +1,172 @@
+#include "patcher/Backup.h"
+#include "common/FileOps.h"
+#include "patcher/PatcherPaths.h"
+#include "tests/patcher/PackFixture.h"
+#include "tests/patcher/RecordingControls.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+class BackupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        game = temp.file("BFV");
+        MakeGameFolder(game);
+    }
+
+    bool Backup() { return BackupOriginals(game, prompts, controls); }
+    bool Restore() { return RestoreOriginals(game, prompts, controls); }
+    std::string Backups() const { return BackupsFolder(game); }
+
+    TempFolder temp;
+    std::string game;
+    FakePrompts prompts;
+    RecordingControls controls;
+};
+
+TEST_F(BackupTest, BackupCopiesBothFilesAndSwapsTheButtons) {
+    EXPECT_FALSE(BackupsComplete(game));
+    EXPECT_TRUE(Backup());
+    EXPECT_EQ(prompts.messages, Messages{"Your files are now backed up in: " + Backups()});
+    EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), kGameMusicRfa);
+    EXPECT_TRUE(BackupsComplete(game));
+    EXPECT_FALSE(controls.backupEnabled);
+    EXPECT_TRUE(controls.restoreEnabled);
+    EXPECT_EQ(controls.cursor, (std::vector<bool>{true, false}));
+}
+
+TEST_F(BackupTest, MissingGameFolderIsReportedForBothHandlers) {
+    for (std::string folder : {std::string(), temp.file("nowhere")}) {
+        FakePrompts local;
+        RecordingControls buttons;
+        EXPECT_FALSE(BackupOriginals(folder, local, buttons));
+        EXPECT_FALSE(RestoreOriginals(folder, local, buttons));
+        EXPECT_EQ(local.messages, Messages(2, "Can't do it - you need to locate the BFV folder!"));
+        EXPECT_TRUE(buttons.backupEnabled);
+        EXPECT_TRUE(buttons.restoreEnabled);
+        EXPECT_EQ(buttons.cursor, (std::vector<bool>{true, false, true, false}));
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp.file("nowhere")));
+}
+
+TEST_F(BackupTest, EmptyGameFolderNeverCountsAsBackedUp) {
+    EXPECT_FALSE(BackupsComplete(""));
+    EXPECT_FALSE(GameFolderExists(""));
+    EXPECT_TRUE(GameFolderExists(game));
+}
+
+TEST_F(BackupTest, OnlyCustomMusicPresentGetsBackupsFolderCreated) {
+    ASSERT_TRUE(CreateFolder(CustomMusicFolder(game)));
+    EXPECT_TRUE(Backup());
+    EXPECT_TRUE(FolderExists(Backups()));
+    EXPECT_TRUE(BackupsComplete(game));
+}
+
+TEST_F(BackupTest, MissingMusicRfaFailsAtSecondCopyThenAtFirst) {
+    const std::string gameRfa = GameMusicRfa(game);
+    ASSERT_TRUE(RemoveFile(gameRfa));
+    EXPECT_FALSE(Backup());
+    EXPECT_EQ(prompts.messages,
+              Messages{"Couldn't do it - error while trying to copy : " + gameRfa});
+    EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
+    EXPECT_TRUE(controls.backupEnabled);
+    EXPECT_FALSE(controls.restoreEnabled);
+
+    WriteFileBytes(gameRfa, kGameMusicRfa);
+    EXPECT_FALSE(Backup());
+    EXPECT_EQ(prompts.messages.back(),
+              "Couldn't do it - error while trying to copy : " + GameDefaultCon(game));
+    EXPECT_FALSE(FileExists(BackedUpMusicRfa(game)));
+}
+
+TEST_F(BackupTest, SecondBackupIsRefusedByStateAndNeverOverwrites) {
+    ASSERT_TRUE(Backup());
+    WriteFileBytes(GameDefaultCon(game), "patched");
+    EXPECT_FALSE(Backup());
+    EXPECT_EQ(prompts.messages.back(),
+              "Can't do it - everything is already backed up..(how did this get called?)");
+    EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
+}
+
+TEST_F(BackupTest, ExistingBackedUpFileIsNeverReplaced) {
+    ASSERT_TRUE(CreateBackupFolders(game, prompts));
+    WriteFileBytes(BackedUpMusicRfa(game), "older backup");
+    EXPECT_FALSE(Backup());
+    EXPECT_EQ(prompts.messages.back(),
+              "Couldn't do it - error while trying to copy : " + GameMusicRfa(game));
+    EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), "older backup");
+}
+
+TEST_F(BackupTest, BackupThenRestoreEmptiesBackupsAndRestoresGameFiles) {
+    ASSERT_TRUE(Backup());
+    WriteFileBytes(GameDefaultCon(game), "patched default");
+    WriteFileBytes(GameMusicRfa(game), "patched music");
+    EXPECT_TRUE(Restore());
+    EXPECT_EQ(prompts.messages.back(), "Your original files have been restored.");
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+    EXPECT_TRUE(FolderExists(Backups()));
+    EXPECT_TRUE(std::filesystem::is_empty(Backups()));
+    EXPECT_TRUE(controls.backupEnabled);
+    EXPECT_FALSE(controls.restoreEnabled);
+}
+
+TEST_F(BackupTest, RestoreWithBackedUpMusicRemovedChangesNoGameFile) {
+    ASSERT_TRUE(Backup());
+    ASSERT_TRUE(RemoveFile(BackedUpMusicRfa(game)));
+    WriteFileBytes(GameDefaultCon(game), "patched default");
+    auto before = TreeSnapshot(game);
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(prompts.messages.back(),
+              "Can't do it - the backup files have been removed - what did you do!?");
+    EXPECT_EQ(TreeSnapshot(game), before);
+    EXPECT_TRUE(controls.restoreEnabled);
+}
+
+TEST_F(BackupTest, RestoreFailingAtMusicRfaKeepsBothBackupsForARetry) {
+    ASSERT_TRUE(Backup());
+    const std::string gameRfa = GameMusicRfa(game);
+    ASSERT_TRUE(RemoveFile(gameRfa));
+    ASSERT_TRUE(CreateFolder(gameRfa)); // a folder in the way cannot be replaced by a copy
+    WriteFileBytes(GameDefaultCon(game), "patched default");
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(prompts.messages.back(),
+              "Couldn't do it - error while trying to move music.rfa from backup to: " + gameRfa);
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+    EXPECT_TRUE(BackupsComplete(game));
+    EXPECT_TRUE(controls.restoreEnabled);
+    std::filesystem::remove(gameRfa);
+    EXPECT_TRUE(Restore());
+    EXPECT_EQ(ReadFileBytes(gameRfa), kGameMusicRfa);
+}
+
+TEST_F(BackupTest, UncreatableBackupLocationNamesTheFolder) {
+    const std::string customMusic = CustomMusicFolder(game);
+    WriteFileBytes(customMusic, "a file where the folder should be");
+    EXPECT_FALSE(Backup());
+    EXPECT_EQ(prompts.messages,
+              Messages{"Couldn't do it - error while trying to create folder: " + customMusic});
+    EXPECT_TRUE(controls.backupEnabled);
+}
+
+TEST_F(BackupTest, GameFilesAreFoundWithoutRegardToCase) {
+    std::filesystem::remove_all(game);
+    std::filesystem::create_directories(game + "/mods/bfvietnam/Settings");
+    std::filesystem::create_directories(game + "/mods/bfvietnam/archives");
+    WriteFileBytes(game + "/mods/bfvietnam/Settings/default.con", kGameDefaultCon);
+    WriteFileBytes(game + "/mods/bfvietnam/archives/MUSIC.RFA", kGameMusicRfa);
+    EXPECT_EQ(GameDefaultCon(game), game + "/mods/bfvietnam/Settings/default.con");
+    EXPECT_EQ(GameMusicRfa(game), game + "/mods/bfvietnam/archives/MUSIC.RFA");
+    EXPECT_TRUE(Backup());
+    EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), kGameMusicRfa);
+}
+
+} // namespace

@@ -1,0 +1,163 @@
+#include "tests/patcher/PackFixture.h"
+
+#include "audio/TrackEncodeJob.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/WavFixture.h"
+
+#include <lzo/lzo1x.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+
+const unsigned char kHeaderBlock[152] = {
+    0x00, 0x00, 0x00, 0x00, 0x8F, 0xAD, 0xB4, 0xAB, 0x0F, 0xB6, 0x36, 0x88, 0x90, 0x36, 0xF7, 0xC6,
+    0x93, 0x30, 0x39, 0xAD, 0x15, 0x44, 0x71, 0xF0, 0xCD, 0xDD, 0xA8, 0x82, 0xAF, 0xAB, 0x21, 0xAC,
+    0xB4, 0x54, 0x3C, 0x5D, 0xDD, 0x66, 0x9A, 0xC1, 0x76, 0x91, 0x82, 0x14, 0x98, 0x13, 0x84, 0xB9,
+    0xF1, 0x73, 0x5C, 0x86, 0xC7, 0x72, 0x19, 0x63, 0x3B, 0x3F, 0x7E, 0x13, 0xCB, 0xEA, 0xA8, 0x51,
+    0x1B, 0x1B, 0xF1, 0x1F, 0xF5, 0x04, 0x15, 0x5B, 0x8E, 0x94, 0x93, 0x93, 0x0B, 0xED, 0x56, 0x1A,
+    0x43, 0x19, 0x95, 0x5B, 0xC7, 0xF8, 0xF8, 0x6E, 0x20, 0x7D, 0xFC, 0xE9, 0x57, 0x1A, 0x98, 0xF9,
+    0xBB, 0x79, 0x21, 0xB1, 0xDE, 0x6D, 0x6B, 0xA1, 0xE1, 0x28, 0x31, 0xAB, 0xF1, 0xAE, 0xB6, 0x12,
+    0x12, 0x8A, 0xAD, 0xD4, 0x1B, 0xBF, 0x56, 0x3A, 0x02, 0x01, 0xEB, 0xAD, 0x5A, 0x25, 0x3A, 0xCB,
+    0x1A, 0xD7, 0x93, 0xBA, 0xA0, 0x8B, 0xE4, 0xBC, 0xF6, 0xB6, 0x23, 0x04, 0x53, 0x3D, 0xEC, 0xC9,
+    0xE5, 0x2D, 0x6C, 0x00, 0xDA, 0xCA, 0x12, 0x48};
+
+std::uint32_t GetLE32(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+std::uint32_t Size32(std::size_t size) {
+    return static_cast<std::uint32_t>(size);
+}
+
+// Block table and LZO1X-1 blocks of at most 32768 input bytes each.
+std::string CompressedEntryData(const std::string& data) {
+    static const bool initialised = lzo_init() == LZO_E_OK;
+    if (!initialised)
+        throw std::runtime_error("lzo_init failed");
+    std::vector<unsigned char> work(LZO1X_1_MEM_COMPRESS);
+    std::string table, blocks;
+    std::uint32_t count = 0;
+    for (std::size_t at = 0; at < data.size() || count == 0; at += 32768) {
+        std::size_t length = std::min<std::size_t>(32768, data.size() - at);
+        std::vector<unsigned char> out(length + length / 16 + 64 + 3);
+        lzo_uint outLength = 0;
+        lzo1x_1_compress(reinterpret_cast<const unsigned char*>(data.data()) + at, length,
+                         out.data(), &outLength, work.data());
+        PutLE32(table, Size32(outLength));
+        PutLE32(table, Size32(length));
+        PutLE32(table, Size32(blocks.size()));
+        blocks.append(reinterpret_cast<const char*>(out.data()), outLength);
+        ++count;
+        if (data.empty())
+            break;
+    }
+    std::string result;
+    PutLE32(result, count);
+    return result + table + blocks;
+}
+
+} // namespace
+
+std::string FlatArchiveBytes(const std::vector<PackEntry>& entries, bool compressed) {
+    std::string archive(4, '\0');
+    archive.append(reinterpret_cast<const char*>(kHeaderBlock), sizeof kHeaderBlock);
+    std::string directory;
+    PutLE32(directory, Size32(entries.size()));
+    for (const auto& entry : entries) {
+        std::string stored = compressed ? CompressedEntryData(entry.data) : entry.data;
+        PutLE32(directory, Size32(entry.name.size()));
+        directory += entry.name;
+        PutLE32(directory, Size32(stored.size()));
+        PutLE32(directory, Size32(entry.data.size()));
+        PutLE32(directory, Size32(archive.size()));
+        directory += std::string(8, '\0') + "\x58\x5B\x85\x01";
+        archive += stored;
+    }
+    std::string offset;
+    PutLE32(offset, Size32(archive.size()));
+    archive.replace(0, 4, offset);
+    return archive + directory;
+}
+
+bool ReadStoredArchive(const std::string& bytes, std::vector<PackEntry>& entries) {
+    entries.clear();
+    if (bytes.size() < 160)
+        return false;
+    std::size_t at = GetLE32(bytes, 0);
+    if (at + 4 > bytes.size())
+        return false;
+    std::uint32_t count = GetLE32(bytes, at);
+    at += 4;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (at + 4 > bytes.size())
+            return false;
+        std::size_t nameLength = GetLE32(bytes, at);
+        if (at + 4 + nameLength + 24 > bytes.size())
+            return false;
+        std::string name = bytes.substr(at + 4, nameLength);
+        at += 4 + nameLength;
+        std::size_t stored = GetLE32(bytes, at), unpacked = GetLE32(bytes, at + 4),
+                    offset = GetLE32(bytes, at + 8);
+        if (stored != unpacked || offset + stored > bytes.size() ||
+            bytes.compare(at + 12, 12, std::string(8, '\0') + "\x58\x5B\x85\x01") != 0)
+            return false;
+        entries.push_back({name, bytes.substr(offset, stored)});
+        at += 24;
+    }
+    return at == bytes.size();
+}
+
+const std::vector<std::string>& SongOggs() {
+    static const std::vector<std::string> songs = [] {
+        TempFolder folder;
+        std::vector<std::string> encoded;
+        for (int n = 1; n <= 16; ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "music%.2d", n);
+            std::string wav = folder.file(std::string(name) + ".wav");
+            WriteFileBytes(
+                wav, MakeWav(1, 22050, 16,
+                             Pcm16Bytes(ToneSamples(1, 22050, 2205 + 97 * n, 220.0 + 40 * n))));
+            TrackEncodeJob job;
+            if (!job.Run(wav))
+                throw std::runtime_error("cannot encode the fixture songs");
+            encoded.push_back(ReadFileBytes(folder.file(std::string(name) + ".ogg")));
+        }
+        return encoded;
+    }();
+    return songs;
+}
+
+std::vector<PackEntry> RegularPackEntries() {
+    std::vector<PackEntry> entries = {{"velk/playlists.con", kPlaylistsText},
+                                      {"velk/US.ssc", kUsSscText}};
+    for (int n = 1; n <= 16; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "velk/music%.2d.ogg", n);
+        entries.push_back({name, SongOggs()[static_cast<std::size_t>(n - 1)]});
+    }
+    return entries;
+}
+
+void MakeGameFolder(const std::string& folder) {
+    std::filesystem::create_directories(folder + "/Mods/BfVietnam/settings");
+    std::filesystem::create_directories(folder + "/Mods/BfVietnam/Archives");
+    WriteFileBytes(folder + "/Mods/BfVietnam/settings/Default.con", kGameDefaultCon);
+    WriteFileBytes(folder + "/Mods/BfVietnam/Archives/music.rfa", kGameMusicRfa);
+}
+
+std::map<std::string, std::string> TreeSnapshot(const std::string& folder) {
+    std::map<std::string, std::string> tree;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
+        std::string relative = std::filesystem::relative(item.path(), folder).string();
+        tree[relative] = item.is_directory() ? "<folder>" : ReadFileBytes(item.path().string());
+    }
+    return tree;
+}

@@ -1,0 +1,409 @@
+#include "audio/OggDecoder.h"
+#include "common/FileOps.h"
+#include "patcher/ApplyPatch.h"
+#include "patcher/Backup.h"
+#include "patcher/PatchInstall.h"
+#include "patcher/PatchJob.h"
+#include "patcher/PatcherPaths.h"
+#include "tests/patcher/PackFixture.h"
+#include "tests/patcher/RecordingControls.h"
+#include "tests/support/FakeProgress.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+const std::string kRunLine = "\r\nrun ../../../custom_music/playlists.con\r\n";
+
+std::string SongName(int number, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "music%.2d.%s", number, extension);
+    return name;
+}
+
+// A game folder with complete backups, a base folder holding the prepared work folder, and
+// packs written into the temporary folder.
+class PatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        game = temp.file("BFV");
+        base = temp.file("program");
+        MakeGameFolder(game);
+        ASSERT_TRUE(CreateFolder(base));
+        RecordingControls controls;
+        ASSERT_TRUE(BackupOriginals(game, prompts, controls));
+        ASSERT_TRUE(PrepareWorkFolder(base, prompts));
+        prompts.messages.clear();
+    }
+
+    std::string WritePack(const std::vector<PackEntry>& entries, bool compressed = false) {
+        std::string path = temp.file("pack" + std::to_string(++packCount) + ".velk");
+        WriteFileBytes(path, FlatArchiveBytes(entries, compressed));
+        return path;
+    }
+
+    bool Apply(const std::string& pack) {
+        FakeProgress fresh;
+        fresh.cancelWhen = cancelWhen;
+        progress = fresh;
+        return ApplyPatch(game, pack, base, prompts, progress);
+    }
+
+    std::string Work() const { return WorkFolderIn(base); }
+
+    // The game's decoded songs as the decoder writes them, to compare with what is installed.
+    static const std::vector<std::string>& DecodedSongs() {
+        static const std::vector<std::string> songs = [] {
+            TempFolder folder;
+            std::vector<std::string> wavs;
+            for (int n = 1; n <= 16; ++n) {
+                WriteFileBytes(folder.file(SongName(n, "ogg")), SongOggs()[n - 1]);
+                OggDecoder decoder;
+                if (!decoder.decodeToWav(folder.file(SongName(n, "ogg"))))
+                    throw std::runtime_error("fixture song does not decode");
+                wavs.push_back(ReadFileBytes(folder.file(SongName(n, "wav"))));
+            }
+            return wavs;
+        }();
+        return songs;
+    }
+
+    std::vector<PackEntry> InstalledArchive() {
+        std::vector<PackEntry> entries;
+        EXPECT_TRUE(ReadStoredArchive(ReadFileBytes(GameMusicRfa(game)), entries));
+        std::sort(entries.begin(), entries.end(),
+                  [](const PackEntry& a, const PackEntry& b) { return a.name < b.name; });
+        return entries;
+    }
+
+    TempFolder temp;
+    std::string game, base;
+    FakePrompts prompts;
+    FakeProgress progress;
+    std::function<bool(const std::vector<FakeProgress::Step>&)> cancelWhen;
+    int packCount = 0;
+};
+
+TEST_F(PatchTest, RegularPackInstallsAllFourFilesAndEmptiesTheWorkFolder) {
+    ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(prompts.messages, Messages{"Patching Is Done!"});
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon + kRunLine);
+    EXPECT_EQ(ReadFileBytes(InstalledPlaylists(game)), kPlaylistsText);
+    EXPECT_EQ(ReadFileBytes(InstalledUsSsc(game)), kUsSscText);
+    EXPECT_TRUE(std::filesystem::is_empty(Work()));
+    EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), kGameMusicRfa);
+}
+
+TEST_F(PatchTest, InstalledArchiveHoldsExactlyTheSixteenDecodedSongs) {
+    ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
+    auto entries = InstalledArchive();
+    ASSERT_EQ(entries.size(), 16u);
+    for (int n = 1; n <= 16; ++n) {
+        const auto& entry = entries[n - 1];
+        EXPECT_EQ(entry.name, "music/US/" + SongName(n, "wav"));
+        ASSERT_GE(entry.data.size(), 44u);
+        EXPECT_EQ(entry.data.substr(0, 4), "RIFF");
+        EXPECT_EQ(entry.data.substr(8, 8), "WAVEfmt ");
+        EXPECT_EQ(entry.data.substr(0, 44), DecodedSongs()[n - 1].substr(0, 44)) << n;
+        EXPECT_EQ(entry.data, DecodedSongs()[n - 1]) << n;
+    }
+}
+
+TEST_F(PatchTest, ReportsEveryStepAtItsPosition) {
+    ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
+    std::vector<FakeProgress::Step> expected = {{0, "Unpackaging velk"},
+                                                {0, "Verifying velk structure"},
+                                                {0, "Verifying playlist"},
+                                                {0, "Verifying ssc"}};
+    for (int n = 1; n <= 16; ++n)
+        expected.push_back({0, "Verifying " + SongName(n, "ogg")});
+    for (int n = 1; n <= 16; ++n)
+        expected.push_back({n, "Decoding " + SongName(n, "ogg")});
+    expected.push_back({17, "Preparing velk Folder"});
+    expected.push_back({18, "Finalizing Packages (this could take a min or so)..."});
+    expected.push_back({18, "Patching..."});
+    ASSERT_EQ(progress.steps.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(progress.steps[i].position, expected[i].position) << i;
+        EXPECT_EQ(progress.steps[i].text, expected[i].text) << i;
+    }
+    EXPECT_EQ(progress.title, "Patching..Please Wait...");
+    EXPECT_EQ(std::make_tuple(progress.lower, progress.upper, progress.step),
+              std::make_tuple(0, 19, 1));
+    EXPECT_EQ(progress.events, (Messages{"open", "hide", "close"}));
+}
+
+TEST_F(PatchTest, CompressedPackAppliesLikeAStoredOne) {
+    ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
+    auto storedTree = TreeSnapshot(game);
+    ASSERT_TRUE(PrepareWorkFolder(base, prompts));
+    ASSERT_TRUE(Apply(WritePack(RegularPackEntries(), true)));
+    EXPECT_EQ(prompts.messages, Messages(2, "Patching Is Done!"));
+    EXPECT_EQ(TreeSnapshot(game), storedTree);
+}
+
+TEST_F(PatchTest, ApplyingTwiceGivesTheSameDefaultCon) {
+    const std::string pack = WritePack(RegularPackEntries());
+    ASSERT_TRUE(Apply(pack));
+    const std::string first = ReadFileBytes(GameDefaultCon(game));
+    ASSERT_TRUE(Apply(pack));
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), first);
+    EXPECT_EQ(first.size(), kGameDefaultCon.size() + 43);
+}
+
+TEST_F(PatchTest, NoBackupsRefusesWithoutOpeningProgress) {
+    ASSERT_TRUE(RemoveFile(BackedUpMusicRfa(game)));
+    EXPECT_FALSE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(prompts.messages, Messages{"Back up your originals first."});
+    EXPECT_FALSE(progress.opened);
+    EXPECT_TRUE(progress.events.empty());
+}
+
+struct BadPackCase {
+    std::string label;
+    std::function<void(std::vector<PackEntry>&)> change;
+    Messages messages;
+};
+
+void PrintTo(const BadPackCase& badCase, std::ostream* out) {
+    *out << badCase.label;
+}
+
+class BadPackTest : public PatchTest, public ::testing::WithParamInterface<BadPackCase> {};
+
+TEST_P(BadPackTest, ShowsBothMessagesAndLeavesTheGameUntouched) {
+    auto entries = RegularPackEntries();
+    GetParam().change(entries);
+    auto before = TreeSnapshot(game);
+    EXPECT_FALSE(Apply(WritePack(entries)));
+    EXPECT_EQ(prompts.messages, GetParam().messages);
+    EXPECT_EQ(TreeSnapshot(game), before);
+    EXPECT_EQ(progress.events, (Messages{"open", "close"}));
+}
+
+void Drop(std::vector<PackEntry>& entries, const std::string& name) {
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [&](const PackEntry& e) { return e.name == name; }),
+                  entries.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packs, BadPackTest,
+    ::testing::Values(BadPackCase{"NoMusic16",
+                                  [](auto& e) { Drop(e, "velk/music16.ogg"); },
+                                  {"music16.ogg is missing.", "Error Unpacking VELK File."}},
+                      BadPackCase{"NoMusic03",
+                                  [](auto& e) { Drop(e, "velk/music03.ogg"); },
+                                  {"music03.ogg is missing.", "Error Unpacking VELK File."}},
+                      BadPackCase{"NotUnderVelk",
+                                  [](auto& e) {
+                                      for (auto& entry : e)
+                                          entry.name = "pack/" + entry.name.substr(5);
+                                  },
+                                  {"Not a valid velk file.", "Error Unpacking VELK File."}},
+                      BadPackCase{"NoPlaylist",
+                                  [](auto& e) { Drop(e, "velk/playlists.con"); },
+                                  {"Not a valid velk file.", "Error Unpacking VELK File."}},
+                      BadPackCase{"NoSsc",
+                                  [](auto& e) { Drop(e, "velk/US.ssc"); },
+                                  {"Not a valid velk file.", "Error Unpacking VELK File."}},
+                      BadPackCase{"EscapingName",
+                                  [](auto& e) {
+                                      e.insert(e.begin(), PackEntry{"../../escape.txt", "x"});
+                                  },
+                                  {"Error Unpacking VELK File."}},
+                      BadPackCase{"SongNotVorbis",
+                                  [](auto& e) { e[6].data = "not an ogg stream"; },
+                                  {"Error Decoding Oggs."}}),
+    [](const auto& testInfo) { return testInfo.param.label; });
+
+TEST_F(PatchTest, TruncatedPackFailsToUnpack) {
+    std::string bytes = FlatArchiveBytes(RegularPackEntries());
+    const std::string path = temp.file("short.velk");
+    WriteFileBytes(path, bytes.substr(0, bytes.size() - 30));
+    EXPECT_FALSE(Apply(path));
+    EXPECT_EQ(prompts.messages, Messages{"Error Unpacking VELK File."});
+    EXPECT_FALSE(Apply(temp.file("missing.velk")));
+    EXPECT_FALSE(std::filesystem::exists(temp.file("escape.txt")));
+}
+
+TEST_F(PatchTest, ExtraFilesUnderVelkArePackedBesideTheSongs) {
+    auto entries = RegularPackEntries();
+    entries.push_back({"velk/readme.txt", "hello"});
+    entries.push_back({"velk/extra/jingle.bin", "abc"});
+    ASSERT_TRUE(Apply(WritePack(entries)));
+    auto installed = InstalledArchive();
+    ASSERT_EQ(installed.size(), 18u);
+    EXPECT_EQ(installed[0].name, "music/US/extra/jingle.bin");
+    EXPECT_EQ(installed[0].data, "abc");
+    EXPECT_EQ(installed[17].name, "music/US/readme.txt");
+    EXPECT_EQ(installed[17].data, "hello");
+}
+
+class LeftoverTest : public PatchTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(LeftoverTest, LeftoverBlocksPreparingUntilTheWorkFolderIsPreparedAgain) {
+    const std::string leftover = JoinPath(Work(), GetParam());
+    if (GetParam() == "US")
+        ASSERT_TRUE(CreateFolder(leftover));
+    else
+        WriteFileBytes(leftover, "from a failed run");
+    auto before = TreeSnapshot(game);
+    const std::string pack = WritePack(RegularPackEntries());
+    EXPECT_FALSE(Apply(pack));
+    EXPECT_EQ(prompts.messages, Messages{"Renaming And Preparing."});
+    EXPECT_EQ(TreeSnapshot(game), before);
+    ASSERT_TRUE(PrepareWorkFolder(base, prompts));
+    EXPECT_TRUE(Apply(pack));
+}
+
+INSTANTIATE_TEST_SUITE_P(Leftovers, LeftoverTest,
+                         ::testing::Values("US", "playlists.con", "US.ssc"),
+                         [](const auto& testInfo) {
+                             std::string name = testInfo.param;
+                             name.erase(std::remove(name.begin(), name.end(), '.'), name.end());
+                             return name;
+                         });
+
+TEST_F(PatchTest, FailedInstallLeavesLeftoversThatTheNextRunMeets) {
+    ASSERT_TRUE(CreateFolder(InstalledUsSsc(game))); // a folder no copy can replace
+    const std::string pack = WritePack(RegularPackEntries());
+    EXPECT_FALSE(Apply(pack));
+    EXPECT_EQ(prompts.messages, Messages{"Unable to move file - patch failed."});
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+    std::filesystem::remove(InstalledUsSsc(game));
+    EXPECT_FALSE(Apply(pack));
+    EXPECT_EQ(prompts.messages.back(), "Renaming And Preparing.");
+}
+
+TEST_F(PatchTest, CancelAfterVerificationStopsBeforeDecoding) {
+    cancelWhen = [](const auto& steps) { return steps.back().text == "Verifying music16.ogg"; };
+    auto before = TreeSnapshot(game);
+    EXPECT_FALSE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(prompts.messages, Messages{"Error Unpacking VELK File."});
+    EXPECT_EQ(TreeSnapshot(game), before);
+    EXPECT_TRUE(FileExists(JoinPath(PackFolder(Work()), "music01.ogg")));
+}
+
+TEST_F(PatchTest, CancelDuringVerificationIsSeenOnlyAfterAllSixteen) {
+    cancelWhen = [](const auto& steps) { return steps.back().text == "Verifying ssc"; };
+    EXPECT_FALSE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(progress.steps.back().text, "Verifying music16.ogg");
+}
+
+TEST_F(PatchTest, CancelAfterADecodedSongStopsThere) {
+    cancelWhen = [](const auto& steps) { return steps.back().text == "Decoding music03.ogg"; };
+    auto before = TreeSnapshot(game);
+    EXPECT_FALSE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(prompts.messages, Messages{"Error Decoding Oggs."});
+    EXPECT_EQ(TreeSnapshot(game), before);
+    const std::string packFolder = PackFolder(Work());
+    EXPECT_TRUE(FileExists(JoinPath(packFolder, "music03.wav")));
+    EXPECT_FALSE(FileExists(JoinPath(packFolder, "music03.ogg")));
+    EXPECT_FALSE(FileExists(JoinPath(packFolder, "music04.wav")));
+}
+
+TEST_F(PatchTest, CancelDuringTheLaterStepsHasNoEffect) {
+    cancelWhen = [](const auto& steps) { return steps.back().text == "Preparing velk Folder"; };
+    EXPECT_TRUE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(prompts.messages, Messages{"Patching Is Done!"});
+}
+
+TEST_F(PatchTest, ProgressThatCannotOpenCountsAsCancelled) {
+    FakeProgress closed;
+    closed.openFails = true;
+    EXPECT_FALSE(ApplyPatch(game, WritePack(RegularPackEntries()), base, prompts, closed));
+    EXPECT_EQ(prompts.messages, Messages{"Error Unpacking VELK File."});
+    EXPECT_EQ(closed.closeCount, 1);
+}
+
+TEST_F(PatchTest, JobWithoutReporterKeepsItsCancelledFlag) {
+    WriteFileBytes(temp.file("p.velk"), FlatArchiveBytes(RegularPackEntries()));
+    PatchJob job(prompts);
+    job.packPath = temp.file("p.velk");
+    job.workFolder = Work();
+    EXPECT_TRUE(job.UnpackAndVerify());
+    EXPECT_EQ(job.position, 1);
+    job.cancelled = true;
+    EXPECT_FALSE(job.DecodeSongs());
+    EXPECT_EQ(job.position, 1);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(PatchTest, PatchedDefaultConAppendsTheRunLineToTheBackup) {
+    WriteFileBytes(BackedUpDefaultCon(game), "no final line end");
+    WriteFileBytes(JoinPath(Work(), "Default.con"), "stale work copy that is longer");
+    ASSERT_TRUE(BuildPatchedDefaultCon(game, Work(), prompts));
+    EXPECT_EQ(ReadFileBytes(JoinPath(Work(), "Default.con")), "no final line end" + kRunLine);
+    EXPECT_EQ(kRunLine.size(), 43u);
+}
+
+TEST_F(PatchTest, PatchedDefaultConNeedsTheBackup) {
+    ASSERT_TRUE(RemoveFile(BackedUpDefaultCon(game)));
+    EXPECT_FALSE(BuildPatchedDefaultCon(game, Work(), prompts));
+    EXPECT_EQ(prompts.messages, Messages{"Unable to create patched Default.con"});
+}
+
+TEST_F(PatchTest, CheckPatchFileTellsMissingFromEmpty) {
+    WriteFileBytes(temp.file("empty"), "");
+    WriteFileBytes(temp.file("full"), "x");
+    EXPECT_FALSE(CheckPatchFile(temp.file("absent"), prompts));
+    EXPECT_FALSE(CheckPatchFile(temp.file("empty"), prompts));
+    EXPECT_TRUE(CheckPatchFile(temp.file("full"), prompts));
+    EXPECT_EQ(prompts.messages, (Messages{"File is missing - unable to patch.",
+                                          "File is corrupt - unable to patch."}));
+}
+
+TEST_F(PatchTest, InstallChecksAllFilesBeforeCopyingAny) {
+    for (const char* name : {"music.rfa", "Default.con", "playlists.con"})
+        WriteFileBytes(JoinPath(Work(), name), "new");
+    WriteFileBytes(JoinPath(Work(), "US.ssc"), "");
+    auto before = TreeSnapshot(game);
+    EXPECT_FALSE(InstallPatchedFiles(game, Work(), prompts));
+    EXPECT_EQ(prompts.messages, Messages{"File is corrupt - unable to patch."});
+    EXPECT_EQ(TreeSnapshot(game), before);
+}
+
+TEST_F(PatchTest, FailedCopyKeepsWhatWasInstalledBeforeIt) {
+    for (const char* name : {"music.rfa", "Default.con", "playlists.con", "US.ssc"})
+        WriteFileBytes(JoinPath(Work(), name), std::string("new ") + name);
+    ASSERT_TRUE(RemoveFile(GameMusicRfa(game)));
+    ASSERT_TRUE(CreateFolder(GameMusicRfa(game)));
+    EXPECT_FALSE(InstallPatchedFiles(game, Work(), prompts));
+    EXPECT_EQ(prompts.messages, Messages{"Unable to move file - patch failed."});
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), "new Default.con");
+    EXPECT_EQ(ReadFileBytes(InstalledUsSsc(game)), "new US.ssc");
+    EXPECT_FALSE(FileExists(JoinPath(Work(), "Default.con")));
+    EXPECT_TRUE(FileExists(JoinPath(Work(), "music.rfa")));
+}
+
+TEST_F(PatchTest, PrepareWorkFolderEmptiesOrReportsTheFolder) {
+    WriteFileBytes(JoinPath(Work(), "stale"), "x");
+    ASSERT_TRUE(PrepareWorkFolder(base, prompts));
+    EXPECT_TRUE(std::filesystem::is_empty(Work()));
+    const std::string missingBase = temp.file("no/such/base");
+    EXPECT_FALSE(PrepareWorkFolder(missingBase, prompts));
+    EXPECT_EQ(prompts.messages,
+              Messages{"Error while trying to create folder: " + WorkFolderIn(missingBase)});
+}
+
+TEST_F(PatchTest, GameWithDifferentlyCasedFoldersIsPatchedInPlace) {
+    std::filesystem::rename(game + "/Mods/BfVietnam/Archives", game + "/Mods/BfVietnam/ARCHIVES");
+    std::filesystem::rename(game + "/Mods", game + "/mods");
+    ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(ReadFileBytes(game + "/mods/BfVietnam/settings/Default.con"),
+              kGameDefaultCon + kRunLine);
+    EXPECT_FALSE(std::filesystem::exists(game + "/Mods"));
+    EXPECT_TRUE(FileExists(game + "/mods/BfVietnam/ARCHIVES/music.rfa"));
+}
+
+} // namespace
