@@ -24,8 +24,10 @@ private:
 // Sets up libvorbisenc in quality or bitrate mode; false after the matching message, with
 // the info already cleared.
 bool setUpMode(vorbis_info& info, const EncoderSettings& s) {
+    // libvorbisenc accepts no channels at all and then crashes; refuse as it would.
+    const bool noChannels = s.channels < 1;
     if (s.qualitySet > 0) {
-        if (vorbis_encode_setup_vbr(&info, s.channels, s.rate, s.quality) != 0) {
+        if (noChannels || vorbis_encode_setup_vbr(&info, s.channels, s.rate, s.quality) != 0) {
             std::fprintf(stderr, "Mode initialisation failed: invalid parameters for quality\n");
             vorbis_info_clear(&info);
             return false;
@@ -41,8 +43,8 @@ bool setUpMode(vorbis_info& info, const EncoderSettings& s) {
     } else {
         long maximum = s.maxBitrate > 0 ? s.maxBitrate * 1000L : -1;
         long minimum = s.minBitrate > 0 ? s.minBitrate * 1000L : -1;
-        if (vorbis_encode_setup_managed(&info, s.channels, s.rate, maximum,
-                                        s.nominalBitrate * 1000L, minimum) != 0) {
+        if (noChannels || vorbis_encode_setup_managed(&info, s.channels, s.rate, maximum,
+                                                      s.nominalBitrate * 1000L, minimum) != 0) {
             std::fprintf(stderr, "Mode initialisation failed: invalid parameters for bitrate\n");
             vorbis_info_clear(&info);
             return false;

@@ -1,0 +1,214 @@
+// Our encoder and decoder drivers against bare library loops over the same data, timed
+// side by side in each iteration. The "ratio" counter is bare time / our time: 1.0 means no
+// overhead, above 1.0 means ours is faster.
+#include "audio/InputFormat.h"
+#include "audio/OggDecoder.h"
+#include "audio/VorbisEncoder.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+#include <vorbis/vorbisenc.h>
+#include <vorbis/vorbisfile.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRate = 44100;
+constexpr int kSeconds = 10;
+
+std::string Folder() {
+    static const std::string folder = [] {
+        auto path = std::filesystem::temp_directory_path() / "kp_audio_bench";
+        std::filesystem::create_directories(path);
+        return path.string();
+    }();
+    return folder;
+}
+
+std::vector<std::int16_t> Tone(int channels) {
+    std::vector<std::int16_t> samples;
+    for (int i = 0; i < kRate * kSeconds; ++i) {
+        double t = static_cast<double>(i) / kRate;
+        double value = 0.4 * std::sin(2 * M_PI * 440 * t) + 0.2 * std::sin(2 * M_PI * 1250 * t);
+        for (int c = 0; c < channels; ++c)
+            samples.push_back(static_cast<std::int16_t>(value * 32767));
+    }
+    return samples;
+}
+
+void PutLE(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A canonical mono 16-bit WAV file of the tone; returns its path.
+std::string MonoWav(const std::vector<std::int16_t>& samples) {
+    std::string data(reinterpret_cast<const char*>(samples.data()), samples.size() * 2);
+    std::string out = "RIFF";
+    PutLE(out, static_cast<std::uint32_t>(36 + data.size()), 4);
+    out += "WAVEfmt ";
+    PutLE(out, 16, 4);
+    PutLE(out, 1, 2);
+    PutLE(out, 1, 2);
+    PutLE(out, kRate, 4);
+    PutLE(out, kRate * 2, 4);
+    PutLE(out, 2, 2);
+    PutLE(out, 16, 2);
+    out += "data";
+    PutLE(out, static_cast<std::uint32_t>(data.size()), 4);
+    out += data;
+    std::string path = Folder() + "/source.wav";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(out.data(), 1, out.size(), file);
+    std::fclose(file);
+    return path;
+}
+
+int OursEncode(const std::string& wavPath, const std::string& oggPath) {
+    std::FILE* in = std::fopen(wavPath.c_str(), "rb");
+    std::FILE* out = std::fopen(oggPath.c_str(), "wb");
+    AudioSource source;
+    const InputFormat* format = openAudioFile(in, source);
+    EncoderSettings s;
+    s.read = source.read;
+    s.readerState = source.readerState.get();
+    s.channels = source.channels;
+    s.rate = source.rate;
+    s.totalFrames = source.totalFrames;
+    s.output = out;
+    int result = encodeStream(s);
+    format->close(source.readerState);
+    std::fclose(in);
+    std::fclose(out);
+    return result;
+}
+
+// The plain libvorbis loop: same PCM (already in memory), same quality, pages to a file.
+void BareEncode(const std::vector<std::int16_t>& samples, const std::string& oggPath) {
+    std::FILE* out = std::fopen(oggPath.c_str(), "wb");
+    vorbis_info info;
+    vorbis_info_init(&info);
+    vorbis_encode_init_vbr(&info, 1, kRate, 0.4f);
+    vorbis_comment comment;
+    vorbis_comment_init(&comment);
+    vorbis_dsp_state dsp;
+    vorbis_block block;
+    vorbis_analysis_init(&dsp, &info);
+    vorbis_block_init(&dsp, &block);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, 1);
+    ogg_packet h1, h2, h3;
+    vorbis_analysis_headerout(&dsp, &comment, &h1, &h2, &h3);
+    ogg_stream_packetin(&stream, &h1);
+    ogg_stream_packetin(&stream, &h2);
+    ogg_stream_packetin(&stream, &h3);
+    ogg_page page;
+    while (ogg_stream_flush(&stream, &page)) {
+        std::fwrite(page.header, 1, page.header_len, out);
+        std::fwrite(page.body, 1, page.body_len, out);
+    }
+    std::size_t position = 0;
+    bool eos = false;
+    while (!eos) {
+        long n = static_cast<long>(std::min<std::size_t>(1024, samples.size() - position));
+        float** buffer = vorbis_analysis_buffer(&dsp, 1024);
+        for (long i = 0; i < n; ++i)
+            buffer[0][i] = samples[position + i] / 32768.0f;
+        position += n;
+        vorbis_analysis_wrote(&dsp, n);
+        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+            vorbis_analysis(&block, nullptr);
+            vorbis_bitrate_addblock(&block);
+            ogg_packet packet;
+            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
+                ogg_stream_packetin(&stream, &packet);
+                while (!eos && ogg_stream_pageout(&stream, &page)) {
+                    std::fwrite(page.header, 1, page.header_len, out);
+                    std::fwrite(page.body, 1, page.body_len, out);
+                    eos = ogg_page_eos(&page);
+                }
+            }
+        }
+    }
+    ogg_stream_clear(&stream);
+    vorbis_block_clear(&block);
+    vorbis_dsp_clear(&dsp);
+    vorbis_comment_clear(&comment);
+    vorbis_info_clear(&info);
+    std::fclose(out);
+}
+
+// The plain libvorbisfile loop: a 44-byte header, then every ov_read result as it comes.
+void BareDecode(const std::string& oggPath, const std::string& wavPath) {
+    OggVorbis_File vf;
+    ov_fopen(oggPath.c_str(), &vf);
+    std::FILE* out = std::fopen(wavPath.c_str(), "wb");
+    char header[44] = {};
+    std::fwrite(header, 1, 44, out);
+    char buffer[8192];
+    int link = 0;
+    long n;
+    while ((n = ov_read(&vf, buffer, sizeof buffer, 0, 2, 1, &link)) != 0)
+        if (n > 0)
+            std::fwrite(buffer, 1, static_cast<std::size_t>(n), out);
+    std::fseek(out, 0, SEEK_SET);
+    std::fwrite(header, 1, 44, out);
+    std::fclose(out);
+    ov_clear(&vf);
+}
+
+double SecondsOf(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void BM_EncodeRatio(benchmark::State& state) {
+    const auto samples = Tone(1);
+    const std::string wav = MonoWav(samples);
+    const std::string ours = Folder() + "/ours.ogg", bare = Folder() + "/bare.ogg";
+    double oursTotal = 0, bareTotal = 0;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        BareEncode(samples, bare);
+        bareTotal += SecondsOf(start);
+        start = Clock::now();
+        if (OursEncode(wav, ours) != 0)
+            state.SkipWithError("encodeStream failed");
+        double seconds = SecondsOf(start);
+        oursTotal += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["ratio"] = bareTotal / oursTotal;
+    state.counters["bare_s"] = bareTotal / state.iterations();
+}
+BENCHMARK(BM_EncodeRatio)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_DecodeRatio(benchmark::State& state) {
+    const auto samples = Tone(1);
+    const std::string ogg = Folder() + "/decode.ogg";
+    OursEncode(MonoWav(samples), ogg);
+    const std::string bare = Folder() + "/bare.wav"; // ours goes to decode.wav
+    double oursTotal = 0, bareTotal = 0;
+    OggDecoder decoder;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        BareDecode(ogg, bare);
+        bareTotal += SecondsOf(start);
+        start = Clock::now();
+        if (!decoder.decodeToWav(ogg))
+            state.SkipWithError("decodeToWav failed");
+        double seconds = SecondsOf(start);
+        oursTotal += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["ratio"] = bareTotal / oursTotal;
+    state.counters["bare_s"] = bareTotal / state.iterations();
+}
+BENCHMARK(BM_DecodeRatio)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Encodes a 16-bit sine tone with the encoder driver and appends the stream to `output`.
+// Appending twice to one file makes a chained Ogg file. Returns encodeStream's result.
+int AppendOggTone(std::FILE* output, int channels, int rate, int frames, std::int32_t serial,
+                  float quality = 0.4f);
+
+// The same into a new file at path; true on success.
+bool WriteOggTone(const std::string& path, int channels, int rate, int frames,
+                  std::int32_t serial = 1);
