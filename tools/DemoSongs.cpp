@@ -1,0 +1,71 @@
+// demo_songs: writes sixteen synthesised mono WAV songs and a Korvane project listing them.
+//   demo_songs SONG_FOLDER PROJECT.velkp [LENGTH_SCALE]
+//   demo_songs --one FILE.wav SECONDS
+#include "builder/SongProject.h"
+#include "tools/SongSynth.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+const double kSeconds[16] = {12, 8, 15, 6, 20, 10, 9, 14, 5, 18, 11, 7, 16, 13, 4, 16};
+const char* const kTitles[16] = {
+    "Dawn Over The Paddies", "River Patrol",     "Monsoon \"Blues\"",   "Radio Hanoi",
+    "Long Range Recon",      "Huey Lullaby",     "Firebase Evening",    "Delta Drift",
+    "Short Timer",           "Jungle Canopy",    "Hill 881",            "Mekong Morning",
+    "Night Ambush",          "Saigon Shuffle",   "Extraction",          "Going Home"};
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+int WriteOne(const std::string& path, double seconds) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    return WriteFile(path, SongSynth::WavFile(SongSynth().Render(16, seconds))) ? 0 : 1;
+}
+
+int WriteAll(const std::string& folder, const std::string& projectPath, double scale) {
+    std::filesystem::create_directories(folder);
+    std::string absolute = std::filesystem::absolute(folder).string();
+    SongProject project;
+    project.Reset();
+    SongSynth synth;
+    for (int n = 1; n <= 16; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/song%.2d.wav", n);
+        std::string path = absolute + name;
+        if (!WriteFile(path, SongSynth::WavFile(synth.Render(n - 1, kSeconds[n - 1] * scale)))) {
+            std::fprintf(stderr, "demo_songs: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        project.SlotAt(n).SetTitle(kTitles[n - 1]);
+        project.SlotAt(n).SetPath(path);
+    }
+    project.SetQuality(4);
+    project.SetPath(projectPath);
+    if (!project.Save()) {
+        std::fprintf(stderr, "demo_songs: cannot write %s\n", projectPath.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--one")
+        return WriteOne(argv[2], std::atof(argv[3]));
+    if (argc == 3 || argc == 4) {
+        double scale = argc == 4 ? std::atof(argv[3]) : 1.0;
+        return WriteAll(argv[1], argv[2], scale > 0 ? scale : 1.0);
+    }
+    std::fprintf(stderr, "usage: demo_songs SONG_FOLDER PROJECT.velkp [LENGTH_SCALE]\n"
+                         "       demo_songs --one FILE.wav SECONDS\n");
+    return 2;
+}
