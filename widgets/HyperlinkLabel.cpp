@@ -41,7 +41,9 @@ HyperlinkLabel::HyperlinkLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
     setMouseTracking(true);
     setAutoFillBackground(true);
+    // Button face behind the text; the text role must be named, or it follows the background.
     setBackgroundRole(QPalette::Button);
+    setForegroundRole(QPalette::WindowText);
     normalFont = font();
     underlinedFont = font();
     underlinedFont.setUnderline(true);

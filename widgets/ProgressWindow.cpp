@@ -133,7 +133,8 @@ void ProgressWindow::SetRange(int newLower, int newUpper, int newStep) {
 int ProgressWindow::SetPosition(int newPosition) {
     if (!created)
         return position;
-    if (isHidden())
+    // A cancelled window stays hidden: the work may report once more before it stops.
+    if (isHidden() && !cancelled)
         ShowQuietly();
     position = newPosition;
     int newPercent = PercentOf(position, lower, upper);

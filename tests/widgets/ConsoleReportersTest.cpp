@@ -1,0 +1,107 @@
+#include "common/ConsoleProgress.h"
+#include "common/ConsolePrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <csignal>
+#include <sstream>
+
+namespace {
+
+struct PercentCase {
+    int position, lower, upper, percent;
+};
+
+class PercentOfTest : public testing::TestWithParam<PercentCase> {};
+
+TEST_P(PercentOfTest, RoundsHalvesUpWithoutClampingOrOverflow) {
+    const PercentCase& c = GetParam();
+    EXPECT_EQ(ConsoleProgress::PercentOf(c.position, c.lower, c.upper), c.percent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, PercentOfTest,
+    testing::Values(PercentCase{18, 0, 36, 50}, PercentCase{1, 0, 36, 3}, PercentCase{0, 0, 36, 0},
+                    PercentCase{36, 0, 36, 100}, PercentCase{72, 0, 36, 200},
+                    PercentCase{-18, 0, 36, -49}, // -49.5 cut toward zero
+                    PercentCase{15, 10, 20, 50}, PercentCase{5, 5, 5, 0}, PercentCase{7, 10, 5, 0},
+                    PercentCase{INT_MAX, 0, 1, INT_MAX}, PercentCase{INT_MIN, 0, 1, INT_MIN},
+                    PercentCase{INT_MAX, INT_MIN, INT_MAX, 100}));
+
+TEST(ConsoleProgress, WritesOneLinePerChangeSeenAtAPump) {
+    std::ostringstream out;
+    ConsoleProgress progress(out);
+    ASSERT_TRUE(progress.Open("Building...Please Wait...", false));
+    progress.SetRange(0, 36, 1);
+    progress.SetPosition(1);
+    progress.SetText("Encoding music01.ogg");
+    EXPECT_FALSE(progress.Pump(true));
+    EXPECT_FALSE(progress.Pump(true)); // nothing changed: no line
+    EXPECT_EQ(progress.SetPosition(18), 1);
+    progress.Pump(true);
+    progress.SetPosition(36);
+    progress.SetText("Done");
+    progress.Pump(false);
+    progress.Close();
+    EXPECT_EQ(out.str(), "[  3%] Encoding music01.ogg\n[ 50%] Encoding music01.ogg\n[100%] Done\n");
+}
+
+TEST(ConsoleProgress, KeepsAtMost511BytesOfText) {
+    std::ostringstream out;
+    ConsoleProgress progress(out);
+    progress.SetText(std::string(600, 'x'));
+    progress.Pump(false);
+    EXPECT_EQ(out.str(), "[  0%] " + std::string(511, 'x') + "\n");
+}
+
+TEST(ConsoleProgress, InterruptCancelsAtTheNextPumpAndHandlerIsRestored) {
+    struct sigaction before {};
+    sigaction(SIGINT, nullptr, &before);
+    std::ostringstream out;
+    {
+        ConsoleProgress progress(out);
+        ASSERT_TRUE(progress.Open("t", false));
+        std::raise(SIGINT);
+        EXPECT_FALSE(progress.Cancelled()); // seen only at a pump
+        EXPECT_TRUE(progress.Pump(false));
+        EXPECT_TRUE(progress.Cancelled());
+        EXPECT_TRUE(progress.Pump(true)); // stays cancelled
+    }
+    struct sigaction after {};
+    sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+    // A new run starts uncancelled even though the last one was interrupted.
+    ConsoleProgress next(out);
+    ASSERT_TRUE(next.Open("t", false));
+    EXPECT_FALSE(next.Pump(false));
+    next.Close();
+}
+
+TEST(ConsolePrompts, MessagesGoOutWhole) {
+    std::ostringstream out;
+    ConsolePrompts prompts(out);
+    prompts.Message("Music pack built.");
+    prompts.Message("Unable to open hyperlink:\n\nThe DDE transaction failed.");
+    EXPECT_EQ(out.str(), "Music pack built.\nUnable to open hyperlink:\n\nThe DDE transaction "
+                         "failed.\n");
+}
+
+TEST(ConsolePrompts, DialogsAnswerOnlyWhatTheCommandLineGave) {
+    std::ostringstream out;
+    ConsolePrompts prompts(out);
+    std::string path = "untouched";
+    EXPECT_FALSE(prompts.OpenFile({"Pack (*.velk)|*.velk||", "velk", ""}, path));
+    EXPECT_FALSE(prompts.BrowseFolder("Game folder", path));
+    EXPECT_EQ(path, "untouched");
+    prompts.AnswerNextDialog("/tmp/out.velk");
+    prompts.AnswerNextDialog("/games/bfv");
+    EXPECT_TRUE(prompts.SaveFile({}, path));
+    EXPECT_EQ(path, "/tmp/out.velk");
+    EXPECT_TRUE(prompts.BrowseFolder("Game folder", path));
+    EXPECT_EQ(path, "/games/bfv");
+    EXPECT_FALSE(prompts.SaveFile({}, path));
+    EXPECT_EQ(out.str(), "");
+}
+
+} // namespace
