@@ -37,7 +37,7 @@ int OggDecoder::writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_
     const vorbis_info* info = ov_info(file, 0);
     const auto channels = static_cast<std::uint32_t>(info ? info->channels : 0);
     const auto rate = static_cast<std::uint32_t>(info ? info->rate : 0);
-    const std::uint32_t bytesPerSample = static_cast<std::uint32_t>(bits_) / 8;
+    const std::uint32_t bytesPerSample = static_cast<std::uint32_t>(bits) / 8;
     const std::uint32_t blockAlign = channels * bytesPerSample;
     const std::uint32_t length =
         knownFrames != 0 ? static_cast<std::uint32_t>(knownFrames) * blockAlign + 44 : 0x7FFFFFFF;
@@ -52,7 +52,7 @@ int OggDecoder::writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_
     putLittleEndian(h + 24, rate, 4);
     putLittleEndian(h + 28, channels * rate * bytesPerSample, 4);
     putLittleEndian(h + 32, blockAlign, 2);
-    putLittleEndian(h + 34, static_cast<std::uint32_t>(bits_), 2);
+    putLittleEndian(h + 34, static_cast<std::uint32_t>(bits), 2);
     std::memcpy(h + 36, "data", 4);
     putLittleEndian(h + 40, length - 44, 4);
 
@@ -110,7 +110,7 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
     for (;;) {
         int link = 0;
         long n =
-            ov_read(&file, buffer, kReadBufferBytes, bigEndian_, bits_ / 8, signedSamples_, &link);
+            ov_read(&file, buffer, kReadBufferBytes, bigEndian, bits / 8, signedSamples, &link);
         if (n == 0)
             break;
         if (link != 0) {

@@ -33,12 +33,14 @@ public:
     // The WAV header as last written.
     const std::array<unsigned char, 44>& header() const { return header_; }
 
+    // Output settings, fixed for every decode.
+    const std::int32_t quiet = 1;         // no informational or progress output
+    const std::int32_t bits = 16;         // bits per output sample
+    const std::int32_t bigEndian = 0;     // little-endian samples
+    const std::int32_t raw = 0;           // 0: a WAV header comes first
+    const std::int32_t signedSamples = 1; // signed samples
+
 private:
-    std::int32_t quiet_ = 1;
-    std::int32_t bits_ = 16;
-    std::int32_t bigEndian_ = 0;
-    std::int32_t raw_ = 0;
-    std::int32_t signedSamples_ = 1;
     std::array<unsigned char, 44> header_{};
 
     // Writes the saved header at the stream's position; false when it fell short.
