@@ -1,9 +1,12 @@
 #include "builder/SongProject.h"
 #include "builder/SlotLabels.h"
+#include "builder/SongListText.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -139,6 +142,27 @@ TEST(SlotLabels, NumbersLettersAndLengths) {
     EXPECT_EQ(LengthText(187), "187.0");
     EXPECT_EQ(LengthText(3600), "3600.0");
     EXPECT_EQ(LengthText(2.25f), "2.2");
+}
+
+} // namespace
+
+namespace {
+
+TEST(SongListText, PaddedColumnsAndCarriageReturns) {
+    SongProject project;
+    project.SlotAt(1).SetTitle(std::string(60, 't')); // longer than its column: not cut
+    project.SlotAt(2).SetStoredLength(42);            // printed although the slot is invalid
+    const std::string text = SongListText(project);
+    const std::string header = "Letter " + std::string("Title") + std::string(45, ' ') + " Time" +
+                               std::string(6, ' ') + "\r";
+    EXPECT_EQ(text.substr(0, header.size()), header);
+    EXPECT_EQ(text.substr(header.size(), 77), std::string(76, '-') + "\r");
+    const std::string rest = text.substr(header.size() + 77);
+    EXPECT_EQ(rest.substr(0, 79), "A      " + std::string(60, 't') + " 0.0       \r");
+    EXPECT_NE(rest.find("B      empty slot" + std::string(40, ' ') + " 42.0      \r"),
+              std::string::npos);
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 18);
 }
 
 } // namespace

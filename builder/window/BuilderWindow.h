@@ -1,0 +1,117 @@
+#pragma once
+#include "builder/SongProject.h"
+#include "common/Progress.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class HyperlinkLabel;
+class Prompts;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPushButton;
+class QTableWidget;
+
+// Korvane's main window: the sixteen slots in a list, the fields that edit the selected slot,
+// the quality field and the File menu (project files, clipboard, build).
+// Failure: every failure is shown to the user through the window's Prompts (message boxes);
+// a FileError from the project file or the build is caught at the command and shown in a
+// generic error box, after which the window stays usable.
+class BuilderWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    using ProgressFactory = std::function<std::unique_ptr<Progress>(QWidget* owner)>;
+
+    // workBaseFolder holds the build's velk_work and release.velk.
+    explicit BuilderWindow(std::string workBaseFolder, QWidget* parent = nullptr);
+    ~BuilderWindow() override;
+
+    // Replace how the window talks to the user (the tests' doubles). Not owned.
+    void SetPrompts(Prompts* prompts);
+    void SetProgressFactory(ProgressFactory factory);
+
+    // The Open Project command with the file already chosen (a command-line argument).
+    void OpenProjectFile(const std::string& path);
+
+    // The commands of the menu and the buttons.
+    void NewProject();
+    void OpenProject();
+    void SaveProject();
+    void SaveProjectAs();
+    void CopyListToClipboard();
+    void Build();
+    void Browse();
+    void MoveUp();
+    void MoveDown();
+    void ShowAbout();
+    // Reads title, path and quality from the fields; false (after a message) when the
+    // quality is not a whole number from 1 to 10.
+    bool ReadFieldsBack();
+
+    SongProject& project() { return project_; }
+    QTableWidget* list() const { return list_; }
+    QLineEdit* titleField() const { return titleEdit_; }
+    QLineEdit* pathField() const { return pathEdit_; }
+    QLineEdit* qualityField() const { return qualityEdit_; }
+    QPushButton* browseButton() const { return browseButton_; }
+    QPushButton* moveUpButton() const { return moveUpButton_; }
+    QPushButton* moveDownButton() const { return moveDownButton_; }
+    QMenuBar* menuBar() const { return menuBar_; }
+    HyperlinkLabel* link() const { return link_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    void PlaceControls();
+    void ConnectSignals();
+    void RefreshList();
+    void ReadSelection();
+    void FillFields(const QString& title, const QString& path);
+    void ShowQuality();
+    void SetTitleFromFile(const std::string& path);
+    SongSlot* SelectedSlot() const;
+    void SelectSlot(const SongSlot& slot);
+    void OnTitleChanged();
+    void OnPathChanged();
+    void OnQualityChanged();
+    // Runs a command; a file error it raises is shown in the generic error box.
+    void RunCommand(const std::function<void()>& command);
+
+    SongProject project_;
+    std::string workBaseFolder_;
+    std::unique_ptr<Prompts> ownPrompts_;
+    Prompts* prompts_ = nullptr;
+    ProgressFactory progressFactory_;
+
+    QString titleBuffer_;
+    QString pathBuffer_;
+    std::int32_t qualityBuffer_ = SongProject::kDefaultQuality;
+    bool suppressFieldChanges_ = false; // Browse writes the path field
+    bool writingControls_ = false;      // the window fills the fields itself
+
+    std::array<SongSlot*, SongProject::kSlotCount> rowSlots_{};
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* client_ = nullptr;
+    QTableWidget* list_ = nullptr;
+    QGroupBox* editingBox_ = nullptr;
+    QLabel* titleLabel_ = nullptr;
+    QLineEdit* titleEdit_ = nullptr;
+    QLabel* pathLabel_ = nullptr;
+    QLineEdit* pathEdit_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    QPushButton* moveUpButton_ = nullptr;
+    QPushButton* moveDownButton_ = nullptr;
+    QLabel* qualityLabel_ = nullptr;
+    QLineEdit* qualityEdit_ = nullptr;
+    HyperlinkLabel* link_ = nullptr;
+};

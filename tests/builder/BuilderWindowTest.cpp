@@ -1,0 +1,265 @@
+#include "builder/window/BuilderWindow.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/WavFixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+QString Cell(const BuilderWindow& window, int row, int column) {
+    return window.list()->item(row, column)->text();
+}
+
+QStringList MenuTexts(QMenu* menu) {
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+std::string MonoWav(const TempFolder& folder, const std::string& name, int seconds) {
+    const std::string path = folder.file(name);
+    WriteFileBytes(path, MakeWav(1, 8000, 16, std::string(16000u * seconds, '\0')));
+    return path;
+}
+
+} // namespace
+
+class BuilderWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<BuilderWindow> window;
+    FakePrompts prompts;
+    TempFolder folder;
+    int progressWindowsMade = 0;
+
+private slots:
+    void init() {
+        prompts = FakePrompts();
+        progressWindowsMade = 0;
+        window = std::make_unique<BuilderWindow>(folder.path());
+        window->SetPrompts(&prompts);
+        window->SetProgressFactory([this](QWidget*) -> std::unique_ptr<Progress> {
+            ++progressWindowsMade;
+            return nullptr;
+        });
+    }
+
+    void startUpState() {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - New Project"));
+        QVERIFY(window->list()->selectionModel()->selectedRows().isEmpty());
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 window->titleField(), window->pathField(), window->browseButton(),
+                 window->moveUpButton(), window->moveDownButton()})
+            QVERIFY(!control->isEnabled());
+        QCOMPARE(window->titleField()->text(), QString());
+        QCOMPARE(window->pathField()->text(), QString());
+        QCOMPARE(window->qualityField()->text(), QStringLiteral("4"));
+
+        QTableWidget* list = window->list();
+        QCOMPARE(list->rowCount(), 16);
+        const QStringList headings{"ID", "Letter", "Title", "Length", "Status"};
+        const int widths[] = {30, 50, 200, 100, 100};
+        for (int column = 0; column < 5; ++column) {
+            QCOMPARE(list->horizontalHeaderItem(column)->text(), headings[column]);
+            QCOMPARE(list->columnWidth(column), widths[column]);
+        }
+        QVERIFY(list->showGrid());
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(Cell(*window, 0, 0), QStringLiteral("01"));
+        QCOMPARE(Cell(*window, 15, 0), QStringLiteral("16"));
+        QCOMPARE(Cell(*window, 15, 1), QStringLiteral("P"));
+        QCOMPARE(Cell(*window, 3, 2), QStringLiteral("empty slot"));
+        QCOMPARE(Cell(*window, 3, 3), QStringLiteral("0"));
+        QCOMPARE(Cell(*window, 3, 4), QStringLiteral("no file"));
+    }
+
+    void menus() {
+        QList<QAction*> menus = window->menuBar()->actions();
+        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
+        QCOMPARE(MenuTexts(menus[0]->menu()),
+                 (QStringList{"New Project", "-", "Open Project...", "Save Project",
+                              "Save Project As...", "-", "Copy List To Clipboard", "-",
+                              "Build VELK...", "-", "Exit"}));
+        QCOMPARE(MenuTexts(menus[1]->menu()), QStringList{"&About Korvane..."});
+    }
+
+    void selectingRowThreeFillsFieldsWithoutProbing() {
+        SongSlot& slot = window->project().SlotAt(3);
+        slot.SetTitle("Third");
+        slot.SetStoredPath(folder.file("not-probed.wav"));
+        window->list()->selectRow(2);
+        QCOMPARE(window->titleField()->text(), QStringLiteral("Third"));
+        QCOMPARE(window->pathField()->text(), QString::fromStdString(slot.path()));
+        QVERIFY(window->pathField()->isEnabled());
+        QCOMPARE(slot.status(), std::string("no file"));
+        QCOMPARE(slot.title(), std::string("Third"));
+    }
+
+    void typingPathProbesEveryKeystroke() {
+        const std::string path = MonoWav(folder, "s.wav", 3);
+        window->list()->selectRow(0);
+        QTest::keyClicks(window->pathField(), QString::fromStdString(path.substr(0, 5)));
+        QCOMPARE(Cell(*window, 0, 4), QStringLiteral("invalid format"));
+        QCOMPARE(Cell(*window, 0, 3), QStringLiteral("0"));
+        QTest::keyClicks(window->pathField(), QString::fromStdString(path.substr(5)));
+        QCOMPARE(Cell(*window, 0, 4), QStringLiteral("Ok"));
+        QCOMPARE(Cell(*window, 0, 3), QStringLiteral("3.0"));
+        QCOMPARE(window->project().SlotAt(1).path(), path);
+        QTest::keyClick(window->pathField(), Qt::Key_Backspace);
+        QCOMPARE(Cell(*window, 0, 4), QStringLiteral("invalid format"));
+        QCOMPARE(Cell(*window, 0, 3), QStringLiteral("0"));
+        QVERIFY(prompts.messages.empty());
+    }
+
+    void typingTitleRenamesSelectedSlot() {
+        window->list()->selectRow(4);
+        window->titleField()->selectAll();
+        QTest::keyClicks(window->titleField(), QStringLiteral("New \"name\""));
+        QCOMPARE(window->project().SlotAt(5).title(), std::string("New \"name\""));
+        QCOMPARE(Cell(*window, 4, 2), QStringLiteral("New \"name\""));
+    }
+
+    void browseSetsPathWithoutTouchingTitle() {
+        const std::string path = MonoWav(folder, "b.wav", 2);
+        window->list()->selectRow(1);
+        prompts.answers.push_back(path);
+        window->Browse();
+        QCOMPARE(prompts.dialogs.size(), std::size_t(1));
+        QCOMPARE(prompts.dialogs[0].options.filter, std::string("Wav Files (*.wav)|*.wav||"));
+        QCOMPARE(prompts.dialogs[0].options.initialFileName, std::string("*.wav"));
+        QCOMPARE(window->pathField()->text(), QString::fromStdString(path));
+        QCOMPARE(Cell(*window, 1, 4), QStringLiteral("Ok"));
+        QCOMPARE(Cell(*window, 1, 2), QStringLiteral("empty slot"));
+    }
+
+    void moveDownKeepsMovedSlotSelected() {
+        window->project().SlotAt(1).SetTitle("First");
+        window->list()->selectRow(0);
+        QTest::mouseClick(window->moveDownButton(), Qt::LeftButton);
+        QCOMPARE(window->list()->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(window->list()->selectionModel()->selectedRows().front().row(), 1);
+        QCOMPARE(Cell(*window, 1, 2), QStringLiteral("First"));
+        QCOMPARE(window->titleField()->text(), QStringLiteral("First"));
+        QTest::mouseClick(window->moveUpButton(), Qt::LeftButton);
+        QCOMPARE(window->list()->selectionModel()->selectedRows().front().row(), 0);
+
+        SongSlot* last = &window->project().SlotAt(16);
+        window->list()->selectRow(15);
+        window->MoveDown();
+        QCOMPARE(&window->project().SlotAt(16), last);
+        QCOMPARE(window->list()->selectionModel()->selectedRows().front().row(), 15);
+    }
+
+    void openCancelledStillRefreshes() {
+        window->project().SetQuality(9);
+        window->project().SlotAt(2).SetTitle("Changed behind the list");
+        window->OpenProject();
+        QCOMPARE(prompts.dialogs.size(), std::size_t(1));
+        QCOMPARE(prompts.dialogs[0].options.filter,
+                 std::string("VELK Project Files (*.velkp)|*.velkp||"));
+        QCOMPARE(prompts.dialogs[0].options.initialFileName, std::string("*.velkp"));
+        QCOMPARE(window->qualityField()->text(), QStringLiteral("9"));
+        QCOMPARE(Cell(*window, 1, 2), QStringLiteral("Changed behind the list"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - New Project"));
+    }
+
+    void openShowsFileNameAndErrors() {
+        prompts.answers.push_back(folder.file("absent.velkp"));
+        window->OpenProject();
+        QCOMPARE(prompts.messages, std::vector<std::string>{"Error reading project file."});
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - absent"));
+
+        WriteFileBytes(folder.file("cut.velkp"), std::string("\x02\0\0\0\x07\0", 6));
+        window->OpenProjectFile(folder.file("cut.velkp"));
+        QCOMPARE(prompts.messages.size(), std::size_t(2)); // the generic error box
+        QVERIFY(prompts.messages[1].find("cut.velkp") != std::string::npos);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - absent"));
+    }
+
+    void saveAsAndSave() {
+        prompts.answers.push_back(folder.file("mine.velkp"));
+        window->SaveProject(); // no path yet: behaves as Save As
+        QCOMPARE(prompts.dialogs.at(0).kind, std::string("save"));
+        QCOMPARE(prompts.dialogs.at(0).options.initialFileName, std::string("newproject.velkp"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - mine"));
+        QCOMPARE(ReadFileBytes(folder.file("mine.velkp")).size(), std::size_t(360));
+
+        prompts.answers.push_back(folder.file("missing/other.velkp"));
+        window->SaveProjectAs();
+        QCOMPARE(prompts.messages, std::vector<std::string>{"Error saving project..."});
+        QCOMPARE(window->project().path(), std::string());
+    }
+
+    void qualityFieldReadBack() {
+        window->qualityField()->setText(QStringLiteral("7"));
+        QCOMPARE(window->project().quality(), 7);
+        QVERIFY(prompts.messages.empty());
+        QTest::keyClick(window->qualityField(), Qt::Key_1);
+        QCOMPARE(window->qualityField()->text(), QStringLiteral("71"));
+        QCOMPARE(prompts.messages.size(), std::size_t(1));
+        QCOMPARE(window->project().quality(), 7);
+        window->qualityField()->clear();
+        QCOMPARE(prompts.messages.size(), std::size_t(2));
+        QVERIFY(prompts.messages[0] != prompts.messages[1]); // range, then integer
+        QCOMPARE(window->project().quality(), 7);
+
+        // While the quality is bad, a title edit still lands and complains again.
+        window->list()->selectRow(0);
+        QTest::keyClicks(window->titleField(), QStringLiteral("x"));
+        QCOMPARE(prompts.messages.size(), std::size_t(3));
+        QCOMPARE(window->project().SlotAt(1).title(), std::string("empty slotx"));
+    }
+
+    void enterAndEscape() {
+        window->show();
+        window->qualityField()->setText(QStringLiteral("0"));
+        QTest::keyClick(window.get(), Qt::Key_Return);
+        QVERIFY(window->isVisible());
+        window->qualityField()->setText(QStringLiteral("5"));
+        QTest::keyClick(window.get(), Qt::Key_Return);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Accepted));
+        window->show();
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+    }
+
+    void buildRefusedWithInvalidSlot() {
+        window->Build();
+        QCOMPARE(prompts.messages,
+                 std::vector<std::string>{"One or more items are not valid. Unable to build."});
+        QVERIFY(prompts.dialogs.empty());
+        QCOMPARE(progressWindowsMade, 0);
+    }
+
+    void clipboardOfNewProject() {
+        window->CopyListToClipboard();
+        QVERIFY(prompts.messages.empty());
+        QString expected = QStringLiteral("Letter ") + QStringLiteral("Title").leftJustified(50) +
+                           " " + QStringLiteral("Time").leftJustified(10) + "\r" +
+                           QString(76, '-') + "\r";
+        for (char letter = 'A'; letter <= 'P'; ++letter)
+            expected += QString(QChar(letter)).leftJustified(6) + " " +
+                        QStringLiteral("empty slot").leftJustified(50) + " " +
+                        QStringLiteral("0.0").leftJustified(10) + "\r";
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+        QVERIFY(!expected.contains('\n'));
+    }
+};
+
+QTEST_MAIN(BuilderWindowTest)
+#include "BuilderWindowTest.moc"
