@@ -35,8 +35,7 @@ public:
     // Creates and shows the window; no owner means the application's main window.
     bool Create(QWidget* owner, const QString& title, bool smooth);
     // Creates the window if needed (owned by the constructor's owner, else the main window),
-    // disables the highest enabled window of the owner chain
-    // and becomes modal.
+    // disables the highest enabled window of the owner chain and becomes modal.
     bool GoModal(const QString& title = QStringLiteral("Progress"), bool smooth = false);
     void Destroy();
     bool WindowExists() const { return created; }

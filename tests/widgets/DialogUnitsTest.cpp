@@ -12,7 +12,6 @@ private slots:
     void baseUnitsFollowTheFont();
     void unitsScaleWithTheFont();
     void neighboursStayNeighbours();
-    void edgesRoundToNearest();
 };
 
 void DialogUnitsTest::baseUnitsFollowTheFont() {
@@ -48,16 +47,6 @@ void DialogUnitsTest::neighboursStayNeighbours() {
         QRect right = DialogUnitsToPixels(font, x + 13, x + 11, 13, 11);
         QCOMPARE(left.right() + 1, right.left());
         QCOMPARE(left.bottom() + 1, right.top());
-    }
-}
-
-void DialogUnitsTest::edgesRoundToNearest() {
-    QFont font = QApplication::font();
-    QSize base = DialogBaseUnits(font);
-    for (int units : {1, 2, 3, 5, 123, -3}) {
-        QRect r = DialogUnitsToPixels(font, units, units, 0, 0);
-        QCOMPARE(r.left(), qRound(units * base.width() / 4.0));
-        QCOMPARE(r.top(), qRound(units * base.height() / 8.0));
     }
 }
 
