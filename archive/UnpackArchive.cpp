@@ -125,7 +125,7 @@ private:
     std::uint32_t directoryOffset_ = 0;
     std::uint32_t entryCount_ = 0;
     bool storedMode_ = true;
-    BlockBuffers buffers_;
+    std::unique_ptr<BlockBuffers> buffers_; // only an archive of compressed entries needs them
 };
 
 bool Extraction::SeekDirectory() {
@@ -157,6 +157,8 @@ bool Extraction::ProbeStoredMode() {
     if (ReadRecordHead(archive_, first, nameLength) != ReadResult::Read)
         return false;
     storedMode_ = first.storedSize == first.unpackedSize;
+    if (!storedMode_)
+        buffers_ = std::make_unique<BlockBuffers>();
     return ::fseeko(archive_, static_cast<off_t>(directoryOffset_) + 4, SEEK_SET) == 0;
 }
 
@@ -188,7 +190,7 @@ bool Extraction::ExtractEntry(std::uint64_t previousRecordEnd) {
         if (!ExtractStored(archive_, entry, path))
             return false;
     } else if (DecodeCompressedEntry(archive_, path, entry.unpackedSize, entry.dataOffset,
-                                     buffers_) != kEntryDecoded) {
+                                     *buffers_) != kEntryDecoded) {
         Refuse("cannot decode a compressed entry");
         return false;
     }
