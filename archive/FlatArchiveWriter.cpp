@@ -46,7 +46,8 @@ void FlatArchiveWriter::ScanFolder(const std::string& folder, const std::string&
         const std::string name = entry.path().filename().native();
         const std::string relative = relativeFolder.empty() ? name : relativeFolder + "/" + name;
         // Linked folders are not followed, so a link loop cannot make the scan endless.
-        if (entry.is_symlink(error) ? false : entry.is_directory(error)) {
+        const bool linked = entry.is_symlink(error);
+        if (!linked && entry.is_directory(error)) {
             subfolders.push_back(relative);
         } else if (entry.is_regular_file(error)) {
             const std::uint64_t size = entry.file_size(error);
