@@ -209,12 +209,14 @@ std::optional<std::string> WineRegistry::ReadFromHive(const std::string& hivePat
     while (std::getline(hive, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (ParseSection(line, section)) {
-            inKey = EqualNoCase(section, key);
+        if (!line.empty() && line[0] == '[') {
+            // A malformed header still ends the section before it.
+            inKey = ParseSection(line, section) && EqualNoCase(section, key);
             continue;
         }
         if (inKey && ParseValueLine(line, name, data) && EqualNoCase(name, valueName))
-            return StringData(data);
+            if (auto text = StringData(data))
+                return text;
     }
     return std::nullopt;
 }
