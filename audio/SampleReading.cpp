@@ -13,19 +13,38 @@ namespace {
 // Bounds the scratch buffer however many channels a header claims.
 constexpr std::size_t kScratchBytes = 16384;
 
-float pcmSample(const unsigned char* bytes, int bytesPerSample, bool bigEndian) {
-    if (bytesPerSample == 1) {
-        if (bigEndian) // AIFF: signed
-            return static_cast<float>(static_cast<std::int8_t>(bytes[0])) * 0.0078125f;
-        return static_cast<float>(bytes[0] - 128) * 0.0078125f; // WAV: unsigned
+// One converter per sample encoding, as types so the frame loop inlines them.
+struct Unsigned8 {
+    static constexpr int bytes = 1;
+    float operator()(const unsigned char* at) const {
+        return static_cast<float>(at[0] - 128) * 0.0078125f;
     }
-    std::uint16_t raw = bigEndian ? bigEndian16(bytes) : littleEndian16(bytes);
-    return static_cast<float>(static_cast<std::int16_t>(raw)) * 3.0517578125e-05f;
-}
-
-float floatSample(const unsigned char* bytes, int, bool) {
-    return std::bit_cast<float>(littleEndian32(bytes));
-}
+};
+struct Signed8 {
+    static constexpr int bytes = 1;
+    float operator()(const unsigned char* at) const {
+        return static_cast<float>(static_cast<std::int8_t>(at[0])) * 0.0078125f;
+    }
+};
+struct Little16 {
+    static constexpr int bytes = 2;
+    float operator()(const unsigned char* at) const {
+        return static_cast<float>(static_cast<std::int16_t>(littleEndian16(at))) *
+               3.0517578125e-05f;
+    }
+};
+struct Big16 {
+    static constexpr int bytes = 2;
+    float operator()(const unsigned char* at) const {
+        return static_cast<float>(static_cast<std::int16_t>(bigEndian16(at))) * 3.0517578125e-05f;
+    }
+};
+struct LittleFloat32 {
+    static constexpr int bytes = 4;
+    float operator()(const unsigned char* at) const {
+        return std::bit_cast<float>(littleEndian32(at));
+    }
+};
 
 // Frames still allowed by totalFrames (0 = no limit), at most `wanted`.
 std::int32_t framesAllowed(const PcmFileReader& state, std::int32_t wanted) {
@@ -35,27 +54,32 @@ std::int32_t framesAllowed(const PcmFileReader& state, std::int32_t wanted) {
 }
 
 template <typename Convert>
-std::int32_t readFrames(PcmFileReader* state, float** channels, std::int32_t frames,
-                        int bytesPerSample, Convert convert) {
+std::int32_t readFrames(PcmFileReader* state, float** channels, std::int32_t frames) {
+    constexpr int bytesPerSample = Convert::bytes;
+    const Convert convert;
     const int channelCount = state->channels;
-    if (channelCount <= 0 || bytesPerSample <= 0 || frames <= 0)
+    if (channelCount <= 0 || frames <= 0)
         return 0;
     const std::size_t frameBytes = static_cast<std::size_t>(channelCount) * bytesPerSample;
     const std::int32_t wanted = framesAllowed(*state, frames);
     const std::size_t piece = std::max<std::size_t>(1, kScratchBytes / frameBytes);
-    std::vector<unsigned char> buffer(std::min<std::size_t>(wanted, piece) * frameBytes);
-    const bool bigEndian = state->bigEndian != 0;
+    unsigned char small[kScratchBytes];
+    std::vector<unsigned char> large; // only for frames wider than the scratch space
+    unsigned char* buffer = small;
+    if (frameBytes > kScratchBytes) {
+        large.resize(frameBytes);
+        buffer = large.data();
+    }
 
     std::int32_t done = 0;
     while (done < wanted) {
         std::size_t ask = std::min<std::size_t>(wanted - done, piece);
-        std::size_t got = std::fread(buffer.data(), 1, ask * frameBytes, state->stream);
+        std::size_t got = std::fread(buffer, 1, ask * frameBytes, state->stream);
         std::size_t whole = got / frameBytes; // a trailing partial frame is dropped
         for (std::size_t i = 0; i < whole; ++i) {
-            const unsigned char* frame = buffer.data() + i * frameBytes;
+            const unsigned char* frame = buffer + i * frameBytes;
             for (int j = 0; j < channelCount; ++j)
-                channels[j][done + i] =
-                    convert(frame + j * bytesPerSample, bytesPerSample, bigEndian);
+                channels[j][done + i] = convert(frame + j * bytesPerSample);
         }
         done += static_cast<std::int32_t>(whole);
         if (whole < ask)
@@ -70,11 +94,21 @@ std::int32_t readFrames(PcmFileReader* state, float** channels, std::int32_t fra
 } // namespace
 
 std::int32_t readPcmFrames(PcmFileReader* state, float** channels, std::int32_t frames) {
-    return readFrames(state, channels, frames, state->bitsPerSample / 8, pcmSample);
+    const bool bigEndian = state->bigEndian != 0;
+    switch (state->bitsPerSample / 8) {
+    case 1:
+        return bigEndian ? readFrames<Signed8>(state, channels, frames)
+                         : readFrames<Unsigned8>(state, channels, frames);
+    case 2:
+        return bigEndian ? readFrames<Big16>(state, channels, frames)
+                         : readFrames<Little16>(state, channels, frames);
+    default: // the readers open nothing else
+        return 0;
+    }
 }
 
 std::int32_t readFloatFrames(PcmFileReader* state, float** channels, std::int32_t frames) {
-    return readFrames(state, channels, frames, 4, floatSample);
+    return readFrames<LittleFloat32>(state, channels, frames);
 }
 
 double readExtended80(const unsigned char bytes[10]) {
