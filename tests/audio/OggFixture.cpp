@@ -2,7 +2,10 @@
 
 #include "audio/SampleReading.h"
 #include "audio/VorbisEncoder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
+
+#include <vorbis/vorbisfile.h>
 
 int AppendOggTone(std::FILE* output, int channels, int rate, int frames, std::int32_t serial,
                   float quality) {
@@ -33,4 +36,24 @@ bool WriteOggTone(const std::string& path, int channels, int rate, int frames,
         return false;
     int result = AppendOggTone(out, channels, rate, frames, serial);
     return std::fclose(out) == 0 && result == 0;
+}
+
+OggFacts InspectOgg(const std::string& path) {
+    OggFacts facts;
+    std::string bytes = ReadFileBytes(path);
+    if (bytes.size() < 18)
+        return facts;
+    for (int i = 0; i < 4; ++i)
+        facts.serial |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[14 + i]))
+                        << (8 * i);
+    OggVorbis_File vf;
+    if (ov_fopen(path.c_str(), &vf) != 0)
+        return facts;
+    facts.opened = true;
+    facts.frames = ov_pcm_total(&vf, -1);
+    facts.channels = ov_info(&vf, -1)->channels;
+    facts.rate = ov_info(&vf, -1)->rate;
+    facts.comments = ov_comment(&vf, -1)->comments;
+    ov_clear(&vf);
+    return facts;
 }

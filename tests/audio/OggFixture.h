@@ -11,3 +11,14 @@ int AppendOggTone(std::FILE* output, int channels, int rate, int frames, std::in
 // The same into a new file at path; true on success.
 bool WriteOggTone(const std::string& path, int channels, int rate, int frames,
                   std::int32_t serial = 1);
+
+// What libvorbisfile reports about an encoded file; opened is false when it refuses it.
+struct OggFacts {
+    bool opened = false;
+    long long frames = -1; // all links
+    int channels = 0;
+    long rate = 0;
+    int comments = -1;        // user comments
+    std::uint32_t serial = 0; // from the first page header
+};
+OggFacts InspectOgg(const std::string& path);

@@ -1,5 +1,6 @@
 #include "audio/TrackEncodeJob.h"
 #include "audio/OggDecoder.h"
+#include "tests/audio/OggFixture.h"
 #include "tests/support/AiffFixture.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
@@ -8,36 +9,8 @@
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <vorbis/vorbisfile.h>
 
 namespace {
-
-struct OggFacts {
-    bool opened = false;
-    int channels = 0;
-    long rate = 0;
-    int comments = -1;
-    std::uint32_t serial = 0;
-};
-
-OggFacts Inspect(const std::string& path) {
-    OggFacts facts;
-    std::string bytes = ReadFileBytes(path);
-    if (bytes.size() < 18)
-        return facts;
-    for (int i = 0; i < 4; ++i)
-        facts.serial |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[14 + i]))
-                        << (8 * i);
-    OggVorbis_File vf;
-    if (ov_fopen(path.c_str(), &vf) != 0)
-        return facts;
-    facts.opened = true;
-    facts.channels = ov_info(&vf, -1)->channels;
-    facts.rate = ov_info(&vf, -1)->rate;
-    facts.comments = ov_comment(&vf, -1)->comments;
-    ov_clear(&vf);
-    return facts;
-}
 
 std::vector<std::int16_t> WavSamples(const std::string& wav) {
     std::vector<std::int16_t> samples;
@@ -90,7 +63,7 @@ TEST_P(RoundTrip, DecodesBackToTheSourceShapeAndSignal) {
     TrackEncodeJob job;
     job.qualityStep = c.quality;
     ASSERT_TRUE(job.Run(temp.file("music07.wav")));
-    OggFacts facts = Inspect(temp.file("music07.ogg"));
+    OggFacts facts = InspectOgg(temp.file("music07.ogg"));
     ASSERT_TRUE(facts.opened);
     EXPECT_EQ(facts.channels, 1);
     EXPECT_EQ(facts.rate, c.rate);
@@ -133,7 +106,8 @@ TEST(TrackEncodeJob, RunsInTheSameSecondShareTheSerialNumber) {
     ASSERT_TRUE(second.Run(temp.file("music02.wav")));
     if (std::time(nullptr) != before)
         GTEST_SKIP() << "the runs straddled a second boundary";
-    EXPECT_EQ(Inspect(temp.file("music01.ogg")).serial, Inspect(temp.file("music02.ogg")).serial);
+    EXPECT_EQ(InspectOgg(temp.file("music01.ogg")).serial,
+              InspectOgg(temp.file("music02.ogg")).serial);
 }
 
 TEST(TrackEncodeJob, EncodesAiffAtItsOwnRate) {
@@ -144,7 +118,7 @@ TEST(TrackEncodeJob, EncodesAiffAtItsOwnRate) {
     WriteFileBytes(temp.file("song.aif"), MakeAiff16(1, 22050, samples));
     TrackEncodeJob job;
     ASSERT_TRUE(job.Run(temp.file("song.aif")));
-    OggFacts facts = Inspect(temp.file("song.ogg"));
+    OggFacts facts = InspectOgg(temp.file("song.ogg"));
     EXPECT_TRUE(facts.opened);
     EXPECT_EQ(facts.rate, 22050);
 }
