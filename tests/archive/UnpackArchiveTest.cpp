@@ -62,8 +62,10 @@ FixtureEntry Compressed(const std::string& name, const std::string& original,
 TEST(UnpackArchive, ExtractsTheSmallArchiveAndTracesEachEntry) {
     Extraction run;
     const std::string archive = BuildStoredArchive({{"p/a.txt", "abc"}, {"p/b.txt", "de"}});
+    const fs::path workingDirectory = fs::current_path();
     const Unpacked result = run.Run(archive);
     ASSERT_TRUE(result.ok) << result.err;
+    EXPECT_EQ(fs::current_path(), workingDirectory);
     EXPECT_EQ(ReadFileBytes(run.inTarget("p/a.txt")), "abc");
     EXPECT_EQ(ReadFileBytes(run.inTarget("p/b.txt")), "de");
     // The second record starts after the count and the first record (4 + 7 + 24 bytes).
