@@ -87,7 +87,10 @@ std::string ExecutableFolder() {
 
 std::string WorkBaseFolder(const std::string& programName) {
     std::string folder = ExecutableFolder();
-    if (::access(folder.c_str(), W_OK) == 0)
+    // The build tree marks its program folder; there the work folders stay beside the
+    // programs. An installed program keeps them in the user's data folder, laid out as Qt's
+    // application data location (organisation and application name are the program's name).
+    if (FileExists(folder + "/" + kBuildTreeMarker))
         return folder;
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");

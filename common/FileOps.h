@@ -9,9 +9,12 @@
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableFolder();
 
-// Folder that holds a program's work folders: beside the executable, unless that folder is
-// not writable (an installed program); then the user's data folder for the program,
-// created on demand.
+// Name of the file the build writes beside the programs it builds.
+inline constexpr const char* kBuildTreeMarker = ".kp-build-tree";
+
+// Folder that holds a program's work folders: beside the executable in the build tree;
+// for an installed program the user's data folder ($XDG_DATA_HOME or ~/.local/share, then
+// programName/programName), created on demand.
 std::string WorkBaseFolder(const std::string& programName);
 
 bool FileExists(const std::string& path);   // a regular file (or a link to one)

@@ -45,11 +45,13 @@ cp "$settings/Default.con" "$archives/music.rfa" "$out/original-copy/"
 echo "== Backing up and applying the pack with palisor"
 "$bin/palisor" --game-folder "$game" --backup || fail "palisor --backup"
 t3=$(now)
-"$bin/palisor" --game-folder "$game" --apply "$out/demo.velk" 2> "$out/palisor-progress.log" ||
-    fail "palisor --apply (see $out/palisor-progress.log)"
+"$bin/palisor" --game-folder "$game" --apply "$out/demo.velk" > "$out/palisor-apply.log" \
+    2> "$out/palisor-progress.log" || fail "palisor --apply (see $out/palisor-*.log)"
+tail -n 1 "$out/palisor-apply.log"
 t4=$(now)
 
 echo "== Checking the installed files"
+mkdir -p "$out/check/pack" "$out/check/rfa"
 "$bin/palisor" --unpack "$out/demo.velk" --to "$out/check/pack" >/dev/null || fail "unpack pack"
 cmp -s "$out/check/pack/velk/playlists.con" "$game/custom_music/playlists.con" ||
     fail "installed playlists.con differs from the pack's"
@@ -64,6 +66,9 @@ count=$(find "$out/check/rfa" -type f | wc -l)
 for n in $(seq -w 1 16); do
     wav="$out/check/rfa/music/US/music$n.wav"
     [ "$(head -c 4 "$wav")" = RIFF ] || fail "music$n.wav is not a WAV file"
+    # Same rate, one channel, the same number of frames: the same size as the source song.
+    [ "$(stat -c %s "$wav")" -eq "$(stat -c %s "$songs/song$n.wav")" ] ||
+        fail "music$n.wav does not have the length of song$n.wav"
 done
 
 echo "== Restoring the originals"

@@ -1,0 +1,15 @@
+# cmake --install: the two programs, their icons and desktop entries.
+include(GNUInstallDirs)
+if(KP_BUILD_GUI)
+  install(TARGETS korvane palisor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES packaging/korvane.desktop packaging/palisor.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  foreach(program korvane palisor)
+    foreach(folder builder patcher)
+      set(icon ${PROJECT_SOURCE_DIR}/${folder}/resources/${program}.png)
+      if(EXISTS ${icon})
+        install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+      endif()
+    endforeach()
+  endforeach()
+endif()
