@@ -34,6 +34,20 @@ Prompts& ChoosePrompts(Prompts* given, std::unique_ptr<Prompts>& own, QWidget* w
     return *own;
 }
 
+// The layout was drawn for a narrow 8-point font; with a wider font a text that would be cut
+// gets the room it needs, growing away from the window edge the control is nearest to.
+void WidenToText(QWidget* widget, const QString& text, int padding, int windowWidth) {
+    QRect area = widget->geometry();
+    int needed = widget->fontMetrics().horizontalAdvance(text) + padding;
+    if (needed <= area.width())
+        return;
+    if (area.center().x() > windowWidth / 2)
+        area.setLeft(area.right() - needed + 1);
+    else
+        area.setWidth(needed);
+    widget->setGeometry(area);
+}
+
 } // namespace
 
 PatcherWindow::PatcherWindow(std::string initialGameFolder, std::string workBase,
@@ -45,8 +59,8 @@ PatcherWindow::PatcherWindow(std::string initialGameFolder, std::string workBase
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     BuildLayout();
-    gameField->setText(QString::fromStdString(gameFolder));
-    packField->setText(QString::fromStdString(packPath));
+    ShowPath(gameField, gameFolder);
+    ShowPath(packField, packPath);
     applyButton->setEnabled(false);
     bool complete = BackupsComplete(gameFolder);
     restoreButton->setEnabled(complete);
@@ -62,6 +76,7 @@ QPushButton* PatcherWindow::AddButton(const QString& text, int x, int y, int wid
     button->setGeometry(DialogUnitsToPixels(*this, x, y, width, height));
     // Enter closes the window as a dialog's OK does; it never presses a focused button.
     button->setAutoDefault(false);
+    WidenToText(button, text, 12, this->width());
     return button;
 }
 
@@ -70,6 +85,8 @@ void PatcherWindow::BuildLayout() {
     auto addLabel = [&](const QString& text, int x, int y, int width, int height) {
         auto* label = new QLabel(text, this);
         label->setGeometry(DialogUnitsToPixels(*this, x, y, width, height));
+        if (height <= 8) // one line; longer texts wrap instead
+            WidenToText(label, text, 2, this->width());
         return label;
     };
     auto addField = [&](int x, int y) {
@@ -94,9 +111,12 @@ void PatcherWindow::BuildLayout() {
         ->setWordWrap(true);
     backupButton = AddButton(QStringLiteral("Backup Originals"), 10, 121, 80, 15);
     restoreButton = AddButton(QStringLiteral("Restore Originals"), 208, 121, 80, 14);
-    link = new HyperlinkLabel(QString::fromLatin1(kLinkAddress),
-                              DialogUnitsToPixels(*this, 205, 151, 83, 8), this);
+    link = new HyperlinkLabel(this);
+    link->setText(QString::fromLatin1(kLinkAddress));
+    link->setGeometry(DialogUnitsToPixels(*this, 205, 151, 83, 8));
+    link->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // grows to the left when fitted
     link->SetPrompts(&prompts);
+    link->Attach();
 
     connect(packBrowse, &QPushButton::clicked, this, &PatcherWindow::BrowseForPack);
     connect(gameBrowse, &QPushButton::clicked, this, &PatcherWindow::BrowseForGameFolder);
@@ -126,7 +146,7 @@ void PatcherWindow::BrowseForPack() {
     if (!prompts.OpenFile(options, chosen))
         return;
     packPath = chosen;
-    packField->setText(QString::fromStdString(packPath));
+    ShowPath(packField, packPath);
     applyButton->setEnabled(FileExists(packPath));
 }
 
@@ -135,7 +155,7 @@ void PatcherWindow::BrowseForGameFolder() {
     if (!prompts.BrowseFolder("Find The BFV Folder", chosen))
         return;
     gameFolder = chosen;
-    gameField->setText(QString::fromStdString(gameFolder));
+    ShowPath(gameField, gameFolder);
 }
 
 void PatcherWindow::ApplyPatch() {
@@ -154,6 +174,11 @@ void PatcherWindow::RestoreOriginals() {
 void PatcherWindow::ShowAbout() {
     AboutWindow about(this);
     about.exec();
+}
+
+void PatcherWindow::ShowPath(QLineEdit* field, const std::string& path) {
+    field->setText(QString::fromLocal8Bit(path.c_str()));
+    field->setCursorPosition(0); // show where the path begins, as a Windows edit does
 }
 
 void PatcherWindow::EnableBackupButton(bool enabled) {

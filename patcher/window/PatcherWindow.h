@@ -60,6 +60,7 @@ protected:
 private:
     void BuildLayout();
     QPushButton* AddButton(const QString& text, int x, int y, int width, int height);
+    static void ShowPath(QLineEdit* field, const std::string& path);
     void ShowUnexpectedError(const std::exception& error);
     template <typename Handler> void Guarded(Handler handler);
 
