@@ -1,0 +1,220 @@
+// A headless build of sixteen 60-second mono 44.1 kHz songs against a bare libvorbis encode
+// of the same songs in the same run. The ratio (build / bare) is printed at the end.
+#include "builder/BuildPipeline.h"
+#include "builder/SongProject.h"
+#include "common/DeleteFolderTree.h"
+#include "common/Progress.h"
+#include "common/Prompts.h"
+
+#include <benchmark/benchmark.h>
+#include <vorbis/vorbisenc.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kSeconds = 60;
+constexpr int kSongs = 16;
+constexpr float kQuality = 0.4f; // the project's default quality 4
+
+struct SilentPrompts : Prompts {
+    std::string destination;
+    void Message(const std::string&) override {}
+    bool OpenFile(const FileDialogOptions&, std::string&) override { return false; }
+    bool SaveFile(const FileDialogOptions&, std::string& path) override {
+        path = destination;
+        return true;
+    }
+    bool BrowseFolder(const std::string&, std::string&) override { return false; }
+};
+
+struct SilentProgress : Progress {
+    bool Open(const std::string&, bool) override { return true; }
+    void SetRange(int, int, int) override {}
+    int SetPosition(int) override { return 0; }
+    void SetText(const std::string&) override {}
+    bool Pump(bool) override { return false; }
+    bool Cancelled() const override { return false; }
+    void Hide() override {}
+    void Close() override {}
+};
+
+// Songs with some content for the encoder: a few partials plus noise, different per song.
+std::vector<std::int16_t> SongSamples(int song) {
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(kRate) * kSeconds);
+    std::srand(static_cast<unsigned>(song));
+    for (std::size_t index = 0; index < samples.size(); ++index) {
+        const double time = static_cast<double>(index) / kRate;
+        double value = 0.3 * std::sin(2 * M_PI * (110.0 * song) * time) +
+                       0.2 * std::sin(2 * M_PI * 660.0 * time) * std::sin(2 * M_PI * 0.5 * time) +
+                       0.05 * (std::rand() / double(RAND_MAX) - 0.5);
+        samples[index] = static_cast<std::int16_t>(std::lround(value * 32767.0));
+    }
+    return samples;
+}
+
+void PutLE(std::ofstream& out, std::uint32_t value, int bytes) {
+    for (int index = 0; index < bytes; ++index)
+        out.put(static_cast<char>((value >> (8 * index)) & 0xFF));
+}
+
+void WriteWav(const std::string& path, const std::vector<std::int16_t>& samples) {
+    std::ofstream out(path, std::ios::binary);
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    out.write("RIFF", 4);
+    PutLE(out, 36 + dataBytes, 4);
+    out.write("WAVEfmt ", 8);
+    PutLE(out, 16, 4);
+    PutLE(out, 1, 2);
+    PutLE(out, 1, 2);
+    PutLE(out, kRate, 4);
+    PutLE(out, kRate * 2, 4);
+    PutLE(out, 2, 2);
+    PutLE(out, 16, 2);
+    out.write("data", 4);
+    PutLE(out, dataBytes, 4);
+    out.write(reinterpret_cast<const char*>(samples.data()), dataBytes);
+}
+
+struct Fixture {
+    std::string folder;
+    std::vector<std::vector<std::int16_t>> songs;
+    std::vector<std::string> paths;
+
+    Fixture() {
+        folder = (std::filesystem::temp_directory_path() / "korvane-bench").string();
+        std::filesystem::create_directories(folder);
+        for (int song = 1; song <= kSongs; ++song) {
+            songs.push_back(SongSamples(song));
+            paths.push_back(folder + "/song" + std::to_string(song) + ".wav");
+            WriteWav(paths.back(), songs.back());
+        }
+    }
+    ~Fixture() { DeleteFolderTree(folder); }
+};
+
+Fixture& Songs() {
+    static Fixture fixture;
+    return fixture;
+}
+
+// The same encoder settings as a build, samples straight from memory, pages to a file.
+void BareEncode(const std::vector<std::int16_t>& samples, const std::string& path) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    vorbis_info info;
+    vorbis_info_init(&info);
+    vorbis_encode_init_vbr(&info, 1, kRate, kQuality);
+    vorbis_comment comment;
+    vorbis_comment_init(&comment);
+    vorbis_dsp_state dsp;
+    vorbis_analysis_init(&dsp, &info);
+    vorbis_block block;
+    vorbis_block_init(&dsp, &block);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, 1);
+    ogg_packet header, commentPacket, codebooks;
+    vorbis_analysis_headerout(&dsp, &comment, &header, &commentPacket, &codebooks);
+    ogg_stream_packetin(&stream, &header);
+    ogg_stream_packetin(&stream, &commentPacket);
+    ogg_stream_packetin(&stream, &codebooks);
+    ogg_page page;
+    while (ogg_stream_flush(&stream, &page)) {
+        std::fwrite(page.header, 1, static_cast<std::size_t>(page.header_len), out);
+        std::fwrite(page.body, 1, static_cast<std::size_t>(page.body_len), out);
+    }
+    constexpr int kChunk = 1024;
+    std::size_t done = 0;
+    for (bool more = true; more;) {
+        const int count = static_cast<int>(std::min<std::size_t>(kChunk, samples.size() - done));
+        if (count == 0) {
+            vorbis_analysis_wrote(&dsp, 0);
+            more = false;
+        } else {
+            float** buffer = vorbis_analysis_buffer(&dsp, count);
+            for (int index = 0; index < count; ++index)
+                buffer[0][index] = samples[done + static_cast<std::size_t>(index)] / 32768.0f;
+            vorbis_analysis_wrote(&dsp, count);
+            done += static_cast<std::size_t>(count);
+        }
+        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+            vorbis_analysis(&block, nullptr);
+            vorbis_bitrate_addblock(&block);
+            ogg_packet packet;
+            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
+                ogg_stream_packetin(&stream, &packet);
+                while (ogg_stream_pageout(&stream, &page)) {
+                    std::fwrite(page.header, 1, static_cast<std::size_t>(page.header_len), out);
+                    std::fwrite(page.body, 1, static_cast<std::size_t>(page.body_len), out);
+                }
+            }
+        }
+    }
+    while (ogg_stream_flush(&stream, &page)) {
+        std::fwrite(page.header, 1, static_cast<std::size_t>(page.header_len), out);
+        std::fwrite(page.body, 1, static_cast<std::size_t>(page.body_len), out);
+    }
+    ogg_stream_clear(&stream);
+    vorbis_block_clear(&block);
+    vorbis_dsp_clear(&dsp);
+    vorbis_comment_clear(&comment);
+    vorbis_info_clear(&info);
+    std::fclose(out);
+}
+
+double bareSeconds = 0;
+double buildSeconds = 0;
+
+double Seconds(std::chrono::steady_clock::duration duration) {
+    return std::chrono::duration<double>(duration).count();
+}
+
+void BM_BareVorbisEncode(benchmark::State& state) {
+    Fixture& fixture = Songs();
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int song = 0; song < kSongs; ++song)
+            BareEncode(fixture.songs[static_cast<std::size_t>(song)],
+                       fixture.folder + "/bare" + std::to_string(song) + ".ogg");
+        bareSeconds = Seconds(std::chrono::steady_clock::now() - start);
+    }
+}
+
+void BM_BuildMusicPack(benchmark::State& state) {
+    Fixture& fixture = Songs();
+    SongProject project;
+    for (int position = 1; position <= kSongs; ++position)
+        project.SlotAt(position).SetPath(fixture.paths[static_cast<std::size_t>(position - 1)]);
+    SilentPrompts prompts;
+    prompts.destination = fixture.folder + "/pack.velk";
+    SilentProgress progress;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        BuildPipeline pipeline(prompts, progress, fixture.folder);
+        if (!project.AllValid() || !pipeline.BuildMusicPack(project))
+            state.SkipWithError("the build failed");
+        buildSeconds = Seconds(std::chrono::steady_clock::now() - start);
+    }
+}
+
+BENCHMARK(BM_BareVorbisEncode)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_BuildMusicPack)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (bareSeconds > 0 && buildSeconds > 0)
+        std::printf("build / bare encode: %.3f (target at most 1.10)\n",
+                    buildSeconds / bareSeconds);
+    return 0;
+}
