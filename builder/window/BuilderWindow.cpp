@@ -120,6 +120,7 @@ void BuilderWindow::CreateControls() {
     link_ = new HyperlinkLabel(client_);
     link_->setText(QString::fromLatin1(kHomePage));
     link_->setFocusPolicy(Qt::NoFocus);
+    link_->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // grows leftwards, stays inside
     for (QPushButton* button : {browseButton_, moveUpButton_, moveDownButton_})
         button->setAutoDefault(false); // Enter belongs to the window, not to a button
 
