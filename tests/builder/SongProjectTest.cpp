@@ -98,12 +98,6 @@ TEST(SongProject, EmptyPathProbesAsInvalidFormat) {
     EXPECT_FALSE(project.SlotAt(1).valid());
 }
 
-TEST(SongProject, SetTitleDoesNotProbe) {
-    SongProject project;
-    project.SlotAt(2).SetTitle("Only a title");
-    EXPECT_EQ(project.SlotAt(2).status(), "no file");
-}
-
 TEST(SongProject, AllValidStopsAtFirstInvalidSlot) {
     TempFolder folder;
     const std::string good = MonoWav(folder, "good.wav", 1);

@@ -1,5 +1,4 @@
 #include "builder/SongSlot.h"
-#include "builder/WavHeaderReader.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
 
@@ -132,20 +131,6 @@ TEST(Probe, ReplacedByStereoKeepsOldLength) {
     EXPECT_FALSE(slot.valid());
     EXPECT_EQ(slot.status(), "not mono");
     EXPECT_EQ(slot.length(), 113.0f);
-}
-
-TEST(WavHeaderReader, ReadsFormatFields) {
-    TempFolder folder;
-    const std::string path = folder.file("song.wav");
-    WriteFileBytes(path, MakeWav(1, 32000, 16, std::string(64000, '\0')));
-    WavHeaderReader header;
-    ASSERT_TRUE(header.Open(path));
-    EXPECT_EQ(header.channels, 1);
-    EXPECT_EQ(header.sampleRate, 32000u);
-    EXPECT_EQ(header.byteRate, 64000u);
-    EXPECT_EQ(header.blockAlign, 2);
-    EXPECT_EQ(header.bitsPerSample, 16);
-    EXPECT_EQ(header.dataSize, 64000u);
 }
 
 } // namespace
