@@ -20,7 +20,7 @@ class PatcherWindow : public QDialog, public BackupControls {
     Q_OBJECT
 
 public:
-    static constexpr const char* kLinkAddress = "https://example.org/palisor";
+    static constexpr const char* kLinkAddress = "https://korvane.example.org/";
 
     // gameFolder: from the registry, or "". baseFolder: the folder that holds the work folder.
     PatcherWindow(std::string gameFolder, std::string baseFolder, Prompts* prompts = nullptr,
