@@ -15,7 +15,7 @@ int RunWindow(int argc, char** argv, const BuilderArguments& arguments) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     QApplication::setOrganizationName(QStringLiteral("Korvane"));
-    BuilderWindow window(WorkBaseFolder("korvane"));
+    BuilderWindow window(WorkBaseFolder("Korvane"));
     if (!arguments.project.empty())
         window.OpenProjectFile(arguments.project);
     window.exec();
@@ -31,6 +31,6 @@ int main(int argc, char** argv) {
         return RunWindow(argc, argv, arguments);
     ConsolePrompts prompts(std::cout);
     ConsoleProgress progress(std::cerr);
-    return RunBuilderCommand(arguments, prompts, progress, WorkBaseFolder("korvane"), std::cout,
+    return RunBuilderCommand(arguments, prompts, progress, WorkBaseFolder("Korvane"), std::cout,
                              std::cerr);
 }

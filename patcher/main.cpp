@@ -18,7 +18,7 @@ int RunWindow(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Palisor"));
     QApplication::setApplicationName(QStringLiteral("Palisor"));
     QApplication::setWindowIcon(PalisorIcon());
-    PatcherWindow window(RegistryGameFolder(), WorkBaseFolder("palisor"));
+    PatcherWindow window(RegistryGameFolder(), WorkBaseFolder("Palisor"));
     window.exec();
     return 0;
 }
@@ -31,6 +31,6 @@ int main(int argc, char** argv) {
     ConsolePrompts prompts;
     ConsoleProgress progress;
     CommandLineContext context{
-        prompts, progress, std::cout, std::cerr, WorkBaseFolder("palisor"), RegistryGameFolder};
+        prompts, progress, std::cout, std::cerr, WorkBaseFolder("Palisor"), RegistryGameFolder};
     return RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), context);
 }
