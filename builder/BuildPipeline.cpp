@@ -8,6 +8,7 @@
 #include "common/DeleteFolderTree.h"
 #include "common/FileOps.h"
 #include "common/Progress.h"
+#include "common/ProgressCloser.h"
 #include "common/Prompts.h"
 #include "common/ShortPathOf.h"
 
@@ -17,18 +18,6 @@ namespace {
 
 constexpr int kLastPosition = 36; // never reported, so the display never shows 100 %
 constexpr int kPackagingPosition = 35;
-
-// Closes the progress display however the build ends, exceptions included.
-class ProgressCloser {
-public:
-    explicit ProgressCloser(Progress& progress) : progress_(progress) {}
-    ~ProgressCloser() { progress_.Close(); }
-    ProgressCloser(const ProgressCloser&) = delete;
-    ProgressCloser& operator=(const ProgressCloser&) = delete;
-
-private:
-    Progress& progress_;
-};
 
 bool SameFile(const std::string& one, const std::string& other) {
     std::error_code error;

@@ -1,5 +1,6 @@
 #include "patcher/ApplyPatch.h"
 
+#include "common/ProgressCloser.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatchJob.h"
@@ -7,18 +8,6 @@
 #include "patcher/ProgressReporter.h"
 
 namespace {
-
-// Closes the progress display when the run ends, however it ends.
-class ProgressCloser {
-public:
-    explicit ProgressCloser(Progress& progress) : progress_(progress) {}
-    ~ProgressCloser() { progress_.Close(); }
-    ProgressCloser(const ProgressCloser&) = delete;
-    ProgressCloser& operator=(const ProgressCloser&) = delete;
-
-private:
-    Progress& progress_;
-};
 
 struct JobStep {
     bool (PatchJob::*run)();
