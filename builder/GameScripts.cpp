@@ -23,6 +23,17 @@ constexpr std::string_view kPlaylistTail =
     "rem It should never be the custom playlist.\r\n\r\n"
     "musicManager.registerDirectory \"Custom\" \"/My Music\"\r\n";
 
+// The script is Windows text: a line feed inside a title ends a line like any other.
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 } // namespace
 
 std::string PlaylistScriptText(const SongProject& project) {
@@ -30,8 +41,8 @@ std::string PlaylistScriptText(const SongProject& project) {
     for (int position = 1; position <= SongProject::kSlotCount; ++position) {
         const SongSlot& slot = project.SlotAt(position);
         // Titles go in unchanged: the game reads them up to the next quote.
-        text += "musicmanager.registerSong " + std::to_string(position - 1) + " \"" + slot.title() +
-                "\" " + LengthText(slot.length()) + "\r\n";
+        text += "musicmanager.registerSong " + std::to_string(position - 1) + " \"" +
+                WithCrLf(slot.title()) + "\" " + LengthText(slot.length()) + "\r\n";
     }
     text += kPlaylistTail;
     return text;

@@ -106,9 +106,11 @@ bool SaveProjectFile(const SongProject& project, const std::string& file) {
 
 bool LoadProjectFile(SongProject& project, const std::string& file) {
     project.Reset();
-    std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
     struct stat info;
-    // A folder opens on Linux but is no project file.
+    // A folder opens on Linux but is no project file; a named pipe would wait for a writer.
+    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
     if (!stream || ::fstat(::fileno(stream.get()), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     project.SetPath(file);

@@ -31,9 +31,11 @@ bool HasId(const unsigned char* bytes, const char* id) {
     return std::memcmp(bytes, id, 4) == 0;
 }
 
-// Regular files only: a folder opens fine on Linux but is no WAV file.
+// Regular files only: a folder opens fine on Linux but is no WAV file, and opening a named
+// pipe would wait for a writer, freezing the window while the user types a path.
 FilePtr OpenRegularFile(const std::string& path) {
-    if (path.empty())
+    struct stat before;
+    if (path.empty() || ::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
         return nullptr;
     FilePtr file(std::fopen(path.c_str(), "rb"));
     struct stat info;

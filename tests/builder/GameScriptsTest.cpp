@@ -59,6 +59,16 @@ TEST(PlaylistScript, SampleProjectByteForByte) {
     EXPECT_EQ(CountOf(bytes, "\n"), 28u); // no bare line feed
 }
 
+TEST(PlaylistScript, LineFeedInTitleBecomesCrLfLikeEveryOther) {
+    TempFolder folder;
+    SongProject project;
+    project.SlotAt(1).SetTitle("Two\nlines");
+    ASSERT_TRUE(project.WritePlaylistScript(folder.file("playlists.con")));
+    const std::string bytes = ReadFileBytes(folder.file("playlists.con"));
+    EXPECT_NE(bytes.find("registerSong 0 \"Two\r\nlines\" 0.0\r\n"), std::string::npos);
+    EXPECT_EQ(CountOf(bytes, "\n"), CountOf(bytes, "\r\n")); // no bare line feed
+}
+
 TEST(PlaylistScript, MovedSlotBecomesIndexZero) {
     SongProject project;
     SongSlot& slot = project.SlotAt(6);
