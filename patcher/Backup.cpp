@@ -64,6 +64,12 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
             prompts.Message(message);
         return false;
     };
+    // A failed copy is reported while the button is still disabled, then it comes back.
+    auto copyFailed = [&](const std::string& path) {
+        prompts.Message("Couldn't do it - error while trying to copy : " + path);
+        controls.EnableBackupButton(true);
+        return false;
+    };
     if (!GameFolderExists(gameFolder))
         return fail("Can't do it - you need to locate the BFV folder!");
     if (BackupsComplete(gameFolder))
@@ -72,10 +78,10 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
         return fail("");
     const std::string gameDefaultCon = GameDefaultCon(gameFolder);
     if (!CopyFileRefusing(gameDefaultCon, BackedUpDefaultCon(gameFolder)))
-        return fail("Couldn't do it - error while trying to copy : " + gameDefaultCon);
+        return copyFailed(gameDefaultCon);
     const std::string gameMusicRfa = GameMusicRfa(gameFolder);
     if (!CopyFileRefusing(gameMusicRfa, BackedUpMusicRfa(gameFolder)))
-        return fail("Couldn't do it - error while trying to copy : " + gameMusicRfa);
+        return copyFailed(gameMusicRfa);
     prompts.Message("Your files are now backed up in: " + BackupsFolder(gameFolder));
     controls.EnableRestoreButton(true);
     controls.EnableBackupButton(false);
@@ -99,9 +105,13 @@ bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupCon
         return fail("Couldn't do it - error while trying to move Default.con from backup to: " +
                     gameDefaultCon);
     const std::string gameMusicRfa = GameMusicRfa(gameFolder);
-    if (!CopyFileReplacing(BackedUpMusicRfa(gameFolder), gameMusicRfa))
-        return fail("Couldn't do it - error while trying to move music.rfa from backup to: " +
-                    gameMusicRfa);
+    if (!CopyFileReplacing(BackedUpMusicRfa(gameFolder), gameMusicRfa)) {
+        // Reported before the button comes back, unlike the earlier failures.
+        prompts.Message("Couldn't do it - error while trying to move music.rfa from backup to: " +
+                        gameMusicRfa);
+        controls.EnableRestoreButton(true);
+        return false;
+    }
     RemoveFile(BackedUpMusicRfa(gameFolder));
     RemoveFile(BackedUpDefaultCon(gameFolder));
     prompts.Message("Your original files have been restored.");

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -168,5 +169,87 @@ TEST_F(BackupTest, GameFilesAreFoundWithoutRegardToCase) {
     EXPECT_TRUE(Backup());
     EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), kGameMusicRfa);
 }
+
+// Notes, with each message, whether the pressed handler's button was enabled as it showed.
+class ButtonAtMessage : public FakePrompts {
+public:
+    ButtonAtMessage(const RecordingControls& controls, bool restore)
+        : controls_(controls), restore_(restore) {}
+    void Message(const std::string& text) override {
+        FakePrompts::Message(text);
+        enabled.push_back(restore_ ? controls_.restoreEnabled : controls_.backupEnabled);
+    }
+    std::vector<bool> enabled;
+
+private:
+    const RecordingControls& controls_;
+    bool restore_;
+};
+
+struct ButtonOrderCase {
+    std::string label;
+    bool restore;
+    std::function<void(const std::string& game)> arrange;
+    bool enabledAtMessage;
+};
+
+void PrintTo(const ButtonOrderCase& orderCase, std::ostream* out) {
+    *out << orderCase.label;
+}
+
+class ButtonOrderTest : public BackupTest, public ::testing::WithParamInterface<ButtonOrderCase> {};
+
+// Refusals bring the button back before their message; failed copies only after it.
+TEST_P(ButtonOrderTest, ButtonComesBackBeforeOrAfterTheMessage) {
+    GetParam().arrange(game);
+    ButtonAtMessage messages(controls, GetParam().restore);
+    controls.restoreEnabled = GetParam().restore;
+    bool done = GetParam().restore ? RestoreOriginals(game, messages, controls)
+                                   : BackupOriginals(game, messages, controls);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(messages.enabled, std::vector<bool>{GetParam().enabledAtMessage});
+    EXPECT_TRUE(GetParam().restore ? controls.restoreEnabled : controls.backupEnabled);
+}
+
+void BackUp(const std::string& game) {
+    FakePrompts prompts;
+    RecordingControls controls;
+    ASSERT_TRUE(BackupOriginals(game, prompts, controls));
+}
+
+void Replace(const std::string& file) {
+    ASSERT_TRUE(RemoveFile(file));
+    ASSERT_TRUE(CreateFolder(file)); // a folder in the way cannot be replaced by a copy
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, ButtonOrderTest,
+    ::testing::Values(
+        ButtonOrderCase{"BackupNoGameFolder", false,
+                        [](const std::string& game) { std::filesystem::remove_all(game); }, true},
+        ButtonOrderCase{"BackupAlreadyDone", false, BackUp, true},
+        ButtonOrderCase{"BackupFirstCopy", false,
+                        [](const std::string& game) {
+                            FakePrompts prompts;
+                            ASSERT_TRUE(CreateBackupFolders(game, prompts));
+                            WriteFileBytes(BackedUpDefaultCon(game), "older");
+                        },
+                        false},
+        ButtonOrderCase{"BackupSecondCopy", false,
+                        [](const std::string& game) { RemoveFile(GameMusicRfa(game)); }, false},
+        ButtonOrderCase{"RestoreNoBackups", true, [](const std::string&) {}, true},
+        ButtonOrderCase{"RestoreDefaultCon", true,
+                        [](const std::string& game) {
+                            BackUp(game);
+                            Replace(GameDefaultCon(game));
+                        },
+                        true},
+        ButtonOrderCase{"RestoreMusicRfa", true,
+                        [](const std::string& game) {
+                            BackUp(game);
+                            Replace(GameMusicRfa(game));
+                        },
+                        false}),
+    [](const auto& testInfo) { return testInfo.param.label; });
 
 } // namespace
