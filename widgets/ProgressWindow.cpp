@@ -140,7 +140,8 @@ int ProgressWindow::SetPosition(int newPosition) {
     int newPercent = PercentOf(position, lower, upper);
     if (newPercent != percent) {
         percent = newPercent;
-        setWindowTitle(QStringLiteral("%1 [%2%]").arg(title).arg(percent));
+        // One pass, so that a "%1" inside the title stays text.
+        setWindowTitle(QStringLiteral("%1 [%2%]").arg(title, QString::number(percent)));
     }
     int previous = bar->value();
     bar->setValue(std::clamp(newPosition, bar->minimum(), bar->maximum()));

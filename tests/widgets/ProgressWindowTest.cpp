@@ -96,15 +96,19 @@ void ProgressWindowTest::init() {
 }
 
 void ProgressWindowTest::captionShowsRoundedPercent_data() {
+    QTest::addColumn<QString>("title");
     QTest::addColumn<int>("lower");
     QTest::addColumn<int>("upper");
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("half") << 0 << 36 << 18 << "Building [50%]";
-    QTest::newRow("2.78 rounds to 3") << 0 << 36 << 1 << "Building [3%]";
-    QTest::newRow("end") << 0 << 36 << 36 << "Building [100%]";
-    QTest::newRow("offset range") << 10 << 20 << 12 << "Building [20%]";
-    QTest::newRow("beyond the end") << 0 << 36 << 54 << "Building [150%]";
+    const QString building = "Building";
+    QTest::newRow("half") << building << 0 << 36 << 18 << "Building [50%]";
+    QTest::newRow("2.78 rounds to 3") << building << 0 << 36 << 1 << "Building [3%]";
+    QTest::newRow("end") << building << 0 << 36 << 36 << "Building [100%]";
+    QTest::newRow("offset range") << building << 10 << 20 << 12 << "Building [20%]";
+    QTest::newRow("beyond the end") << building << 0 << 36 << 54 << "Building [150%]";
+    // The title is text, never a place for the percentage.
+    QTest::newRow("title with %1") << "Disc %1 of 2" << 0 << 36 << 18 << "Disc %1 of 2 [50%]";
 }
 
 void ProgressWindowTest::captionShowsRoundedPercent() {
@@ -112,7 +116,8 @@ void ProgressWindowTest::captionShowsRoundedPercent() {
     QFETCH(int, upper);
     QFETCH(int, position);
     QFETCH(QString, caption);
-    ProgressWindow window(&owner, "Building", false);
+    QFETCH(QString, title);
+    ProgressWindow window(&owner, title, false);
     QVERIFY(window.WindowExists());
     window.SetRange(lower, upper, 1);
     window.SetPosition(position);
