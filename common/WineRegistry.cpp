@@ -34,11 +34,40 @@ void AppendUtf8(std::string& out, unsigned codePoint) {
     } else if (codePoint < 0x800) {
         out += static_cast<char>(0xC0 | (codePoint >> 6));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
+    } else if (codePoint < 0x10000) {
         out += static_cast<char>(0xE0 | (codePoint >> 12));
         out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
+}
+
+// Up to four hex digits at text[i] (a UTF-16 code unit as Wine writes it); advances i past
+// them. Zero digits read means there was no number.
+int ReadHexUnit(const std::string& text, std::size_t& i, unsigned& value) {
+    value = 0;
+    int digits = 0;
+    while (digits < 4 && i < text.size() && HexDigit(text[i]) >= 0) {
+        value = value * 16 + static_cast<unsigned>(HexDigit(text[i++]));
+        ++digits;
+    }
+    return digits;
+}
+
+// Wine writes a character outside the basic plane as two escaped surrogates: join them.
+unsigned JoinSurrogates(const std::string& text, std::size_t& i, unsigned high) {
+    if (high < 0xD800 || high > 0xDBFF || text.compare(i, 2, "\\x") != 0)
+        return high;
+    std::size_t next = i + 2;
+    unsigned low = 0;
+    if (ReadHexUnit(text, next, low) == 0 || low < 0xDC00 || low > 0xDFFF)
+        return high;
+    i = next;
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
 // Decodes one backslash escape starting after the backslash at text[i]; advances i past it.
@@ -70,17 +99,11 @@ void DecodeEscape(const std::string& text, std::size_t& i, std::string& out) {
         out += '\v';
         return;
     case 'x': {
-        // Wine writes UTF-16 code units as up to four hex digits.
         unsigned value = 0;
-        int digits = 0;
-        while (digits < 4 && i < text.size() && HexDigit(text[i]) >= 0) {
-            value = value * 16 + static_cast<unsigned>(HexDigit(text[i++]));
-            ++digits;
-        }
-        if (digits == 0)
+        if (ReadHexUnit(text, i, value) == 0)
             out += 'x';
         else
-            AppendUtf8(out, value);
+            AppendUtf8(out, JoinSurrogates(text, i, value));
         return;
     }
     default:

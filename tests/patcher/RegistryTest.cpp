@@ -135,6 +135,12 @@ TEST_F(WinePrefixTest, DecodesEscapesAndExpandStrings) {
     EXPECT_EQ(GameDirRaw(), "C:\\Sp\xC3\xA4ter \"q\"\\x");
 }
 
+TEST_F(WinePrefixTest, JoinsEscapedSurrogatePairsIntoOneCharacter) {
+    WriteHive("[Software\\\\EA GAMES\\\\Battlefield Vietnam] 1\n"
+              "\"GAMEDIR\"=\"C:\\\\\\xd83c\\xdfb5 Songs\\xd83c!\"\n");
+    EXPECT_EQ(GameDirRaw(), "C:\\\xF0\x9F\x8E\xB5 Songs\xED\xA0\xBC!");
+}
+
 TEST_F(WinePrefixTest, MissingPrefixKeyValueOrNonStringGiveTheDefault) {
     EXPECT_EQ(GameDirRaw(), ""); // no system.reg at all
     WriteHive("[Software\\\\EA GAMES\\\\Other Game] 1\n\"GAMEDIR\"=\"C:\\\\x\"\n");
