@@ -94,9 +94,9 @@ std::string WorkBaseFolder(const std::string& programName) {
         return folder;
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    std::string base = dataHome && *dataHome ? dataHome
-                                             : std::string(home && *home ? home : "/tmp") +
-                                                   "/.local/share";
+    std::string base = dataHome && *dataHome
+                           ? dataHome
+                           : std::string(home && *home ? home : "/tmp") + "/.local/share";
     std::string result = base + "/" + programName + "/" + programName;
     std::error_code error;
     std::filesystem::create_directories(result, error);

@@ -1,3 +1,5 @@
 #include "common/ShortPathOf.h"
 
-std::string ShortPathOf(const std::string& path) { return path; }
+std::string ShortPathOf(const std::string& path) {
+    return path;
+}

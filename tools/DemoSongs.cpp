@@ -14,10 +14,10 @@ namespace {
 
 const double kSeconds[16] = {12, 8, 15, 6, 20, 10, 9, 14, 5, 18, 11, 7, 16, 13, 4, 16};
 const char* const kTitles[16] = {
-    "Dawn Over The Paddies", "River Patrol",     "Monsoon \"Blues\"",   "Radio Hanoi",
-    "Long Range Recon",      "Huey Lullaby",     "Firebase Evening",    "Delta Drift",
-    "Short Timer",           "Jungle Canopy",    "Hill 881",            "Mekong Morning",
-    "Night Ambush",          "Saigon Shuffle",   "Extraction",          "Going Home"};
+    "Dawn Over The Paddies", "River Patrol",   "Monsoon \"Blues\"", "Radio Hanoi",
+    "Long Range Recon",      "Huey Lullaby",   "Firebase Evening",  "Delta Drift",
+    "Short Timer",           "Jungle Canopy",  "Hill 881",          "Mekong Morning",
+    "Night Ambush",          "Saigon Shuffle", "Extraction",        "Going Home"};
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -12,7 +12,9 @@ const int kProgressions[4][4] = {{0, 7, 9, 5}, {0, 5, 7, 5}, {9, 5, 0, 7}, {0, 9
 const int kMajor[3] = {0, 4, 7};
 const int kMinor[3] = {0, 3, 7};
 
-double NoteHertz(double semitonesFromA4) { return 440.0 * std::pow(2.0, semitonesFromA4 / 12.0); }
+double NoteHertz(double semitonesFromA4) {
+    return 440.0 * std::pow(2.0, semitonesFromA4 / 12.0);
+}
 
 // A soft organ-like tone: fundamental plus two quiet overtones.
 double Voice(double hertz, double t) {
@@ -51,8 +53,8 @@ std::vector<std::int16_t> SongSynth::Render(int index, double seconds) const {
 
         double value = 0;
         for (int n = 0; n < 3; ++n)
-            value += 0.18 * Voice(NoteHertz(root + third[n] - 12), t) *
-                     Envelope(inChord, chordLength);
+            value +=
+                0.18 * Voice(NoteHertz(root + third[n] - 12), t) * Envelope(inChord, chordLength);
         int beatIndex = static_cast<int>(t / beat);
         double inBeat = t - beatIndex * beat;
         int melodyNote = root + third[(beatIndex + index) % 3] + 12 * ((beatIndex / 3) % 2);
@@ -71,12 +73,12 @@ std::string SongSynth::WavFile(const std::vector<std::int16_t>& samples) {
     PutLE(out, 36 + dataBytes, 4);
     out += "WAVEfmt ";
     PutLE(out, 16, 4);
-    PutLE(out, 1, 2);                // integer PCM
-    PutLE(out, 1, 2);                // mono
+    PutLE(out, 1, 2); // integer PCM
+    PutLE(out, 1, 2); // mono
     PutLE(out, kSampleRate, 4);
-    PutLE(out, kSampleRate * 2, 4);  // byte rate
-    PutLE(out, 2, 2);                // block align
-    PutLE(out, 16, 2);               // bits per sample
+    PutLE(out, kSampleRate * 2, 4); // byte rate
+    PutLE(out, 2, 2);               // block align
+    PutLE(out, 16, 2);              // bits per sample
     out += "data";
     PutLE(out, dataBytes, 4);
     for (auto sample : samples)

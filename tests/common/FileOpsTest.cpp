@@ -1,6 +1,6 @@
+#include "common/FileOps.h"
 #include "common/DeleteFolderTree.h"
 #include "common/FileError.h"
-#include "common/FileOps.h"
 #include "common/ShortPathOf.h"
 #include "common/TextFileWriter.h"
 #include "tests/support/TempFolder.h"
@@ -23,7 +23,7 @@ TEST(PathHelpers, ShortPathIsThePathOnLinuxAndTreeDeletionIsComplete) {
     EXPECT_TRUE(DeleteFolderTree(root));
     EXPECT_FALSE(std::filesystem::exists(root));
     EXPECT_EQ(ReadFileBytes(temp.file("outside")), "keep"); // the link was not followed
-    EXPECT_TRUE(DeleteFolderTree(root));                     // nothing there: still success
+    EXPECT_TRUE(DeleteFolderTree(root));                    // nothing there: still success
 }
 
 TEST(FileOps, CopiesReplaceOrRefuseAsAsked) {

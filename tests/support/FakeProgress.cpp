@@ -21,7 +21,9 @@ int FakeProgress::SetPosition(int newPosition) {
     return previous;
 }
 
-void FakeProgress::SetText(const std::string& newText) { text = newText; }
+void FakeProgress::SetText(const std::string& newText) {
+    text = newText;
+}
 
 bool FakeProgress::Pump(bool) {
     steps.push_back({position, text});

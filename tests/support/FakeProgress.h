@@ -40,7 +40,7 @@ public:
     int lower = 0, upper = 100, step = 1;
     int position = 0;
     std::string text;
-    std::vector<Step> steps;     // one entry per pump: position and text at that moment
-    std::vector<int> percents;   // percentage at every pump
+    std::vector<Step> steps;         // one entry per pump: position and text at that moment
+    std::vector<int> percents;       // percentage at every pump
     std::vector<std::string> events; // "open", "hide", "close" in the order they happened
 };

@@ -27,7 +27,9 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, error);
 }
 
-std::string TempFolder::file(const std::string& name) const { return path_ + "/" + name; }
+std::string TempFolder::file(const std::string& name) const {
+    return path_ + "/" + name;
+}
 
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
