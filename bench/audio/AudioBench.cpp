@@ -4,6 +4,7 @@
 #include "audio/InputFormat.h"
 #include "audio/OggDecoder.h"
 #include "audio/VorbisEncoder.h"
+#include "bench/support/BareVorbisEncode.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kSeconds = 10;
+constexpr float kQuality = 0.4f; // the encoder settings' default quality
 
 std::string Folder() {
     static const std::string folder = [] {
@@ -86,61 +88,6 @@ int OursEncode(const std::string& wavPath, const std::string& oggPath) {
     return result;
 }
 
-// The plain libvorbis loop: same PCM (already in memory), same quality, pages to a file.
-void BareEncode(const std::vector<std::int16_t>& samples, const std::string& oggPath) {
-    std::FILE* out = std::fopen(oggPath.c_str(), "wb");
-    vorbis_info info;
-    vorbis_info_init(&info);
-    vorbis_encode_init_vbr(&info, 1, kRate, 0.4f);
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_block block;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 1);
-    ogg_packet h1, h2, h3;
-    vorbis_analysis_headerout(&dsp, &comment, &h1, &h2, &h3);
-    ogg_stream_packetin(&stream, &h1);
-    ogg_stream_packetin(&stream, &h2);
-    ogg_stream_packetin(&stream, &h3);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page)) {
-        std::fwrite(page.header, 1, page.header_len, out);
-        std::fwrite(page.body, 1, page.body_len, out);
-    }
-    std::size_t position = 0;
-    bool eos = false;
-    while (!eos) {
-        long n = static_cast<long>(std::min<std::size_t>(1024, samples.size() - position));
-        float** buffer = vorbis_analysis_buffer(&dsp, 1024);
-        for (long i = 0; i < n; ++i)
-            buffer[0][i] = samples[position + i] / 32768.0f;
-        position += n;
-        vorbis_analysis_wrote(&dsp, n);
-        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-                ogg_stream_packetin(&stream, &packet);
-                while (!eos && ogg_stream_pageout(&stream, &page)) {
-                    std::fwrite(page.header, 1, page.header_len, out);
-                    std::fwrite(page.body, 1, page.body_len, out);
-                    eos = ogg_page_eos(&page);
-                }
-            }
-        }
-    }
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    std::fclose(out);
-}
-
 // The plain libvorbisfile loop: a 44-byte header, then every ov_read result as it comes.
 void BareDecode(const std::string& oggPath, const std::string& wavPath) {
     OggVorbis_File vf;
@@ -182,13 +129,13 @@ void BM_EncodeRatio(benchmark::State& state) {
     bool bareFirst = true; // alternate, so neither side always runs on warmer caches
     for (auto _ : state) {
         if (bareFirst)
-            bareTotal += TimeOf([&] { BareEncode(samples, bare); });
+            bareTotal += TimeOf([&] { BareVorbisEncode(samples, kRate, kQuality, bare); });
         double seconds = TimeOf([&] {
             if (OursEncode(wav, ours) != 0)
                 state.SkipWithError("encodeStream failed");
         });
         if (!bareFirst)
-            bareTotal += TimeOf([&] { BareEncode(samples, bare); });
+            bareTotal += TimeOf([&] { BareVorbisEncode(samples, kRate, kQuality, bare); });
         bareFirst = !bareFirst;
         oursTotal += seconds;
         state.SetIterationTime(seconds);

@@ -1,5 +1,7 @@
 // A headless build of sixteen 60-second mono 44.1 kHz songs against a bare libvorbis encode
 // of the same songs in the same run. The ratio (build / bare) is printed at the end.
+#include "bench/support/BareVorbisEncode.h"
+#include "bench/support/SilentProgress.h"
 #include "builder/BuildPipeline.h"
 #include "builder/SongProject.h"
 #include "common/DeleteFolderTree.h"
@@ -7,7 +9,6 @@
 #include "common/Prompts.h"
 
 #include <benchmark/benchmark.h>
-#include <vorbis/vorbisenc.h>
 
 #include <chrono>
 #include <cmath>
@@ -34,17 +35,6 @@ struct SilentPrompts : Prompts {
         return true;
     }
     bool BrowseFolder(const std::string&, std::string&) override { return false; }
-};
-
-struct SilentProgress : Progress {
-    bool Open(const std::string&, bool) override { return true; }
-    void SetRange(int, int, int) override {}
-    int SetPosition(int) override { return 0; }
-    void SetText(const std::string&) override {}
-    bool Pump(bool) override { return false; }
-    bool Cancelled() const override { return false; }
-    void Hide() override {}
-    void Close() override {}
 };
 
 // Songs with some content for the encoder: a few partials plus noise, different per song.
@@ -106,69 +96,6 @@ Fixture& Songs() {
     return fixture;
 }
 
-// The same encoder settings as a build, samples straight from memory, pages to a file.
-void BareEncode(const std::vector<std::int16_t>& samples, const std::string& path) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    vorbis_info info;
-    vorbis_info_init(&info);
-    vorbis_encode_init_vbr(&info, 1, kRate, kQuality);
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 1);
-    ogg_packet header, commentPacket, codebooks;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &commentPacket, &codebooks);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &commentPacket);
-    ogg_stream_packetin(&stream, &codebooks);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page)) {
-        std::fwrite(page.header, 1, static_cast<std::size_t>(page.header_len), out);
-        std::fwrite(page.body, 1, static_cast<std::size_t>(page.body_len), out);
-    }
-    constexpr int kChunk = 1024;
-    std::size_t done = 0;
-    for (bool more = true; more;) {
-        const int count = static_cast<int>(std::min<std::size_t>(kChunk, samples.size() - done));
-        if (count == 0) {
-            vorbis_analysis_wrote(&dsp, 0);
-            more = false;
-        } else {
-            float** buffer = vorbis_analysis_buffer(&dsp, count);
-            for (int index = 0; index < count; ++index)
-                buffer[0][index] = samples[done + static_cast<std::size_t>(index)] / 32768.0f;
-            vorbis_analysis_wrote(&dsp, count);
-            done += static_cast<std::size_t>(count);
-        }
-        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page)) {
-                    std::fwrite(page.header, 1, static_cast<std::size_t>(page.header_len), out);
-                    std::fwrite(page.body, 1, static_cast<std::size_t>(page.body_len), out);
-                }
-            }
-        }
-    }
-    while (ogg_stream_flush(&stream, &page)) {
-        std::fwrite(page.header, 1, static_cast<std::size_t>(page.header_len), out);
-        std::fwrite(page.body, 1, static_cast<std::size_t>(page.body_len), out);
-    }
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    std::fclose(out);
-}
-
 double bareSeconds = 0;
 double buildSeconds = 0;
 
@@ -181,8 +108,8 @@ void BM_BareVorbisEncode(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (int song = 0; song < kSongs; ++song)
-            BareEncode(fixture.songs[static_cast<std::size_t>(song)],
-                       fixture.folder + "/bare" + std::to_string(song) + ".ogg");
+            BareVorbisEncode(fixture.songs[static_cast<std::size_t>(song)], kRate, kQuality,
+                             fixture.folder + "/bare" + std::to_string(song) + ".ogg");
         bareSeconds = Seconds(std::chrono::steady_clock::now() - start);
     }
 }

@@ -4,6 +4,7 @@
 // over that yardstick, both measured in the same run.
 #include "archive/FlatArchiveWriter.h"
 #include "audio/TrackEncodeJob.h"
+#include "bench/support/SilentProgress.h"
 #include "common/FileOps.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
@@ -36,18 +37,6 @@ public:
     bool SaveFile(const FileDialogOptions&, std::string&) override { return false; }
     bool BrowseFolder(const std::string&, std::string&) override { return false; }
     std::string last;
-};
-
-class SilentProgress : public Progress {
-public:
-    bool Open(const std::string&, bool) override { return true; }
-    void SetRange(int, int, int) override {}
-    int SetPosition(int) override { return 0; }
-    void SetText(const std::string&) override {}
-    bool Pump(bool) override { return false; }
-    bool Cancelled() const override { return false; }
-    void Hide() override {}
-    void Close() override {}
 };
 
 class NoControls : public BackupControls {
