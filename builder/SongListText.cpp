@@ -2,6 +2,7 @@
 
 #include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
+#include "common/CodePage.h"
 
 namespace {
 
@@ -22,5 +23,5 @@ std::string SongListText(const SongProject& project) {
         const SongSlot& slot = project.SlotAt(position);
         text += ListLine(LetterLabel(position), slot.title(), LengthText(slot.length()));
     }
-    return text;
+    return CodePage::ToUtf8(text);
 }

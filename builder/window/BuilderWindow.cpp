@@ -5,6 +5,7 @@
 #include "builder/SongListText.h"
 #include "builder/window/AboutBox.h"
 #include "builder/window/ApplicationIcon.h"
+#include "common/CodePage.h"
 #include "common/FileError.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/HyperlinkLabel.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColor>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -30,18 +32,23 @@ namespace {
 const char* const kProjectFilter = "VELK Project Files (*.velkp)|*.velkp||";
 const char* const kHomePage = "https://korvane.example.org/";
 
-// Paths travel in the file-name encoding, titles in the local 8-bit encoding.
+// Paths travel in the file-name encoding, titles in the game's code page (Windows-1252).
 QString FromPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 std::string ToPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
-QString FromText(const std::string& text) {
-    return QString::fromLocal8Bit(text);
+QString FromTitle(const std::string& title) {
+    return QString::fromStdString(CodePage::ToUtf8(title));
 }
-std::string ToText(const QString& text) {
-    return text.toLocal8Bit().toStdString();
+CodePage::Converted ToTitle(const QString& title) {
+    return CodePage::FromUtf8(title.toStdString());
+}
+
+// Rows whose typed title the game cannot show as typed.
+QColor AlteredTitleBackground() {
+    return {255, 236, 179};
 }
 
 // Flips a flag for the lifetime of the object.
@@ -101,8 +108,8 @@ void BuilderWindow::CreateControls() {
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setWordWrap(false);
     for (int row = 0; row < SongProject::kSlotCount; ++row) {
-        list_->setItem(row, 0, new QTableWidgetItem(FromText(NumberLabel(row + 1))));
-        list_->setItem(row, 1, new QTableWidgetItem(FromText(LetterLabel(row + 1))));
+        list_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(NumberLabel(row + 1))));
+        list_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(LetterLabel(row + 1))));
         for (int column = 2; column < 5; ++column)
             list_->setItem(row, column, new QTableWidgetItem);
     }
@@ -110,6 +117,8 @@ void BuilderWindow::CreateControls() {
     editingBox_ = new QGroupBox(QStringLiteral("Editing"), client_);
     titleLabel_ = new QLabel(QStringLiteral("Title"), client_);
     titleEdit_ = new QLineEdit(client_);
+    inGameLabel_ = new QLabel(client_);
+    inGameLabel_->hide();
     pathLabel_ = new QLabel(QStringLiteral("File Path"), client_);
     pathEdit_ = new QLineEdit(client_);
     browseButton_ = new QPushButton(QStringLiteral("Browse..."), client_);
@@ -165,6 +174,7 @@ void BuilderWindow::PlaceControls() {
     place(editingBox_, 5, 165, 335, 50);
     place(titleLabel_, 15, 180, 14, 8);
     place(titleEdit_, 50, 175, 140, 15);
+    place(inGameLabel_, 194, 178, 92, 8);
     place(pathLabel_, 15, 195, 28, 8);
     place(pathEdit_, 50, 195, 140, 15);
     place(browseButton_, 192, 195, 34, 14);
@@ -204,6 +214,7 @@ void BuilderWindow::RunCommand(const std::function<void()>& command) {
 
 void BuilderWindow::NewProject() {
     project_.Reset();
+    alteredTitles_.clear();
     RefreshList();
     setWindowTitle(QStringLiteral("Korvane - New Project"));
     ShowQuality();
@@ -230,6 +241,7 @@ void BuilderWindow::OpenProjectFile(const std::string& path) {
         prompts_->Message(error.what());
         return;
     }
+    alteredTitles_.clear(); // the file holds the game's bytes: nothing was typed
     SetTitleFromFile(path);
     RefreshList();
     ReadSelection();
@@ -263,7 +275,7 @@ void BuilderWindow::SetTitleFromFile(const std::string& path) {
 }
 
 void BuilderWindow::CopyListToClipboard() {
-    const QString text = FromText(SongListText(project_));
+    const QString text = QString::fromStdString(SongListText(project_));
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard)
         clipboard->setText(text);
@@ -322,12 +334,39 @@ void BuilderWindow::RefreshList() {
     for (int position = 1; position <= SongProject::kSlotCount; ++position) {
         SongSlot& slot = project_.SlotAt(position);
         const int row = position - 1;
-        list_->item(row, 2)->setText(FromText(slot.title()));
-        list_->item(row, 3)->setText(slot.valid() ? FromText(LengthText(slot.length()))
-                                                  : QStringLiteral("0"));
-        list_->item(row, 4)->setText(slot.valid() ? QStringLiteral("Ok") : FromText(slot.status()));
+        list_->item(row, 2)->setText(FromTitle(slot.title()));
+        list_->item(row, 3)->setText(
+            slot.valid() ? QString::fromStdString(LengthText(slot.length())) : QStringLiteral("0"));
+        list_->item(row, 4)->setText(slot.valid() ? QStringLiteral("Ok")
+                                                  : QString::fromStdString(slot.status()));
+        MarkRow(row, alteredTitles_.count(&slot) != 0);
         rowSlots_[static_cast<std::size_t>(row)] = &slot;
     }
+}
+
+void BuilderWindow::MarkRow(int row, bool altered) {
+    for (int column = 0; column < list_->columnCount(); ++column) {
+        QTableWidgetItem* item = list_->item(row, column);
+        item->setData(Qt::BackgroundRole,
+                      altered ? QVariant(AlteredTitleBackground()) : QVariant());
+        item->setToolTip(
+            altered ? QStringLiteral("The game cannot show every character typed for this title.")
+                    : QString());
+    }
+}
+
+void BuilderWindow::ShowInGameTitle() {
+    const SongSlot* slot = SelectedSlot();
+    const QString inGame = slot ? FromTitle(slot->title()) : QString();
+    if (!slot || inGame == titleEdit_->text()) {
+        inGameLabel_->hide();
+        return;
+    }
+    const QString text = QStringLiteral("In game: %1").arg(inGame);
+    inGameLabel_->setToolTip(text);
+    inGameLabel_->setText(
+        inGameLabel_->fontMetrics().elidedText(text, Qt::ElideRight, inGameLabel_->width()));
+    inGameLabel_->show();
 }
 
 SongSlot* BuilderWindow::SelectedSlot() const {
@@ -352,9 +391,10 @@ void BuilderWindow::ReadSelection() {
                                                             moveUpButton_, moveDownButton_})
         control->setEnabled(slot != nullptr);
     if (slot)
-        FillFields(FromText(slot->title()), FromPath(slot->path()));
+        FillFields(FromTitle(slot->title()), FromPath(slot->path()));
     else
         FillFields({}, {});
+    ShowInGameTitle();
 }
 
 void BuilderWindow::FillFields(const QString& title, const QString& path) {
@@ -396,9 +436,15 @@ void BuilderWindow::OnTitleChanged() {
         return;
     ReadFieldsBack();
     if (SongSlot* slot = SelectedSlot()) {
-        slot->SetTitle(ToText(titleBuffer_));
+        CodePage::Converted title = ToTitle(titleBuffer_);
+        if (title.changed)
+            alteredTitles_.insert(slot);
+        else
+            alteredTitles_.erase(slot);
+        slot->SetTitle(std::move(title.bytes));
         RefreshList();
     }
+    ShowInGameTitle();
 }
 
 void BuilderWindow::OnPathChanged() {

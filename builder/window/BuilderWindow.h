@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 class HyperlinkLabel;
@@ -58,6 +59,8 @@ public:
     SongProject& project() { return project_; }
     QTableWidget* list() const { return list_; }
     QLineEdit* titleField() const { return titleEdit_; }
+    // Beside the Title field: how the game shows the title, when that differs from the field.
+    QLabel* inGameLabel() const { return inGameLabel_; }
     QLineEdit* pathField() const { return pathEdit_; }
     QLineEdit* qualityField() const { return qualityEdit_; }
     QPushButton* browseButton() const { return browseButton_; }
@@ -75,6 +78,9 @@ private:
     void PlaceControls();
     void ConnectSignals();
     void RefreshList();
+    // Colours the row of a slot whose typed title the game cannot show as typed.
+    void MarkRow(int row, bool altered);
+    void ShowInGameTitle();
     void ReadSelection();
     void FillFields(const QString& title, const QString& path);
     void ShowQuality();
@@ -100,12 +106,14 @@ private:
     bool writingControls_ = false;      // the window fills the fields itself
 
     std::array<SongSlot*, SongProject::kSlotCount> rowSlots_{};
+    std::set<const SongSlot*> alteredTitles_; // typed titles that lost characters
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;
     QTableWidget* list_ = nullptr;
     QGroupBox* editingBox_ = nullptr;
     QLabel* titleLabel_ = nullptr;
     QLineEdit* titleEdit_ = nullptr;
+    QLabel* inGameLabel_ = nullptr;
     QLabel* pathLabel_ = nullptr;
     QLineEdit* pathEdit_ = nullptr;
     QPushButton* browseButton_ = nullptr;

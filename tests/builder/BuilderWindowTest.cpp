@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,6 +32,21 @@ std::string MonoWav(const TempFolder& folder, const std::string& name, int secon
     const std::string path = folder.file(name);
     WriteFileBytes(path, MakeWav(1, 8000, 16, std::string(16000u * seconds, '\0')));
     return path;
+}
+
+// A project file as the original writes it: every slot without a file, titles in Windows-1252.
+std::string ProjectBytesWithTitles(const std::vector<std::string>& titles) {
+    std::string bytes("\x02\0\0\0\x04\0\0\0", 8);
+    for (std::size_t slot = 0; slot < 16; ++slot) {
+        const std::string title = slot < titles.size() ? titles[slot] : "empty slot";
+        bytes += std::string(4, '\0') + static_cast<char>(title.size()) + std::string(3, '\0');
+        bytes += title + std::string(4, '\0');
+    }
+    return bytes;
+}
+
+bool RowMarked(const BuilderWindow& window, int row) {
+    return window.list()->item(row, 2)->data(Qt::BackgroundRole).isValid();
 }
 
 } // namespace
@@ -131,6 +147,56 @@ private slots:
         QTest::keyClicks(window->titleField(), QStringLiteral("New \"name\""));
         QCOMPARE(window->project().SlotAt(5).title(), std::string("New \"name\""));
         QCOMPARE(Cell(*window, 4, 2), QStringLiteral("New \"name\""));
+    }
+
+    void windows1252TitleFromFileShowsAndReachesTheGameUnchanged() {
+        const std::string bytes =
+            ProjectBytesWithTitles({"One", "Two", "Caf\xE9 Saigon", "Mot\xF6rhead \x80"});
+        WriteFileBytes(folder.file("original.velkp"), bytes);
+        window->OpenProjectFile(folder.file("original.velkp"));
+        QCOMPARE(Cell(*window, 2, 2), QStringLiteral("Caf\u00E9 Saigon"));
+        QCOMPARE(Cell(*window, 3, 2), QStringLiteral("Mot\u00F6rhead \u20AC"));
+        window->list()->selectRow(2);
+        QCOMPARE(window->titleField()->text(), QStringLiteral("Caf\u00E9 Saigon"));
+        QVERIFY(window->inGameLabel()->isHidden());
+        QVERIFY(!RowMarked(*window, 2));
+
+        QVERIFY(window->project().WritePlaylistScript(folder.file("playlists.con")));
+        const std::string script = ReadFileBytes(folder.file("playlists.con"));
+        QVERIFY(script.find("\"Caf\xE9 Saigon\"") != std::string::npos);
+        QVERIFY(script.find("\"Mot\xF6rhead \x80\"") != std::string::npos);
+        window->SaveProject();
+        QCOMPARE(ReadFileBytes(folder.file("original.velkp")), bytes);
+    }
+
+    void typedTitleIsSavedInWindows1252AndLossIsShown() {
+        window->list()->selectRow(0);
+        window->titleField()->selectAll();
+        QTest::keyClicks(window->titleField(), QStringLiteral("Caf"));
+        QTest::sendKeyEvent(QTest::Click, window->titleField(), Qt::Key_Eacute,
+                            QStringLiteral("\u00E9"), Qt::NoModifier);
+        QCOMPARE(window->project().SlotAt(1).title(), std::string("Caf\xE9"));
+        QVERIFY(window->inGameLabel()->isHidden());
+        prompts.answers.push_back(folder.file("typed.velkp"));
+        window->SaveProject();
+        const std::string saved = ReadFileBytes(folder.file("typed.velkp"));
+        QCOMPARE(saved.substr(8, 16), std::string("\0\0\0\0\x04\0\0\0Caf\xE9\0\0\0\0", 16));
+
+        window->titleField()->insert(QStringLiteral(" \u03A9")); // Greek: not in the code page
+        QCOMPARE(window->project().SlotAt(1).title(), std::string("Caf\xE9 ?"));
+        QVERIFY(!window->inGameLabel()->isHidden());
+        QCOMPARE(window->inGameLabel()->toolTip(), QStringLiteral("In game: Caf\u00E9 ?"));
+        QVERIFY(RowMarked(*window, 0));
+        QVERIFY(!RowMarked(*window, 1));
+
+        window->list()->selectRow(1);
+        QVERIFY(window->inGameLabel()->isHidden());
+        window->list()->selectRow(0); // the field now holds what the game shows
+        QCOMPARE(window->titleField()->text(), QStringLiteral("Caf\u00E9 ?"));
+        QVERIFY(window->inGameLabel()->isHidden());
+        QVERIFY(RowMarked(*window, 0));
+        QTest::keyClick(window->titleField(), Qt::Key_Backspace);
+        QVERIFY(!RowMarked(*window, 0));
     }
 
     void browseSetsPathWithoutTouchingTitle() {
@@ -258,6 +324,15 @@ private slots:
                         QStringLiteral("0.0").leftJustified(10) + "\r";
         QCOMPARE(QGuiApplication::clipboard()->text(), expected);
         QVERIFY(!expected.contains('\n'));
+    }
+
+    void clipboardHoldsTitlesAsUnicode() {
+        window->project().SlotAt(1).SetTitle("Caf\xE9");
+        window->CopyListToClipboard();
+        const QString line = QStringLiteral("A      ") +
+                             QStringLiteral("Caf\u00E9").leftJustified(50) + " " +
+                             QStringLiteral("0.0").leftJustified(10) + "\r";
+        QVERIFY(QGuiApplication::clipboard()->text().contains(line));
     }
 };
 

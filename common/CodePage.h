@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Titles are kept as the game reads them: 8-bit text in Windows-1252, the Windows code page of
+// the Western systems the game was sold for. The model, the project file and playlists.con
+// hold those bytes unchanged; text meets them only at the edges (window, clipboard, terminal,
+// tags), and crosses here, through the C library's iconv.
+//
+// Failure: both calls throw std::runtime_error when the C library cannot convert Windows-1252
+// at all (a broken installation); no input makes them fail otherwise.
+class CodePage {
+public:
+    struct Converted {
+        std::string bytes; // Windows-1252
+        bool changed = false;
+    };
+
+    // UTF-8 text to Windows-1252 bytes. A character Windows-1252 lacks becomes iconv's
+    // transliteration ("Ellada" or "?" for Greek, "o" for "ő") and a malformed sequence becomes
+    // "?"; changed tells that the bytes no longer read back as the given text. The outcome
+    // does not depend on the user's locale.
+    static Converted FromUtf8(std::string_view utf8);
+
+    // Windows-1252 bytes to UTF-8 text. The five bytes the code page leaves undefined (81, 8D,
+    // 8F, 90, 9D) become the code points of the same value, as Windows reads them, so every
+    // byte string reads back unchanged through FromUtf8.
+    static std::string ToUtf8(std::string_view bytes);
+};
