@@ -7,47 +7,79 @@
 #include "common/FileOps.h"
 #include "common/Prompts.h"
 
-#include <map>
+#include <CLI/CLI.hpp>
+
 #include <ostream>
+#include <utility>
 
 namespace {
 
 using Mode = BuilderArguments::Mode;
 
-BuilderArguments Invalid(std::string error) {
-    BuilderArguments arguments;
-    arguments.mode = Mode::Invalid;
-    arguments.error = std::move(error);
-    return arguments;
-}
+const char* const kVersionLine = "Korvane Version " KP_VERSION;
 
-// Collects "--name value" pairs; a lone word is the window's project file.
-BuilderArguments ParseOptions(const std::vector<std::string>& arguments) {
-    std::map<std::string, std::string> values;
-    for (std::size_t index = 0; index < arguments.size(); index += 2) {
-        const std::string& name = arguments[index];
-        if (name != "--build" && name != "--output" && name != "--pack" && name != "--prefix")
-            return Invalid("unknown option " + name);
-        if (index + 1 >= arguments.size())
-            return Invalid(name + " needs a value");
-        if (!values.emplace(name, arguments[index + 1]).second)
-            return Invalid(name + " given twice");
+const char* const kHelpFooter =
+    "Messages go to standard output, progress to standard error; Ctrl-C cancels.\n"
+    "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments or unreadable project.";
+
+// A value that must not be empty, such as a file name.
+const CLI::Validator kNotEmpty(
+    [](std::string& value) { return value.empty() ? std::string("must not be empty") : ""; }, "",
+    "not empty");
+
+// The declared options, bound to the fields they fill. Each mode is one option naming its
+// main value; the options that complete a mode need it.
+struct BuilderOptions {
+    CLI::App app{
+        "Korvane builds Battlefield Vietnam music packs; without options it opens its window.",
+        "korvane"};
+    CLI::Option* window = nullptr;
+    CLI::Option* build = nullptr;
+    CLI::Option* pack = nullptr;
+    CLI::Option* prefix = nullptr;
+    CLI::Option* output = nullptr;
+
+    explicit BuilderOptions(BuilderArguments& parsed) {
+        app.footer(kHelpFooter);
+        app.set_version_flag("--version", kVersionLine, "Print the version and exit");
+        window = Add("PROJECT.velkp", parsed.project, "", "Open this project in the window");
+        build = Add("--build", parsed.project, "PROJECT.velkp", "Build a music pack to --output");
+        pack =
+            Add("--pack", parsed.folder, "FOLDER", "Write a flat archive of a folder to --output");
+        prefix = Add("--prefix", parsed.prefix, "PREFIX",
+                     "Name prefix of the archive's entries (with --pack)");
+        output = Add("--output", parsed.output, "FILE", "The pack or archive to write");
+        output->check(kNotEmpty);
+        build->needs(output)->excludes(window)->excludes(pack)->excludes(prefix);
+        pack->needs(prefix)->needs(output)->excludes(window);
+        prefix->needs(pack);
     }
-    auto has = [&values](const char* name) { return values.count(name) != 0; };
+
+    // The help line shows only the value's name: the descriptions say what goes together.
+    CLI::Option* Add(const std::string& name, std::string& into, const std::string& valueName,
+                     const std::string& description) {
+        return app.add_option(name, into, description)
+            ->type_name(valueName)
+            ->option_text(valueName.empty() ? " " : valueName);
+    }
+
+    // The mode chosen by the options given; throws for options that belong to no mode.
+    Mode ChosenMode() const {
+        if (*build)
+            return Mode::Build;
+        if (*pack)
+            return Mode::Pack;
+        if (*output)
+            throw CLI::RequiresError("--output", "--build or --pack");
+        return Mode::Window;
+    }
+};
+
+// A mode that takes no values, with an error line for Mode::Invalid.
+BuilderArguments Only(Mode mode, std::string error = "") {
     BuilderArguments parsed;
-    if (has("--build") && has("--output") && values.size() == 2) {
-        parsed.mode = Mode::Build;
-        parsed.project = values["--build"];
-    } else if (has("--pack") && has("--prefix") && has("--output") && values.size() == 3) {
-        parsed.mode = Mode::Pack;
-        parsed.folder = values["--pack"];
-        parsed.prefix = values["--prefix"];
-    } else {
-        return Invalid("use --build with --output, or --pack with --prefix and --output");
-    }
-    parsed.output = values["--output"];
-    if (parsed.output.empty())
-        return Invalid("--output needs a file name");
+    parsed.mode = mode;
+    parsed.error = std::move(error);
     return parsed;
 }
 
@@ -93,27 +125,24 @@ int RunPack(const BuilderArguments& arguments, std::ostream& err) {
 
 BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments) {
     BuilderArguments parsed;
-    if (arguments.empty())
-        return parsed;
-    if (arguments.size() == 1 && arguments[0] == "--help")
-        parsed.mode = Mode::Help;
-    else if (arguments.size() == 1 && arguments[0] == "--version")
-        parsed.mode = Mode::Version;
-    else if (arguments.size() == 1 && arguments[0].rfind("--", 0) != 0)
-        parsed.project = arguments[0];
-    else
-        return ParseOptions(arguments);
+    BuilderOptions options(parsed);
+    try {
+        // CLI11 takes the words last first.
+        options.app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+        parsed.mode = options.ChosenMode();
+    } catch (const CLI::CallForHelp&) {
+        return Only(Mode::Help);
+    } catch (const CLI::CallForVersion&) {
+        return Only(Mode::Version);
+    } catch (const CLI::ParseError& error) {
+        return Only(Mode::Invalid, error.what());
+    }
     return parsed;
 }
 
 std::string BuilderUsage() {
-    return "Usage:\n"
-           "  korvane [PROJECT.velkp]                              open the window\n"
-           "  korvane --build PROJECT.velkp --output PACK.velk     build a music pack\n"
-           "  korvane --pack FOLDER --prefix PREFIX --output FILE  write a flat archive\n"
-           "  korvane --help | --version\n"
-           "Progress goes to standard error, messages to standard output; Ctrl-C cancels.\n"
-           "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments or unreadable project.\n";
+    BuilderArguments unused;
+    return BuilderOptions(unused).app.help();
 }
 
 int RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
@@ -123,7 +152,7 @@ int RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts, Progr
         out << BuilderUsage();
         return kExitDone;
     case Mode::Version:
-        out << "Korvane Version 1.02.2\n";
+        out << kVersionLine << "\n";
         return kExitDone;
     case Mode::Build:
         return RunBuild(arguments, prompts, progress, workBaseFolder, err);
@@ -134,6 +163,6 @@ int RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts, Progr
         break;
     }
     err << "korvane: " << (arguments.error.empty() ? "no command" : arguments.error) << "\n"
-        << BuilderUsage();
+        << "Run with --help for more information.\n";
     return kExitBadInput;
 }

@@ -20,16 +20,17 @@ struct BuilderArguments {
 // Exit statuses of the command line.
 enum BuilderExit : int { kExitDone = 0, kExitFailed = 1, kExitBadInput = 2 };
 
-// Never fails: unknown or incomplete arguments give Mode::Invalid with the reason.
+// Never fails: unknown, incomplete or conflicting arguments give Mode::Invalid with the
+// reason in one line.
 BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments);
 
-// The usage text printed by --help and after invalid arguments.
+// The --help text, generated from the declared options.
 std::string BuilderUsage();
 
 // Runs a non-window mode. Message texts go through prompts (one per line on standard output
-// in the program), progress through progress, help and errors to out and err. Yields
-// kExitDone only when the operation's success was reached (for a build: the pack is at the
-// destination); kExitBadInput for invalid arguments and a project file that cannot be read;
+// in the program), progress through progress, --help and --version to out, argument errors
+// to err. Yields kExitDone only when the operation's success was reached (for a build: the pack is
+// at the destination); kExitBadInput for invalid arguments and a project file that cannot be read;
 // kExitFailed for an invalid project or a failed, cancelled or undelivered build or pack.
 int RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
                       const std::string& workBaseFolder, std::ostream& out, std::ostream& err);

@@ -6,21 +6,95 @@
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
 
+#include <CLI/CLI.hpp>
+
 #include <exception>
-#include <optional>
 #include <ostream>
+#include <utility>
 
 namespace {
 
-enum class Action { None, Help, Version, Backup, Restore, Apply, Unpack };
+using Mode = PatcherArguments::Mode;
 
-struct Request {
-    Action action = Action::None;
-    std::optional<std::string> gameFolder;
-    std::string packPath;
-    std::string archivePath;
-    std::optional<std::string> unpackTarget;
+const char* const kVersionLine = "Palisor " KP_VERSION;
+
+const char* const kHelpFooter =
+    "Without --game-folder the game folder comes from the game's registry entry\n"
+    "(under Wine: the prefix in $WINEPREFIX, or else ~/.wine).\n"
+    "Messages go to standard output, progress to standard error; Ctrl-C cancels.\n"
+    "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments.";
+
+// The declared options, bound to the fields they fill. Each mode is one option; at most one
+// is given, and the options that complete a mode need it.
+struct PatcherOptions {
+    CLI::App app{
+        "Palisor installs Korvane music packs into Battlefield Vietnam; without options it\n"
+        "opens its window.",
+        "palisor"};
+    std::string gameFolderValue;
+    CLI::Option* gameFolder = nullptr;
+    CLI::Option* backup = nullptr;
+    CLI::Option* restore = nullptr;
+    CLI::Option* apply = nullptr;
+    CLI::Option* unpack = nullptr;
+    CLI::Option* to = nullptr;
+
+    explicit PatcherOptions(PatcherArguments& parsed) {
+        app.footer(kHelpFooter);
+        app.set_version_flag("--version", kVersionLine, "Print the version and exit");
+        backup = AddFlag("--backup", "Back up the game's Default.con and music.rfa");
+        restore = AddFlag("--restore", "Put the backed-up files back");
+        apply = Add("--apply", parsed.pack, "PACK.velk", "Install a music pack");
+        unpack = Add("--unpack", parsed.archive, "ARCHIVE", "Extract a flat archive into --to");
+        to = Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into");
+        gameFolder = Add("--game-folder", gameFolderValue, "DIR",
+                         "The game folder for --backup, --restore or --apply");
+        ExcludeEachOther({backup, restore, apply, unpack});
+        unpack->needs(to)->excludes(gameFolder);
+        to->needs(unpack);
+    }
+
+    // The help line shows only the value's name: the descriptions say what goes together.
+    CLI::Option* Add(const std::string& name, std::string& into, const std::string& valueName,
+                     const std::string& description) {
+        return app.add_option(name, into, description)
+            ->type_name(valueName)
+            ->option_text(valueName);
+    }
+
+    CLI::Option* AddFlag(const std::string& name, const std::string& description) {
+        return app.add_flag(name)->description(description)->option_text(" ");
+    }
+
+    static void ExcludeEachOther(const std::vector<CLI::Option*>& modes) {
+        for (CLI::Option* mode : modes)
+            for (CLI::Option* other : modes)
+                if (other != mode)
+                    mode->excludes(other);
+    }
+
+    // The mode chosen by the options given; throws for options that belong to no mode.
+    Mode ChosenMode() const {
+        const std::pair<const CLI::Option*, Mode> modes[] = {{backup, Mode::Backup},
+                                                             {restore, Mode::Restore},
+                                                             {apply, Mode::Apply},
+                                                             {unpack, Mode::Unpack}};
+        for (const auto& [option, mode] : modes)
+            if (*option)
+                return mode;
+        if (*gameFolder)
+            throw CLI::RequiresError("--game-folder", "--backup, --restore or --apply");
+        return Mode::Window;
+    }
 };
+
+// A mode that takes no values, with an error line for Mode::Invalid.
+PatcherArguments Only(Mode mode, std::string error = "") {
+    PatcherArguments parsed;
+    parsed.mode = mode;
+    parsed.error = std::move(error);
+    return parsed;
+}
 
 // The window's buttons do not exist on the command line.
 class NoControls : public BackupControls {
@@ -30,132 +104,94 @@ public:
     void ShowBusyCursor(bool) override {}
 };
 
-bool SetAction(Request& request, Action action) {
-    if (request.action != Action::None)
-        return false;
-    request.action = action;
-    return true;
-}
-
-// Fills the request; returns an error text for a malformed command line.
-std::optional<std::string> Parse(const std::vector<std::string>& args, Request& request) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
-        auto valueOnce = [&](std::optional<std::string>& into) {
-            std::string text;
-            if (into || !value(text))
-                return false;
-            into = text;
-            return true;
-        };
-        bool ok = true;
-        if (arg == "--help")
-            ok = SetAction(request, Action::Help);
-        else if (arg == "--version")
-            ok = SetAction(request, Action::Version);
-        else if (arg == "--backup")
-            ok = SetAction(request, Action::Backup);
-        else if (arg == "--restore")
-            ok = SetAction(request, Action::Restore);
-        else if (arg == "--apply")
-            ok = SetAction(request, Action::Apply) && value(request.packPath);
-        else if (arg == "--unpack")
-            ok = SetAction(request, Action::Unpack) && value(request.archivePath);
-        else if (arg == "--to")
-            ok = valueOnce(request.unpackTarget);
-        else if (arg == "--game-folder")
-            ok = valueOnce(request.gameFolder);
-        else
-            return "unknown argument: " + arg;
-        if (!ok)
-            return "misplaced or incomplete argument: " + arg;
-    }
-    if (request.action == Action::None)
-        return std::string("no operation given");
-    if ((request.action == Action::Unpack) != request.unpackTarget.has_value())
-        return std::string("--unpack and --to go together");
-    if (request.gameFolder && request.action != Action::Backup &&
-        request.action != Action::Restore && request.action != Action::Apply)
-        return std::string("--game-folder goes with --backup, --restore or --apply");
-    return std::nullopt;
-}
-
-int Unpack(const Request& request, CommandLineContext& context) {
-    const std::string& target = *request.unpackTarget;
-    if (!FolderExists(target) && !CreateFolder(target)) {
-        context.err << "palisor: cannot create folder " << target << "\n";
+int Unpack(const PatcherArguments& arguments, CommandLineContext& context) {
+    if (!FolderExists(arguments.target) && !CreateFolder(arguments.target)) {
+        context.err << "palisor: cannot create folder " << arguments.target << "\n";
         return 1;
     }
-    if (!UnpackArchive(request.archivePath, target)) {
-        context.err << "palisor: cannot unpack " << request.archivePath << "\n";
+    if (!UnpackArchive(arguments.archive, arguments.target)) {
+        context.err << "palisor: cannot unpack " << arguments.archive << "\n";
         return 1;
     }
     return 0;
 }
 
-int RunGameAction(const Request& request, CommandLineContext& context) {
-    std::string gameFolder = request.gameFolder           ? *request.gameFolder
+int RunGameAction(const PatcherArguments& arguments, CommandLineContext& context) {
+    std::string gameFolder = arguments.gameFolder         ? *arguments.gameFolder
                              : context.registryGameFolder ? context.registryGameFolder()
                                                           : std::string();
     if (!PrepareWorkFolder(context.baseFolder, context.prompts))
         return 1;
     NoControls controls;
     bool done = false;
-    if (request.action == Action::Backup)
+    if (arguments.mode == Mode::Backup)
         done = BackupOriginals(gameFolder, context.prompts, controls);
-    else if (request.action == Action::Restore)
+    else if (arguments.mode == Mode::Restore)
         done = RestoreOriginals(gameFolder, context.prompts, controls);
     else
-        done = ApplyPatch(gameFolder, request.packPath, context.baseFolder, context.prompts,
+        done = ApplyPatch(gameFolder, arguments.pack, context.baseFolder, context.prompts,
                           context.progress);
     return done ? 0 : 1;
 }
 
-int Run(const Request& request, CommandLineContext& context) {
-    switch (request.action) {
-    case Action::Help:
+int Run(const PatcherArguments& arguments, CommandLineContext& context) {
+    switch (arguments.mode) {
+    case Mode::Help:
         context.out << CommandLineUsage();
         return 0;
-    case Action::Version:
-        context.out << "Palisor 1.02.2\n";
+    case Mode::Version:
+        context.out << kVersionLine << "\n";
         return 0;
-    case Action::Unpack:
-        return Unpack(request, context);
-    default:
-        return RunGameAction(request, context);
+    case Mode::Unpack:
+        return Unpack(arguments, context);
+    case Mode::Backup:
+    case Mode::Restore:
+    case Mode::Apply:
+        return RunGameAction(arguments, context);
+    case Mode::Window:
+    case Mode::Invalid:
+        break;
     }
+    context.err << "palisor: " << (arguments.error.empty() ? "no operation given" : arguments.error)
+                << "\nRun with --help for more information.\n";
+    return 2;
 }
 
 } // namespace
 
-std::string CommandLineUsage() {
-    return "Usage:\n"
-           "  palisor                                        open the window\n"
-           "  palisor [--game-folder DIR] --backup           back up Default.con and music.rfa\n"
-           "  palisor [--game-folder DIR] --restore          put the backed-up files back\n"
-           "  palisor [--game-folder DIR] --apply PACK.velk  install a music pack\n"
-           "  palisor --unpack ARCHIVE --to FOLDER           extract a flat archive\n"
-           "  palisor --help | --version\n"
-           "Without --game-folder the game folder comes from the game's registry entry\n"
-           "(under Wine: the prefix in $WINEPREFIX, or else ~/.wine).\n";
+PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args) {
+    PatcherArguments parsed;
+    PatcherOptions options(parsed);
+    try {
+        // CLI11 takes the words last first.
+        options.app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+        parsed.mode = options.ChosenMode();
+        if (*options.gameFolder)
+            parsed.gameFolder = options.gameFolderValue;
+    } catch (const CLI::CallForHelp&) {
+        return Only(Mode::Help);
+    } catch (const CLI::CallForVersion&) {
+        return Only(Mode::Version);
+    } catch (const CLI::ParseError& error) {
+        return Only(Mode::Invalid, error.what());
+    }
+    return parsed;
 }
 
-int RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context) {
-    Request request;
-    if (auto error = Parse(args, request)) {
-        context.err << "palisor: " << *error << "\n" << CommandLineUsage();
-        return 2;
-    }
+std::string CommandLineUsage() {
+    PatcherArguments unused;
+    return PatcherOptions(unused).app.help();
+}
+
+int RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context) {
     try {
-        return Run(request, context);
+        return Run(arguments, context);
     } catch (const std::exception& error) {
         context.err << "palisor: " << error.what() << "\n";
         return 1;
     }
+}
+
+int RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context) {
+    return RunPatcherCommand(ParsePatcherArguments(args), context);
 }

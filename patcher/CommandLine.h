@@ -4,8 +4,20 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
+
+// What the palisor command line asks for.
+struct PatcherArguments {
+    enum class Mode { Window, Backup, Restore, Apply, Unpack, Help, Version, Invalid };
+    Mode mode = Mode::Window;
+    std::optional<std::string> gameFolder; // Backup, Restore, Apply; else the registry's
+    std::string pack;                      // Apply
+    std::string archive;                   // Unpack
+    std::string target;                    // Unpack: the folder to extract into
+    std::string error;                     // Invalid: what was wrong, in one line
+};
 
 // What the command line runs against: the user-facing interfaces, the two text streams and
 // the folder that holds the work folder.
@@ -13,19 +25,24 @@ struct CommandLineContext {
     Prompts& prompts;   // message texts, exactly as the window shows them
     Progress& progress; // the patch's progress and its Ctrl-C cancel
     std::ostream& out;  // --help and --version
-    std::ostream& err;  // usage errors and unexpected failures
+    std::ostream& err;  // argument errors and unexpected failures
     std::string baseFolder;
     std::function<std::string()> registryGameFolder; // used when --game-folder is not given
 };
 
-// Runs palisor's command line (arguments without the program name):
-//   [--game-folder DIR] --backup | --restore | --apply PACK.velk
-//   --unpack ARCHIVE --to FOLDER,  --help,  --version
-// The backup, restore and apply handlers run as in the window, after the work folder has been
-// prepared. Returns the exit status: 0 only when the operation's success was reached, 1 when
-// it failed, 2 for a malformed command line. Never throws: a file-layer error is written to
-// err and yields 1.
+// Never fails: no arguments give Mode::Window; unknown, incomplete or conflicting ones give
+// Mode::Invalid with the reason.
+PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args);
+
+// Runs a non-window mode. The backup, restore and apply handlers run as in the window, after
+// the work folder has been prepared. Returns the exit status: 0 only when the operation's
+// success was reached, 1 when it failed, 2 for Mode::Window or Mode::Invalid (the reason
+// and a pointer to --help go to err). Never throws: a file-layer error is written to err
+// and yields 1.
+int RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context);
+
+// Parses args (without the program name) and runs them as RunPatcherCommand does.
 int RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context);
 
-// The --help text.
+// The --help text, generated from the declared options.
 std::string CommandLineUsage();

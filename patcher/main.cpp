@@ -1,4 +1,4 @@
-// Palisor: with no arguments the window, otherwise the command line.
+// Palisor: the window, or the command line when there are options.
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
 #include "common/FileOps.h"
@@ -26,11 +26,13 @@ int RunWindow(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc <= 1)
+    const PatcherArguments arguments =
+        ParsePatcherArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (arguments.mode == PatcherArguments::Mode::Window)
         return RunWindow(argc, argv);
     ConsolePrompts prompts;
     ConsoleProgress progress;
     CommandLineContext context{
         prompts, progress, std::cout, std::cerr, WorkBaseFolder("Palisor"), RegistryGameFolder};
-    return RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), context);
+    return RunPatcherCommand(arguments, context);
 }

@@ -9,45 +9,75 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 namespace {
 
 using Mode = BuilderArguments::Mode;
 
+// The parsed values, or for Mode::Invalid the error line.
 struct ParseCase {
     std::vector<std::string> arguments;
     Mode mode;
-    std::string project;
-    std::string output;
+    std::string project{}, folder{}, prefix{}, output{}, error{};
 };
+
+ParseCase Refused(std::vector<std::string> arguments, std::string error) {
+    return {std::move(arguments), Mode::Invalid, "", "", "", "", std::move(error)};
+}
 
 class ParseTest : public testing::TestWithParam<ParseCase> {};
 
-TEST_P(ParseTest, ChoosesMode) {
-    const BuilderArguments parsed = ParseBuilderArguments(GetParam().arguments);
-    EXPECT_EQ(parsed.mode, GetParam().mode) << parsed.error;
-    EXPECT_EQ(parsed.project, GetParam().project);
-    EXPECT_EQ(parsed.output, GetParam().output);
-    EXPECT_EQ(parsed.error.empty(), GetParam().mode != Mode::Invalid);
+TEST_P(ParseTest, MapsArgumentsToModeAndValuesOrToExitTwo) {
+    const ParseCase& expected = GetParam();
+    const BuilderArguments parsed = ParseBuilderArguments(expected.arguments);
+    EXPECT_EQ(parsed.mode, expected.mode) << parsed.error;
+    EXPECT_EQ(parsed.project, expected.project);
+    EXPECT_EQ(parsed.folder, expected.folder);
+    EXPECT_EQ(parsed.prefix, expected.prefix);
+    EXPECT_EQ(parsed.output, expected.output);
+    EXPECT_EQ(parsed.error, expected.error);
+    if (expected.mode != Mode::Invalid)
+        return;
+    TempFolder base;
+    std::ostringstream out, err, progressLines;
+    ConsolePrompts prompts{out};
+    ConsoleProgress progress{progressLines};
+    EXPECT_EQ(RunBuilderCommand(parsed, prompts, progress, base.path(), out, err), kExitBadInput);
+    EXPECT_EQ(err.str(),
+              "korvane: " + expected.error + "\nRun with --help for more information.\n");
+    EXPECT_EQ(out.str() + progressLines.str(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, ParseTest,
     testing::Values(
-        ParseCase{{}, Mode::Window, "", ""},
-        ParseCase{{"songs.velkp"}, Mode::Window, "songs.velkp", ""},
-        ParseCase{{"--build", "p.velkp", "--output", "o.velk"}, Mode::Build, "p.velkp", "o.velk"},
-        ParseCase{{"--output", "o.velk", "--build", "p.velkp"}, Mode::Build, "p.velkp", "o.velk"},
-        ParseCase{{"--pack", "dir", "--prefix", "velk", "--output", "a"}, Mode::Pack, "", "a"},
-        ParseCase{{"--help"}, Mode::Help, "", ""}, ParseCase{{"--version"}, Mode::Version, "", ""},
-        ParseCase{{"--build", "p.velkp"}, Mode::Invalid, "", ""},
-        ParseCase{{"--build"}, Mode::Invalid, "", ""},
-        ParseCase{{"--build", "p", "--output", ""}, Mode::Invalid, "", ""},
-        ParseCase{{"--build", "p", "--output", "o", "--prefix", "x"}, Mode::Invalid, "", ""},
-        ParseCase{{"--build", "p", "--build", "q"}, Mode::Invalid, "", ""},
-        ParseCase{{"--pack", "dir", "--output", "a"}, Mode::Invalid, "", ""},
-        ParseCase{{"--frobnicate"}, Mode::Invalid, "", ""},
-        ParseCase{{"a.velkp", "b.velkp"}, Mode::Invalid, "", ""}));
+        ParseCase{{}, Mode::Window}, ParseCase{{"songs.velkp"}, Mode::Window, "songs.velkp"},
+        ParseCase{
+            {"--build", "p.velkp", "--output", "o.velk"}, Mode::Build, "p.velkp", "", "", "o.velk"},
+        ParseCase{
+            {"--output", "o.velk", "--build=p.velkp"}, Mode::Build, "p.velkp", "", "", "o.velk"},
+        ParseCase{{"--pack", "dir", "--prefix", "velk", "--output", "a"},
+                  Mode::Pack,
+                  "",
+                  "dir",
+                  "velk",
+                  "a"},
+        ParseCase{{"--help"}, Mode::Help}, ParseCase{{"-h"}, Mode::Help},
+        ParseCase{{"--build", "p", "--help"}, Mode::Help}, ParseCase{{"--version"}, Mode::Version},
+        Refused({"--build", "p.velkp"}, "--build requires --output"),
+        Refused({"--build"}, "--build: 1 required PROJECT.velkp missing"),
+        Refused({"--build", "p", "--output", ""}, "--output: must not be empty"),
+        Refused({"--build", "p", "--output", "o", "--prefix", "x"}, "--build excludes --prefix"),
+        Refused({"--build", "p", "--output", "o", "--pack", "d"}, "--build excludes --pack"),
+        Refused({"a.velkp", "--build", "p", "--output", "o"}, "PROJECT.velkp excludes --build"),
+        Refused({"--build", "p", "--build", "q", "--output", "o"},
+                "--build: At Most 1 required but received 2"),
+        Refused({"--pack", "dir", "--output", "a"}, "--pack requires --prefix"),
+        Refused({"--prefix", "velk"}, "--prefix requires --pack"),
+        Refused({"--output", "o.velk"}, "--output requires --build or --pack"),
+        Refused({"--frobnicate"}, "The following argument was not expected: --frobnicate"),
+        Refused({"a.velkp", "b.velkp"}, "The following argument was not expected: b.velkp")));
 
 class CommandLineTest : public testing::Test {
 protected:
@@ -133,9 +163,13 @@ TEST_F(CommandLineTest, HelpVersionAndBadArguments) {
     EXPECT_EQ(Run({"--version"}), kExitDone);
     EXPECT_EQ(out.str(), "Korvane Version 1.02.2\n");
     EXPECT_EQ(Run({"--help"}), kExitDone);
-    EXPECT_NE(out.str().find("--build PROJECT.velkp --output PACK.velk"), std::string::npos);
+    EXPECT_EQ(out.str(), "Korvane Version 1.02.2\n" + BuilderUsage());
+    for (const char* line : {"  --build PROJECT.velkp       Build a music pack to --output\n",
+                             "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments"})
+        EXPECT_NE(out.str().find(line), std::string::npos) << line;
     EXPECT_EQ(Run({"--build"}), kExitBadInput);
-    EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+    EXPECT_EQ(err.str(), "korvane: --build: 1 required PROJECT.velkp missing\n"
+                         "Run with --help for more information.\n");
 }
 
 } // namespace

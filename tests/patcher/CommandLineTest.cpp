@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -99,28 +101,71 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     EXPECT_EQ(out.str(), "Palisor 1.02.2\n");
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_EQ(out.str(), CommandLineUsage());
-    EXPECT_NE(out.str().find("--apply PACK.velk"), std::string::npos);
+    for (const char* line : {"  --apply PACK.velk           Install a music pack\n",
+                             "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments"})
+        EXPECT_NE(out.str().find(line), std::string::npos) << line;
 }
 
-TEST_F(CommandLineTest, MalformedCommandLinesExitWithTwo) {
-    const std::vector<std::vector<std::string>> cases = {
-        {"--bogus"},
-        {"--apply"},
-        {"--backup", "--restore"},
-        {"--game-folder", game},
-        {"--game-folder"},
-        {"--game-folder", "a", "--game-folder", "b", "--backup"},
-        {"--unpack", "x.rfa"},
-        {"--to", "folder"},
-        {"--backup", "--to", "folder"},
-        {"--game-folder", game, "--unpack", "a", "--to", "b"},
+// The parsed values, or for Mode::Invalid the error line.
+struct ParseCase {
+    std::vector<std::string> args;
+    PatcherArguments::Mode mode;
+    std::optional<std::string> gameFolder{};
+    std::string pack{}, archive{}, target{}, error{};
+};
+
+ParseCase Refused(std::vector<std::string> args, std::string error) {
+    return {std::move(args), PatcherArguments::Mode::Invalid, {}, "", "", "", std::move(error)};
+}
+
+TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
+    using Mode = PatcherArguments::Mode;
+    const std::vector<ParseCase> cases = {
+        {{}, Mode::Window},
+        {{"--backup"}, Mode::Backup},
+        {{"--restore", "--game-folder", "g"}, Mode::Restore, "g"},
+        {{"--game-folder", "", "--backup"}, Mode::Backup, ""},
+        {{"--apply", "p.velk"}, Mode::Apply, std::nullopt, "p.velk"},
+        {{"--to", "out", "--unpack", "a.rfa"}, Mode::Unpack, std::nullopt, "", "a.rfa", "out"},
+        {{"--help"}, Mode::Help},
+        {{"--backup", "-h"}, Mode::Help},
+        {{"--version"}, Mode::Version},
+        Refused({"--bogus"}, "The following argument was not expected: --bogus"),
+        Refused({"--backup", "extra"}, "The following argument was not expected: extra"),
+        Refused({"--apply"}, "--apply: 1 required PACK.velk missing"),
+        Refused({"--backup", "--restore"}, "--backup excludes --restore"),
+        Refused({"--apply", "p", "--unpack", "a", "--to", "b"}, "--apply excludes --unpack"),
+        Refused({"--game-folder", game}, "--game-folder requires --backup, --restore or --apply"),
+        Refused({"--game-folder"}, "--game-folder: 1 required DIR missing"),
+        Refused({"--game-folder", "a", "--game-folder", "b", "--backup"},
+                "--game-folder: At Most 1 required but received 2"),
+        Refused({"--unpack", "x.rfa"}, "--unpack requires --to"),
+        Refused({"--to", "folder"}, "--to requires --unpack"),
+        Refused({"--backup", "--to", "folder"}, "--to requires --unpack"),
+        Refused({"--game-folder", game, "--unpack", "a", "--to", "b"},
+                "--unpack excludes --game-folder"),
     };
-    for (const auto& args : cases) {
-        EXPECT_EQ(Run(args), 2) << args[0];
-        EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+    for (const ParseCase& expected : cases) {
+        SCOPED_TRACE(testing::PrintToString(expected.args));
+        const PatcherArguments parsed = ParsePatcherArguments(expected.args);
+        EXPECT_EQ(parsed.mode, expected.mode);
+        EXPECT_EQ(parsed.gameFolder, expected.gameFolder);
+        EXPECT_EQ(parsed.pack, expected.pack);
+        EXPECT_EQ(parsed.archive, expected.archive);
+        EXPECT_EQ(parsed.target, expected.target);
+        EXPECT_EQ(parsed.error, expected.error);
+        if (expected.mode != Mode::Invalid)
+            continue;
+        EXPECT_EQ(Run(expected.args), 2);
+        EXPECT_EQ(err.str(),
+                  "palisor: " + expected.error + "\nRun with --help for more information.\n");
+        EXPECT_EQ(out.str(), "");
         EXPECT_TRUE(prompts.messages.empty());
     }
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_EQ(err.str(), "palisor: no operation given\nRun with --help for more information.\n");
     EXPECT_FALSE(FolderExists(WorkFolderIn(base)));
+    EXPECT_EQ(registryReads, 0);
 }
 
 } // namespace
