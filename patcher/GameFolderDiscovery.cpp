@@ -115,7 +115,8 @@ std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places) {
     for (bool registry : {true, false})
         for (const auto& prefix : prefixes)
             for (const auto& folder : GameFoldersIn(prefix.folder, registry))
-                if (!folder.empty() && IsGameFolder(folder) && seen.insert(Canonical(folder)).second)
+                if (!folder.empty() && IsGameFolder(folder) &&
+                    seen.insert(Canonical(folder)).second)
                     found.push_back({folder, prefix.kind});
     return found;
 }

@@ -104,7 +104,7 @@ bool IsUsablePrefixFolder(const std::string& canonicalHome, const std::string& p
 std::vector<std::string> UsableSubfolders(const std::string& canonicalHome,
                                           const std::string& folder, std::size_t maxEntries) {
     std::vector<std::string> folders;
-    for (const auto& name : EntriesOf(folder, maxEntries, [&](const std::string& path, auto&) {
+    for (const auto& name : EntriesOf(folder, maxEntries, [&](const std::string&path, auto&) {
              return IsUsablePrefixFolder(canonicalHome, path);
          }))
         folders.push_back(folder + "/" + name);
@@ -117,6 +117,7 @@ std::vector<std::string> FilesEndingIn(const std::string& folder, const std::str
         struct stat info;
         return name.size() > suffix.size() &&
                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-               ::lstat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode));
+               ::lstat(path.c_str(), &info) == 0 &&
+               (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode));
     });
 }

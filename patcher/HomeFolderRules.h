@@ -27,8 +27,7 @@ bool IsUsablePrefixFolder(const std::string& canonicalHome, const std::string& p
 // The usable prefix folders directly inside `folder`, in name order; at most `maxEntries`
 // entries of the folder are looked at. Empty when the folder cannot be read.
 std::vector<std::string> UsableSubfolders(const std::string& canonicalHome,
-                                          const std::string& folder,
-                                          std::size_t maxEntries = 4096);
+                                          const std::string& folder, std::size_t maxEntries = 4096);
 
 // The names of the files (or links, checked when read) directly inside `folder` ending in
 // `suffix`, in name order; at most `maxEntries` entries of the folder are looked at.

@@ -16,9 +16,8 @@ public:
     explicit YamlEvents(const std::string& text) {
         ok_ = yaml_parser_initialize(&parser_) != 0;
         if (ok_)
-            yaml_parser_set_input_string(&parser_,
-                                         reinterpret_cast<const unsigned char*>(text.data()),
-                                         text.size());
+            yaml_parser_set_input_string(
+                &parser_, reinterpret_cast<const unsigned char*>(text.data()), text.size());
     }
     ~YamlEvents() {
         if (ok_)
@@ -140,8 +139,8 @@ std::vector<std::string> LutrisGames::Prefixes(const std::string& home,
     for (const char* games : {"/.config/lutris/games", "/.local/share/lutris/games"}) {
         const std::string folder = home + games;
         for (const auto& name : FilesEndingIn(folder, ".yml")) {
-            auto text = ReadSettingsFileInHome(canonicalHome, folder + "/" + name,
-                                               kMaxSettingsBytes);
+            auto text =
+                ReadSettingsFileInHome(canonicalHome, folder + "/" + name, kMaxSettingsBytes);
             if (!text)
                 continue;
             if (auto value = PrefixInYaml(*text))

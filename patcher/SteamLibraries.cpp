@@ -78,7 +78,8 @@ private:
     // A bare word, or a [$CONDITION] tag, which is read and dropped like a word.
     Token Bare() {
         std::size_t start = pos_;
-        while (pos_ < text_.size() && std::string(" \t\r\n{}\"").find(text_[pos_]) == std::string::npos)
+        while (pos_ < text_.size() &&
+               std::string(" \t\r\n{}\"").find(text_[pos_]) == std::string::npos)
             ++pos_;
         return {Token::String, text_.substr(start, pos_ - start)};
     }

@@ -104,7 +104,8 @@ const KindCase kKinds[] = {
          Put(t.home + "/.steam/steam/steamapps/libraryfolders.vdf",
              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + t.home +
                  "/.local/share/Steam\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + t.outside +
-                 "/SteamLibrary\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"228980\"\t\t\"1\"\n\t\t}\n\t}\n}\n");
+                 "/SteamLibrary\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"228980\"\t\t\"1\"\n\t\t}\n\t}\n}"
+                 "\n");
          return t.PrefixWithGame(t.outside + "/SteamLibrary/steamapps/compatdata/77/pfx");
      }},
     {"ProtonFlatpak", "proton",
@@ -162,8 +163,8 @@ TEST_F(DiscoveryTest, PassesOverBrokenAndHostileSettingsAndPrefixes) {
     const std::string evil = outside + "/prefix";
     PrefixWithGame(evil);
     const std::string lutris = home + "/.config/lutris/games/";
-    Put(lutris + "big.yml", "game:\n  prefix: " + evil + "\n" +
-                                std::string(LutrisGames::kMaxSettingsBytes, '#'));
+    Put(lutris + "big.yml",
+        "game:\n  prefix: " + evil + "\n" + std::string(LutrisGames::kMaxSettingsBytes, '#'));
     Put(lutris + "broken.yml", "game:\n  prefix: \"" + evil + "\n  exe: [\n");
     Put(lutris + "relative.yml", "game:\n  prefix: Games/x\n");
     Put(outside + "linked.yml", "game:\n  prefix: " + evil + "\n");
@@ -215,7 +216,8 @@ TEST(SteamVdfTest, ReadsTheLibraryPaths) {
     using Paths = std::vector<std::string>;
     const std::vector<std::pair<std::string, Paths>> cases = {
         {"\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"/a\"\n\t\t\"apps\"\n\t\t{\n"
-         "\t\t\t\"10\"\t\"1\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"PATH\"\t\"/b \\\"q\\\"\\\\c\"\n\t}\n}\n",
+         "\t\t\t\"10\"\t\"1\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"PATH\"\t\"/b "
+         "\\\"q\\\"\\\\c\"\n\t}\n}\n",
          {"/a", "/b \"q\"\\c"}},
         {"\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"/old\" } ", {"/old"}},
         {"// comment\nlibraryfolders { 0 { path /bare [$LINUX] label \"\" } }", {"/bare"}},
