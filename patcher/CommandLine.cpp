@@ -21,6 +21,9 @@ const char* const kVersionLine = "Palisor " KP_VERSION;
 const char* const kHelpFooter =
     "Without --game-folder the game folder comes from the game's registry entry\n"
     "(under Wine: the prefix in $WINEPREFIX, or else ~/.wine).\n"
+    "--find-games searches $WINEPREFIX, ~/.wine and the prefixes of Lutris, Bottles,\n"
+    "PlayOnLinux and Steam's Proton, and prints each folder, a tab and the kind of prefix\n"
+    "(exit status 1 when it finds none).\n"
     "Messages go to standard output, progress to standard error; Ctrl-C cancels.\n"
     "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments.";
 
@@ -38,6 +41,7 @@ struct PatcherOptions {
     CLI::Option* apply = nullptr;
     CLI::Option* unpack = nullptr;
     CLI::Option* to = nullptr;
+    CLI::Option* findGames = nullptr;
 
     explicit PatcherOptions(PatcherArguments& parsed) {
         app.footer(kHelpFooter);
@@ -49,8 +53,10 @@ struct PatcherOptions {
         to = Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into");
         gameFolder = Add("--game-folder", gameFolderValue, "DIR",
                          "The game folder for --backup, --restore or --apply");
-        ExcludeEachOther({backup, restore, apply, unpack});
+        findGames = AddFlag("--find-games", "List every game folder found under Wine");
+        ExcludeEachOther({backup, restore, apply, unpack, findGames});
         unpack->needs(to)->excludes(gameFolder);
+        findGames->excludes(gameFolder);
         to->needs(unpack);
     }
 
@@ -78,7 +84,8 @@ struct PatcherOptions {
         const std::pair<const CLI::Option*, Mode> modes[] = {{backup, Mode::Backup},
                                                              {restore, Mode::Restore},
                                                              {apply, Mode::Apply},
-                                                             {unpack, Mode::Unpack}};
+                                                             {unpack, Mode::Unpack},
+                                                             {findGames, Mode::FindGames}};
         for (const auto& [option, mode] : modes)
             if (*option)
                 return mode;
@@ -116,6 +123,17 @@ int Unpack(const PatcherArguments& arguments, CommandLineContext& context) {
     return 0;
 }
 
+int FindGames(CommandLineContext& context) {
+    const std::vector<FoundGameFolder> found =
+        context.findGameFolders ? context.findGameFolders()
+                                : FindGameFolders(DiscoveryPlaces::FromEnvironment());
+    for (const auto& game : found)
+        context.out << game.folder << '\t' << game.prefixKind << '\n';
+    if (found.empty())
+        context.err << "palisor: no game folder found\n";
+    return found.empty() ? 1 : 0;
+}
+
 int RunGameAction(const PatcherArguments& arguments, CommandLineContext& context) {
     std::string gameFolder = arguments.gameFolder         ? *arguments.gameFolder
                              : context.registryGameFolder ? context.registryGameFolder()
@@ -144,6 +162,8 @@ int Run(const PatcherArguments& arguments, CommandLineContext& context) {
         return 0;
     case Mode::Unpack:
         return Unpack(arguments, context);
+    case Mode::FindGames:
+        return FindGames(context);
     case Mode::Backup:
     case Mode::Restore:
     case Mode::Apply:

@@ -1,6 +1,7 @@
 #pragma once
 #include "common/Progress.h"
 #include "common/Prompts.h"
+#include "patcher/GameFolderDiscovery.h"
 
 #include <functional>
 #include <iosfwd>
@@ -10,7 +11,7 @@
 
 // What the palisor command line asks for.
 struct PatcherArguments {
-    enum class Mode { Window, Backup, Restore, Apply, Unpack, Help, Version, Invalid };
+    enum class Mode { Window, Backup, Restore, Apply, Unpack, FindGames, Help, Version, Invalid };
     Mode mode = Mode::Window;
     std::optional<std::string> gameFolder; // Backup, Restore, Apply; else the registry's
     std::string pack;                      // Apply
@@ -24,10 +25,12 @@ struct PatcherArguments {
 struct CommandLineContext {
     Prompts& prompts;   // message texts, exactly as the window shows them
     Progress& progress; // the patch's progress and its Ctrl-C cancel
-    std::ostream& out;  // --help and --version
+    std::ostream& out;  // --help, --version and the folders --find-games lists
     std::ostream& err;  // argument errors and unexpected failures
     std::string baseFolder;
     std::function<std::string()> registryGameFolder; // used when --game-folder is not given
+    // --find-games; when empty, every prefix named by $HOME and $WINEPREFIX is searched
+    std::function<std::vector<FoundGameFolder>()> findGameFolders{};
 };
 
 // Never fails: no arguments give Mode::Window; unknown, incomplete or conflicting ones give
@@ -36,9 +39,9 @@ PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args);
 
 // Runs a non-window mode. The backup, restore and apply handlers run as in the window, after
 // the work folder has been prepared. Returns the exit status: 0 only when the operation's
-// success was reached, 1 when it failed, 2 for Mode::Window or Mode::Invalid (the reason
-// and a pointer to --help go to err). Never throws: a file-layer error is written to err
-// and yields 1.
+// success was reached (for --find-games: a game folder was found), 1 when it failed, 2 for
+// Mode::Window or Mode::Invalid (the reason and a pointer to --help go to err). Never throws: a
+// file-layer error is written to err and yields 1.
 int RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context);
 
 // Parses args (without the program name) and runs them as RunPatcherCommand does.

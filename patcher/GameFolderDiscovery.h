@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // The registry path of the game's install folder (value GAMEDIR, local machine).
 inline constexpr const char* kGameDirRegistryPath =
@@ -12,3 +13,28 @@ std::string GameFolderInWinePrefix(const std::string& prefix);
 
 // The same for the prefix in $WINEPREFIX, or else ~/.wine.
 std::string RegistryGameFolder();
+
+// One game folder found, and the kind of Wine prefix it lies in: "wine", "lutris", "bottles",
+// "playonlinux" or "proton".
+struct FoundGameFolder {
+    std::string folder;
+    std::string prefixKind;
+};
+
+// Where to look: the home folder and the prefix named by $WINEPREFIX ("" for none).
+struct DiscoveryPlaces {
+    std::string home;
+    std::string winePrefix;
+
+    // $HOME and $WINEPREFIX.
+    static DiscoveryPlaces FromEnvironment();
+};
+
+// Every game folder in the Wine prefixes of `places`, looked for in this order: $WINEPREFIX and
+// ~/.wine, Lutris, Bottles, PlayOnLinux, Steam's Proton. Each prefix's registry answer comes
+// before the usual install folders under drive_c, and all registry answers come first. Only
+// folders holding both game files count; a folder reached twice (compared once links are
+// resolved) is listed once, under the first prefix that reached it. Prefixes that are files,
+// or links leading out of the home folder, are passed over (except $WINEPREFIX, which the user
+// named). Never throws; empty when nothing is found.
+std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places);

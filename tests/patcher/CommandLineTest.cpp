@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <utility>
@@ -33,12 +35,14 @@ protected:
                                        ++registryReads;
                                        return registryFolder;
                                    }};
+        context.findGameFolders = findGameFolders;
         return RunCommandLine(args, context);
     }
 
     TempFolder temp;
     std::string game, base, registryFolder;
     int registryReads = 0;
+    std::function<std::vector<FoundGameFolder>()> findGameFolders;
     FakePrompts prompts;
     FakeProgress progress;
     std::ostringstream out, err;
@@ -96,6 +100,37 @@ TEST_F(CommandLineTest, UnpackExtractsIntoTheTargetFolder) {
     EXPECT_NE(err.str().find("cannot unpack"), std::string::npos);
 }
 
+TEST_F(CommandLineTest, FindGamesListsEachFolderWithItsPrefixKind) {
+    findGameFolders = [] {
+        return std::vector<FoundGameFolder>{{"/p/drive_c/BFV", "wine"}, {"/g/a b", "proton"}};
+    };
+    EXPECT_EQ(Run({"--find-games"}), 0);
+    EXPECT_EQ(out.str(), "/p/drive_c/BFV\twine\n/g/a b\tproton\n");
+    findGameFolders = [] { return std::vector<FoundGameFolder>{}; };
+    EXPECT_EQ(Run({"--find-games"}), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "palisor: no game folder found\n");
+
+    // Without a finder of its own it searches the home folder of the environment.
+    findGameFolders = nullptr;
+    const std::string home = temp.file("home");
+    const std::string install = home + "/.wine/drive_c/Program Files/EA GAMES/Battlefield Vietnam";
+    std::filesystem::create_directories(install);
+    std::filesystem::rename(game + "/Mods", install + "/Mods");
+    const char* savedHome = std::getenv("HOME");
+    const char* savedPrefix = std::getenv("WINEPREFIX");
+    const std::string restoreHome = savedHome ? savedHome : "";
+    const std::string restorePrefix = savedPrefix ? savedPrefix : "";
+    ::setenv("HOME", home.c_str(), 1);
+    ::unsetenv("WINEPREFIX");
+    EXPECT_EQ(Run({"--find-games"}), 0);
+    EXPECT_EQ(out.str(), install + "\twine\n");
+    savedHome ? ::setenv("HOME", restoreHome.c_str(), 1) : ::unsetenv("HOME");
+    if (savedPrefix)
+        ::setenv("WINEPREFIX", restorePrefix.c_str(), 1);
+    EXPECT_FALSE(FolderExists(WorkFolderIn(base)));
+}
+
 TEST_F(CommandLineTest, HelpAndVersion) {
     EXPECT_EQ(Run({"--version"}), 0);
     EXPECT_EQ(out.str(), "Palisor 1.02.2\n");
@@ -130,6 +165,7 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         {{"--help"}, Mode::Help},
         {{"--backup", "-h"}, Mode::Help},
         {{"--version"}, Mode::Version},
+        {{"--find-games"}, Mode::FindGames},
         Refused({"--bogus"}, "The following argument was not expected: --bogus"),
         Refused({"--backup", "extra"}, "The following argument was not expected: extra"),
         Refused({"--apply"}, "--apply: 1 required PACK.velk missing"),
@@ -139,6 +175,8 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         Refused({"--game-folder"}, "--game-folder: 1 required DIR missing"),
         Refused({"--game-folder", "a", "--game-folder", "b", "--backup"},
                 "--game-folder: At Most 1 required but received 2"),
+        Refused({"--find-games", "--restore"}, "--restore excludes --find-games"),
+        Refused({"--find-games", "--game-folder", "g"}, "--game-folder excludes --find-games"),
         Refused({"--unpack", "x.rfa"}, "--unpack requires --to"),
         Refused({"--to", "folder"}, "--to requires --unpack"),
         Refused({"--backup", "--to", "folder"}, "--to requires --unpack"),

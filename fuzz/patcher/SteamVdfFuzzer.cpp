@@ -1,0 +1,9 @@
+// Reads the library paths out of an arbitrary libraryfolders.vdf.
+#include "patcher/SteamLibraries.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    SteamLibraries::PathsInVdf(std::string(reinterpret_cast<const char*>(data), size));
+    return 0;
+}

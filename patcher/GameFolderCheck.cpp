@@ -1,0 +1,12 @@
+#include "patcher/GameFolderCheck.h"
+
+#include "common/FileOps.h"
+#include "common/PathNoCase.h"
+
+std::string GameFolderProblem(const std::string& folder) {
+    for (const char* file :
+         {"Mods/BfVietnam/settings/Default.con", "Mods/BfVietnam/Archives/music.rfa"})
+        if (folder.empty() || !FileExists(ResolvePathNoCase(folder, file)))
+            return std::string("Not a Battlefield Vietnam folder: ") + file + " is missing";
+    return {};
+}
