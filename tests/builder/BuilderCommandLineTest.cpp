@@ -4,6 +4,7 @@
 #include "common/ConsolePrompts.h"
 #include "common/FileOps.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{{"--build", "p", "--build", "q"}, Mode::Invalid, "", ""},
         ParseCase{{"--pack", "dir", "--output", "a"}, Mode::Invalid, "", ""},
         ParseCase{{"--frobnicate"}, Mode::Invalid, "", ""},
-        ParseCase{{"a.velkp", "b.velkp"}, Mode::Invalid, "", ""}));
+        ParseCase{{"a.velkp", "b.velkp"}, Mode::Invalid, "", ""}),
+    [](const auto& tested) {
+        std::string line;
+        for (const std::string& argument : tested.param.arguments)
+            line += argument + " ";
+        return line.empty() ? "NoArguments" : TestName(line);
+    });
 
 class CommandLineTest : public testing::Test {
 protected:
