@@ -1,5 +1,6 @@
 #include "archive/DecompressBlock.h"
 #include "tests/archive/ArchiveFixture.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -132,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
         BlockCase{"long-distance match", LongDistanceMatch(0x12), 16404, kBlockDecoded,
                   LongDistanceResult()},
         BlockCase{"bit 3 takes no part in the distance", LongDistanceMatch(0x1A), 16404,
-                  kBlockDecoded, LongDistanceResult()}));
+                  kBlockDecoded, LongDistanceResult()}),
+    [](const auto& tested) { return TestName(tested.param.what); });
 
 struct RoundTripCase {
     SampleKind kind;
@@ -159,15 +161,21 @@ TEST_P(LzoRoundTrip, BlocksFromLiblzoDecodeToTheOriginal) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Data, LzoRoundTrip,
-                         testing::Values(RoundTripCase{SampleKind::Random, LzoLevel::Fast},
-                                         RoundTripCase{SampleKind::Runs, LzoLevel::Fast},
-                                         RoundTripCase{SampleKind::Text, LzoLevel::Fast},
-                                         RoundTripCase{SampleKind::Mixed, LzoLevel::Fast},
-                                         RoundTripCase{SampleKind::Random, LzoLevel::Best},
-                                         RoundTripCase{SampleKind::Runs, LzoLevel::Best},
-                                         RoundTripCase{SampleKind::Text, LzoLevel::Best},
-                                         RoundTripCase{SampleKind::Mixed, LzoLevel::Best}));
+INSTANTIATE_TEST_SUITE_P(
+    Data, LzoRoundTrip,
+    testing::Values(RoundTripCase{SampleKind::Random, LzoLevel::Fast},
+                    RoundTripCase{SampleKind::Runs, LzoLevel::Fast},
+                    RoundTripCase{SampleKind::Text, LzoLevel::Fast},
+                    RoundTripCase{SampleKind::Mixed, LzoLevel::Fast},
+                    RoundTripCase{SampleKind::Random, LzoLevel::Best},
+                    RoundTripCase{SampleKind::Runs, LzoLevel::Best},
+                    RoundTripCase{SampleKind::Text, LzoLevel::Best},
+                    RoundTripCase{SampleKind::Mixed, LzoLevel::Best}),
+    [](const auto& tested) {
+        const std::vector<std::string> kinds({"Random", "Runs", "Text", "Mixed"});
+        return kinds[static_cast<int>(tested.param.kind)] +
+               std::string(tested.param.level == LzoLevel::Fast ? "Fast" : "Best");
+    });
 
 const int kKnownCodes[] = {kBlockDecoded, kBlockInputOverrun, kBlockOutputOverrun,
                            kBlockLookBehindOverrun, kBlockInputNotConsumed};

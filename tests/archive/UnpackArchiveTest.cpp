@@ -2,6 +2,7 @@
 #include "archive/FlatArchiveWriter.h"
 #include "tests/archive/ArchiveFixture.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -353,9 +354,11 @@ INSTANTIATE_TEST_SUITE_P(
                         return CompressedWithTable(LE32(1) + LE32(3) + LE32(32769) + LE32(0) +
                                                    "\x11\x00\x00");
                     }},
-        HostileCase{"block beyond the archive", [](auto&) {
+        HostileCase{"block beyond the archive",
+                    [](auto&) {
                         return CompressedWithTable(LE32(1) + LE32(100) + LE32(100) +
                                                    LE32(0xFFFFFF00));
-                    }}));
+                    }}),
+    [](const auto& tested) { return TestName(tested.param.what); });
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "audio/SampleReading.h"
 #include "tests/audio/ByteStream.h"
 #include "tests/support/AiffFixture.h"
+#include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
                     RateCase{std::string("\x7F\xFF\x80\0\0\0\0\0\0\0", 10), kInfinity, 0},
                     RateCase{std::string("\xFF\xFF\x80\0\0\0\0\0\0\0", 10), kInfinity, 0},
                     RateCase{std::string("\xFF\xFF\x00\0\0\0\0\0\0\0", 10), -kInfinity, 0},
-                    RateCase{Extended80(0x80000000u), 2147483648.0, 0}));
+                    RateCase{Extended80(0x80000000u), 2147483648.0, 0}),
+    [](const auto& tested) {
+        const char digits[] = "0123456789ABCDEF";
+        std::string name = "Bytes";
+        for (unsigned char byte : tested.param.bytes)
+            name += std::string(1, digits[byte >> 4]) + digits[byte & 15];
+        return name;
+    });
 
 } // namespace

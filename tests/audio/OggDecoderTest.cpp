@@ -1,6 +1,7 @@
 #include "audio/OggDecoder.h"
 #include "tests/audio/OggFixture.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
 
 #include <filesystem>
@@ -47,7 +48,11 @@ TEST_P(DecodedHeader, MatchesTheLayoutByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, DecodedHeader,
-                         testing::Values(HeaderCase{1, 22050, 12345}, HeaderCase{2, 44100, 4410}));
+                         testing::Values(HeaderCase{1, 22050, 12345}, HeaderCase{2, 44100, 4410}),
+                         [](const auto& tested) {
+                             return "Channels" + NumberName(tested.param.channels) + "Rate" +
+                                    NumberName(tested.param.rate);
+                         });
 
 TEST(OggDecoder, OutputNameReplacesFromTheLastDot) {
     TempFolder temp;

@@ -4,6 +4,7 @@
 #include "common/ConsolePrompts.h"
 #include "common/FileOps.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
         Refused({"--prefix", "velk"}, "--prefix requires --pack"),
         Refused({"--output", "o.velk"}, "--output requires --build or --pack"),
         Refused({"--frobnicate"}, "The following argument was not expected: --frobnicate"),
-        Refused({"a.velkp", "b.velkp"}, "The following argument was not expected: b.velkp")));
+        Refused({"a.velkp", "b.velkp"}, "The following argument was not expected: b.velkp")),
+    [](const auto& tested) {
+        std::string line;
+        for (const std::string& argument : tested.param.arguments)
+            line += argument + " ";
+        return line.empty() ? "NoArguments" : TestName(line);
+    });
 
 class CommandLineTest : public testing::Test {
 protected:

@@ -2,6 +2,7 @@
 #include "common/FileError.h"
 #include "tests/builder/FifoWatch.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +119,13 @@ INSTANTIATE_TEST_SUITE_P(Versions, ProjectVersionTest,
                          testing::Values(VersionCase{2, true, 4, 4}, VersionCase{2, true, 0, 0},
                                          VersionCase{2, true, 50, 50}, VersionCase{3, true, 9, 9},
                                          VersionCase{1, false, 0, 4}, VersionCase{0, false, 0, 4},
-                                         VersionCase{-5, false, 0, 4}));
+                                         VersionCase{-5, false, 0, 4}),
+                         [](const auto& tested) {
+                             const VersionCase& c = tested.param;
+                             return "Version" + NumberName(c.version) +
+                                    (c.hasQuality ? "Quality" + NumberName(c.quality)
+                                                  : "NoQuality");
+                         });
 
 TEST(ProjectFile, NegativeCountIsEmptyString) {
     TempFolder folder;

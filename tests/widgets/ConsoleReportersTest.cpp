@@ -1,5 +1,6 @@
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,11 @@ INSTANTIATE_TEST_SUITE_P(
                     PercentCase{-18, 0, 36, -49}, // -49.5 cut toward zero
                     PercentCase{15, 10, 20, 50}, PercentCase{5, 5, 5, 0}, PercentCase{7, 10, 5, 0},
                     PercentCase{INT_MAX, 0, 1, INT_MAX}, PercentCase{INT_MIN, 0, 1, INT_MIN},
-                    PercentCase{INT_MAX, INT_MIN, INT_MAX, 100}));
+                    PercentCase{INT_MAX, INT_MIN, INT_MAX, 100}),
+    [](const auto& tested) {
+        const PercentCase& c = tested.param;
+        return NumberName(c.position) + "_of_" + NumberName(c.lower) + "_to_" + NumberName(c.upper);
+    });
 
 TEST(ConsoleProgress, WritesOneLinePerChangeSeenAtAPump) {
     std::ostringstream out;

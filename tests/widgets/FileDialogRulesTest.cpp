@@ -1,4 +1,5 @@
 #include "widgets/FileDialogRules.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FilterCase{"Name (*.ext)|*.ext", "Name (*.ext)"}, FilterCase{"", ""},
                     FilterCase{"Orphan description|", ""}, FilterCase{"No pattern||", ""},
                     FilterCase{"A|*.a||B|*.b||", "A (*.a)"},
-                    FilterCase{"Empty|;|B|*.b||", "B (*.b)"}));
+                    FilterCase{"Empty|;|B|*.b||", "B (*.b)"}),
+    [](const auto& tested) { return TestName(tested.param.windowsForm); });
 
 struct ExtensionCase {
     const char* path;
@@ -52,6 +54,14 @@ INSTANTIATE_TEST_SUITE_P(
                     ExtensionCase{"/tmp/dir.d/pack", "velk", "/tmp/dir.d/pack.velk"},
                     ExtensionCase{"/tmp/pack", "", "/tmp/pack"},
                     ExtensionCase{"/tmp/pack", ".", "/tmp/pack"}, ExtensionCase{"", "velk", ""},
-                    ExtensionCase{"/tmp/", "velk", "/tmp/"}));
+                    ExtensionCase{"/tmp/", "velk", "/tmp/"}),
+    [](const auto& tested) {
+        // Spelled out, so that "velk", ".velk" and "." give different names.
+        std::string extension = tested.param.extension;
+        if (!extension.empty() && extension[0] == '.')
+            extension = "dot " + extension.substr(1);
+        return TestName(std::string(tested.param.path) + " with " +
+                        (extension.empty() ? "nothing" : extension));
+    });
 
 } // namespace
