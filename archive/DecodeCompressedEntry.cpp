@@ -3,6 +3,7 @@
 #include "archive/ArchiveIo.h"
 #include "archive/DecompressBlock.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <sys/types.h>
@@ -59,6 +60,35 @@ bool ReadBlockTable(std::FILE* archive, std::uint32_t dataOffset,
     return true;
 }
 
+// Every block lies within the archive, none overlaps or repeats another, and the whole
+// cannot unpack to more than its compressed bytes allow; kEntryDecoded when so.
+int CheckBlocks(std::vector<BlockRecord> blocks, std::uint64_t blocksStart,
+                std::uint64_t archiveLength, std::uint32_t unpackedSize) {
+    std::uint64_t compressed = 0;
+    std::uint64_t decompressed = 0;
+    for (const BlockRecord& block : blocks) {
+        if (block.compressedSize > kMaxCompressedBlockSize ||
+            block.decompressedSize > kMaxDecompressedBlockSize)
+            return kEntryBlockTooLarge;
+        if (blocksStart + block.offset + block.compressedSize > archiveLength)
+            return kEntryBlockBeyondArchive;
+        compressed += block.compressedSize;
+        decompressed += block.decompressedSize;
+    }
+    std::sort(blocks.begin(), blocks.end(), [](const BlockRecord& a, const BlockRecord& b) {
+        return a.offset != b.offset ? a.offset < b.offset : a.compressedSize < b.compressedSize;
+    });
+    for (std::size_t i = 1; i < blocks.size(); ++i)
+        if (blocks[i].offset < std::uint64_t{blocks[i - 1].offset} + blocks[i - 1].compressedSize ||
+            blocks[i].offset == blocks[i - 1].offset)
+            return kEntryBlocksOverlap;
+    if (decompressed > kMaxEntrySize || unpackedSize > kMaxEntrySize)
+        return kEntryTooLarge;
+    if (decompressed > kMaxExpansion * compressed)
+        return kEntryExpandsTooMuch;
+    return kEntryDecoded;
+}
+
 // Decodes one block into the output buffer; returns the block's result code or a
 // refusal of a block larger than the buffers.
 int DecodeBlock(std::FILE* archive, const BlockRecord& block, std::uint64_t blocksStart,
@@ -67,11 +97,11 @@ int DecodeBlock(std::FILE* archive, const BlockRecord& block, std::uint64_t bloc
         block.decompressedSize > kMaxDecompressedBlockSize ||
         block.decompressedSize > buffers.output.size())
         return kEntryBlockTooLarge;
-    std::memset(buffers.input.data(), 0, block.compressedSize);
     std::memset(buffers.output.data(), 0, block.decompressedSize);
-    // A short read is no error: the cleared rest of the buffer is decoded as zeros.
-    if (::fseeko(archive, static_cast<off_t>(blocksStart + block.offset), SEEK_SET) == 0)
-        (void)std::fread(buffers.input.data(), 1, block.compressedSize, archive);
+    // The block was checked to lie within the archive, so a short read is a read error.
+    if (::fseeko(archive, static_cast<off_t>(blocksStart + block.offset), SEEK_SET) != 0 ||
+        std::fread(buffers.input.data(), 1, block.compressedSize, archive) != block.compressedSize)
+        return kEntryTableUnreadable;
     return DecompressBlock(buffers.input.data(), buffers.output.data(), block.compressedSize,
                            block.decompressedSize);
 }
@@ -80,10 +110,8 @@ int WriteBlocks(std::FILE* archive, const std::vector<BlockRecord>& records,
                 std::uint64_t blocksStart, BlockBuffers& buffers, std::FILE* output) {
     for (const BlockRecord& block : records) {
         const int code = DecodeBlock(archive, block, blocksStart, buffers);
-        if (code == kEntryBlockTooLarge) {
-            std::fputs("unpack: block larger than the buffers\n", stderr);
+        if (code == kEntryBlockTooLarge || code == kEntryTableUnreadable)
             return code;
-        }
         if (code != kBlockDecoded) {
             std::fputs(BlockFailureLine(code), stdout);
             return code;
@@ -99,22 +127,45 @@ int WriteBlocks(std::FILE* archive, const std::vector<BlockRecord>& records,
 
 } // namespace
 
+const char* EntryRefusalText(int code) {
+    switch (code) {
+    case kEntryTableUnreadable:
+        return "block table unreadable or larger than the archive";
+    case kEntryBlockTooLarge:
+        return "block larger than the buffers";
+    case kEntryOutputFailed:
+        return "output file cannot be written";
+    case kEntryBlockBeyondArchive:
+        return "a block reaches past the end of the archive";
+    case kEntryBlocksOverlap:
+        return "blocks overlap or repeat";
+    case kEntryExpandsTooMuch:
+        return "unpacks to more than 256 times its compressed bytes";
+    case kEntryTooLarge:
+        return "larger than 2 GiB";
+    default:
+        return "a block cannot be decoded";
+    }
+}
+
 int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
-                          std::uint32_t /*unpackedSize*/, std::uint32_t dataOffset,
+                          std::uint32_t unpackedSize, std::uint32_t dataOffset,
                           BlockBuffers& buffers) {
     const off_t noted = ::ftello(archive);
+    const auto archiveLength = OpenFileLength(archive);
     std::vector<BlockRecord> records;
-    if (noted < 0 || !ReadBlockTable(archive, dataOffset, records)) {
-        std::fputs("unpack: block table unreadable or larger than the archive\n", stderr);
+    if (noted < 0 || !archiveLength || !ReadBlockTable(archive, dataOffset, records))
         return kEntryTableUnreadable;
-    }
+    const std::uint64_t blocksStart =
+        std::uint64_t{dataOffset} + 4 + kBlockRecordSize * records.size();
+    if (const int refused = CheckBlocks(records, blocksStart, *archiveLength, unpackedSize);
+        refused != kEntryDecoded)
+        return refused;
     OutputFile output(CreateOutputFile(outputPath));
     if (!output) {
         std::perror("unpack:fopen(output)");
         return kEntryOutputFailed;
     }
-    const std::uint64_t blocksStart =
-        std::uint64_t{dataOffset} + 4 + kBlockRecordSize * records.size();
     const int code = WriteBlocks(archive, records, blocksStart, buffers, output.get());
     if (code != kEntryDecoded)
         return code;

@@ -6,6 +6,7 @@
 #include "archive/DecodeCompressedEntry.h"
 #include "archive/EntryName.h"
 #include "archive/FlatArchiveFormat.h"
+#include "common/EscapeForTerminal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,6 +30,10 @@ enum class ReadResult { Read, Failed, Refused };
 
 void Refuse(const std::string& why) {
     std::fprintf(stderr, "unpack: %s\n", why.c_str());
+}
+
+void RefuseEntry(const ArchiveEntry& entry, const std::string& why) {
+    Refuse("entry \"" + EscapeForTerminal(entry.name) + "\": " + why);
 }
 
 ReadResult Report(const char* text) {
@@ -73,8 +78,7 @@ std::string OutputPath(const std::string& targetFolder, const std::string& entry
     return path;
 }
 
-// Copies a stored entry in bounded chunks. Bytes that lie beyond the end of the archive
-// come out as zeros; the output is extended to full size rather than written zero by zero.
+// Copies a stored entry, which was checked to lie within the archive, in bounded chunks.
 bool ExtractStored(std::FILE* archive, const ArchiveEntry& entry, const std::string& path) {
     File output(CreateOutputFile(path));
     if (!output) {
@@ -82,35 +86,69 @@ bool ExtractStored(std::FILE* archive, const ArchiveEntry& entry, const std::str
         return false;
     }
     std::vector<char> buffer(std::min<std::size_t>(kCopyChunk, entry.storedSize));
-    std::uint64_t copied = 0;
-    if (::fseeko(archive, static_cast<off_t>(entry.dataOffset), SEEK_SET) == 0) {
-        while (copied < entry.storedSize) {
-            const std::size_t wanted =
-                std::min<std::uint64_t>(buffer.size(), entry.storedSize - copied);
-            const std::size_t got = std::fread(buffer.data(), 1, wanted, archive);
-            if (got > 0 && std::fwrite(buffer.data(), 1, got, output.get()) != got) {
-                std::perror("unpack:fwrite(output)");
-                return false;
-            }
-            copied += got;
-            if (got < wanted)
-                break;
-        }
+    if (::fseeko(archive, static_cast<off_t>(entry.dataOffset), SEEK_SET) != 0) {
+        std::perror("unpack:fseek(data)");
+        return false;
     }
-    const bool zeroFilled =
-        copied == entry.storedSize || (std::fflush(output.get()) == 0 &&
-                                       ::ftruncate(::fileno(output.get()), entry.storedSize) == 0);
-    if (!zeroFilled || std::fclose(output.release()) != 0) {
+    for (std::uint64_t copied = 0; copied < entry.storedSize;) {
+        const std::size_t wanted =
+            std::min<std::uint64_t>(buffer.size(), entry.storedSize - copied);
+        if (std::fread(buffer.data(), 1, wanted, archive) != wanted) {
+            std::perror("unpack:fread(data)");
+            return false;
+        }
+        if (std::fwrite(buffer.data(), 1, wanted, output.get()) != wanted) {
+            std::perror("unpack:fwrite(output)");
+            return false;
+        }
+        copied += wanted;
+    }
+    if (std::fclose(output.release()) != 0) {
         std::perror("unpack:fwrite(output)");
         return false;
     }
     return true;
 }
 
+// The files and folders one extraction created, so that a refused archive leaves none of
+// them behind.
+class CreatedPaths {
+public:
+    void AddFile(const std::string& path) { files_.push_back(path); }
+    void AddFolder(const std::string& path) { folders_.push_back(path); }
+    void RemoveAll() {
+        for (const std::string& file : files_)
+            ::unlink(file.c_str());
+        for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
+            ::rmdir(folder->c_str());
+        files_.clear();
+        folders_.clear();
+    }
+
+private:
+    std::vector<std::string> files_;
+    std::vector<std::string> folders_;
+};
+
+// Why an entry's data cannot be extracted, checked before anything is created for it, or
+// the empty string.
+std::string StoredDataRefusal(const ArchiveEntry& entry, std::uint64_t archiveLength) {
+    if (entry.storedSize > kMaxEntrySize || entry.unpackedSize > kMaxEntrySize)
+        return "larger than 2 GiB";
+    if (std::uint64_t{entry.dataOffset} + entry.storedSize > archiveLength)
+        return "data reaches past the end of the archive";
+    return {};
+}
+
+bool CreateFolders(const std::string& targetFolder, const std::string& entryName,
+                   CreatedPaths* created);
+
 class Extraction {
 public:
-    Extraction(std::FILE* archive, std::uint64_t archiveLength, const std::string& targetFolder)
-        : archive_(archive), archiveLength_(archiveLength), targetFolder_(targetFolder) {}
+    Extraction(std::FILE* archive, std::uint64_t archiveLength, const std::string& targetFolder,
+               std::FILE* trace)
+        : archive_(archive), archiveLength_(archiveLength), targetFolder_(targetFolder),
+          trace_(trace) {}
 
     bool Run();
 
@@ -118,10 +156,15 @@ private:
     bool SeekDirectory();
     bool ProbeStoredMode();
     bool ExtractEntry(std::uint64_t previousRecordEnd);
+    bool ExtractData(const ArchiveEntry& entry);
+    void Trace(const ArchiveEntry& entry, std::uint32_t nameLength,
+               std::uint64_t previousRecordEnd);
 
     std::FILE* archive_;
     std::uint64_t archiveLength_;
     const std::string& targetFolder_;
+    std::FILE* trace_;
+    CreatedPaths created_;
     std::uint32_t directoryOffset_ = 0;
     std::uint32_t entryCount_ = 0;
     bool storedMode_ = true;
@@ -162,6 +205,45 @@ bool Extraction::ProbeStoredMode() {
     return ::fseeko(archive_, static_cast<off_t>(directoryOffset_) + 4, SEEK_SET) == 0;
 }
 
+void Extraction::Trace(const ArchiveEntry& entry, std::uint32_t nameLength,
+                       std::uint64_t previousRecordEnd) {
+    if (!trace_)
+        return;
+    std::fprintf(trace_,
+                 " Name length: %2ld\tFilename: %s\tOffset: %5ld\nSize: %5ld\tPosition: %lu\n",
+                 static_cast<long>(nameLength), EscapeForTerminal(entry.name).c_str(),
+                 static_cast<long>(entry.dataOffset), static_cast<long>(entry.storedSize),
+                 static_cast<unsigned long>(previousRecordEnd));
+}
+
+bool Extraction::ExtractData(const ArchiveEntry& entry) {
+    if (storedMode_) {
+        const std::string refusal = StoredDataRefusal(entry, archiveLength_);
+        if (!refusal.empty()) {
+            RefuseEntry(entry, refusal);
+            return false;
+        }
+    }
+    if (!CreateFolders(targetFolder_, entry.name, &created_)) {
+        RefuseEntry(entry, "cannot create its folders");
+        return false;
+    }
+    const std::string path = OutputPath(targetFolder_, entry.name);
+    // A link in the file's place is refused by the open, and is not ours to remove.
+    struct stat existing;
+    if (::lstat(path.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))
+        created_.AddFile(path);
+    if (storedMode_)
+        return ExtractStored(archive_, entry, path);
+    const int code =
+        DecodeCompressedEntry(archive_, path, entry.unpackedSize, entry.dataOffset, *buffers_);
+    if (code != kEntryDecoded) {
+        RefuseEntry(entry, EntryRefusalText(code));
+        return false;
+    }
+    return true;
+}
+
 bool Extraction::ExtractEntry(std::uint64_t previousRecordEnd) {
     ArchiveEntry entry;
     std::uint32_t nameLength = 0;
@@ -169,44 +251,30 @@ bool Extraction::ExtractEntry(std::uint64_t previousRecordEnd) {
         return false;
     const std::string refusal = EntryNameRefusal(entry.name);
     if (!refusal.empty()) {
-        Refuse("refused entry name: " + refusal);
+        Refuse("refused entry name \"" + EscapeForTerminal(entry.name) + "\": " + refusal);
         return false;
     }
-    std::printf(" Name length: %2ld\tFilename: %s\tOffset: %5ld\nSize: %5ld\tPosition: %lu\n",
-                static_cast<long>(nameLength), entry.name.c_str(),
-                static_cast<long>(entry.dataOffset), static_cast<long>(entry.storedSize),
-                static_cast<unsigned long>(previousRecordEnd));
+    Trace(entry, nameLength, previousRecordEnd);
     const off_t recordEnd = ::ftello(archive_);
     if (entry.dataOffset > archiveLength_) {
         Refuse("data offset beyond the end of the archive");
         return false;
     }
-    if (!CreateEntryFolders(targetFolder_, entry.name)) {
-        Refuse("cannot create the folders of an entry");
+    if (!ExtractData(entry))
         return false;
-    }
-    const std::string path = OutputPath(targetFolder_, entry.name);
-    if (storedMode_) {
-        if (!ExtractStored(archive_, entry, path))
-            return false;
-    } else if (DecodeCompressedEntry(archive_, path, entry.unpackedSize, entry.dataOffset,
-                                     *buffers_) != kEntryDecoded) {
-        Refuse("cannot decode a compressed entry");
-        return false;
-    }
     return recordEnd >= 0 && ::fseeko(archive_, recordEnd, SEEK_SET) == 0;
 }
 
 bool Extraction::Run() {
-    if (!SeekDirectory() || !ProbeStoredMode())
-        return false;
+    bool extracted = SeekDirectory() && ProbeStoredMode();
     std::uint64_t previousRecordEnd = 0;
-    for (std::uint32_t i = 0; i < entryCount_; ++i) {
-        if (!ExtractEntry(previousRecordEnd))
-            return false;
+    for (std::uint32_t i = 0; extracted && i < entryCount_; ++i) {
+        extracted = ExtractEntry(previousRecordEnd);
         previousRecordEnd = static_cast<std::uint64_t>(::ftello(archive_));
     }
-    return true;
+    if (!extracted)
+        created_.RemoveAll();
+    return extracted;
 }
 
 // True when path names a real folder, not a link to one.
@@ -217,7 +285,10 @@ bool IsRealFolder(const std::string& path) {
 
 } // namespace
 
-bool CreateEntryFolders(const std::string& targetFolder, const std::string& entryName) {
+namespace {
+
+bool CreateFolders(const std::string& targetFolder, const std::string& entryName,
+                   CreatedPaths* created) {
     if (!EntryNameRefusal(entryName).empty())
         return false;
     const std::vector<std::string> components = EntryNameComponents(entryName);
@@ -230,11 +301,20 @@ bool CreateEntryFolders(const std::string& targetFolder, const std::string& entr
             std::fputs("failed to create directory!\n", stdout);
             return false;
         }
+        if (created)
+            created->AddFolder(folder);
     }
     return true;
 }
 
-bool UnpackArchive(const std::string& archivePath, const std::string& targetFolder) {
+} // namespace
+
+bool CreateEntryFolders(const std::string& targetFolder, const std::string& entryName) {
+    return CreateFolders(targetFolder, entryName, nullptr);
+}
+
+bool UnpackArchive(const std::string& archivePath, const std::string& targetFolder,
+                   std::FILE* trace) {
     File archive(std::fopen(archivePath.c_str(), "rb"));
     if (!archive) {
         std::perror("unpack:fopen()");
@@ -245,5 +325,5 @@ bool UnpackArchive(const std::string& archivePath, const std::string& targetFold
         std::perror("unpack:fopen()");
         return false;
     }
-    return Extraction(archive.get(), *length, targetFolder).Run();
+    return Extraction(archive.get(), *length, targetFolder, trace).Run();
 }

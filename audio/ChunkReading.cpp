@@ -13,6 +13,17 @@ bool skipBytes(std::FILE* stream, std::uint64_t count) {
     return discardBytes(stream, count);
 }
 
+bool skipRiffChunkBody(std::FILE* stream, std::uint64_t length) {
+    if (!skipBytes(stream, length))
+        return false;
+    if (length % 2 == 1) {
+        const int pad = std::fgetc(stream);
+        if (pad != 0 && pad != EOF)
+            std::ungetc(pad, stream);
+    }
+    return true;
+}
+
 bool discardBytes(std::FILE* stream, std::uint64_t count) {
     unsigned char scratch[1024];
     while (count > 0) {

@@ -8,6 +8,11 @@
 // False when neither gets there (a read that returns nothing). Never moves backwards.
 bool skipBytes(std::FILE* stream, std::uint64_t count);
 
+// Skips the body of a RIFF chunk of the given length. Writers disagree on the pad byte after
+// an odd length, so a NUL byte there (no chunk identifier starts with one) is skipped too,
+// and any other byte is left for the next chunk header. False as skipBytes.
+bool skipRiffChunkBody(std::FILE* stream, std::uint64_t length);
+
 // Reads and discards count bytes; false when the stream ends first.
 bool discardBytes(std::FILE* stream, std::uint64_t count);
 

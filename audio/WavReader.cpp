@@ -27,7 +27,7 @@ void warnEof() {
 }
 
 // Skips chunks until one with the wanted identifier; returns its length with the stream at
-// its first data byte. Odd lengths are skipped without a pad byte.
+// its first data byte. The pad byte after an odd length is skipped when there is one.
 std::optional<std::uint32_t> findWavChunk(std::FILE* stream, const char* wanted) {
     for (;;) {
         unsigned char header[8];
@@ -38,7 +38,7 @@ std::optional<std::uint32_t> findWavChunk(std::FILE* stream, const char* wanted)
         std::uint32_t length = littleEndian32(header + 4);
         if (std::memcmp(header, wanted, 4) == 0)
             return length;
-        if (!skipBytes(stream, length))
+        if (!skipRiffChunkBody(stream, length))
             return std::nullopt;
         char name[5] = {};
         std::memcpy(name, header, 4);
@@ -63,7 +63,7 @@ std::optional<WavFormat> readFormatChunk(std::FILE* stream) {
         warnEof();
         return std::nullopt;
     }
-    if (!skipBytes(stream, *length - 16))
+    if (!skipRiffChunkBody(stream, *length - 16))
         return std::nullopt;
     return WavFormat{littleEndian16(body), littleEndian16(body + 2), littleEndian32(body + 4),
                      littleEndian16(body + 12), littleEndian16(body + 14)};
@@ -81,13 +81,8 @@ std::optional<int> bytesPerSampleOf(const WavFormat& format) {
                              " or type 3 floating point PCM\n");
         return std::nullopt;
     }
-    // A channel count of 0 would make every frame size 0; the reader state holds at most
-    // 32767 channels.
-    bool supported = format.channels >= 1 && format.channels <= 32767 &&
-                     format.blockAlign == format.channels * bytes &&
-                     format.bitsPerSample == bytes * 8 &&
-                     (format.formatTag != kFormatPcm || bytes == 1 || bytes == 2);
-    if (!supported) {
+    if (!isSupportedWavEncoding(format.formatTag, format.channels, format.blockAlign,
+                                format.bitsPerSample)) {
         std::fprintf(stderr, "ERROR: Wav file is unsupported subformat (must be 16 bit PCM\n"
                              "or floating point PCM\n");
         return std::nullopt;
@@ -113,6 +108,16 @@ std::int32_t framesToEndOfFile(std::FILE* stream, std::uint32_t block) {
 }
 
 } // namespace
+
+bool isSupportedWavEncoding(int formatTag, int channels, int blockAlign, int bitsPerSample) {
+    if (formatTag != kFormatPcm && formatTag != kFormatFloat)
+        return false;
+    const int bytes = formatTag == kFormatPcm ? bitsPerSample / 8 : 4;
+    // A channel count of 0 would make every frame size 0; the reader state holds at most
+    // 32767 channels.
+    return channels >= 1 && channels <= 32767 && blockAlign == channels * bytes &&
+           bitsPerSample == bytes * 8 && (formatTag != kFormatPcm || bytes == 1 || bytes == 2);
+}
 
 bool identifyWav(const unsigned char* header, int count) {
     return count >= 12 && std::memcmp(header, "RIFF", 4) == 0 &&

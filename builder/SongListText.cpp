@@ -1,5 +1,6 @@
 #include "builder/SongListText.h"
 
+#include "builder/ScriptTitle.h"
 #include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
 #include "common/CodePage.h"
@@ -21,7 +22,8 @@ std::string SongListText(const SongProject& project) {
     text += std::string(76, '-') + "\r";
     for (int position = 1; position <= SongProject::kSlotCount; ++position) {
         const SongSlot& slot = project.SlotAt(position);
-        text += ListLine(LetterLabel(position), slot.title(), LengthText(slot.length()));
+        text +=
+            ListLine(LetterLabel(position), ScriptTitle(slot.title()), LengthText(slot.length()));
     }
     return CodePage::ToUtf8(text);
 }

@@ -26,11 +26,14 @@ void SongSlot::Probe() {
         status_ = "not mono";
         return;
     }
-    if (header.byteRate == 0) {
+    if (header.sampleRate < WavHeaderReader::kMinSampleRate ||
+        header.sampleRate > WavHeaderReader::kMaxSampleRate) {
         status_ = "invalid format";
         return;
     }
-    length_ = static_cast<float>(header.dataSize / header.byteRate);
+    // Whole seconds of the frames really in the file, as the encoder will meet them.
+    const std::uint64_t frames = header.dataPresent / header.blockAlign;
+    length_ = static_cast<float>(frames / header.sampleRate);
     valid_ = true;
     status_ = "Ok";
 }

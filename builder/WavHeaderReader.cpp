@@ -1,7 +1,12 @@
 #include "builder/WavHeaderReader.h"
 
-#include <sys/stat.h>
+#include "audio/ChunkReading.h"
+#include "audio/WavReader.h"
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -17,20 +22,6 @@ bool ReadBytes(std::FILE* file, unsigned char* out, std::size_t count) {
     return std::fread(out, 1, count, file) == count;
 }
 
-std::uint16_t LE16(const unsigned char* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-std::uint32_t LE32(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-bool HasId(const unsigned char* bytes, const char* id) {
-    return std::memcmp(bytes, id, 4) == 0;
-}
-
 // Regular files only: a folder opens fine on Linux but is no WAV file, and opening a named
 // pipe would wait for a writer, freezing the window while the user types a path.
 FilePtr OpenRegularFile(const std::string& path) {
@@ -44,48 +35,58 @@ FilePtr OpenRegularFile(const std::string& path) {
     return file;
 }
 
+// Skips chunks up to the wanted one, as the build's reader does, but quietly. Returns the
+// chunk's length with the file at its body, or false at the end of the file.
+bool FindChunk(std::FILE* file, const char* wanted, std::uint32_t& length) {
+    for (;;) {
+        unsigned char header[8];
+        if (!ReadBytes(file, header, sizeof header))
+            return false;
+        length = littleEndian32(header + 4);
+        if (std::memcmp(header, wanted, 4) == 0)
+            return true;
+        if (!skipRiffChunkBody(file, length))
+            return false;
+    }
+}
+
+std::uint64_t BytesToEnd(std::FILE* file) {
+    struct stat info;
+    const off_t here = ::ftello(file);
+    if (here < 0 || ::fstat(::fileno(file), &info) != 0 || info.st_size < here)
+        return 0;
+    return static_cast<std::uint64_t>(info.st_size - here);
+}
+
 } // namespace
 
 bool WavHeaderReader::Open(const std::string& path) {
     FilePtr file = OpenRegularFile(path);
     if (!file)
         return false;
-    struct stat info;
-    ::fstat(::fileno(file.get()), &info);
-    const auto fileLength = static_cast<std::uint64_t>(info.st_size);
-
     unsigned char riff[12];
-    if (!ReadBytes(file.get(), riff, sizeof riff) || !HasId(riff, "RIFF") ||
-        !HasId(riff + 8, "WAVE"))
+    if (!ReadBytes(file.get(), riff, sizeof riff) || !identifyWav(riff, sizeof riff))
         return false;
 
-    unsigned char chunk[8];
-    if (!ReadBytes(file.get(), chunk, sizeof chunk) || !HasId(chunk, "fmt "))
-        return false;
-    const std::uint64_t formatBodyStart = sizeof riff + sizeof chunk;
-    const std::uint64_t formatBodyEnd = formatBodyStart + LE32(chunk + 4);
-
+    std::uint32_t formatLength = 0;
     unsigned char format[16];
-    if (!ReadBytes(file.get(), format, 2))
+    if (!FindChunk(file.get(), "fmt ", formatLength) || formatLength < sizeof format ||
+        !ReadBytes(file.get(), format, sizeof format) ||
+        !skipRiffChunkBody(file.get(), formatLength - sizeof format))
         return false;
-    formatTag = LE16(format);
-    if (formatTag != 1 || !ReadBytes(file.get(), format + 2, 14))
-        return false;
-    channels = LE16(format + 2);
-    sampleRate = LE32(format + 4);
-    byteRate = LE32(format + 8);
-    blockAlign = LE16(format + 12);
-    bitsPerSample = LE16(format + 14);
-
-    // The chunk length is outside data: it may neither rewind over the fields just read nor
-    // point beyond the end of the file.
-    if (formatBodyEnd < formatBodyStart + sizeof format || formatBodyEnd > fileLength)
-        return false;
-    if (std::fseek(file.get(), static_cast<long>(formatBodyEnd), SEEK_SET) != 0)
+    formatTag = littleEndian16(format);
+    channels = littleEndian16(format + 2);
+    sampleRate = littleEndian32(format + 4);
+    byteRate = littleEndian32(format + 8);
+    blockAlign = littleEndian16(format + 12);
+    bitsPerSample = littleEndian16(format + 14);
+    if (formatTag != 1 || !isSupportedWavEncoding(formatTag, channels, blockAlign, bitsPerSample))
         return false;
 
-    if (!ReadBytes(file.get(), chunk, sizeof chunk) || !HasId(chunk, "data"))
+    if (!FindChunk(file.get(), "data", dataSize))
         return false;
-    dataSize = LE32(chunk + 4);
+    const std::uint64_t rest = BytesToEnd(file.get());
+    // Streamed files say 0 and mean "to the end", as the reader takes it.
+    dataPresent = dataSize == 0 ? rest : std::min<std::uint64_t>(dataSize, rest);
     return true;
 }

@@ -1,10 +1,85 @@
 #include "common/WineRegistry.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+// No real hive comes near these; past either the hive is not read at all.
+constexpr std::uint64_t kMaxHiveBytes = 256ull << 20;
+constexpr std::size_t kMaxHiveLineBytes = 1u << 20;
+
+// The lines of a hive file, read from a regular file only. Opening does not wait for a
+// writer (a named pipe) and a device, folder or oversized file is refused.
+class HiveLines {
+public:
+    explicit HiveLines(const std::string& path) {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        struct stat info;
+        if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) ||
+                         static_cast<std::uint64_t>(info.st_size) > kMaxHiveBytes))
+            Close();
+    }
+    ~HiveLines() { Close(); }
+    HiveLines(const HiveLines&) = delete;
+    HiveLines& operator=(const HiveLines&) = delete;
+
+    bool opened() const { return fd_ >= 0; }
+
+    // The next line without its line feed; false at the end, on a read error or past a cap.
+    bool Next(std::string& line) {
+        line.clear();
+        for (;;) {
+            if (start_ == filled_ && !Fill())
+                return !line.empty() && !overCap_;
+            const std::size_t end = buffer_.find('\n', start_);
+            const std::size_t stop = end == std::string::npos ? filled_ : end;
+            line.append(buffer_, start_, stop - start_);
+            start_ = end == std::string::npos ? filled_ : end + 1;
+            if (line.size() > kMaxHiveLineBytes) {
+                overCap_ = true;
+                return false;
+            }
+            if (end != std::string::npos)
+                return true;
+        }
+    }
+
+private:
+    bool Fill() {
+        if (fd_ < 0)
+            return false;
+        buffer_.resize(64 * 1024);
+        ssize_t got = 0;
+        do
+            got = ::read(fd_, buffer_.data(), buffer_.size());
+        while (got < 0 && errno == EINTR);
+        start_ = 0;
+        filled_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+        total_ += filled_;
+        // The file may have grown since it was measured.
+        if (total_ > kMaxHiveBytes)
+            overCap_ = true;
+        return filled_ > 0 && !overCap_;
+    }
+    void Close() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+    int fd_ = -1;
+    std::string buffer_;
+    std::size_t start_ = 0;
+    std::size_t filled_ = 0;
+    std::uint64_t total_ = 0;
+    bool overCap_ = false;
+};
 
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
@@ -224,12 +299,13 @@ std::optional<std::string> WineRegistry::ReadValue(RegistryRoot root, const std:
 std::optional<std::string> WineRegistry::ReadFromHive(const std::string& hivePath,
                                                       const std::string& key,
                                                       const std::string& valueName) const {
-    std::ifstream hive(hivePath, std::ios::binary);
-    if (!hive)
+    HiveLines hive(hivePath);
+    if (!hive.opened())
         return std::nullopt;
     bool inKey = false;
+    std::optional<std::string> found;
     std::string line, section, name, data;
-    while (std::getline(hive, line)) {
+    while (!found && hive.Next(line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty() && line[0] == '[') {
@@ -238,8 +314,7 @@ std::optional<std::string> WineRegistry::ReadFromHive(const std::string& hivePat
             continue;
         }
         if (inKey && ParseValueLine(line, name, data) && EqualNoCase(name, valueName))
-            if (auto text = StringData(data))
-                return text;
+            found = StringData(data);
     }
-    return std::nullopt;
+    return found;
 }

@@ -8,7 +8,9 @@
 // under Software are also looked up below Software\Wow6432Node (the 32-bit view of a 64-bit
 // prefix), first. Key and value names are compared without regard to case. Only string values
 // (plain or str(2):) are read; a missing file, key or value, or any other type, reads as
-// nothing. The hive is treated as untrusted text: malformed lines are skipped.
+// nothing. The hive is treated as untrusted text: malformed lines are skipped, and a hive
+// that is not a regular file (a named pipe, a device), is over 256 MiB or holds a line over
+// 1 MiB reads as nothing at all.
 class WineRegistry : public RegistryBackend {
 public:
     explicit WineRegistry(std::string prefix);

@@ -1,5 +1,8 @@
-// Extracts each input as an archive into a fresh folder and checks that nothing appeared
-// beside that folder.
+// Extracts each input as an archive into a fresh folder inside a fresh parent folder, then
+// checks the sentinels: nothing appeared beside the target folder, no extracted file is
+// larger than the input allows (its stored bytes, or kMaxExpansion times them once
+// decompressed), and a refused archive left nothing behind.
+#include "archive/DecodeCompressedEntry.h"
 #include "archive/UnpackArchive.h"
 
 #include <cstdio>
@@ -22,10 +25,18 @@ const fs::path& WorkFolder() {
     return folder;
 }
 
-bool OnlyExpectedFilesBeside(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name != "archive" && name != "target")
+bool OnlyTargetIn(const fs::path& parent) {
+    for (const auto& entry : fs::directory_iterator(parent))
+        if (entry.path().filename() != "target")
+            return false;
+    return true;
+}
+
+bool FilesWithin(const fs::path& target, std::uintmax_t largest, bool mayHoldAny) {
+    for (const auto& entry : fs::recursive_directory_iterator(target)) {
+        if (!mayHoldAny || entry.is_symlink())
+            return false;
+        if (entry.is_regular_file() && entry.file_size() > largest)
             return false;
     }
     return true;
@@ -34,7 +45,7 @@ bool OnlyExpectedFilesBeside(const fs::path& folder) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // The per-entry trace lines only slow the fuzzer down.
+    // A failing block's line goes to standard output and only slows the fuzzer down.
     if (!std::freopen("/dev/null", "w", stdout))
         return 0;
     return 0;
@@ -42,18 +53,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fs::path archive = WorkFolder() / "archive";
-    const fs::path target = WorkFolder() / "target";
+    const fs::path parent = WorkFolder() / "parent";
+    const fs::path target = parent / "target";
     std::FILE* file = std::fopen(archive.c_str(), "wb");
     if (!file)
         std::abort();
     if (size > 0 && std::fwrite(data, 1, size, file) != size)
         std::abort();
     std::fclose(file);
-    fs::create_directory(target);
-    UnpackArchive(archive.string(), target.string());
-    if (!OnlyExpectedFilesBeside(WorkFolder()))
-        std::abort(); // an entry escaped its target folder
     std::error_code error;
-    fs::remove_all(target, error);
+    fs::remove_all(parent, error);
+    if (!fs::create_directory(parent) || !fs::create_directory(target))
+        std::abort();
+    const bool extracted = UnpackArchive(archive.string(), target.string(), nullptr);
+    if (!OnlyTargetIn(parent))
+        std::abort(); // an entry escaped its target folder
+    if (!FilesWithin(target, kMaxExpansion * size, extracted))
+        std::abort(); // a file larger than the input allows, or leftovers of a refusal
     return 0;
 }

@@ -103,6 +103,10 @@ const WavCase kWavCases[] = {
      RiffWave(WavChunk("junk", "abc") + WavChunk("fmt ", FmtBody(1, 1, 44100, 2, 16)) +
               WavChunk("data", kTenBytes)),
      true, "Skipping chunk of type \"junk\", length 3\n", 1, 44100, 5},
+    {"OddChunkWithItsPadByte",
+     RiffWave(WavChunk("junk", "abc") + std::string(1, '\0') +
+              WavChunk("fmt ", FmtBody(1, 1, 44100, 2, 16)) + WavChunk("data", kTenBytes)),
+     true, "Skipping chunk of type \"junk\", length 3\n", 1, 44100, 5},
     {"HugeChunkSkipsForwardToTheEnd",
      RiffWave(WavChunkClaiming("junk", 0xFFFFFFF0u, "") +
               WavChunk("fmt ", FmtBody(1, 1, 44100, 2, 16))),

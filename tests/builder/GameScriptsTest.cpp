@@ -27,7 +27,7 @@ std::string ExpectedPlaylist() {
                        "musicManager.createGroup \"US\"\r\n"
                        "musicmanager.loadSoundScript \"us.ssc\"\r\n"
                        "\r\n"
-                       "musicmanager.registerSong 0 \"Say \"hi\" twice\" 187.0\r\n"
+                       "musicmanager.registerSong 0 \"Say 'hi' twice\" 187.0\r\n"
                        "musicmanager.registerSong 1 \"Long one\" 3600.0\r\n";
     for (int index = 2; index < 16; ++index)
         text += "musicmanager.registerSong " + std::to_string(index) + " \"empty slot\" 0.0\r\n";
@@ -59,14 +59,25 @@ TEST(PlaylistScript, SampleProjectByteForByte) {
     EXPECT_EQ(CountOf(bytes, "\n"), 28u); // no bare line feed
 }
 
-TEST(PlaylistScript, LineFeedInTitleBecomesCrLfLikeEveryOther) {
-    TempFolder folder;
-    SongProject project;
-    project.SlotAt(1).SetTitle("Two\nlines");
-    ASSERT_TRUE(project.WritePlaylistScript(folder.file("playlists.con")));
-    const std::string bytes = ReadFileBytes(folder.file("playlists.con"));
-    EXPECT_NE(bytes.find("registerSong 0 \"Two\r\nlines\" 0.0\r\n"), std::string::npos);
-    EXPECT_EQ(CountOf(bytes, "\n"), CountOf(bytes, "\r\n")); // no bare line feed
+TEST(PlaylistScript, TitlesCannotBreakOutOfTheirLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Two\nlines", "Two lines"},
+        {"a\"\r\nrun ../../evil.con\r\nrem \"", "a'  run ../../evil.con  rem '"},
+        {std::string("tab\there\0nul\x1b[2J\x7f", 17), "tab here nul [2J "},
+        {"caf\xE9 \xC2\x9B ok", "caf\xE9 \xC2\x9B ok"}}; // code-page bytes stay
+    for (const auto& [typed, written] : cases) {
+        TempFolder folder;
+        SongProject project;
+        project.SlotAt(1).SetTitle(typed);
+        ASSERT_TRUE(project.WritePlaylistScript(folder.file("playlists.con")));
+        const std::string bytes = ReadFileBytes(folder.file("playlists.con"));
+        EXPECT_NE(bytes.find("registerSong 0 \"" + written + "\" 0.0\r\n"), std::string::npos)
+            << bytes;
+        EXPECT_EQ(CountOf(bytes, "\r\n"), 28u);
+        EXPECT_EQ(CountOf(bytes, "\n"), 28u);
+        EXPECT_EQ(CountOf(bytes, "\""), 44u);        // only the script's own quotes
+        EXPECT_EQ(project.SlotAt(1).title(), typed); // the project keeps it as typed
+    }
 }
 
 TEST(PlaylistScript, MovedSlotBecomesIndexZero) {

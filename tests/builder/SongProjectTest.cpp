@@ -146,6 +146,7 @@ TEST(SongListText, PaddedColumnsAndCarriageReturns) {
     SongProject project;
     project.SlotAt(1).SetTitle(std::string(60, 't')); // longer than its column: not cut
     project.SlotAt(2).SetStoredLength(42);            // printed although the slot is invalid
+    project.SlotAt(3).SetTitle("q\"\r\n\tz");         // no line breaks from a title
     const std::string text = SongListText(project);
     const std::string header = "Letter " + std::string("Title") + std::string(45, ' ') + " Time" +
                                std::string(6, ' ') + "\r";
@@ -154,6 +155,8 @@ TEST(SongListText, PaddedColumnsAndCarriageReturns) {
     const std::string rest = text.substr(header.size() + 77);
     EXPECT_EQ(rest.substr(0, 79), "A      " + std::string(60, 't') + " 0.0       \r");
     EXPECT_NE(rest.find("B      empty slot" + std::string(40, ' ') + " 42.0      \r"),
+              std::string::npos);
+    EXPECT_NE(rest.find("C      q'   z" + std::string(44, ' ') + " 0.0       \r"),
               std::string::npos);
     EXPECT_EQ(text.find('\n'), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 18);

@@ -9,8 +9,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <tuple>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -163,6 +166,33 @@ TEST_F(WinePrefixTest, MalformedLinesAreSkipped) {
               "[Software\\\\EA GAMES\\\\Battlefield Vietnam] 1\n"
               "\"GAMEDIR\"=\"C:\\\\ok\\\\x\\\\\"\n");
     EXPECT_EQ(GameDirRaw(), "C:\\ok\\x\\");
+}
+
+TEST_F(WinePrefixTest, HivesThatAreNoRealFileOrTooLargeGiveTheDefault) {
+    const std::string hive = temp.file("system.reg");
+    const std::string longLine = "\"X\"=\"" + std::string(1u << 20, 'x') + "\"\n";
+    const std::function<void()> cases[] = {
+        [&] { ASSERT_EQ(::mkfifo(hive.c_str(), 0600), 0); }, // no writer: must not wait
+        [&] { std::filesystem::create_directory(hive); },
+        [&] { std::filesystem::create_symlink("/dev/zero", hive); },
+        [&] {
+            WriteHive(kPlainKey);
+            std::filesystem::resize_file(hive, (256u << 20) + 1); // sparse, over the file cap
+        },
+        [&] {
+            std::string body = kPlainKey; // the value after a line over the line cap
+            body.insert(body.find('\n') + 1, longLine);
+            WriteHive(body);
+        }};
+    for (const auto& make : cases) {
+        std::filesystem::remove_all(hive);
+        make();
+        EXPECT_EQ(GameDirRaw(), "");
+    }
+    // A line just under the cap is read past.
+    std::filesystem::remove_all(hive);
+    WriteHive("\"X\"=\"" + std::string((1u << 20) - 8, 'x') + "\"\n" + kPlainKey);
+    EXPECT_EQ(GameDirRaw(), "C:\\Program Files\\EA GAMES\\Battlefield Vietnam");
 }
 
 TEST_F(WinePrefixTest, GameFolderMapsDriveCAndResolvesCase) {

@@ -1,0 +1,144 @@
+#include "patcher/PackValidator.h"
+
+#include "common/EscapeForTerminal.h"
+#include "patcher/KnownSoundScript.h"
+#include "patcher/PlaylistScriptReader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kSongCount = 16;
+constexpr std::size_t kMaxScriptBytes = 1u << 20;
+constexpr std::size_t kNamedExtras = 5;
+
+std::string SongName(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "music%.2d.ogg", number);
+    return name;
+}
+
+// velk/playlists.con, velk/US.ssc, velk/music01.ogg ... in the order they are checked.
+std::vector<std::string> ExpectedNames() {
+    std::vector<std::string> names = {"playlists.con", "US.ssc"};
+    for (int number = 1; number <= kSongCount; ++number)
+        names.push_back(SongName(number));
+    return names;
+}
+
+// Every file, link or other non-folder below folder, and every empty folder (with a
+// trailing "/"), as relative paths.
+std::set<std::string> FolderContents(const std::string& folder) {
+    std::set<std::string> found;
+    std::error_code error;
+    for (fs::recursive_directory_iterator item(folder, error), end; !error && item != end;
+         item.increment(error)) {
+        const std::string relative = fs::relative(item->path(), folder, error).generic_string();
+        if (!item->is_directory(error) || item->is_symlink(error))
+            found.insert(relative);
+        else if (fs::is_empty(item->path(), error))
+            found.insert(relative + "/");
+    }
+    return found;
+}
+
+// The whole content of a regular file of at most maxBytes, or nothing.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info;
+    std::optional<std::string> content;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uint64_t>(info.st_size) <= maxBytes) {
+        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+        if (::read(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
+            content = std::move(bytes);
+    }
+    ::close(fd);
+    return content;
+}
+
+} // namespace
+
+PackValidator::PackValidator(std::string extractedFolder) : folder_(std::move(extractedFolder)) {}
+
+std::string PackValidator::Check(OggSongDepth depth) {
+    songs_.clear();
+    std::string message = CheckEntries();
+    if (message.empty())
+        message = CheckSoundScript();
+    if (message.empty())
+        message = CheckPlaylistScript();
+    if (message.empty())
+        message = CheckSongs(depth);
+    if (!message.empty())
+        songs_.clear();
+    return message;
+}
+
+std::string PackValidator::CheckEntries() const {
+    std::set<std::string> found = FolderContents(folder_);
+    std::vector<std::string> missing;
+    for (const std::string& name : ExpectedNames())
+        if (found.erase("velk/" + name) == 0)
+            missing.push_back(name);
+    if (!found.empty()) {
+        std::string names;
+        std::size_t named = 0;
+        for (const std::string& name : found) {
+            if (named == kNamedExtras) {
+                names += ", ...";
+                break;
+            }
+            names += (named++ ? ", " : "") + EscapeForTerminal(name);
+        }
+        return "The pack holds entries Korvane never writes: " + names + ".";
+    }
+    if (!missing.empty())
+        return missing.front() + " is missing.";
+    return {};
+}
+
+std::string PackValidator::CheckSoundScript() const {
+    const auto script = ReadSmallFile(folder_ + "/velk/US.ssc", kMaxScriptBytes);
+    if (!script || *script != KnownSoundScript())
+        return "US.ssc is refused: it is not the sound script Korvane writes.";
+    return {};
+}
+
+std::string PackValidator::CheckPlaylistScript() {
+    const auto script = ReadSmallFile(folder_ + "/velk/playlists.con", kMaxScriptBytes);
+    if (!script)
+        return "playlists.con is refused: it is not a file of at most 1 MiB.";
+    std::vector<ListedSong> listed;
+    const std::string why = ReadPlaylistScript(*script, listed);
+    if (!why.empty())
+        return "playlists.con is refused: " + why + ".";
+    for (const ListedSong& song : listed)
+        songs_.push_back({song.title, song.length, 0, 0});
+    return {};
+}
+
+std::string PackValidator::CheckSongs(OggSongDepth depth) {
+    for (int number = 1; number <= kSongCount; ++number) {
+        OggSongFacts facts;
+        const std::string why = CheckOggSong(folder_ + "/velk/" + SongName(number), depth, facts);
+        if (!why.empty())
+            return SongName(number) + " is refused: " + why + ".";
+        PackSong& song = songs_[static_cast<std::size_t>(number - 1)];
+        song.seconds = facts.seconds;
+        song.rate = facts.rate;
+    }
+    return {};
+}
