@@ -5,6 +5,7 @@
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
+#include "patcher/WorkFolderSession.h"
 
 #include <exception>
 #include <optional>
@@ -103,7 +104,8 @@ int RunGameAction(const Request& request, CommandLineContext& context) {
     std::string gameFolder = request.gameFolder           ? *request.gameFolder
                              : context.registryGameFolder ? context.registryGameFolder()
                                                           : std::string();
-    if (!PrepareWorkFolder(context.baseFolder, context.prompts))
+    WorkFolderSession session;
+    if (!session.Begin(context.baseFolder, context.prompts))
         return 1;
     NoControls controls;
     bool done = false;
