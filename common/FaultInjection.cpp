@@ -1,6 +1,7 @@
 #include "common/FaultInjection.h"
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace {
 
@@ -9,6 +10,7 @@ constexpr int kKinds = 4;
 std::atomic<bool> counting{false};
 std::atomic<int> failKind{-1};
 std::atomic<int> failAt{0};
+std::atomic<bool> crash{false};
 std::atomic<int> taken[kKinds];
 
 int Index(FileStep step) {
@@ -36,8 +38,9 @@ void ResetCounts() {
 
 } // namespace
 
-void FaultInjection::Arm(FileStep step, int nth) {
+void FaultInjection::Arm(FileStep step, int nth, Effect effect) {
     ResetCounts();
+    crash = effect == Effect::Crash;
     failKind = Index(step);
     failAt = nth;
     counting = true;
@@ -64,6 +67,12 @@ bool FaultInjection::ShouldFail(FileStep step) {
     const int number = ++taken[Index(step)];
     if (failKind != Index(step) || number != failAt)
         return false;
+    if (crash)
+        std::_Exit(86);
     errno = ErrorFor(step);
     return true;
+}
+
+bool FaultInjection::Active() {
+    return counting.load(std::memory_order_relaxed);
 }
