@@ -1,6 +1,6 @@
+#include "common/SafeFile.h"
 #include "common/FaultInjection.h"
 #include "common/FolderLock.h"
-#include "common/SafeFile.h"
 #include "common/Sha256.h"
 #include "tests/support/TempFolder.h"
 
@@ -119,7 +119,8 @@ TEST(Sha256Test, KnownDigests) {
     EXPECT_EQ(Sha256::OfFile(temp.file("abc")),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     Sha256 empty;
-    EXPECT_EQ(empty.HexDigest(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(empty.HexDigest(),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     fs::create_symlink(temp.file("abc"), temp.file("link"));
     EXPECT_EQ(Sha256::OfFile(temp.file("link")), std::nullopt);
 }

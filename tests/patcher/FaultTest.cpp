@@ -62,16 +62,15 @@ struct Scene {
     bool Backup() { return BackupOriginals(game, prompts, controls); }
     bool Restore() { return RestoreOriginals(game, prompts, controls); }
     bool Apply() {
-        return PrepareWorkFolder(base, prompts) &&
-               ApplyPatch(game, pack, base, prompts, progress);
+        return PrepareWorkFolder(base, prompts) && ApplyPatch(game, pack, base, prompts, progress);
     }
 };
 
 // The files an install changes, as they are now ("<none>" for a missing one).
 Files GameFiles(const std::string& game) {
     Files files;
-    for (const auto& path : {GameDefaultCon(game), GameMusicRfa(game), InstalledPlaylists(game),
-                             InstalledUsSsc(game)})
+    for (const auto& path :
+         {GameDefaultCon(game), GameMusicRfa(game), InstalledPlaylists(game), InstalledUsSsc(game)})
         files[path.substr(game.size())] = FileExists(path) ? ReadFileBytes(path) : "<none>";
     return files;
 }

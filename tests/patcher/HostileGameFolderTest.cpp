@@ -139,10 +139,10 @@ INSTANTIATE_TEST_SUITE_P(
         JournalCase{"Absolute", "state rollback\n1\t/etc/passwd\t/etc/passwd.kp-new\n"},
         JournalCase{"NotATarget", "state rollback\n0\tcustom_music/backups/music.rfa\t"
                                   "custom_music/backups/music.rfa.kp-new\n"},
-        JournalCase{"StagedElsewhere", "state rollback\n1\t" + kDefaultCon +
-                                           "\tcustom_music/backups/Default.con\n"},
-        JournalCase{"BadFlag", "state install\n2\t" + kDefaultCon + "\t" + kDefaultCon +
-                                   ".kp-new\n"},
+        JournalCase{"StagedElsewhere",
+                    "state rollback\n1\t" + kDefaultCon + "\tcustom_music/backups/Default.con\n"},
+        JournalCase{"BadFlag",
+                    "state install\n2\t" + kDefaultCon + "\t" + kDefaultCon + ".kp-new\n"},
         JournalCase{"DotDotInside", "state install\n1\tMods/../Mods/BfVietnam/settings/"
                                     "Default.con\tMods/../Mods/BfVietnam/settings/"
                                     "Default.con.kp-new\n"}),
