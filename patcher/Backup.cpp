@@ -229,9 +229,9 @@ bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupCon
         " does not match its manifest (it is incomplete or damaged), so it was not used and "
         "nothing was changed. If the game's own files are still the originals, press Backup "
         "Originals to back them up again; otherwise reinstall or repair the game.";
-    if (state == BackupState::Untrusted)
-        return fail(untrustedMessage);
     const auto manifest = BackupManifest::Read(BackupManifestFile(gameFolder));
+    if (state == BackupState::Untrusted || !manifest)
+        return fail(untrustedMessage);
     const std::string defaultConFailure =
         "Couldn't do it - error while trying to move Default.con from backup to: " +
         GameDefaultCon(gameFolder);
