@@ -7,9 +7,11 @@
 #include "builder/SongProject.h"
 #include "common/DeleteFolderTree.h"
 #include "common/FileOps.h"
+#include "common/FolderLock.h"
 #include "common/Progress.h"
 #include "common/ProgressCloser.h"
 #include "common/Prompts.h"
+#include "common/SafeFile.h"
 #include "common/ShortPathOf.h"
 
 #include <filesystem>
@@ -51,6 +53,14 @@ bool BuildPipeline::BuildMusicPack(const SongProject& project) {
 
 bool BuildPipeline::BuildMusicPackTo(const SongProject& project, const std::string& destination) {
     delivered_ = false;
+    if (!DestinationAllowed(project, destination))
+        return false;
+    FolderLock lock;
+    if (lock.LockFile(WorkFolder() + ".lock") == FolderLock::Result::HeldByAnother) {
+        prompts_.Message("Another Korvane is working with the work folder " + WorkFolder() +
+                         ". Wait until it has finished, then try again.");
+        return false;
+    }
     if (!PrepareWorkFolder()) {
         prompts_.Message("Unable to create/empty work folder");
         return false;
@@ -62,11 +72,29 @@ bool BuildPipeline::BuildMusicPackTo(const SongProject& project, const std::stri
         return false;
 
     ReportStep("Packaging...", kPackagingPosition); // a cancel here no longer stops the build
-    if (PackageRelease(destination)) {
+    if (PackageRelease(destination) && delivered_) {
         progress_.Hide();
         prompts_.Message("Done!");
     }
     return delivered_;
+}
+
+bool BuildPipeline::DestinationAllowed(const SongProject& project, const std::string& destination) {
+    if (!IsReplaceable(destination)) {
+        prompts_.Message("Unable to write the music pack to " + destination +
+                         ": it is a folder, a link, a device or another special file. Choose "
+                         "a regular file name.");
+        return false;
+    }
+    bool ownFile = !project.path().empty() && SameFile(project.path(), destination);
+    for (int number = 1; number <= SongProject::kSlotCount && !ownFile; ++number)
+        ownFile = SameFile(project.SlotAt(number).path(), destination);
+    if (ownFile) {
+        prompts_.Message("Unable to write the music pack to " + destination +
+                         ": it is one of the project's own files. Choose another file name.");
+        return false;
+    }
+    return true;
 }
 
 bool BuildPipeline::PrepareWorkFolder() {
@@ -134,7 +162,8 @@ bool BuildPipeline::PackageRelease(const std::string& destination) {
         delivered_ = true; // copying a file onto itself would empty it
         return true;
     }
-    if (CopyFileReplacing(release, destination)) {
+    SafeFile delivery(destination);
+    if (delivery.CopyFrom(release) && delivery.Commit()) {
         RemoveFile(release);
         delivered_ = true;
     } else {

@@ -9,6 +9,10 @@ class SongProject;
 // in the work folder velk_work, packed into release.velk, then copied to the destination.
 // Talks to the user only through the given Prompts and Progress. Every failure shows its
 // message and stops at once; nothing is rolled back, the next build empties the work folder.
+// A build holds a lock on the work folder (velk_work.lock beside it), so a second Korvane is
+// refused with a message instead of emptying the first one's folder. The pack reaches the
+// destination through a flushed temporary file and one rename: the destination holds the
+// old file or the whole pack, never a part.
 // A write error in a script after its file was opened throws FileError (the progress
 // display is closed as it passes).
 class BuildPipeline {
@@ -19,14 +23,17 @@ public:
     // Asks for the destination in a save dialog, then builds. True only when the pack
     // reached the destination; a cancelled dialog touches nothing and yields false.
     bool BuildMusicPack(const SongProject& project);
-    // Builds to a destination chosen beforehand (the command line). Same result.
+    // Builds to a destination chosen beforehand (the command line). Same result. Refuses
+    // with a message, touching nothing, a destination that is a link, a folder, a device or
+    // another non-regular file, or one of the project's own files (its songs, its file).
     bool BuildMusicPackTo(const SongProject& project, const std::string& destination);
 
     // Deletes and re-creates the work folder. False when it cannot be created; shows nothing.
     bool PrepareWorkFolder();
     // Packs the work folder into the release file and copies that to the destination. False
     // when no complete release file was made; true otherwise, also when the copy failed
-    // (shown as "Unable to move released file"). Delivered() tells whether the copy worked.
+    // (shown as "Unable to move released file"; the build then ends without "Done!").
+    // Delivered() tells whether the copy worked.
     bool PackageRelease(const std::string& destination);
     // Position, then text, then a pump of pending input; yields the cancelled flag.
     bool ReportStep(const std::string& text, int position);
@@ -36,6 +43,7 @@ public:
     bool Delivered() const { return delivered_; }
 
 private:
+    bool DestinationAllowed(const SongProject& project, const std::string& destination);
     bool RunSteps(const SongProject& project);
     bool BuildTrack(const SongProject& project, int number);
 

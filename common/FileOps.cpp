@@ -1,5 +1,7 @@
 #include "common/FileOps.h"
 
+#include "common/SafeFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -16,46 +18,6 @@ namespace {
 
 bool StatPath(const std::string& path, struct stat& info) {
     return !path.empty() && ::stat(path.c_str(), &info) == 0;
-}
-
-bool CopyContents(int in, int out) {
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        for (ssize_t done = 0; done < got;) {
-            ssize_t put = ::write(out, buffer.data() + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                return false;
-            done += put;
-        }
-    }
-}
-
-bool CopyFileWithFlags(const std::string& from, const std::string& to, int createFlags) {
-    if (!FileExists(from))
-        return false;
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
-    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | createFlags, 0644);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool copied = CopyContents(in, out);
-    ::close(in);
-    copied = (::close(out) == 0) && copied;
-    if (!copied)
-        ::unlink(to.c_str());
-    return copied;
 }
 
 int RenameNoReplace(const std::string& from, const std::string& to) {
@@ -120,26 +82,52 @@ std::optional<std::uint64_t> FileLength(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t mostBytes) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    struct stat info;
+    std::string bytes(mostBytes + 1, '\0');
+    std::size_t have = 0;
+    bool ok = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
+    while (ok && have < bytes.size()) {
+        const ssize_t got = ::read(descriptor, bytes.data() + have, bytes.size() - have);
+        if (got < 0 && errno == EINTR)
+            continue;
+        ok = got >= 0;
+        if (got <= 0)
+            break;
+        have += static_cast<std::size_t>(got);
+    }
+    ::close(descriptor);
+    if (!ok || have > mostBytes)
+        return std::nullopt;
+    bytes.resize(have);
+    return bytes;
+}
+
 bool CreateFolder(const std::string& path) {
     return !path.empty() && ::mkdir(path.c_str(), 0755) == 0;
 }
 
+bool IsReplaceable(const std::string& path) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode);
+}
+
 bool CopyFileReplacing(const std::string& from, const std::string& to) {
-    if (FolderExists(to))
-        return false;
-    // Copy to a fresh file so that copying a file onto itself cannot truncate it.
-    std::string temporary = to + ".copying";
-    if (!CopyFileWithFlags(from, temporary, O_TRUNC))
-        return false;
-    if (::rename(temporary.c_str(), to.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    // A fresh temporary file also keeps a copy of a file onto itself from emptying it.
+    SafeFile copy(to, SafeFile::Care::Unflushed);
+    return FileExists(from) && copy.CopyFrom(from) && copy.Commit();
 }
 
 bool CopyFileRefusing(const std::string& from, const std::string& to) {
-    return CopyFileWithFlags(from, to, O_EXCL);
+    if (!FileExists(from) || PathTaken(to))
+        return false;
+    SafeFile copy(to, SafeFile::Care::Unflushed);
+    return copy.CopyFrom(from) && copy.CommitRefusing();
 }
 
 bool MoveNoReplace(const std::string& from, const std::string& to) {

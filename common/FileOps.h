@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,13 +24,21 @@ bool FolderExists(const std::string& path); // a folder (or a link to one)
 // Byte length of an existing regular file; nothing when it does not exist.
 std::optional<std::uint64_t> FileLength(const std::string& path);
 
+// The bytes of a regular file (not a link) of at most mostBytes; nothing otherwise.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t mostBytes);
+
 // Creates one folder; fails if it exists already or its parent is missing.
 bool CreateFolder(const std::string& path);
 
-// Copies a file byte for byte, replacing an existing target file.
+// Nothing has this name, or a regular file that is not a link: what a finished file may
+// replace. A link, a folder, a device or a pipe is never replaced.
+bool IsReplaceable(const std::string& path);
+
+// Copies a regular file byte for byte through a temporary file beside the target (SafeFile,
+// without flushes: for work folders), replacing an existing regular target file.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
 
-// Copies a file byte for byte; fails without touching anything if the target exists.
+// The same, but fails without touching anything if anything has the target's name.
 bool CopyFileRefusing(const std::string& from, const std::string& to);
 
 // Renames or moves a file or folder; never replaces an existing target (not even an empty

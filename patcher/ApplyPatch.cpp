@@ -1,7 +1,9 @@
 #include "patcher/ApplyPatch.h"
 
+#include "common/FolderLock.h"
 #include "common/ProgressCloser.h"
 #include "patcher/Backup.h"
+#include "patcher/GameFolderRecovery.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatchJob.h"
 #include "patcher/PatcherPaths.h"
@@ -25,6 +27,9 @@ const JobStep kJobSteps[] = {
 
 bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
                 const std::string& baseFolder, Prompts& prompts, Progress& progress) {
+    FolderLock gameLock;
+    if (GameFolderExists(gameFolder) && !BeginGameChange(gameFolder, prompts, gameLock))
+        return false;
     if (!BackupsComplete(gameFolder)) {
         prompts.Message("Back up your originals first.");
         return false;

@@ -1,11 +1,25 @@
 #include "patcher/Backup.h"
 
 #include "common/FileOps.h"
+#include "common/FileSteps.h"
+#include "common/FolderLock.h"
+#include "common/SafeFile.h"
+#include "common/Sha256.h"
+#include "patcher/BackupManifest.h"
+#include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
+#include "patcher/StagedInstall.h"
 
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+constexpr const char* kRunLine = "run ../../../custom_music/playlists.con";
+constexpr std::uint64_t kLargestDefaultCon = 16u << 20;
 
 // Shows the busy cursor for the life of a handler, however it ends.
 class BusyCursor {
@@ -29,6 +43,44 @@ void ShowCreateFailure(Prompts& prompts, const std::string& folder) {
     prompts.Message("Couldn't do it - error while trying to create folder: " + folder);
 }
 
+bool IsRegularFile(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Whether a Default.con holds the line a patch appends; nothing when it cannot be read.
+std::optional<bool> HoldsRunLine(const std::string& path) {
+    const auto length = FileLength(path);
+    if (!length || *length > kLargestDefaultCon)
+        return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (!file || !(bytes << file.rdbuf()))
+        return std::nullopt;
+    const std::string text = bytes.str();
+    return text.find(kRunLine) != std::string::npos;
+}
+
+// Copies one game file into the backups folder; the manifest item describes what was copied.
+bool BackUpFile(const std::string& from, const std::string& to, BackupManifest::Item& item) {
+    Sha256 hash;
+    SafeFile copy(to);
+    if (!copy.CopyFrom(from, &hash) || !copy.Commit())
+        return false;
+    const auto length = FileLength(to);
+    item.size = length.value_or(0);
+    item.sha256 = hash.HexDigest();
+    return length.has_value();
+}
+
+// Removes the manifest first, so a backup cut short by a crash never looks complete.
+bool RemoveManifest(const std::string& gameFolder) {
+    const std::string manifest = BackupManifestFile(gameFolder);
+    if (IsRegularFile(manifest) && ::unlink(manifest.c_str()) != 0)
+        return false;
+    return FlushFolder(BackupsFolder(gameFolder));
+}
+
 } // namespace
 
 bool GameFolderExists(const std::string& gameFolder) {
@@ -36,9 +88,22 @@ bool GameFolderExists(const std::string& gameFolder) {
     return !gameFolder.empty() && ::stat(gameFolder.c_str(), &info) == 0;
 }
 
+BackupState CheckBackups(const std::string& gameFolder) {
+    if (gameFolder.empty() || !FolderExists(BackupsFolder(gameFolder)))
+        return BackupState::Missing;
+    const bool haveDefaultCon = IsRegularFile(BackedUpDefaultCon(gameFolder));
+    const bool haveMusicRfa = IsRegularFile(BackedUpMusicRfa(gameFolder));
+    if (!haveDefaultCon && !haveMusicRfa)
+        return BackupState::Missing;
+    if (!haveDefaultCon || !haveMusicRfa)
+        return BackupState::Partial;
+    const auto manifest = BackupManifest::Read(BackupManifestFile(gameFolder));
+    return manifest && manifest->Matches(BackupsFolder(gameFolder)) ? BackupState::Complete
+                                                                    : BackupState::Untrusted;
+}
+
 bool BackupsComplete(const std::string& gameFolder) {
-    return !gameFolder.empty() && FolderExists(BackupsFolder(gameFolder)) &&
-           FileExists(BackedUpMusicRfa(gameFolder)) && FileExists(BackedUpDefaultCon(gameFolder));
+    return CheckBackups(gameFolder) == BackupState::Complete;
 }
 
 bool CreateBackupFolders(const std::string& gameFolder, Prompts& prompts) {
@@ -72,15 +137,35 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
     };
     if (!GameFolderExists(gameFolder))
         return fail("Can't do it - you need to locate the BFV folder!");
+    FolderLock gameLock;
+    if (!BeginGameChange(gameFolder, prompts, gameLock))
+        return fail("");
     if (BackupsComplete(gameFolder))
         return fail("Can't do it - everything is already backed up..(how did this get called?)");
+    const std::string gameDefaultCon = GameDefaultCon(gameFolder);
+    const std::string gameMusicRfa = GameMusicRfa(gameFolder);
+    // Not the game's folder (or not all of it): create nothing there.
+    for (const auto& path : {gameDefaultCon, gameMusicRfa})
+        if (!FileExists(path))
+            return copyFailed(path);
+    const auto patched = HoldsRunLine(gameDefaultCon);
+    if (!patched)
+        return copyFailed(gameDefaultCon);
+    if (*patched)
+        return fail("Couldn't do it - " + gameDefaultCon +
+                    " already runs the custom playlist, so it is not the game's original. "
+                    "Nothing was changed. Put the original files back (reinstall or repair the "
+                    "game), then back up again.");
     if (!CreateBackupFolders(gameFolder, prompts))
         return fail("");
-    const std::string gameDefaultCon = GameDefaultCon(gameFolder);
-    if (!CopyFileRefusing(gameDefaultCon, BackedUpDefaultCon(gameFolder)))
+    if (!RemoveManifest(gameFolder))
         return copyFailed(gameDefaultCon);
-    const std::string gameMusicRfa = GameMusicRfa(gameFolder);
-    if (!CopyFileRefusing(gameMusicRfa, BackedUpMusicRfa(gameFolder)))
+    BackupManifest manifest;
+    manifest.items = {{"Default.con", 0, ""}, {"music.rfa", 0, ""}};
+    if (!BackUpFile(gameDefaultCon, BackedUpDefaultCon(gameFolder), manifest.items[0]))
+        return copyFailed(gameDefaultCon);
+    if (!BackUpFile(gameMusicRfa, BackedUpMusicRfa(gameFolder), manifest.items[1]) ||
+        !manifest.Write(BackupManifestFile(gameFolder)) || !BackupsComplete(gameFolder))
         return copyFailed(gameMusicRfa);
     prompts.Message("Your files are now backed up in: " + BackupsFolder(gameFolder));
     controls.EnableRestoreButton(true);
@@ -88,32 +173,99 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
     return true;
 }
 
+namespace {
+
+// Stages both backed-up files beside the game's and checks the staged bytes against the
+// manifest. Returns the game path whose copy failed, or "" when both are staged.
+std::string StageOriginals(const std::string& gameFolder, const BackupManifest& manifest,
+                           StagedInstall& install, bool& untrusted) {
+    const std::pair<std::string, std::string> files[] = {
+        {"Default.con", GameDefaultCon(gameFolder)}, {"music.rfa", GameMusicRfa(gameFolder)}};
+    for (const auto& [name, target] : files) {
+        Sha256 hash;
+        if (!install.Stage(JoinPath(BackupsFolder(gameFolder), name), target, &hash))
+            return target;
+        if (hash.HexDigest() != manifest.Find(name)->sha256) {
+            untrusted = true;
+            return target;
+        }
+    }
+    return "";
+}
+
+bool GameFilesMatch(const std::string& gameFolder, const BackupManifest& manifest) {
+    return Sha256::OfFile(GameDefaultCon(gameFolder)) == manifest.Find("Default.con")->sha256 &&
+           Sha256::OfFile(GameMusicRfa(gameFolder)) == manifest.Find("music.rfa")->sha256;
+}
+
+void RemoveBackups(const std::string& gameFolder) {
+    RemoveManifest(gameFolder);
+    RemoveFile(BackedUpMusicRfa(gameFolder));
+    RemoveFile(BackedUpDefaultCon(gameFolder));
+    FlushFolder(BackupsFolder(gameFolder));
+}
+
+} // namespace
+
 bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupControls& controls) {
     controls.EnableRestoreButton(false);
     BusyCursor busy(controls);
     auto fail = [&](const std::string& message) {
         controls.EnableRestoreButton(true);
-        prompts.Message(message);
+        if (!message.empty())
+            prompts.Message(message);
         return false;
     };
     if (!GameFolderExists(gameFolder))
         return fail("Can't do it - you need to locate the BFV folder!");
-    if (!BackupsComplete(gameFolder))
+    FolderLock gameLock;
+    if (!BeginGameChange(gameFolder, prompts, gameLock))
+        return fail("");
+    const BackupState state = CheckBackups(gameFolder);
+    if (state == BackupState::Missing || state == BackupState::Partial)
         return fail("Can't do it - the backup files have been removed - what did you do!?");
-    const std::string gameDefaultCon = GameDefaultCon(gameFolder);
-    if (!CopyFileReplacing(BackedUpDefaultCon(gameFolder), gameDefaultCon))
-        return fail("Couldn't do it - error while trying to move Default.con from backup to: " +
-                    gameDefaultCon);
-    const std::string gameMusicRfa = GameMusicRfa(gameFolder);
-    if (!CopyFileReplacing(BackedUpMusicRfa(gameFolder), gameMusicRfa)) {
-        // Reported before the button comes back, unlike the earlier failures.
-        prompts.Message("Couldn't do it - error while trying to move music.rfa from backup to: " +
-                        gameMusicRfa);
-        controls.EnableRestoreButton(true);
+    const std::string untrustedMessage =
+        "Can't do it - the backup in " + BackupsFolder(gameFolder) +
+        " does not match its manifest (it is incomplete or damaged), so it was not used and "
+        "nothing was changed. If the game's own files are still the originals, press Backup "
+        "Originals to back them up again; otherwise reinstall or repair the game.";
+    const auto manifest = BackupManifest::Read(BackupManifestFile(gameFolder));
+    if (state == BackupState::Untrusted || !manifest)
+        return fail(untrustedMessage);
+    const std::string defaultConFailure =
+        "Couldn't do it - error while trying to move Default.con from backup to: " +
+        GameDefaultCon(gameFolder);
+    const std::string musicRfaFailure =
+        "Couldn't do it - error while trying to move music.rfa from backup to: " +
+        GameMusicRfa(gameFolder);
+    auto failedAt = [&](const std::string& target) {
+        if (target == GameMusicRfa(gameFolder)) {
+            // Reported before the button comes back, unlike the earlier failures.
+            prompts.Message(musicRfaFailure);
+            controls.EnableRestoreButton(true);
+            return false;
+        }
+        return fail(defaultConFailure);
+    };
+    StagedInstall install(gameFolder);
+    bool untrusted = false;
+    const std::string stagingFailed = StageOriginals(gameFolder, *manifest, install, untrusted);
+    if (untrusted)
+        return fail(untrustedMessage);
+    if (!stagingFailed.empty())
+        return failedAt(stagingFailed);
+    const auto outcome = install.Commit();
+    if (outcome != InstallJournal::Outcome::Installed) {
+        failedAt(install.FailedTarget());
+        if (outcome == InstallJournal::Outcome::Stuck)
+            RecoverInterruptedInstall(gameFolder, prompts);
         return false;
     }
-    RemoveFile(BackedUpMusicRfa(gameFolder));
-    RemoveFile(BackedUpDefaultCon(gameFolder));
+    if (!GameFilesMatch(gameFolder, *manifest))
+        return fail("Couldn't do it - the restored files do not match the backup. The backup "
+                    "was kept in " +
+                    BackupsFolder(gameFolder) + "; press Restore Originals again.");
+    RemoveBackups(gameFolder);
     prompts.Message("Your original files have been restored.");
     controls.EnableRestoreButton(false);
     controls.EnableBackupButton(true);

@@ -5,25 +5,40 @@
 #include <string>
 
 // Backup and restore of the two game files a patch replaces (Default.con and music.rfa),
-// kept in custom_music/backups below the game folder. The state is never stored: it is the
-// presence of those files, tested each time. Failures are shown through Prompts and
-// reported by the result; nothing is rolled back.
+// kept in custom_music/backups below the game folder with a manifest of their sizes and
+// SHA-256 digests. The state is never stored elsewhere: it is those files, checked each time.
+// Both handlers first lock the game folder and finish or roll back an interrupted install.
+// Failures are shown through Prompts and reported by the result.
 
 // Something exists at the game folder path (an empty path names nothing).
 bool GameFolderExists(const std::string& gameFolder);
 
-// The backups folder, the backed-up music.rfa and the backed-up Default.con all exist.
-// Always false for an empty game folder, so no path is ever formed from the root folder.
+enum class BackupState {
+    Missing,   // neither backed-up file is there
+    Partial,   // one of the two backed-up files is missing
+    Untrusted, // both are there, but without a manifest or not matching it
+    Complete   // both match the manifest
+};
+
+// Always Missing for an empty game folder, so no path is ever formed from the root folder.
+BackupState CheckBackups(const std::string& gameFolder);
+
+// CheckBackups is Complete: both backed-up files match the manifest, byte for byte.
 bool BackupsComplete(const std::string& gameFolder);
 
 // Makes sure custom_music and custom_music/backups exist. False (message shown) when a
 // folder cannot be created.
 bool CreateBackupFolders(const std::string& gameFolder, Prompts& prompts);
 
-// The "Backup Originals" handler. Copies never replace an existing backed-up file. True only
-// when the success message was shown.
+// The "Backup Originals" handler. Creates nothing in a folder that lacks the game's two
+// files. A backup that is not complete is made again from the game's files, as long as
+// Default.con is still the original (without the playlist's run line). Each copy and the
+// manifest are written through flushed temporary files. True only when the success message
+// was shown.
 bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupControls& controls);
 
-// The "Restore Originals" handler: copies both backed-up files over the game's, then deletes
-// the backed-up copies. True only when the success message was shown.
+// The "Restore Originals" handler: checks the backup against its manifest, puts both files
+// back together (or neither), checks what landed, then deletes the backed-up copies. A backup
+// that does not check out is refused and left alone. True only when the success message was
+// shown.
 bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupControls& controls);

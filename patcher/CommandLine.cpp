@@ -5,6 +5,7 @@
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
+#include "patcher/WorkFolderSession.h"
 
 #include <CLI/CLI.hpp>
 
@@ -138,7 +139,8 @@ int RunGameAction(const PatcherArguments& arguments, CommandLineContext& context
     std::string gameFolder = arguments.gameFolder         ? *arguments.gameFolder
                              : context.registryGameFolder ? context.registryGameFolder()
                                                           : std::string();
-    if (!PrepareWorkFolder(context.baseFolder, context.prompts))
+    WorkFolderSession session;
+    if (!session.Begin(context.baseFolder, context.prompts))
         return 1;
     NoControls controls;
     bool done = false;

@@ -2,11 +2,10 @@
 
 #include "common/DeleteFolderTree.h"
 #include "common/FileOps.h"
-#include "common/TextFileWriter.h"
+#include "common/SafeFile.h"
+#include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
-
-#include <utility>
-#include <vector>
+#include "patcher/StagedInstall.h"
 
 bool PrepareWorkFolder(const std::string& baseFolder, Prompts& prompts) {
     const std::string workFolder = WorkFolderIn(baseFolder);
@@ -20,15 +19,13 @@ bool PrepareWorkFolder(const std::string& baseFolder, Prompts& prompts) {
 
 bool BuildPatchedDefaultCon(const std::string& gameFolder, const std::string& workFolder,
                             Prompts& prompts) {
-    const std::string patched = JoinPath(workFolder, "Default.con");
-    TextFileWriter writer;
-    if (!CopyFileReplacing(BackedUpDefaultCon(gameFolder), patched) ||
-        !writer.Open(patched, true)) {
+    // The backed-up copy plus the run line framed by CR LF pairs, as text mode writes it.
+    SafeFile patched(JoinPath(workFolder, "Default.con"), SafeFile::Care::Unflushed);
+    if (!patched.CopyFrom(BackedUpDefaultCon(gameFolder)) ||
+        !patched.Write("\r\nrun ../../../custom_music/playlists.con\r\n") || !patched.Commit()) {
         prompts.Message("Unable to create patched Default.con");
         return false;
     }
-    writer.WriteText("\nrun ../../../custom_music/playlists.con\n");
-    writer.Close();
     return true;
 }
 
@@ -50,19 +47,28 @@ bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workF
     for (const char* name : {"music.rfa", "Default.con", "playlists.con", "US.ssc"})
         if (!CheckPatchFile(JoinPath(workFolder, name), prompts))
             return false;
-    const std::vector<std::pair<std::string, std::string>> installs = {
-        {"US.ssc", InstalledUsSsc(gameFolder)},
-        {"playlists.con", InstalledPlaylists(gameFolder)},
-        {"Default.con", GameDefaultCon(gameFolder)},
-        {"music.rfa", GameMusicRfa(gameFolder)},
-    };
-    for (const auto& [name, target] : installs) {
-        const std::string workFile = JoinPath(workFolder, name);
-        if (!CopyFileReplacing(workFile, target)) {
+    const char* const names[] = {"US.ssc", "playlists.con", "Default.con", "music.rfa"};
+    const auto targets = InstallTargets(gameFolder);
+    StagedInstall install(gameFolder);
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        if (install.Stage(JoinPath(workFolder, names[i]), targets[i]))
+            continue;
+        if (install.TargetRefused())
+            prompts.Message("Unable to move file - patch failed: " + targets[i] +
+                            " is a link, a folder or another special file, which Palisor never "
+                            "replaces. Move it away, then apply again.");
+        else
             prompts.Message("Unable to move file - patch failed.");
-            return false;
-        }
-        RemoveFile(workFile);
+        return false;
     }
+    const auto outcome = install.Commit();
+    if (outcome != InstallJournal::Outcome::Installed) {
+        prompts.Message("Unable to move file - patch failed.");
+        if (outcome == InstallJournal::Outcome::Stuck)
+            RecoverInterruptedInstall(gameFolder, prompts);
+        return false;
+    }
+    for (const char* name : names)
+        RemoveFile(JoinPath(workFolder, name));
     return true;
 }

@@ -20,7 +20,9 @@ bool BuildPatchedDefaultCon(const std::string& gameFolder, const std::string& wo
 // False with a message when no file exists at the path or it is empty.
 bool CheckPatchFile(const std::string& path, Prompts& prompts);
 
-// Checks the four work files, then copies each over its game path and deletes the work copy.
-// A failed copy stops the install; files installed before it stay installed.
+// Checks the four work files, copies each in full beside its game path (flushed temporary
+// files), then puts all four in place at once under the install journal and deletes the work
+// copies. Any failure leaves the game folder as it was, with "Unable to move file - patch
+// failed." (a longer text when a link or special file sits at a game path).
 bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workFolder,
                          Prompts& prompts);

@@ -19,6 +19,14 @@ std::string BackedUpMusicRfa(const std::string& gameFolder) {
     return JoinPath(BackupsFolder(gameFolder), "music.rfa");
 }
 
+std::string BackupManifestFile(const std::string& gameFolder) {
+    return JoinPath(BackupsFolder(gameFolder), "manifest.txt");
+}
+
+std::string InstallJournalFile(const std::string& gameFolder) {
+    return JoinPath(CustomMusicFolder(gameFolder), "palisor.journal");
+}
+
 std::string InstalledPlaylists(const std::string& gameFolder) {
     return JoinPath(CustomMusicFolder(gameFolder), "playlists.con");
 }
@@ -45,4 +53,8 @@ std::string PackFolder(const std::string& workFolder) {
 
 std::string UsFolder(const std::string& workFolder) {
     return JoinPath(workFolder, "US");
+}
+
+std::string WorkLockFile(const std::string& baseFolder) {
+    return JoinPath(baseFolder, "work.lock");
 }

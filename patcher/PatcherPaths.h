@@ -8,6 +8,9 @@ std::string CustomMusicFolder(const std::string& gameFolder);
 std::string BackupsFolder(const std::string& gameFolder);
 std::string BackedUpDefaultCon(const std::string& gameFolder);
 std::string BackedUpMusicRfa(const std::string& gameFolder);
+std::string BackupManifestFile(const std::string& gameFolder);
+// The journal of an install or restore in progress (custom_music/palisor.journal).
+std::string InstallJournalFile(const std::string& gameFolder);
 std::string InstalledPlaylists(const std::string& gameFolder);
 std::string InstalledUsSsc(const std::string& gameFolder);
 
@@ -19,5 +22,8 @@ std::string GameMusicRfa(const std::string& gameFolder);
 
 // The work folder "work" inside the folder that holds it (beside the program).
 std::string WorkFolderIn(const std::string& baseFolder);
+// The file locked while a Palisor uses the work folder (beside it, as it is emptied and made
+// again).
+std::string WorkLockFile(const std::string& baseFolder);
 std::string PackFolder(const std::string& workFolder);
 std::string UsFolder(const std::string& workFolder);

@@ -1,7 +1,8 @@
 // Applying a pack of sixteen 60-second songs, timed against the least any patcher must do
 // with them: decode each song with libvorbisfile into a WAV file, then copy those bytes twice
 // (into the game archive and into the game folder). The "ratio" counter is the patch's time
-// over that yardstick, both measured in the same run.
+// over that yardstick, both measured in the same run. The patch's time includes flushing the
+// installed files and their folders to disk and the install journal.
 #include "archive/FlatArchiveWriter.h"
 #include "audio/TrackEncodeJob.h"
 #include "bench/support/SilentProgress.h"

@@ -1,8 +1,10 @@
 #include "patcher/window/PatcherWindow.h"
 
 #include "common/FileOps.h"
+#include "common/FolderLock.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
+#include "patcher/GameFolderRecovery.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/window/AboutWindow.h"
 #include "patcher/window/PalisorIcon.h"
@@ -128,10 +130,21 @@ void PatcherWindow::BuildLayout() {
 bool PatcherWindow::PrepareForUse() {
     prepared = true;
     bool ready = false;
-    Guarded([&] { ready = PrepareWorkFolder(baseFolder, prompts); });
+    Guarded([&] { ready = session.Begin(baseFolder, prompts); });
     if (!ready)
         QTimer::singleShot(0, this, &QDialog::reject);
+    else
+        RecoverGameFolder();
     return ready;
+}
+
+void PatcherWindow::RecoverGameFolder() {
+    if (!GameFolderExists(gameFolder))
+        return;
+    Guarded([&] {
+        FolderLock gameLock;
+        BeginGameChange(gameFolder, prompts, gameLock);
+    });
 }
 
 void PatcherWindow::showEvent(QShowEvent* event) {
@@ -156,6 +169,7 @@ void PatcherWindow::BrowseForGameFolder() {
         return;
     gameFolder = chosen;
     ShowPath(gameField, gameFolder);
+    RecoverGameFolder();
 }
 
 void PatcherWindow::ApplyPatch() {

@@ -1,6 +1,7 @@
 #pragma once
 #include "common/Prompts.h"
 #include "patcher/BackupControls.h"
+#include "patcher/WorkFolderSession.h"
 
 #include <QDialog>
 
@@ -27,8 +28,10 @@ public:
                   QWidget* parent = nullptr);
     ~PatcherWindow() override;
 
-    // Prepares the work folder, as the window does when it is first shown. False (message
-    // shown) when it cannot be created; the window then closes.
+    // Locks and prepares the work folder, as the window does when it is first shown, then
+    // finishes or rolls back an install a crash interrupted in the game folder. False
+    // (message shown) when another Palisor holds the work folder or it cannot be created; the
+    // window then closes.
     bool PrepareForUse();
 
     void BrowseForPack();
@@ -63,6 +66,7 @@ private:
     static void ShowPath(QLineEdit* field, const std::string& path);
     void ShowUnexpectedError(const std::exception& error);
     template <typename Handler> void Guarded(Handler handler);
+    void RecoverGameFolder();
 
     std::string gameFolder;
     std::string packPath;
@@ -70,6 +74,7 @@ private:
     std::unique_ptr<Prompts> ownPrompts;
     Prompts& prompts;
     bool prepared = false;
+    WorkFolderSession session;
     QLineEdit* packField = nullptr;
     QLineEdit* gameField = nullptr;
     QPushButton* packBrowse = nullptr;

@@ -4,6 +4,7 @@
 #include "builder/GameScripts.h"
 #include "builder/SongProject.h"
 #include "common/FileOps.h"
+#include "common/FolderLock.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
@@ -12,7 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -222,10 +226,76 @@ TEST_F(BuildPipelineTest, WorkFolderThatCannotBeCreated) {
 TEST_F(BuildPipelineTest, DestinationInsideWorkFolderKeepsReleaseFile) {
     destination = base.file("velk_work/pack.velk");
     EXPECT_FALSE(Build());
-    EXPECT_EQ(prompts.messages,
-              (std::vector<std::string>{"Unable to move released file", "Done!"}));
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{"Unable to move released file"});
     EXPECT_TRUE(FileExists(base.file("release.velk")));
     EXPECT_FALSE(FolderExists(WorkFolder()));
+}
+
+TEST_F(BuildPipelineTest, UnsafeDestinationsAreRefusedBeforeAnythingIsTouched) {
+    const std::string outside = sources.file("outside.velk");
+    WriteFileBytes(outside, "someone else's file");
+    const std::string special = "Unable to write the music pack to %: it is a folder, a link, a "
+                                "device or another special file. Choose a regular file name.";
+    const std::string ownFile = "Unable to write the music pack to %: it is one of the "
+                                "project's own files. Choose another file name.";
+    const std::vector<std::tuple<std::string, std::function<std::string()>, std::string>> cases = {
+        {"pipe",
+         [&] {
+             const std::string pipe = sources.file("pipe.velk");
+             EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+             return pipe;
+         },
+         special},
+        {"folder", [&] { return sources.file("songs"); }, special},
+        {"link",
+         [&] {
+             const std::string link = sources.file("link.velk");
+             std::filesystem::create_symlink(outside, link);
+             return link;
+         },
+         special},
+        {"song", [&] { return project.SlotAt(7).path(); }, ownFile},
+        {"project",
+         [&] {
+             project.SetPath(sources.file("songs.velkp"));
+             WriteFileBytes(project.path(), "project bytes");
+             return sources.file("songs/../songs.velkp");
+         },
+         ownFile},
+    };
+    for (const auto& [label, make, message] : cases) {
+        SCOPED_TRACE(label);
+        destination = make();
+        const auto kind = std::filesystem::symlink_status(destination).type();
+        const std::string bytes = FileExists(destination) ? ReadFileBytes(destination) : "";
+        prompts.messages.clear();
+        EXPECT_FALSE(Build());
+        std::string expected = message;
+        expected.replace(expected.find('%'), 1, destination);
+        EXPECT_EQ(prompts.messages, std::vector<std::string>{expected});
+        EXPECT_EQ(std::filesystem::symlink_status(destination).type(), kind);
+        if (!bytes.empty()) {
+            EXPECT_EQ(ReadFileBytes(destination), bytes);
+        }
+        EXPECT_EQ(ReadFileBytes(outside), "someone else's file");
+        EXPECT_FALSE(FolderExists(WorkFolder()));
+        EXPECT_TRUE(progress.events.empty());
+    }
+}
+
+TEST_F(BuildPipelineTest, ASecondKorvaneOnTheWorkFolderIsRefused) {
+    FolderLock other;
+    ASSERT_EQ(other.LockFile(WorkFolder() + ".lock"), FolderLock::Result::Taken);
+    ASSERT_TRUE(CreateFolder(WorkFolder()));
+    WriteFileBytes(WorkFolder() + "/music01.ogg", "the other build's track");
+    EXPECT_FALSE(Build());
+    EXPECT_EQ(prompts.messages,
+              std::vector<std::string>{"Another Korvane is working with the work folder " +
+                                       WorkFolder() +
+                                       ". Wait until it has finished, then try again."});
+    EXPECT_EQ(ReadFileBytes(WorkFolder() + "/music01.ogg"), "the other build's track");
+    other.Unlock();
+    EXPECT_TRUE(Build());
 }
 
 TEST_F(BuildPipelineTest, DestinationOnTheReleaseFileKeepsThePack) {

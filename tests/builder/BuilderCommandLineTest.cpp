@@ -151,7 +151,7 @@ TEST_F(CommandLineTest, UnreadableProjectFiles) {
 TEST_F(CommandLineTest, UndeliveredPackIsAFailure) {
     const std::string inside = base.file("velk_work/pack.velk");
     EXPECT_EQ(Run({"--build", ValidProject(), "--output", inside}), kExitFailed);
-    EXPECT_EQ(out.str(), "Unable to move released file\nDone!\n");
+    EXPECT_EQ(out.str(), "Unable to move released file\n");
 }
 
 TEST_F(CommandLineTest, PackWritesAnArchive) {

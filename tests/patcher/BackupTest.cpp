@@ -71,21 +71,21 @@ TEST_F(BackupTest, OnlyCustomMusicPresentGetsBackupsFolderCreated) {
     EXPECT_TRUE(BackupsComplete(game));
 }
 
-TEST_F(BackupTest, MissingMusicRfaFailsAtSecondCopyThenAtFirst) {
-    const std::string gameRfa = GameMusicRfa(game);
-    ASSERT_TRUE(RemoveFile(gameRfa));
-    EXPECT_FALSE(Backup());
-    EXPECT_EQ(prompts.messages,
-              Messages{"Couldn't do it - error while trying to copy : " + gameRfa});
-    EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
-    EXPECT_TRUE(controls.backupEnabled);
-    EXPECT_FALSE(controls.restoreEnabled);
-
-    WriteFileBytes(gameRfa, kGameMusicRfa);
-    EXPECT_FALSE(Backup());
-    EXPECT_EQ(prompts.messages.back(),
-              "Couldn't do it - error while trying to copy : " + GameDefaultCon(game));
-    EXPECT_FALSE(FileExists(BackedUpMusicRfa(game)));
+TEST_F(BackupTest, FolderLackingAGameFileGetsNothingCreatedAndTheFileNamed) {
+    for (const std::string& missing : {GameDefaultCon(game), GameMusicRfa(game)}) {
+        MakeGameFolder(game);
+        const std::string bytes = ReadFileBytes(missing);
+        ASSERT_TRUE(RemoveFile(missing));
+        auto before = TreeSnapshot(game);
+        FakePrompts local;
+        EXPECT_FALSE(BackupOriginals(game, local, controls));
+        EXPECT_EQ(local.messages,
+                  Messages{"Couldn't do it - error while trying to copy : " + missing});
+        EXPECT_EQ(TreeSnapshot(game), before);
+        EXPECT_TRUE(controls.backupEnabled);
+        WriteFileBytes(missing, bytes);
+    }
+    EXPECT_TRUE(Backup());
 }
 
 TEST_F(BackupTest, SecondBackupIsRefusedByStateAndNeverOverwrites) {
@@ -97,13 +97,31 @@ TEST_F(BackupTest, SecondBackupIsRefusedByStateAndNeverOverwrites) {
     EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
 }
 
-TEST_F(BackupTest, ExistingBackedUpFileIsNeverReplaced) {
+TEST_F(BackupTest, IncompleteBackupIsMadeAgainFromTheOriginals) {
     ASSERT_TRUE(CreateBackupFolders(game, prompts));
+    WriteFileBytes(BackedUpDefaultCon(game), "cut short by a crash");
     WriteFileBytes(BackedUpMusicRfa(game), "older backup");
+    EXPECT_EQ(CheckBackups(game), BackupState::Untrusted);
+    EXPECT_TRUE(Backup());
+    EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), kGameMusicRfa);
+    EXPECT_TRUE(BackupsComplete(game));
+}
+
+TEST_F(BackupTest, PatchedGameFilesAreNeverTakenForOriginals) {
+    ASSERT_TRUE(CreateBackupFolders(game, prompts));
+    WriteFileBytes(BackedUpMusicRfa(game), "the only original left");
+    WriteFileBytes(GameDefaultCon(game),
+                   kGameDefaultCon + "\r\nrun ../../../custom_music/playlists.con\r\n");
+    auto before = TreeSnapshot(game);
     EXPECT_FALSE(Backup());
-    EXPECT_EQ(prompts.messages.back(),
-              "Couldn't do it - error while trying to copy : " + GameMusicRfa(game));
-    EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), "older backup");
+    EXPECT_EQ(prompts.messages,
+              Messages{"Couldn't do it - " + GameDefaultCon(game) +
+                       " already runs the custom playlist, so it is not the game's original. "
+                       "Nothing was changed. Put the original files back (reinstall or repair "
+                       "the game), then back up again."});
+    EXPECT_EQ(TreeSnapshot(game), before);
+    EXPECT_TRUE(controls.backupEnabled);
 }
 
 TEST_F(BackupTest, BackupThenRestoreEmptiesBackupsAndRestoresGameFiles) {
@@ -132,21 +150,49 @@ TEST_F(BackupTest, RestoreWithBackedUpMusicRemovedChangesNoGameFile) {
     EXPECT_TRUE(controls.restoreEnabled);
 }
 
-TEST_F(BackupTest, RestoreFailingAtMusicRfaKeepsBothBackupsForARetry) {
+TEST_F(BackupTest, RestoreRefusedAtMusicRfaChangesNothingAndCanBeRepeated) {
     ASSERT_TRUE(Backup());
     const std::string gameRfa = GameMusicRfa(game);
     ASSERT_TRUE(RemoveFile(gameRfa));
-    ASSERT_TRUE(CreateFolder(gameRfa)); // a folder in the way cannot be replaced by a copy
+    ASSERT_TRUE(CreateFolder(gameRfa)); // a folder in the way is never replaced
     WriteFileBytes(GameDefaultCon(game), "patched default");
+    auto before = TreeSnapshot(game);
     EXPECT_FALSE(Restore());
     EXPECT_EQ(prompts.messages.back(),
               "Couldn't do it - error while trying to move music.rfa from backup to: " + gameRfa);
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(TreeSnapshot(game), before);
     EXPECT_TRUE(BackupsComplete(game));
     EXPECT_TRUE(controls.restoreEnabled);
     std::filesystem::remove(gameRfa);
     EXPECT_TRUE(Restore());
     EXPECT_EQ(ReadFileBytes(gameRfa), kGameMusicRfa);
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+}
+
+TEST_F(BackupTest, BackupThatDoesNotMatchItsManifestIsNeverRestored) {
+    const std::vector<std::function<void()>> damages = {
+        [&] { RemoveFile(BackupManifestFile(game)); },
+        [&] { WriteFileBytes(BackedUpMusicRfa(game), "original music archive byteZ"); },
+        [&] { WriteFileBytes(BackedUpDefaultCon(game), kGameDefaultCon.substr(3)); },
+        [&] { WriteFileBytes(BackupManifestFile(game), "Palisor backup manifest 1\n"); },
+    };
+    for (const auto& damage : damages) {
+        std::filesystem::remove_all(CustomMusicFolder(game));
+        MakeGameFolder(game);
+        ASSERT_TRUE(Backup());
+        WriteFileBytes(GameMusicRfa(game), "patched music");
+        damage();
+        EXPECT_EQ(CheckBackups(game), BackupState::Untrusted);
+        auto before = TreeSnapshot(game);
+        EXPECT_FALSE(Restore());
+        EXPECT_EQ(prompts.messages.back(),
+                  "Can't do it - the backup in " + Backups() +
+                      " does not match its manifest (it is incomplete or damaged), so it was not "
+                      "used and nothing was changed. If the game's own files are still the "
+                      "originals, press Backup Originals to back them up again; otherwise "
+                      "reinstall or repair the game.");
+        EXPECT_EQ(TreeSnapshot(game), before);
+    }
 }
 
 TEST_F(BackupTest, UncreatableBackupLocationNamesTheFolder) {
@@ -232,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
                         [](const std::string& game) {
                             FakePrompts prompts;
                             ASSERT_TRUE(CreateBackupFolders(game, prompts));
-                            WriteFileBytes(BackedUpDefaultCon(game), "older");
+                            ASSERT_TRUE(CreateFolder(BackedUpDefaultCon(game)));
                         },
                         false},
         ButtonOrderCase{"BackupSecondCopy", false,

@@ -274,12 +274,16 @@ INSTANTIATE_TEST_SUITE_P(Leftovers, LeftoverTest,
                              return name;
                          });
 
-TEST_F(PatchTest, FailedInstallLeavesLeftoversThatTheNextRunMeets) {
-    ASSERT_TRUE(CreateFolder(InstalledUsSsc(game))); // a folder no copy can replace
+TEST_F(PatchTest, RefusedInstallChangesNothingAndLeavesWorkFilesTheNextRunMeets) {
+    ASSERT_TRUE(CreateFolder(InstalledUsSsc(game))); // a folder is never replaced
+    auto before = TreeSnapshot(game);
     const std::string pack = WritePack(RegularPackEntries());
     EXPECT_FALSE(Apply(pack));
-    EXPECT_EQ(prompts.messages, Messages{"Unable to move file - patch failed."});
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(prompts.messages,
+              Messages{"Unable to move file - patch failed: " + InstalledUsSsc(game) +
+                       " is a link, a folder or another special file, which Palisor never "
+                       "replaces. Move it away, then apply again."});
+    EXPECT_EQ(TreeSnapshot(game), before);
     std::filesystem::remove(InstalledUsSsc(game));
     EXPECT_FALSE(Apply(pack));
     EXPECT_EQ(prompts.messages.back(), "Renaming And Preparing.");
@@ -373,16 +377,16 @@ TEST_F(PatchTest, InstallChecksAllFilesBeforeCopyingAny) {
     EXPECT_EQ(TreeSnapshot(game), before);
 }
 
-TEST_F(PatchTest, FailedCopyKeepsWhatWasInstalledBeforeIt) {
+TEST_F(PatchTest, RefusedDestinationInstallsNoneOfTheFiles) {
     for (const char* name : {"music.rfa", "Default.con", "playlists.con", "US.ssc"})
         WriteFileBytes(JoinPath(Work(), name), std::string("new ") + name);
     ASSERT_TRUE(RemoveFile(GameMusicRfa(game)));
     ASSERT_TRUE(CreateFolder(GameMusicRfa(game)));
+    auto before = TreeSnapshot(game);
     EXPECT_FALSE(InstallPatchedFiles(game, Work(), prompts));
-    EXPECT_EQ(prompts.messages, Messages{"Unable to move file - patch failed."});
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), "new Default.con");
-    EXPECT_EQ(ReadFileBytes(InstalledUsSsc(game)), "new US.ssc");
-    EXPECT_FALSE(FileExists(JoinPath(Work(), "Default.con")));
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(TreeSnapshot(game), before);
+    EXPECT_TRUE(FileExists(JoinPath(Work(), "Default.con")));
     EXPECT_TRUE(FileExists(JoinPath(Work(), "music.rfa")));
 }
 

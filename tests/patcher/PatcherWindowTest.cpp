@@ -167,6 +167,35 @@ private slots:
         QCOMPARE(window->result(), int(QDialog::Rejected));
     }
 
+    void secondWindowOnTheSameWorkFolderCloses() {
+        auto first = OpenWindow(game);
+        WriteFileBytes(JoinPath(WorkFolderIn(base), "music01.wav"), "the first one's song");
+        auto second = OpenWindow(game);
+        QCOMPARE(prompts.messages,
+                 Messages{"Another Palisor is working with the work folder " + WorkFolderIn(base) +
+                          ". Wait until it has finished, then try again."});
+        QTRY_VERIFY(!second->isVisible());
+        QVERIFY(first->isVisible());
+        QCOMPARE(ReadFileBytes(JoinPath(WorkFolderIn(base), "music01.wav")),
+                 std::string("the first one's song"));
+    }
+
+    void interruptedInstallIsUndoneWhenTheWindowOpens() {
+        MakeBackups();
+        const std::string relative = "Mods/BfVietnam/settings/Default.con";
+        WriteFileBytes(GameDefaultCon(game) + ".kp-new", "half an install");
+        WriteFileBytes(InstallJournalFile(game), "Palisor install journal 1\nstate install\n1\t" +
+                                                     relative + "\t" + relative + ".kp-new\n");
+        auto window = OpenWindow(game);
+        QCOMPARE(prompts.messages,
+                 Messages{"Palisor found an interrupted change to the game files and undid it: "
+                          "the game folder holds the same files as before that change."});
+        QVERIFY(!FileExists(InstallJournalFile(game)));
+        QVERIFY(!FileExists(GameDefaultCon(game) + ".kp-new"));
+        QCOMPARE(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+        QVERIFY(window->RestoreButton()->isEnabled());
+    }
+
     void enterAndEscapeClose() {
         auto window = OpenWindow(game);
         QTest::keyClick(window.get(), Qt::Key_Escape);

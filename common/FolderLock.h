@@ -1,0 +1,28 @@
+#pragma once
+#include <string>
+
+// Keeps other processes of the programs away from a folder while one works in it: an advisory
+// lock (flock) on a lock file beside the folder, or on the folder itself. Never waits. The
+// lock goes when the object goes, or with the process however it ends.
+class FolderLock {
+public:
+    enum class Result { Taken, HeldByAnother, Unavailable };
+
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Locks the file lockPath, creating it when missing (never through a link).
+    // Unavailable: it cannot be created or the file system has no locks.
+    Result LockFile(const std::string& lockPath);
+    // Locks an existing folder itself; nothing is created in it.
+    Result LockFolder(const std::string& folder);
+    void Unlock();
+    bool Held() const { return descriptor_ >= 0; }
+
+private:
+    Result LockDescriptor(int descriptor);
+
+    int descriptor_ = -1;
+};

@@ -1,0 +1,98 @@
+#include "patcher/GameFolderRecovery.h"
+
+#include "common/FileOps.h"
+#include "common/FileSteps.h"
+#include "common/FolderLock.h"
+#include "common/SafeFile.h"
+#include "patcher/InstallJournal.h"
+#include "patcher/PatcherPaths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsLeftoverOf(const std::string& name, const std::string& targetName) {
+    return SafeFile::IsTemporaryNameOf(name, targetName) ||
+           name == BaseName(InstallJournal::KeptName(targetName));
+}
+
+// Removes the regular files a crash left under a target's temporary names.
+void RemoveLeftoversOf(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string targetName = BaseName(target);
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing)
+        return;
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(listing))
+        if (IsLeftoverOf(entry->d_name, targetName))
+            leftovers.push_back(JoinPath(folder, entry->d_name));
+    ::closedir(listing);
+    for (const auto& path : leftovers) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(path.c_str());
+    }
+}
+
+void RemoveLeftovers(const std::string& gameFolder) {
+    auto targets = InstallTargets(gameFolder);
+    for (const auto& path : {BackedUpDefaultCon(gameFolder), BackedUpMusicRfa(gameFolder),
+                             BackupManifestFile(gameFolder), InstallJournalFile(gameFolder)})
+        targets.push_back(path);
+    for (const auto& target : targets)
+        RemoveLeftoversOf(target);
+}
+
+} // namespace
+
+std::vector<std::string> InstallTargets(const std::string& gameFolder) {
+    return {InstalledUsSsc(gameFolder), InstalledPlaylists(gameFolder), GameDefaultCon(gameFolder),
+            GameMusicRfa(gameFolder)};
+}
+
+bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts) {
+    if (gameFolder.empty())
+        return true;
+    const std::string journal = InstallJournalFile(gameFolder);
+    switch (InstallJournal::Recover(gameFolder, journal, InstallTargets(gameFolder))) {
+    case InstallJournal::Outcome::Nothing:
+        break;
+    case InstallJournal::Outcome::Completed:
+        prompts.Message("Palisor found an interrupted change to the game files and finished "
+                        "it: the game folder now holds the complete new set of files.");
+        break;
+    case InstallJournal::Outcome::RolledBack:
+        prompts.Message("Palisor found an interrupted change to the game files and undid it: "
+                        "the game folder holds the same files as before that change.");
+        break;
+    case InstallJournal::Outcome::Damaged:
+        prompts.Message("Palisor found an install journal it cannot read: " + journal +
+                        ". Nothing was changed. Move that file away, then use Restore "
+                        "Originals to put the original game files back.");
+        return false;
+    default:
+        prompts.Message("Palisor found an interrupted change to the game files but could not "
+                        "finish or undo it. Nothing else was done. Make sure the game folder "
+                        "can be written to (not read-only, disk not full), then try again.");
+        return false;
+    }
+    RemoveLeftovers(gameFolder);
+    return true;
+}
+
+bool BeginGameChange(const std::string& gameFolder, Prompts& prompts, FolderLock& lock) {
+    if (lock.LockFolder(gameFolder) == FolderLock::Result::HeldByAnother) {
+        prompts.Message("Another Palisor is changing the game files in " + gameFolder +
+                        ". Wait until it has finished, then try again.");
+        return false;
+    }
+    return RecoverInterruptedInstall(gameFolder, prompts);
+}

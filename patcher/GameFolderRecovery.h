@@ -1,0 +1,24 @@
+#pragma once
+#include "common/Prompts.h"
+
+#include <string>
+#include <vector>
+
+class FolderLock;
+
+// What runs before anything touches a game folder: only one Palisor at a time, and an install
+// or restore that a crash interrupted is finished or rolled back first. Messages go through
+// Prompts; nothing is created in the game folder.
+
+// The four files an install replaces, in the order they are replaced: the installed US.ssc
+// and playlists.con, the game's Default.con and music.rfa.
+std::vector<std::string> InstallTargets(const std::string& gameFolder);
+
+// Finishes or rolls back an interrupted install or restore and says which it did; removes
+// the temporary files a crash left beside the game's files and the backups. True when the
+// game folder is whole (also when there was nothing to do); false with a message otherwise.
+bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts);
+
+// Locks the game folder for one command (lock held until the FolderLock goes), then
+// RecoverInterruptedInstall. False with a message when another Palisor holds the folder.
+bool BeginGameChange(const std::string& gameFolder, Prompts& prompts, FolderLock& lock);

@@ -1,0 +1,13 @@
+#include "patcher/WorkFolderSession.h"
+
+#include "patcher/PatchInstall.h"
+#include "patcher/PatcherPaths.h"
+
+bool WorkFolderSession::Begin(const std::string& baseFolder, Prompts& prompts) {
+    if (lock_.LockFile(WorkLockFile(baseFolder)) == FolderLock::Result::HeldByAnother) {
+        prompts.Message("Another Palisor is working with the work folder " +
+                        WorkFolderIn(baseFolder) + ". Wait until it has finished, then try again.");
+        return false;
+    }
+    return PrepareWorkFolder(baseFolder, prompts);
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include "common/FolderLock.h"
+#include "common/Prompts.h"
+
+#include <string>
+
+// Palisor's hold on its work folder for as long as it runs: a lock that keeps a second Palisor
+// from emptying it under the first, then the folder emptied for this run.
+class WorkFolderSession {
+public:
+    // Takes the lock (work.lock beside the work folder) and empties the work folder. False,
+    // with a message, when another Palisor holds it or the folder cannot be created; the
+    // other Palisor's work is never touched.
+    bool Begin(const std::string& baseFolder, Prompts& prompts);
+
+private:
+    FolderLock lock_;
+};
