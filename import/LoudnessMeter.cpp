@@ -15,9 +15,10 @@ constexpr double kSilence = -std::numeric_limits<double>::infinity();
 
 } // namespace
 
-LoudnessMeter::LoudnessMeter(int sampleRate)
+LoudnessMeter::LoudnessMeter(int sampleRate, Measure measure)
     : state_(ebur128_init(1, static_cast<unsigned long>(sampleRate),
-                          EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK)) {}
+                          measure == Measure::Loudness ? EBUR128_MODE_I : EBUR128_MODE_TRUE_PEAK)) {
+}
 
 LoudnessMeter::~LoudnessMeter() {
     if (state_) {
@@ -37,9 +38,9 @@ double LoudnessMeter::IntegratedLufs() const {
     return std::isfinite(loudness) ? loudness : kSilence;
 }
 
-double LoudnessMeter::TruePeakDb() const {
+double LoudnessMeter::TruePeak() const {
     double peak = 0;
-    if (!state_ || ebur128_true_peak(AsState(state_), 0, &peak) != EBUR128_SUCCESS || peak <= 0)
-        return kSilence;
-    return 20.0 * std::log10(peak);
+    if (!state_ || ebur128_true_peak(AsState(state_), 0, &peak) != EBUR128_SUCCESS)
+        return 0;
+    return peak;
 }

@@ -2,6 +2,7 @@
 
 #include "common/StagedFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -42,10 +43,17 @@ bool MonoWavWriter::Begin() {
 }
 
 bool MonoWavWriter::Write(const std::int16_t* samples, std::size_t count) {
-    for (std::size_t index = 0; index < count && ok_; ++index) {
-        const auto bits = static_cast<std::uint16_t>(samples[index]);
-        buffer_.push_back(static_cast<unsigned char>(bits));
-        buffer_.push_back(static_cast<unsigned char>(bits >> 8));
+    for (std::size_t done = 0; done < count && ok_;) {
+        const std::size_t room = (kBufferBytes - buffer_.size()) / 2;
+        const std::size_t now = std::min(room, count - done);
+        const std::size_t at = buffer_.size();
+        buffer_.resize(at + 2 * now);
+        for (std::size_t index = 0; index < now; ++index) {
+            const auto bits = static_cast<std::uint16_t>(samples[done + index]);
+            buffer_[at + 2 * index] = static_cast<unsigned char>(bits);
+            buffer_[at + 2 * index + 1] = static_cast<unsigned char>(bits >> 8);
+        }
+        done += now;
         if (buffer_.size() >= kBufferBytes)
             Flush();
     }

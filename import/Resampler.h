@@ -14,6 +14,8 @@ public:
 
     // False when libsoxr refused the rates; Process and Finish then fail too.
     bool ready() const { return passThrough_ || state_ != nullptr; }
+    // Equal rates: Process and Finish would only copy, so callers may skip them.
+    bool passesThrough() const { return passThrough_; }
     // Replaces `output` with the samples ready after this input. False on a libsoxr error.
     bool Process(const float* input, std::size_t count, std::vector<float>& output);
     // Replaces `output` with the samples still held back at the end of the input.

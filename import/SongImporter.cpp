@@ -12,15 +12,21 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace {
 
-constexpr std::int64_t kBlockFrames = 8192;
+constexpr std::int64_t kBlockFrames = 16384;
 constexpr int kFirstPassPermille = 800;
 constexpr double kOutputRate = MonoWavWriter::kSampleRate;
 // An MP3 without a length header announces an estimate; a shortfall beyond this is damage.
 constexpr double kEstimateSlack = 0.05;
+// Sample peaks are kept per block, so the true peak is measured only where it can matter.
+constexpr std::uint64_t kPeakBlock = 8192;
+// Samples of context on either side of a block measured on its own: more than the span of
+// the true-peak interpolator.
+constexpr std::uint64_t kPeakContext = 32;
 
 struct Watch {
     const std::atomic<bool>& cancel;
@@ -32,7 +38,7 @@ struct Measured {
     ImportProblem problem = ImportProblem::None;
     std::uint64_t samples = 0;
     double lufs = 0;
-    double peakDb = 0;
+    std::vector<float> blockPeaks; // sample peak of each kPeakBlock samples
 };
 
 void AverageChannels(const float* frames, std::int64_t count, int channels,
@@ -47,12 +53,27 @@ void AverageChannels(const float* frames, std::int64_t count, int channels,
     }
 }
 
+void NotePeaks(const std::vector<float>& samples, Measured& measured) {
+    const std::uint64_t end = measured.samples + samples.size();
+    measured.blockPeaks.resize(static_cast<std::size_t>((end + kPeakBlock - 1) / kPeakBlock), 0);
+    for (std::uint64_t at = measured.samples; at < end;) {
+        const std::uint64_t blockEnd = std::min(end, (at / kPeakBlock + 1) * kPeakBlock);
+        float peak = measured.blockPeaks[static_cast<std::size_t>(at / kPeakBlock)];
+        for (std::uint64_t index = at; index < blockEnd; ++index)
+            peak = std::max(peak,
+                            std::abs(samples[static_cast<std::size_t>(index - measured.samples)]));
+        measured.blockPeaks[static_cast<std::size_t>(at / kPeakBlock)] = peak;
+        at = blockEnd;
+    }
+}
+
 bool Keep(const std::vector<float>& samples, StagedFile& scratch, LoudnessMeter* meter,
           Measured& measured) {
     if (samples.empty())
         return true;
     if (meter && !meter->Add(samples.data(), samples.size()))
         return false;
+    NotePeaks(samples, measured);
     measured.samples += samples.size();
     return scratch.Write(samples.data(), samples.size() * sizeof(float));
 }
@@ -76,7 +97,7 @@ bool CutShort(const AudioDecoder& decoder, std::int64_t decoded) {
 Measured FirstPass(AudioDecoder& decoder, StagedFile& scratch, bool measure, const Watch& watch) {
     Measured measured;
     Resampler resampler(decoder.sampleRate(), kOutputRate);
-    LoudnessMeter meter(static_cast<int>(kOutputRate));
+    LoudnessMeter meter(static_cast<int>(kOutputRate), LoudnessMeter::Measure::Loudness);
     LoudnessMeter* meterOrNone = measure ? &meter : nullptr;
     std::vector<float> frames(static_cast<std::size_t>(kBlockFrames * decoder.channels()));
     std::vector<float> mono, resampled;
@@ -98,9 +119,9 @@ Measured FirstPass(AudioDecoder& decoder, StagedFile& scratch, bool measure, con
         if (decoded > FrameLimit(decoder))
             return fail(ImportProblem::TooLong);
         AverageChannels(frames.data(), got, decoder.channels(), mono);
-        if (!resampler.Process(mono.data(), mono.size(), resampled))
+        if (!resampler.passesThrough() && !resampler.Process(mono.data(), mono.size(), resampled))
             return fail(ImportProblem::Damaged);
-        if (!Keep(resampled, scratch, meterOrNone, measured))
+        if (!Keep(resampler.passesThrough() ? mono : resampled, scratch, meterOrNone, measured))
             return fail(ImportProblem::CannotWrite);
         watch.permille.store(
             static_cast<int>(std::min(1.0, static_cast<double>(decoded) / announced) *
@@ -114,18 +135,48 @@ Measured FirstPass(AudioDecoder& decoder, StagedFile& scratch, bool measure, con
     if (!resampler.Finish(resampled) || !Keep(resampled, scratch, meterOrNone, measured))
         return fail(ImportProblem::CannotWrite);
     measured.lufs = meter.IntegratedLufs();
-    measured.peakDb = meter.TruePeakDb();
     return measured;
 }
 
+double DbToFactor(double db) {
+    return std::pow(10.0, db / 20.0);
+}
+
+// The highest true peak among the blocks whose sample peak exceeds `floor`, each measured with
+// its neighbourhood; 0 when there is none. A block below the floor cannot reach floor times
+// the interpolator's overshoot bound.
+double TruePeakAbove(const StagedFile& scratch, const Measured& measured, double floor) {
+    double highest = 0;
+    std::vector<float> samples;
+    for (std::size_t block = 0; block < measured.blockPeaks.size(); ++block) {
+        if (measured.blockPeaks[block] <= floor)
+            continue;
+        const std::uint64_t begin = block * kPeakBlock;
+        const std::uint64_t first = begin > kPeakContext ? begin - kPeakContext : 0;
+        const std::uint64_t last = std::min(measured.samples, begin + kPeakBlock + kPeakContext);
+        samples.resize(static_cast<std::size_t>(last - first));
+        LoudnessMeter meter(static_cast<int>(kOutputRate), LoudnessMeter::Measure::TruePeak);
+        if (!scratch.ReadAt(samples.data(), samples.size() * sizeof(float),
+                            first * sizeof(float)) ||
+            !meter.Add(samples.data(), samples.size()))
+            return std::numeric_limits<double>::infinity(); // unknown: no gain can be trusted
+        highest = std::max(highest, meter.TruePeak());
+    }
+    return highest;
+}
+
 // One gain to reach the target loudness, lowered where the true peak would pass the ceiling.
-double GainFor(const Measured& measured) {
+// Only blocks whose sample peak could carry a true peak past the ceiling are measured.
+double GainFor(const StagedFile& scratch, const Measured& measured) {
     if (!std::isfinite(measured.lufs))
         return 0; // silence: nothing to match
-    double gain = SongImporter::kTargetLufs - measured.lufs;
-    if (std::isfinite(measured.peakDb) && measured.peakDb + gain > SongImporter::kPeakCeilingDb)
-        gain = SongImporter::kPeakCeilingDb - measured.peakDb;
-    return gain;
+    const double gain = SongImporter::kTargetLufs - measured.lufs;
+    const double limit = DbToFactor(SongImporter::kPeakCeilingDb - gain);
+    const double truePeak =
+        TruePeakAbove(scratch, measured, limit / SongImporter::kTruePeakOvershootBound);
+    if (truePeak <= limit)
+        return gain;
+    return std::isfinite(truePeak) ? SongImporter::kPeakCeilingDb - 20 * std::log10(truePeak) : 0;
 }
 
 // Gain and dither from the scratch file into the WAV file.
@@ -133,7 +184,7 @@ ImportProblem SecondPass(const StagedFile& scratch, std::uint64_t samples, doubl
                          StagedFile& output, const Watch& watch) {
     MonoWavWriter writer(output);
     TpdfDither dither;
-    const float gain = static_cast<float>(std::pow(10.0, gainDb / 20.0));
+    const auto gain = static_cast<float>(DbToFactor(gainDb));
     std::vector<float> block(static_cast<std::size_t>(kBlockFrames));
     std::vector<std::int16_t> pcm(block.size());
     if (!writer.Begin())
@@ -145,8 +196,7 @@ ImportProblem SecondPass(const StagedFile& scratch, std::uint64_t samples, doubl
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), samples - done));
         if (!scratch.ReadAt(block.data(), count * sizeof(float), done * sizeof(float)))
             return ImportProblem::CannotWrite;
-        for (std::size_t index = 0; index < count; ++index)
-            pcm[index] = dither.Quantise(block[index] * gain);
+        dither.Quantise(block.data(), count, gain, pcm.data());
         if (!writer.Write(pcm.data(), count))
             return ImportProblem::CannotWrite;
         done += count;
@@ -202,7 +252,7 @@ ImportedSong SongImporter::Import(const std::string& source, const std::atomic<b
         song.problem = measured.problem;
         return song;
     }
-    const double gain = settings_.matchLoudness ? GainFor(measured) : 0.0;
+    const double gain = settings_.matchLoudness ? GainFor(scratch, measured) : 0.0;
     if (usableAsIs && std::abs(gain) <= kInPlaceToleranceDb) {
         song.inPlace = true;
         song.path = source;

@@ -44,6 +44,9 @@ public:
     static constexpr double kPeakCeilingDb = -1.0;
     static constexpr double kInPlaceToleranceDb = 0.5;
     static constexpr double kMaxSeconds = 30 * 60;
+    // How far libebur128's true peak can rise above the sample peak around it (a factor):
+    // worst-case sign patterns reach about 1.87.
+    static constexpr double kTruePeakOvershootBound = 2.0;
 
     SongImporter(std::string destinationFolder, ImportSettings settings);
 

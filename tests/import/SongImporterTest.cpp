@@ -52,9 +52,11 @@ struct Loudness {
 };
 
 Loudness MeasureLoudness(const std::vector<float>& samples) {
-    LoudnessMeter meter(static_cast<int>(kOutputRate));
-    meter.Add(samples.data(), samples.size());
-    return {meter.IntegratedLufs(), meter.TruePeakDb()};
+    LoudnessMeter loudness(static_cast<int>(kOutputRate), LoudnessMeter::Measure::Loudness);
+    LoudnessMeter peak(static_cast<int>(kOutputRate), LoudnessMeter::Measure::TruePeak);
+    EXPECT_TRUE(loudness.Add(samples.data(), samples.size()));
+    EXPECT_TRUE(peak.Add(samples.data(), samples.size()));
+    return {loudness.IntegratedLufs(), 20 * std::log10(peak.TruePeak())};
 }
 
 class ImportTest : public testing::Test {
@@ -192,6 +194,24 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      true}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// The importer measures true peaks only where the sample peak times this bound could pass the
+// ceiling; the sign patterns that drive the interpolator hardest must stay within it.
+TEST(TruePeakBoundTest, HoldsForWorstSignPatterns) {
+    double highest = 0;
+    for (double offset : {0.25, 0.5, 0.75}) {
+        std::vector<float> samples(256, 0.0f);
+        for (int tap = -24; tap < 24; ++tap) {
+            const double at = tap + offset;
+            samples[static_cast<std::size_t>(128 + tap)] = std::sin(M_PI * at) / at >= 0 ? 1 : -1;
+        }
+        LoudnessMeter meter(static_cast<int>(kOutputRate), LoudnessMeter::Measure::TruePeak);
+        ASSERT_TRUE(meter.Add(samples.data(), samples.size()));
+        highest = std::max(highest, meter.TruePeak());
+    }
+    EXPECT_GT(highest, 1.5);
+    EXPECT_LT(highest, SongImporter::kTruePeakOvershootBound);
+}
 
 TEST_F(ImportTest, DownmixAveragesChannelsWithoutClipping) {
     struct Case {
