@@ -3,6 +3,7 @@
 #include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
 #include "builder/WavHeaderReader.h"
+#include "common/CodePage.h"
 #include "common/FileOps.h"
 #include "common/Progress.h"
 #include "common/ProgressCloser.h"
@@ -10,6 +11,7 @@
 #include "import/ParallelImport.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -22,10 +24,9 @@ using Result = ImportSongsOutcome::Result;
 
 constexpr auto kPumpInterval = std::chrono::milliseconds(100);
 
-// Tag text is UTF-8; the model holds titles as the project file stores them. This is the one
-// place where a title from a tag becomes a model title.
+// Tags and file names are UTF-8; the model holds titles in the game's code page.
 std::string TitleForModel(const std::string& utf8Title) {
-    return utf8Title;
+    return CodePage::FromUtf8(utf8Title).bytes;
 }
 
 // The builder's own probe decides whether a WAV file can be used as it is.
@@ -40,11 +41,16 @@ bool IsRealFolder(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool MakeSongFolder(const std::string& folder) {
+// Beside a project only the one folder is made, so a project in a missing folder fails here
+// rather than leaving folders behind; the data folder is made with its parents.
+bool MakeSongFolder(const std::string& folder, bool besideProject) {
     if (IsRealFolder(folder))
         return true;
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    if (besideProject)
+        CreateFolder(folder);
+    else
+        std::filesystem::create_directories(folder, error);
     return IsRealFolder(folder);
 }
 
@@ -93,7 +99,8 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
     const std::vector<SongSlot*> slots = EmptySlots(project);
     const std::size_t taken = std::min(slots.size(), files.size());
     const std::string folder = SongFolderFor(project.path(), options.dataFolder);
-    if (taken > 0 && !MakeSongFolder(folder)) {
+    const bool madeFolder = taken > 0 && !IsRealFolder(folder);
+    if (taken > 0 && !MakeSongFolder(folder, !project.path().empty())) {
         outcome.result = Result::NoFolder;
         prompts_.Message("Cannot create the folder " + folder + " for the imported songs.");
         return outcome;
@@ -113,6 +120,9 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
             progress_.SetText(ProgressText(batch.Done(), static_cast<int>(taken)));
             if (progress_.Pump(true)) {
                 batch.Cancel();
+                batch.TakeResults();
+                if (madeFolder)
+                    ::rmdir(folder.c_str()); // only when nothing else is in it
                 outcome.result = Result::Cancelled;
                 prompts_.Message("Import cancelled. No song was added.");
                 return outcome;
@@ -132,8 +142,9 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
         SongSlot& slot = *slots[nextSlot++];
         slot.SetTitle(TitleForModel(song.title));
         slot.SetPath(song.path);
-        outcome.lines.push_back(SongLine(project.PositionOf(slot), song.title, song.seconds,
-                                         song.gainDb, song.inPlace));
+        // The line shows the title as the game will show it.
+        outcome.lines.push_back(SongLine(project.PositionOf(slot), CodePage::ToUtf8(slot.title()),
+                                         song.seconds, song.gainDb, song.inPlace));
         ++outcome.added;
     }
     for (std::size_t index = taken; index < files.size(); ++index)

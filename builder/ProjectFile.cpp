@@ -2,6 +2,7 @@
 
 #include "builder/SongProject.h"
 #include "common/FileError.h"
+#include "common/StagedFile.h"
 #include "common/TextFileWriter.h"
 
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -102,6 +104,15 @@ bool SaveProjectFile(const SongProject& project, const std::string& file) {
     writer.WriteRaw(ProjectBytes(project));
     writer.Close();
     return true;
+}
+
+bool SaveProjectFileAside(const SongProject& project, const std::string& file) {
+    const std::filesystem::path path(file);
+    const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
+    const std::string bytes = ProjectBytes(project);
+    StagedFile staged;
+    return staged.Create(folder) && staged.Write(bytes.data(), bytes.size()) &&
+           staged.ReplaceAs(path.filename().string());
 }
 
 bool LoadProjectFile(SongProject& project, const std::string& file) {

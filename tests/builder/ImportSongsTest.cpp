@@ -33,7 +33,7 @@ protected:
         project.SlotAt(3).SetTitle("Placeholder");
     }
 
-    // Short tagged FLAC songs "Band - Song N", with a text file at position `bad`.
+    // Short tagged FLAC songs "Bänd - Song N", with a text file at position `bad`.
     std::vector<std::string> Sources(int count, int bad) {
         std::vector<std::string> files;
         for (int index = 1; index <= count; ++index) {
@@ -43,7 +43,7 @@ protected:
             else
                 EXPECT_TRUE(WriteAudioFile(files.back(),
                                            AudioFileSpec(AudioFormat::Flac16(), 48000, 2, 0.3)
-                                               .Tags("Band", "Song " + std::to_string(index))));
+                                               .Tags("Bänd", "Song " + std::to_string(index))));
         }
         return files;
     }
@@ -75,13 +75,14 @@ TEST_F(ImportSongsTest, FillsFirstEmptySlotsInOrderAndRefusesExtras) {
     const std::vector<int> song = {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
     for (std::size_t index = 0; index < filled.size(); ++index) {
         const SongSlot& slot = project.SlotAt(filled[index]);
-        EXPECT_EQ(slot.title(), "Band - Song " + std::to_string(song[index]));
+        // Titles from tags are kept in the game's code page.
+        EXPECT_EQ(slot.title(), "B\xE4nd - Song " + std::to_string(song[index]));
         EXPECT_EQ(slot.status(), "Ok");
         EXPECT_EQ(std::filesystem::path(slot.path()).parent_path(), folder.file("my songs"));
     }
     ASSERT_EQ(outcome.lines.size(), 16u);
     EXPECT_TRUE(std::regex_match(outcome.lines[0],
-                                 std::regex(R"(B: Band - Song 1 \(0:00, gain [+-]\d+\.\d dB\))")))
+                                 std::regex(R"(B: Bänd - Song 1 \(0:00, gain [+-]\d+\.\d dB\))")))
         << outcome.lines[0];
     EXPECT_EQ(outcome.lines[1], "Cannot import " + files[1] + ": not an audio file.");
     EXPECT_EQ(outcome.lines[14], "No empty slot left for " + files[14] + ".");
