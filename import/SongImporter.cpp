@@ -47,8 +47,10 @@ void AverageChannels(const float* frames, std::int64_t count, int channels,
     const float scale = 1.0f / static_cast<float>(channels);
     for (std::int64_t frame = 0; frame < count; ++frame) {
         float sum = 0;
-        for (int channel = 0; channel < channels; ++channel)
-            sum += frames[frame * channels + channel];
+        for (int channel = 0; channel < channels; ++channel) {
+            const float sample = frames[frame * channels + channel];
+            sum += std::isfinite(sample) ? sample : 0.0f; // float files may hold NaN or infinity
+        }
         mono[static_cast<std::size_t>(frame)] = sum * scale;
     }
 }

@@ -4,6 +4,7 @@
 #include "import/SongFileName.h"
 #include "tests/support/AudioFileFixture.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <set>
 
 namespace {
@@ -144,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{"wav_float_44k_stereo", AudioFormat::WavFloat, 44100, 2, 60},
                     FormatCase{"wav24_48k_mono", AudioFormat::Wav24, 48000, 1, 60},
                     FormatCase{"wav16_22k_stereo", AudioFormat::Wav16, 22050, 2, 60}),
-    [](const auto& test) { return std::string(test.param.name); });
+    [](const auto& test) { return TestName(test.param.name); });
 
 struct LoudnessCase {
     const char* name;
@@ -193,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                                             static_cast<float>(std::sin(2 * M_PI * 200 * time));
                      },
                      true}),
-    [](const auto& test) { return std::string(test.param.name); });
+    [](const auto& test) { return TestName(test.param.name); });
 
 // The importer measures true peaks only where the sample peak times this bound could pass the
 // ceiling; the sign patterns that drive the interpolator hardest must stay within it.
@@ -217,6 +219,7 @@ TEST_F(ImportTest, DownmixAveragesChannelsWithoutClipping) {
     struct Case {
         std::function<float(int, double)> signal;
         double expectedAmplitude;
+        int (*format)() = AudioFormat::Aiff24;
     };
     const Case cases[] = {
         // Only the first of six channels: a sixth of its level.
@@ -230,11 +233,17 @@ TEST_F(ImportTest, DownmixAveragesChannelsWithoutClipping) {
              return 0.99f * static_cast<float>(std::sin(2 * M_PI * 440 * time));
          },
          0.99},
+        // A float file with a broken channel: its NaN samples count as silence.
+        {[](int channel, double time) {
+             return channel == 5   ? std::numeric_limits<float>::quiet_NaN()
+                    : channel == 0 ? 0.6f * static_cast<float>(std::sin(2 * M_PI * 440 * time))
+                                   : 0.0f;
+         },
+         0.1, AudioFormat::WavFloat},
     };
     for (const Case& c : cases) {
-        const std::string source = in.file("surround.aiff");
-        const AudioFileSpec spec =
-            AudioFileSpec(AudioFormat::Aiff24(), 44100, 6, 1).Signal(c.signal);
+        const std::string source = in.file("surround");
+        const AudioFileSpec spec = AudioFileSpec(c.format(), 44100, 6, 1).Signal(c.signal);
         ASSERT_TRUE(WriteAudioFile(source, spec));
         const ImportedSong song = Import(source, false);
         ASSERT_EQ(song.problem, ImportProblem::None);
@@ -283,7 +292,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TitleCase{"d.opus", AudioFormat::Opus, "", "  Spaced Out  ", "Spaced Out"},
                     TitleCase{"Artist Only.flac", AudioFormat::Flac16, "Nobody", "", "Artist Only"},
                     TitleCase{"my song.final.wav", AudioFormat::Wav24, "", "", "my song.final"},
-                    TitleCase{"AC_DC: Back?.flac", AudioFormat::Flac16, "", "", "AC_DC: Back?"}));
+                    TitleCase{"AC_DC: Back?.flac", AudioFormat::Flac16, "", "", "AC_DC: Back?"}),
+    [](const auto& test) { return TestName(test.param.fileName); });
 
 TEST(SongFileNameTest, MakesTitlesSafe) {
     const std::pair<std::string, std::string> cases[] = {
@@ -398,13 +408,7 @@ INSTANTIATE_TEST_SUITE_P(
             ImportProblem::Unreadable},
         ProblemCase{"missing.mp3", [](const std::string&, const std::string&) { return true; },
                     ImportProblem::Unreadable}),
-    [](const auto& test) {
-        std::string name = test.param.name;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    [](const auto& test) { return TestName(test.param.name); });
 
 TEST_F(ImportTest, ProblemMessagesNameTheFile) {
     const std::string file = "/music/Über song.m4a";
