@@ -5,6 +5,7 @@
 #include "import/LoudnessMeter.h"
 #include "import/MonoWavWriter.h"
 #include "import/Resampler.h"
+#include "import/SampleStore.h"
 #include "import/SongFileName.h"
 #include "import/SongTags.h"
 #include "import/TpdfDither.h"
@@ -33,7 +34,7 @@ struct Watch {
     std::atomic<int>& permille;
 };
 
-// What the first pass found: the mono 44.1 kHz samples sit in the scratch file.
+// What the first pass found: the mono 44.1 kHz samples sit in the sample store.
 struct Measured {
     ImportProblem problem = ImportProblem::None;
     std::uint64_t samples = 0;
@@ -69,7 +70,7 @@ void NotePeaks(const std::vector<float>& samples, Measured& measured) {
     }
 }
 
-bool Keep(const std::vector<float>& samples, StagedFile& scratch, LoudnessMeter* meter,
+bool Keep(const std::vector<float>& samples, SampleStore& store, LoudnessMeter* meter,
           Measured& measured) {
     if (samples.empty())
         return true;
@@ -77,7 +78,7 @@ bool Keep(const std::vector<float>& samples, StagedFile& scratch, LoudnessMeter*
         return false;
     NotePeaks(samples, measured);
     measured.samples += samples.size();
-    return scratch.Write(samples.data(), samples.size() * sizeof(float));
+    return store.Append(samples.data(), samples.size());
 }
 
 std::int64_t FrameLimit(const AudioDecoder& decoder) {
@@ -95,8 +96,8 @@ bool CutShort(const AudioDecoder& decoder, std::int64_t decoded) {
                                               (decoder.framesEstimated() ? 2 : 0);
 }
 
-// Decode, average, resample and measure, keeping the result in the scratch file.
-Measured FirstPass(AudioDecoder& decoder, StagedFile& scratch, bool measure, const Watch& watch) {
+// Decode, average, resample and measure, keeping the result in the sample store.
+Measured FirstPass(AudioDecoder& decoder, SampleStore& store, bool measure, const Watch& watch) {
     Measured measured;
     Resampler resampler(decoder.sampleRate(), kOutputRate);
     LoudnessMeter meter(static_cast<int>(kOutputRate), LoudnessMeter::Measure::Loudness);
@@ -123,7 +124,7 @@ Measured FirstPass(AudioDecoder& decoder, StagedFile& scratch, bool measure, con
         AverageChannels(frames.data(), got, decoder.channels(), mono);
         if (!resampler.passesThrough() && !resampler.Process(mono.data(), mono.size(), resampled))
             return fail(ImportProblem::Damaged);
-        if (!Keep(resampler.passesThrough() ? mono : resampled, scratch, meterOrNone, measured))
+        if (!Keep(resampler.passesThrough() ? mono : resampled, store, meterOrNone, measured))
             return fail(ImportProblem::CannotWrite);
         watch.permille.store(
             static_cast<int>(std::min(1.0, static_cast<double>(decoded) / announced) *
@@ -134,7 +135,7 @@ Measured FirstPass(AudioDecoder& decoder, StagedFile& scratch, bool measure, con
         return fail(ImportProblem::Damaged);
     if (decoded == 0)
         return fail(ImportProblem::Empty);
-    if (!resampler.Finish(resampled) || !Keep(resampled, scratch, meterOrNone, measured))
+    if (!resampler.Finish(resampled) || !Keep(resampled, store, meterOrNone, measured))
         return fail(ImportProblem::CannotWrite);
     measured.lufs = meter.IntegratedLufs();
     return measured;
@@ -147,7 +148,7 @@ double DbToFactor(double db) {
 // The highest true peak among the blocks whose sample peak exceeds `floor`, each measured with
 // its neighbourhood; 0 when there is none. A block below the floor cannot reach floor times
 // the interpolator's overshoot bound.
-double TruePeakAbove(const StagedFile& scratch, const Measured& measured, double floor) {
+double TruePeakAbove(const SampleStore& store, const Measured& measured, double floor) {
     double highest = 0;
     std::vector<float> samples;
     for (std::size_t block = 0; block < measured.blockPeaks.size(); ++block) {
@@ -158,8 +159,7 @@ double TruePeakAbove(const StagedFile& scratch, const Measured& measured, double
         const std::uint64_t last = std::min(measured.samples, begin + kPeakBlock + kPeakContext);
         samples.resize(static_cast<std::size_t>(last - first));
         LoudnessMeter meter(static_cast<int>(kOutputRate), LoudnessMeter::Measure::TruePeak);
-        if (!scratch.ReadAt(samples.data(), samples.size() * sizeof(float),
-                            first * sizeof(float)) ||
+        if (!store.Read(first, samples.size(), samples.data()) ||
             !meter.Add(samples.data(), samples.size()))
             return std::numeric_limits<double>::infinity(); // unknown: no gain can be trusted
         highest = std::max(highest, meter.TruePeak());
@@ -169,20 +169,20 @@ double TruePeakAbove(const StagedFile& scratch, const Measured& measured, double
 
 // One gain to reach the target loudness, lowered where the true peak would pass the ceiling.
 // Only blocks whose sample peak could carry a true peak past the ceiling are measured.
-double GainFor(const StagedFile& scratch, const Measured& measured) {
+double GainFor(const SampleStore& store, const Measured& measured) {
     if (!std::isfinite(measured.lufs))
         return 0; // silence: nothing to match
     const double gain = SongImporter::kTargetLufs - measured.lufs;
     const double limit = DbToFactor(SongImporter::kPeakCeilingDb - gain);
     const double truePeak =
-        TruePeakAbove(scratch, measured, limit / SongImporter::kTruePeakOvershootBound);
+        TruePeakAbove(store, measured, limit / SongImporter::kTruePeakOvershootBound);
     if (truePeak <= limit)
         return gain;
     return std::isfinite(truePeak) ? SongImporter::kPeakCeilingDb - 20 * std::log10(truePeak) : 0;
 }
 
-// Gain and dither from the scratch file into the WAV file.
-ImportProblem SecondPass(const StagedFile& scratch, std::uint64_t samples, double gainDb,
+// Gain and dither from the sample store into the WAV file.
+ImportProblem SecondPass(const SampleStore& store, std::uint64_t samples, double gainDb,
                          StagedFile& output, const Watch& watch) {
     MonoWavWriter writer(output);
     TpdfDither dither;
@@ -196,7 +196,7 @@ ImportProblem SecondPass(const StagedFile& scratch, std::uint64_t samples, doubl
             return ImportProblem::Cancelled;
         const std::size_t count =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), samples - done));
-        if (!scratch.ReadAt(block.data(), count * sizeof(float), done * sizeof(float)))
+        if (!store.Read(done, count, block.data()))
             return ImportProblem::CannotWrite;
         dither.Quantise(block.data(), count, gain, pcm.data());
         if (!writer.Write(pcm.data(), count))
@@ -244,17 +244,13 @@ ImportedSong SongImporter::Import(const std::string& source, const std::atomic<b
         permille.store(1000);
         return song;
     }
-    StagedFile scratch;
-    if (!scratch.Create(folder_)) {
-        song.problem = ImportProblem::CannotWrite;
-        return song;
-    }
-    const Measured measured = FirstPass(decoder, scratch, settings_.matchLoudness, watch);
+    SampleStore store(folder_);
+    const Measured measured = FirstPass(decoder, store, settings_.matchLoudness, watch);
     if (measured.problem != ImportProblem::None) {
         song.problem = measured.problem;
         return song;
     }
-    const double gain = settings_.matchLoudness ? GainFor(scratch, measured) : 0.0;
+    const double gain = settings_.matchLoudness ? GainFor(store, measured) : 0.0;
     if (usableAsIs && std::abs(gain) <= kInPlaceToleranceDb) {
         song.inPlace = true;
         song.path = source;
@@ -268,7 +264,7 @@ ImportedSong SongImporter::Import(const std::string& source, const std::atomic<b
         song.problem = ImportProblem::CannotWrite;
         return song;
     }
-    song.problem = SecondPass(scratch, measured.samples, gain, *song.staged, watch);
+    song.problem = SecondPass(store, measured.samples, gain, *song.staged, watch);
     if (song.problem != ImportProblem::None) {
         song.staged.reset();
         return song;

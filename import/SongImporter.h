@@ -34,10 +34,10 @@ struct ImportedSong {
 
 // Turns one audio file into a mono 16-bit PCM WAV at 44,100 Hz: decode, average the channels,
 // resample (libsoxr, high quality), measure loudness, apply one gain, TPDF-dither to 16 bits.
-// Streams in blocks through a scratch file in the destination folder, so memory stays
-// bounded whatever the length. A mono 16-bit WAV at 22,050 or 44,100 Hz that the builder
-// takes as it is stays where it is, unless loudness matching would change it by more than
-// 0.5 dB. Safe to use from several threads at once.
+// Streams in blocks; between the two passes the samples wait in a SampleStore (16 MiB in
+// memory, the rest in a scratch file), so memory stays bounded whatever the length. A mono 16-bit
+// WAV at 22,050 or 44,100 Hz that the builder takes as it is stays where it is, unless loudness
+// matching would change it by more than 0.5 dB. Safe to use from several threads at once.
 class SongImporter {
 public:
     static constexpr double kTargetLufs = -16.0;

@@ -1,7 +1,5 @@
 #include "import/TpdfDither.h"
 
-#include <cmath>
-
 namespace {
 
 // xorshift64*: fast, and good enough for noise one step tall.
@@ -17,10 +15,12 @@ inline std::int16_t Dithered(float sample, float scale, std::uint64_t bits) {
     constexpr float kUnit = 0x1.0p-32f;
     const float noise = static_cast<float>(static_cast<std::uint32_t>(bits >> 32)) * kUnit -
                         static_cast<float>(static_cast<std::uint32_t>(bits)) * kUnit;
-    // Shifted up so that truncation rounds: the value is never negative there. fmin and fmax
-    // also turn a stray NaN into a number.
-    const float shifted =
-        std::fmax(-32768.0f, std::fmin(sample * scale + noise, 32767.0f)) + 32768.5f;
+    // Written so that a stray NaN fails both tests and ends up as a number.
+    float value = sample * scale + noise;
+    value = value > -32768.0f ? value : -32768.0f;
+    value = value < 32767.0f ? value : 32767.0f;
+    // Shifted up so that truncation rounds: the value is never negative there.
+    const float shifted = value + 32768.5f;
     return static_cast<std::int16_t>(static_cast<std::int32_t>(shifted) - 32768);
 }
 

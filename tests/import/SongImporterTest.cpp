@@ -1,6 +1,7 @@
 #include "import/SongImporter.h"
 #include "import/LoudnessMeter.h"
 #include "import/ParallelImport.h"
+#include "import/SampleStore.h"
 #include "import/SongFileName.h"
 #include "tests/support/AudioFileFixture.h"
 #include "tests/support/TempFolder.h"
@@ -294,6 +295,32 @@ INSTANTIATE_TEST_SUITE_P(
                     TitleCase{"my song.final.wav", AudioFormat::Wav24, "", "", "my song.final"},
                     TitleCase{"AC_DC: Back?.flac", AudioFormat::Flac16, "", "", "AC_DC: Back?"}),
     [](const auto& test) { return TestName(test.param.fileName); });
+
+TEST(SampleStoreTest, SpillsBeyondMemoryAndReadsAcrossTheEdge) {
+    TempFolder folder;
+    SampleStore store(folder.path());
+    std::vector<float> block(100000);
+    const std::uint64_t total = SampleStore::kMemorySamples + 250000;
+    for (std::uint64_t done = 0; done < total;) {
+        const std::size_t count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), total - done));
+        for (std::size_t index = 0; index < count; ++index)
+            block[index] = static_cast<float>(done + index);
+        ASSERT_TRUE(store.Append(block.data(), count));
+        done += count;
+    }
+    EXPECT_EQ(store.size(), total);
+    std::vector<float> read(1000);
+    const std::uint64_t firsts[] = {0, SampleStore::kMemorySamples - 500, total - 1000};
+    for (std::uint64_t first : firsts) {
+        ASSERT_TRUE(store.Read(first, read.size(), read.data()));
+        for (std::size_t index = 0; index < read.size(); ++index)
+            ASSERT_EQ(read[index], static_cast<float>(first + index));
+    }
+    EXPECT_FALSE(store.Read(total - 10, 11, read.data()));
+    // The scratch file has no name: nothing shows in the folder.
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
 
 TEST(SongFileNameTest, MakesTitlesSafe) {
     const std::pair<std::string, std::string> cases[] = {

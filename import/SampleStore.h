@@ -1,0 +1,29 @@
+#pragma once
+#include "common/StagedFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Holds a song's mono float samples between the importer's two passes: the first few million
+// in memory, the rest in an unnamed scratch file in the destination folder, so memory stays
+// bounded whatever the length while songs of a minute or so never touch the disk.
+class SampleStore {
+public:
+    static constexpr std::size_t kMemorySamples = std::size_t{1} << 22; // 16 MiB
+
+    explicit SampleStore(std::string folder) : folder_(std::move(folder)) {}
+
+    // False when the scratch file cannot be created or written.
+    bool Append(const float* samples, std::size_t count);
+    // Reads samples [first, first + count); false when they are not all there.
+    bool Read(std::uint64_t first, std::size_t count, float* out) const;
+    std::uint64_t size() const { return size_; }
+
+private:
+    std::string folder_;
+    std::vector<float> memory_;
+    StagedFile spill_;
+    std::uint64_t size_ = 0;
+};
