@@ -2,7 +2,7 @@
 
 #include "builder/SongProject.h"
 #include "common/FileError.h"
-#include "common/StagedFile.h"
+#include "common/SafeFile.h"
 #include "common/TextFileWriter.h"
 
 #include <sys/stat.h>
@@ -10,7 +10,6 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -107,12 +106,8 @@ bool SaveProjectFile(const SongProject& project, const std::string& file) {
 }
 
 bool SaveProjectFileAside(const SongProject& project, const std::string& file) {
-    const std::filesystem::path path(file);
-    const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
-    const std::string bytes = ProjectBytes(project);
-    StagedFile staged;
-    return staged.Create(folder) && staged.Write(bytes.data(), bytes.size()) &&
-           staged.ReplaceAs(path.filename().string());
+    SafeFile safe(file);
+    return safe.Write(ProjectBytes(project)) && safe.Commit();
 }
 
 bool LoadProjectFile(SongProject& project, const std::string& file) {

@@ -10,9 +10,9 @@ class SongProject;
 // written); a write error after the open throws FileError and leaves the file incomplete.
 bool SaveProjectFile(const SongProject& project, const std::string& file);
 
-// Writes the project aside in the file's folder and renames it over the file only once it is
-// complete and flushed, so an interruption leaves the old file or the new one, never a part.
-// False, with the old file untouched, when anything fails or the name is a folder or a link.
+// Writes the project through a SafeFile: an interruption leaves the old file or the new one,
+// never a part. False, with the old file untouched, when anything fails or the name is a
+// folder, a link or another special file.
 bool SaveProjectFileAside(const SongProject& project, const std::string& file);
 
 // Resets the project, reads the file and probes every slot. False when the file cannot be

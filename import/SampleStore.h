@@ -1,19 +1,21 @@
 #pragma once
-#include "common/StagedFile.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // Holds a song's mono float samples between the importer's two passes: the first few million
-// in memory, the rest in an unnamed scratch file in the destination folder, so memory stays
-// bounded whatever the length while songs of a minute or so never touch the disk.
+// in memory, the rest in a scratch file without a name in the destination folder (it vanishes
+// with the process, however that ends), so memory stays bounded whatever the length while
+// songs of a minute or so never touch the disk.
 class SampleStore {
 public:
     static constexpr std::size_t kMemorySamples = std::size_t{1} << 22; // 16 MiB
 
     explicit SampleStore(std::string folder) : folder_(std::move(folder)) {}
+    ~SampleStore();
+    SampleStore(const SampleStore&) = delete;
+    SampleStore& operator=(const SampleStore&) = delete;
 
     // False when the scratch file cannot be created or written.
     bool Append(const float* samples, std::size_t count);
@@ -22,8 +24,10 @@ public:
     std::uint64_t size() const { return size_; }
 
 private:
+    bool OpenScratch();
+
     std::string folder_;
     std::vector<float> memory_;
-    StagedFile spill_;
+    int scratch_ = -1;
     std::uint64_t size_ = 0;
 };

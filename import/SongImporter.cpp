@@ -1,6 +1,7 @@
 #include "import/SongImporter.h"
 
-#include "common/StagedFile.h"
+#include "common/FileSteps.h"
+#include "common/SafeFile.h"
 #include "import/AudioDecoder.h"
 #include "import/LoudnessMeter.h"
 #include "import/MonoWavWriter.h"
@@ -9,6 +10,8 @@
 #include "import/SongFileName.h"
 #include "import/SongTags.h"
 #include "import/TpdfDither.h"
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -183,8 +186,8 @@ double GainFor(const SampleStore& store, const Measured& measured) {
 
 // Gain and dither from the sample store into the WAV file.
 ImportProblem SecondPass(const SampleStore& store, std::uint64_t samples, double gainDb,
-                         StagedFile& output, const Watch& watch) {
-    MonoWavWriter writer(output);
+                         SafeFile& output, const Watch& watch) {
+    MonoWavWriter writer(output, samples);
     TpdfDither dither;
     const auto gain = static_cast<float>(DbToFactor(gainDb));
     std::vector<float> block(static_cast<std::size_t>(kBlockFrames));
@@ -206,7 +209,8 @@ ImportProblem SecondPass(const SampleStore& store, std::uint64_t samples, double
                                  static_cast<int>((1000 - kFirstPassPermille) * done / samples),
                              std::memory_order_relaxed);
     }
-    return writer.Finish() ? ImportProblem::None : ImportProblem::CannotWrite;
+    // Flushed here, on the worker, so publishing it later is a rename only.
+    return writer.Finish() && output.Stage() ? ImportProblem::None : ImportProblem::CannotWrite;
 }
 
 } // namespace
@@ -258,12 +262,8 @@ ImportedSong SongImporter::Import(const std::string& source, const std::atomic<b
         permille.store(1000);
         return song;
     }
-    song.staged = std::make_unique<StagedFile>();
-    if (!song.staged->Create(folder_)) {
-        song.staged.reset();
-        song.problem = ImportProblem::CannotWrite;
-        return song;
-    }
+    song.staged =
+        std::make_unique<SafeFile>(folder_ + "/" + NumberedWavName(SafeFileStem(song.title), 1));
     song.problem = SecondPass(store, measured.samples, gain, *song.staged, watch);
     if (song.problem != ImportProblem::None) {
         song.staged.reset();
@@ -277,13 +277,22 @@ ImportedSong SongImporter::Import(const std::string& source, const std::atomic<b
 bool SongImporter::Publish(ImportedSong& song) {
     if (song.problem != ImportProblem::None || song.inPlace)
         return song.problem == ImportProblem::None;
+    const std::string folder = FolderOf(song.staged->Target());
     const std::string stem = SafeFileStem(song.title);
-    for (int attempt = 1; attempt <= 1000 && song.staged; ++attempt) {
-        const std::string name = NumberedWavName(stem, attempt);
-        if (song.staged->PublishAs(name)) {
-            song.path = song.staged->folder() + "/" + name;
+    // The staged file takes the first free name; a name that is taken, even by a link or a
+    // folder, is passed over, never replaced or followed.
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const std::string candidate = folder + "/" + NumberedWavName(stem, attempt);
+        if (RenameRefusing(song.staged->TemporaryPath(), candidate)) {
+            song.staged->Keep();
             song.staged.reset();
-            return true;
+            if (FlushFolder(folder)) {
+                song.path = candidate;
+                return true;
+            }
+            // Not sure to survive a crash: taken back rather than left without a slot.
+            ::unlink(candidate.c_str());
+            break;
         }
         if (errno != EEXIST)
             break;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-class StagedFile;
+class SafeFile;
 
 struct ImportSettings {
     // Bring each song to -16 LUFS, with less gain where the true peak would pass -1 dBTP.
@@ -28,8 +28,8 @@ struct ImportedSong {
     double seconds = 0; // length of the song as the builder gets it
     double gainDb = 0;  // gain applied
     bool inPlace = false;
-    std::string path;                   // the song the builder gets, once known
-    std::unique_ptr<StagedFile> staged; // the converted song, until it gets its name
+    std::string path;                 // the song the builder gets, once known
+    std::unique_ptr<SafeFile> staged; // the converted song, flushed, until it gets its name
 };
 
 // Turns one audio file into a mono 16-bit PCM WAV at 44,100 Hz: decode, average the channels,
@@ -50,8 +50,9 @@ public:
 
     SongImporter(std::string destinationFolder, ImportSettings settings);
 
-    // Converts one file into a staged file (not yet named). Never throws: problems come back
-    // in the result. Looks at `cancel` between blocks and keeps `permille` at its progress.
+    // Converts one file into a staged file (flushed, under a temporary name). Never throws:
+    // problems come back in the result. Looks at `cancel` between blocks and keeps `permille` at
+    // its progress.
     ImportedSong Import(const std::string& source, const std::atomic<bool>& cancel,
                         std::atomic<int>& permille) const;
 

@@ -2,6 +2,7 @@
 #include "builder/SongProject.h"
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
+#include "common/FaultInjection.h"
 #include "common/FileOps.h"
 #include "tests/support/AudioFileFixture.h"
 #include "tests/support/TempFolder.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <utility>
 
@@ -265,6 +267,18 @@ TEST_F(CommandLineTest, AddRefusesAnUnreadableProjectAndCreatesAMissingOne) {
     EXPECT_EQ(loaded.SlotAt(1).title(), "song");
     EXPECT_EQ(loaded.SlotAt(1).path(), songs.file("new songs/song.wav"));
     EXPECT_EQ(loaded.SlotAt(1).status(), "Ok");
+}
+
+TEST_F(CommandLineTest, AddWhoseProjectCannotBeSavedTakesItsSongsBack) {
+    const std::string song = songs.file("song.flac");
+    ASSERT_TRUE(WriteAudioFile(song, AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
+    // The song's rename comes first, the project's second.
+    FaultInjection::Arm(FileStep::Rename, 2);
+    EXPECT_EQ(Run({"--add", songs.file("p.velkp"), song}), kExitFailed);
+    FaultInjection::Disarm();
+    EXPECT_EQ(out.str(), "A: song (0:00, gain +0.0 dB)\nError saving project...\n");
+    EXPECT_FALSE(FileExists(songs.file("p.velkp")));
+    EXPECT_TRUE(std::filesystem::is_empty(songs.file("p songs")));
 }
 
 TEST_F(CommandLineTest, HelpVersionAndBadArguments) {

@@ -1,5 +1,6 @@
 #include "builder/ImportSongs.h"
 #include "builder/SongProject.h"
+#include "common/FaultInjection.h"
 #include "tests/support/AudioFileFixture.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <set>
 
 namespace {
 
@@ -116,6 +118,52 @@ TEST_F(ImportSongsTest, RefusesAFolderThatIsALink) {
     EXPECT_EQ(prompts.messages,
               std::vector<std::string>{"Cannot create the folder " + folder.file("my songs") +
                                        " for the imported songs."});
+}
+
+// A full disk or a failing device at any file step: the songs that made it are whole and in
+// their slots, the others are named, and no temporary file is left behind.
+TEST_F(ImportSongsTest, EveryFailingFileStepLeavesOnlyWholeSongs) {
+    const std::vector<std::string> files = Sources(3, 0);
+    auto run = [&files](const std::string& where) {
+        SongProject fresh;
+        fresh.SetPath(where + "/p.velkp");
+        FakePrompts quiet;
+        FakeProgress silent;
+        ImportSongsOutcome outcome =
+            ImportSongs(quiet, silent).Run(fresh, files, ImportSongsOptions{true, 1, ""});
+        std::set<std::string> inSlots;
+        for (int position = 1; position <= SongProject::kSlotCount; ++position)
+            if (!fresh.SlotAt(position).path().empty()) {
+                EXPECT_EQ(fresh.SlotAt(position).status(), "Ok");
+                inSlots.insert(fresh.SlotAt(position).path());
+            }
+        return std::make_pair(outcome, inSlots);
+    };
+    for (FileStep step : {FileStep::Create, FileStep::Write, FileStep::Rename, FileStep::Flush}) {
+        TempFolder counting;
+        FaultInjection::Count();
+        run(counting.path());
+        const int steps = FaultInjection::Taken(step);
+        FaultInjection::Disarm();
+        EXPECT_GT(steps, 0);
+        for (int nth = 1; nth <= steps; ++nth) {
+            TempFolder target;
+            FaultInjection::Arm(step, nth);
+            const auto [outcome, inSlots] = run(target.path());
+            FaultInjection::Disarm();
+            SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)) + " #" +
+                         std::to_string(nth));
+            EXPECT_LT(outcome.added, 3);
+            EXPECT_EQ(outcome.result, ImportSongsOutcome::Result::SomeRefused);
+            EXPECT_EQ(outcome.lines.size(), 3u);
+            std::set<std::string> left;
+            std::error_code error;
+            for (const auto& entry :
+                 std::filesystem::directory_iterator(target.file("p songs"), error))
+                left.insert(entry.path().string());
+            EXPECT_EQ(left, inSlots);
+        }
+    }
 }
 
 TEST(ImportSongsTexts, FolderAndLines) {
