@@ -4,6 +4,7 @@
 #include "builder/SongProject.h"
 #include "builder/WavHeaderReader.h"
 #include "common/CodePage.h"
+#include "common/EscapeForTerminal.h"
 #include "common/FileOps.h"
 #include "common/Progress.h"
 #include "common/ProgressCloser.h"
@@ -62,6 +63,11 @@ std::vector<SongSlot*> EmptySlots(SongProject& project) {
     return slots;
 }
 
+// Paths and tags are outside data, and the lines may reach a terminal.
+std::string Shown(const std::string& text) {
+    return EscapeForTerminal(text);
+}
+
 std::string ProgressText(int done, int total) {
     return "Importing songs: " + std::to_string(done) + " of " + std::to_string(total) + " done";
 }
@@ -102,7 +108,7 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
     const bool madeFolder = taken > 0 && !IsRealFolder(folder);
     if (taken > 0 && !MakeSongFolder(folder, !project.path().empty())) {
         outcome.result = Result::NoFolder;
-        prompts_.Message("Cannot create the folder " + folder + " for the imported songs.");
+        prompts_.Message("Cannot create the folder " + Shown(folder) + " for the imported songs.");
         return outcome;
     }
 
@@ -134,7 +140,7 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
     std::size_t nextSlot = 0;
     for (ImportedSong& song : songs) {
         if (!SongImporter::Publish(song)) {
-            outcome.lines.push_back(ImportProblemText(song.problem, song.source));
+            outcome.lines.push_back(ImportProblemText(song.problem, Shown(song.source)));
             continue;
         }
         if (!song.inPlace)
@@ -143,12 +149,13 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
         slot.SetTitle(TitleForModel(song.title));
         slot.SetPath(song.path);
         // The line shows the title as the game will show it.
-        outcome.lines.push_back(SongLine(project.PositionOf(slot), CodePage::ToUtf8(slot.title()),
-                                         song.seconds, song.gainDb, song.inPlace));
+        outcome.lines.push_back(SongLine(project.PositionOf(slot),
+                                         Shown(CodePage::ToUtf8(slot.title())), song.seconds,
+                                         song.gainDb, song.inPlace));
         ++outcome.added;
     }
     for (std::size_t index = taken; index < files.size(); ++index)
-        outcome.lines.push_back("No empty slot left for " + files[index] + ".");
+        outcome.lines.push_back("No empty slot left for " + Shown(files[index]) + ".");
     if (outcome.added < static_cast<int>(files.size()))
         outcome.result = Result::SomeRefused;
     if (!outcome.lines.empty()) {

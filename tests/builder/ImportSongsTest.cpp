@@ -166,6 +166,23 @@ TEST_F(ImportSongsTest, EveryFailingFileStepLeavesOnlyWholeSongs) {
     }
 }
 
+TEST_F(ImportSongsTest, TagsAndPathsCannotDriveTheTerminal) {
+    const std::string source = folder.file("evil\x1b]0;x\a.flac");
+    ASSERT_TRUE(WriteAudioFile(
+        source,
+        AudioFileSpec(AudioFormat::Flac16(), 44100, 1, 0.3).Tags("", "Clear\x1b[2J Screen")));
+    const std::string text = folder.file("notes\x1b[31m.txt");
+    WriteFileBytes(text, "text");
+    const ImportSongsOutcome outcome =
+        ImportSongs(prompts, progress).Run(project, {source, text}, ImportSongsOptions{});
+    ASSERT_EQ(outcome.lines.size(), 2u);
+    EXPECT_EQ(outcome.lines[0], "B: Clear\\x1B[2J Screen (0:00, gain +0.0 dB)");
+    EXPECT_EQ(outcome.lines[1],
+              "Cannot import " + folder.path() + "/notes\\x1B[31m.txt: not an audio file.");
+    EXPECT_EQ(project.SlotAt(2).title(),
+              "Clear\x1b[2J Screen"); // the model keeps the title as read
+}
+
 TEST(ImportSongsTexts, FolderAndLines) {
     EXPECT_EQ(ImportSongs::SongFolderFor("/home/me/my.velkp", "/data"), "/home/me/my songs");
     EXPECT_EQ(ImportSongs::SongFolderFor("my.velkp", "/data"), "./my songs");
