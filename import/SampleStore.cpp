@@ -10,9 +10,21 @@
 #include <cstring>
 #include <random>
 
+namespace {
+
+thread_local std::vector<float> spareMemory;
+
+} // namespace
+
+SampleStore::SampleStore(std::string folder) : folder_(std::move(folder)) {
+    memory_.swap(spareMemory);
+    memory_.clear();
+}
+
 SampleStore::~SampleStore() {
     if (scratch_ >= 0)
         ::close(scratch_);
+    memory_.swap(spareMemory);
 }
 
 bool SampleStore::OpenScratch() {

@@ -12,7 +12,9 @@ class SampleStore {
 public:
     static constexpr std::size_t kMemorySamples = std::size_t{1} << 22; // 16 MiB
 
-    explicit SampleStore(std::string folder) : folder_(std::move(folder)) {}
+    // Takes over the memory the thread's previous store left, so a thread importing song
+    // after song does not fault fresh pages in for each one.
+    explicit SampleStore(std::string folder);
     ~SampleStore();
     SampleStore(const SampleStore&) = delete;
     SampleStore& operator=(const SampleStore&) = delete;
