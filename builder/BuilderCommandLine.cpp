@@ -2,12 +2,18 @@
 
 #include "archive/FlatArchiveWriter.h"
 #include "builder/BuildPipeline.h"
+#include "builder/ImportSongs.h"
+#include "builder/ProjectFile.h"
 #include "builder/SongProject.h"
 #include "common/FileError.h"
 #include "common/FileOps.h"
 #include "common/Prompts.h"
 
 #include <CLI/CLI.hpp>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 
 #include <ostream>
 #include <utility>
@@ -38,6 +44,9 @@ struct BuilderOptions {
     CLI::Option* pack = nullptr;
     CLI::Option* prefix = nullptr;
     CLI::Option* output = nullptr;
+    CLI::Option* add = nullptr;
+    CLI::Option* noLoudness = nullptr;
+    std::vector<std::string> addWords;
 
     explicit BuilderOptions(BuilderArguments& parsed) {
         app.footer(kHelpFooter);
@@ -50,9 +59,21 @@ struct BuilderOptions {
                      "Name prefix of the archive's entries (with --pack)");
         output = Add("--output", parsed.output, "FILE", "The pack or archive to write");
         output->check(kNotEmpty);
+        add = app.add_option("--add", addWords,
+                             "Import songs of any format into empty slots (new project if none)")
+                  ->type_name("PROJECT.velkp FILE...")
+                  ->option_text("PROJECT.velkp FILE...")
+                  ->expected(2, CLI::detail::expected_max_vector_size)
+                  ->check(kNotEmpty);
+        noLoudness = app.add_flag_callback(
+                            "--no-loudness", [&parsed] { parsed.matchLoudness = false; },
+                            "Keep each song's own loudness (with --add)")
+                         ->option_text(" ");
         build->needs(output)->excludes(window)->excludes(pack)->excludes(prefix);
         pack->needs(prefix)->needs(output)->excludes(window);
         prefix->needs(pack);
+        add->excludes(window)->excludes(build)->excludes(pack)->excludes(output);
+        noLoudness->needs(add);
     }
 
     // The help line shows only the value's name: the descriptions say what goes together.
@@ -64,7 +85,12 @@ struct BuilderOptions {
     }
 
     // The mode chosen by the options given; throws for options that belong to no mode.
-    Mode ChosenMode() const {
+    Mode ChosenMode(BuilderArguments& parsed) const {
+        if (*add) {
+            parsed.project = addWords.front();
+            parsed.songs.assign(addWords.begin() + 1, addWords.end());
+            return Mode::Add;
+        }
         if (*build)
             return Mode::Build;
         if (*pack)
@@ -74,6 +100,16 @@ struct BuilderOptions {
         return Mode::Window;
     }
 };
+
+// CLI11 gathers the values of every --add into one list: a second --add would silently land
+// in the first one's project, so it is refused like a second --build.
+void RefuseRepeatedAdd(const std::vector<std::string>& arguments) {
+    const auto count = std::count_if(arguments.begin(), arguments.end(), [](const auto& word) {
+        return word == "--add" || word.rfind("--add=", 0) == 0;
+    });
+    if (count > 1)
+        throw CLI::ArgumentMismatch::AtMost("--add", 1, static_cast<std::size_t>(count));
+}
 
 // A mode that takes no values, with an error line for Mode::Invalid.
 BuilderArguments Only(Mode mode, std::string error = "") {
@@ -111,6 +147,46 @@ int RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& prog
     return kExitFailed;
 }
 
+// The project named by --add: loaded when the file exists, a new one otherwise.
+bool OpenProjectToAdd(const std::string& file, SongProject& project, Prompts& prompts) {
+    struct stat info;
+    if (::lstat(file.c_str(), &info) != 0 && errno == ENOENT) {
+        project.Reset();
+        project.SetPath(file);
+        return true;
+    }
+    try {
+        if (project.Load(file))
+            return true;
+        prompts.Message("Error reading project file.");
+    } catch (const FileError& error) {
+        prompts.Message(error.what());
+    }
+    return false;
+}
+
+int RunAdd(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
+           const std::string& workBaseFolder) {
+    SongProject project;
+    if (!OpenProjectToAdd(arguments.project, project, prompts))
+        return kExitBadInput;
+    const ImportSongsOutcome outcome =
+        ImportSongs(prompts, progress)
+            .Run(project, arguments.songs,
+                 ImportSongsOptions{arguments.matchLoudness, 0, workBaseFolder});
+    using Result = ImportSongsOutcome::Result;
+    if (outcome.result == Result::Cancelled || outcome.result == Result::NoFolder)
+        return kExitFailed;
+    if (!SaveProjectFileAside(project, arguments.project)) {
+        // The songs would belong to no project: take back what this import wrote.
+        for (const std::string& file : outcome.newFiles)
+            RemoveFile(file);
+        prompts.Message("Error saving project...");
+        return kExitFailed;
+    }
+    return outcome.result == Result::AllAdded ? kExitDone : kExitFailed;
+}
+
 int RunPack(const BuilderArguments& arguments, std::ostream& err) {
     FlatArchiveWriter writer;
     writer.sourceFolder = arguments.folder;
@@ -129,7 +205,8 @@ BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments
     try {
         // CLI11 takes the words last first.
         options.app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
-        parsed.mode = options.ChosenMode();
+        RefuseRepeatedAdd(arguments);
+        parsed.mode = options.ChosenMode(parsed);
     } catch (const CLI::CallForHelp&) {
         return Only(Mode::Help);
     } catch (const CLI::CallForVersion&) {
@@ -158,6 +235,8 @@ int RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts, Progr
         return RunBuild(arguments, prompts, progress, workBaseFolder, err);
     case Mode::Pack:
         return RunPack(arguments, err);
+    case Mode::Add:
+        return RunAdd(arguments, prompts, progress, workBaseFolder);
     case Mode::Window:
     case Mode::Invalid:
         break;

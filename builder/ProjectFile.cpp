@@ -2,6 +2,7 @@
 
 #include "builder/SongProject.h"
 #include "common/FileError.h"
+#include "common/SafeFile.h"
 #include "common/TextFileWriter.h"
 
 #include <sys/stat.h>
@@ -102,6 +103,11 @@ bool SaveProjectFile(const SongProject& project, const std::string& file) {
     writer.WriteRaw(ProjectBytes(project));
     writer.Close();
     return true;
+}
+
+bool SaveProjectFileAside(const SongProject& project, const std::string& file) {
+    SafeFile safe(file);
+    return safe.Write(ProjectBytes(project)) && safe.Commit();
 }
 
 bool LoadProjectFile(SongProject& project, const std::string& file) {

@@ -10,6 +10,11 @@ class SongProject;
 // written); a write error after the open throws FileError and leaves the file incomplete.
 bool SaveProjectFile(const SongProject& project, const std::string& file);
 
+// Writes the project through a SafeFile: an interruption leaves the old file or the new one,
+// never a part. False, with the old file untouched, when anything fails or the name is a
+// folder, a link or another special file.
+bool SaveProjectFileAside(const SongProject& project, const std::string& file);
+
 // Resets the project, reads the file and probes every slot. False when the file cannot be
 // opened (the project stays reset). A file that ends early, or a string count larger than
 // the bytes left, throws FileError before allocating; what was read before stays.

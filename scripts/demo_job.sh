@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole job end to end, with the programs in BIN_DIR and everything it makes in OUT_DIR:
-# synthesise sixteen songs, build a music pack, install it into a sandbox game folder, check
-# what was installed, restore the originals and check that the game is as it was.
+# synthesise sixteen songs (the last a FLAC file, imported with korvane --add), build a music
+# pack, install it into a sandbox game folder, check what was installed, restore the originals
+# and check that the game is as it was.
 # Usage: demo_job.sh BIN_DIR OUT_DIR [SECONDS_SCALE]
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -23,6 +24,13 @@ archives="$game/Mods/BfVietnam/Archives"
 t0=$(now)
 echo "== Synthesising sixteen songs"
 "$bin/demo_songs" "$songs" "$out/demo.velkp" "$scale"
+
+echo "== Importing the last song, a tagged stereo FLAC, with korvane --add"
+"$bin/korvane" --add "$out/demo.velkp" "$songs/song16.flac" > "$out/korvane-add.log" \
+    2> "$out/korvane-add-progress.log" || fail "korvane --add (see $out/korvane-add.log)"
+cat "$out/korvane-add.log"
+imported="$out/demo songs/Korvane Demo - Going Home.wav"
+[ -f "$imported" ] || fail "no imported song at $imported"
 
 echo "== Building the music pack with korvane"
 t1=$(now)
@@ -67,8 +75,10 @@ for n in $(seq -w 1 16); do
     wav="$out/check/rfa/music/US/music$n.wav"
     [ "$(head -c 4 "$wav")" = RIFF ] || fail "music$n.wav is not a WAV file"
     # Same rate, one channel, the same number of frames: the same size as the source song.
-    [ "$(stat -c %s "$wav")" -eq "$(stat -c %s "$songs/song$n.wav")" ] ||
-        fail "music$n.wav does not have the length of song$n.wav"
+    source="$songs/song$n.wav"
+    [ "$n" = 16 ] && source=$imported
+    [ "$(stat -c %s "$wav")" -eq "$(stat -c %s "$source")" ] ||
+        fail "music$n.wav does not have the length of $(basename "$source")"
 done
 
 echo "== Restoring the originals"
@@ -84,7 +94,8 @@ audio_seconds=$(awk -v s="$scale" 'BEGIN { printf "%.0f", s * 184 }')
 cat <<SUMMARY
 
 == Demo summary
-Songs:            16 mono 16-bit WAV files, about $audio_seconds s of audio ($songs)
+Songs:            15 mono 16-bit WAV files and 1 stereo FLAC imported by korvane --add,
+                  about $audio_seconds s of audio ($songs)
 Project:          $out/demo.velkp
 Music pack:       $out/demo.velk ($pack_size bytes)
 Build (korvane):  $(elapsed "$t1" "$t2") s

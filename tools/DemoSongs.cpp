@@ -1,8 +1,12 @@
-// demo_songs: writes sixteen synthesised mono WAV songs and a Korvane project listing them.
+// demo_songs: writes sixteen synthesised songs and a Korvane project listing them. Songs 1 to
+// 15 are mono WAV files already in the project; song 16 is a tagged stereo FLAC file, left out
+// of the project for `korvane --add` to import into its last slot.
 //   demo_songs SONG_FOLDER PROJECT.velkp [LENGTH_SCALE]
 //   demo_songs --one FILE.wav SECONDS
 #include "builder/SongProject.h"
 #include "tools/SongSynth.h"
+
+#include <sndfile.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +29,27 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
+// The song as a stereo FLAC file with artist and title tags, as a player's own files are.
+bool WriteTaggedFlac(const std::string& path, const std::vector<std::int16_t>& samples,
+                     const char* title) {
+    SF_INFO info{};
+    info.samplerate = SongSynth::kSampleRate;
+    info.channels = 2;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    sf_set_string(file, SF_STR_ARTIST, "Korvane Demo");
+    sf_set_string(file, SF_STR_TITLE, title);
+    std::vector<std::int16_t> stereo;
+    stereo.reserve(samples.size() * 2);
+    for (std::int16_t sample : samples)
+        stereo.insert(stereo.end(), {sample, sample});
+    const auto frames = static_cast<sf_count_t>(samples.size());
+    const bool written = sf_writef_short(file, stereo.data(), frames) == frames;
+    return sf_close(file) == 0 && written;
+}
+
 int WriteOne(const std::string& path, double seconds) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     return WriteFile(path, SongSynth::WavFile(SongSynth().Render(16, seconds))) ? 0 : 1;
@@ -40,7 +65,16 @@ int WriteAll(const std::string& folder, const std::string& projectPath, double s
         char name[32];
         std::snprintf(name, sizeof name, "/song%.2d.wav", n);
         std::string path = absolute + name;
-        if (!WriteFile(path, SongSynth::WavFile(synth.Render(n - 1, kSeconds[n - 1] * scale)))) {
+        const auto samples = synth.Render(n - 1, kSeconds[n - 1] * scale);
+        if (n == 16) {
+            path.replace(path.size() - 4, 4, ".flac");
+            if (!WriteTaggedFlac(path, samples, kTitles[n - 1])) {
+                std::fprintf(stderr, "demo_songs: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            continue;
+        }
+        if (!WriteFile(path, SongSynth::WavFile(samples))) {
             std::fprintf(stderr, "demo_songs: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -2,13 +2,16 @@
 #include "builder/SongProject.h"
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
+#include "common/FaultInjection.h"
 #include "common/FileOps.h"
+#include "tests/support/AudioFileFixture.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <utility>
 
@@ -78,13 +81,31 @@ INSTANTIATE_TEST_SUITE_P(
         Refused({"--prefix", "velk"}, "--prefix requires --pack"),
         Refused({"--output", "o.velk"}, "--output requires --build or --pack"),
         Refused({"--frobnicate"}, "The following argument was not expected: --frobnicate"),
-        Refused({"a.velkp", "b.velkp"}, "The following argument was not expected: b.velkp")),
+        Refused({"a.velkp", "b.velkp"}, "The following argument was not expected: b.velkp"),
+        Refused({"--add", "p.velkp"}, "--add: At least 2 required but received 1"),
+        Refused({"--no-loudness"}, "--no-loudness requires --add"),
+        Refused({"--add", "p", "a", "--output", "o"}, "--output excludes --add"),
+        Refused({"--add", "p", "a", "--build", "q", "--output", "o"}, "--build excludes --add"),
+        Refused({"--add", "p", "a", "--add", "q", "b"},
+                "--add: At Most 1 required but received 2")),
     [](const auto& tested) {
         std::string line;
         for (const std::string& argument : tested.param.arguments)
             line += argument + " ";
         return line.empty() ? "NoArguments" : TestName(line);
     });
+
+TEST(AddArgumentsTest, TakeProjectSongsAndLoudnessSwitch) {
+    BuilderArguments parsed =
+        ParseBuilderArguments({"--add", "my songs.velkp", "a.mp3", "b c.flac", "--no-loudness"});
+    EXPECT_EQ(parsed.mode, Mode::Add) << parsed.error;
+    EXPECT_EQ(parsed.project, "my songs.velkp");
+    EXPECT_EQ(parsed.songs, (std::vector<std::string>{"a.mp3", "b c.flac"}));
+    EXPECT_FALSE(parsed.matchLoudness);
+    parsed = ParseBuilderArguments({"--add", "p.velkp", "a.opus"});
+    EXPECT_EQ(parsed.mode, Mode::Add) << parsed.error;
+    EXPECT_TRUE(parsed.matchLoudness);
+}
 
 class CommandLineTest : public testing::Test {
 protected:
@@ -164,6 +185,100 @@ TEST_F(CommandLineTest, PackWritesAnArchive) {
     EXPECT_EQ(Run({"--pack", songs.file("tree"), "--prefix", "velk", "--output",
                    songs.file("missing/a.velk")}),
               kExitFailed);
+}
+
+// Sixteen songs of every kind the importer reads, each short.
+std::vector<std::string> MixedSongs(const TempFolder& folder) {
+    struct Kind {
+        const char* name;
+        int (*format)();
+        int rate;
+        int channels;
+    };
+    const Kind kinds[] = {
+        {"one.mp3", AudioFormat::Mp3, 44100, 2},
+        {"two.flac", AudioFormat::Flac16, 48000, 2},
+        {"three.ogg", AudioFormat::OggVorbis, 22050, 1},
+        {"four.opus", AudioFormat::Opus, 48000, 2},
+        {"five.aiff", AudioFormat::Aiff24, 96000, 6},
+        {"six.wav", AudioFormat::WavFloat, 44100, 2},
+        {"seven.wav", AudioFormat::Wav24, 48000, 1},
+        {"eight.wav", AudioFormat::Wav16, 22050, 1},
+        {"nine.mp3", AudioFormat::Mp3, 22050, 1},
+        {"ten.flac", AudioFormat::Flac16, 96000, 6},
+        {"eleven.ogg", AudioFormat::OggVorbis, 48000, 2},
+        {"twelve.opus", AudioFormat::Opus, 48000, 1},
+        {"thirteen.aif", AudioFormat::Aiff24, 44100, 2},
+        {"fourteen.wav", AudioFormat::Wav16, 44100, 1},
+        {"fifteen.wav", AudioFormat::Wav24, 96000, 2},
+        {"sixteen née.flac", AudioFormat::Flac16, 44100, 1},
+    };
+    std::vector<std::string> files;
+    for (const Kind& kind : kinds) {
+        files.push_back(folder.file(kind.name));
+        EXPECT_TRUE(WriteAudioFile(files.back(),
+                                   AudioFileSpec(kind.format(), kind.rate, kind.channels, 0.4)))
+            << kind.name;
+    }
+    return files;
+}
+
+TEST_F(CommandLineTest, AddSixteenMixedSongsThenBuild) {
+    const std::string project = songs.file("my.velkp");
+    std::vector<std::string> arguments = {"--add", project};
+    for (const std::string& file : MixedSongs(songs))
+        arguments.push_back(file);
+    ASSERT_EQ(Run(arguments), kExitDone) << out.str();
+    std::istringstream lines(out.str());
+    std::string line;
+    for (char letter = 'A'; letter <= 'P'; ++letter) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line.substr(0, 3), std::string(1, letter) + ": ") << line;
+    }
+    EXPECT_NE(out.str().find("P: sixteen née (0:00, gain "), std::string::npos) << out.str();
+    EXPECT_NE(progressLines.str().find("Importing songs: 16 of 16 done"), std::string::npos);
+    const std::string saved = ReadFileBytes(project);
+
+    // Full now: the next song is refused by name, and the project keeps its songs.
+    out.str("");
+    EXPECT_EQ(Run({"--add", project, songs.file("one.mp3")}), kExitFailed);
+    EXPECT_EQ(out.str(), "No empty slot left for " + songs.file("one.mp3") + ".\n");
+    EXPECT_EQ(ReadFileBytes(project), saved);
+
+    out.str("");
+    const std::string pack = songs.file("my.velk");
+    EXPECT_EQ(Run({"--build", project, "--output", pack}), kExitDone) << out.str();
+    EXPECT_EQ(out.str(), "Done!\n");
+    EXPECT_TRUE(FileExists(pack));
+}
+
+TEST_F(CommandLineTest, AddRefusesAnUnreadableProjectAndCreatesAMissingOne) {
+    WriteFileBytes(songs.file("cut.velkp"), "\x02");
+    const std::string song = songs.file("song.flac");
+    ASSERT_TRUE(WriteAudioFile(song, AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
+    EXPECT_EQ(Run({"--add", songs.file("cut.velkp"), song}), kExitBadInput);
+    EXPECT_FALSE(FolderExists(songs.file("cut songs")));
+
+    out.str("");
+    EXPECT_EQ(Run({"--add", songs.file("new.velkp"), song, "--no-loudness"}), kExitDone);
+    EXPECT_EQ(out.str(), "A: song (0:00, gain +0.0 dB)\n");
+    SongProject loaded;
+    ASSERT_TRUE(loaded.Load(songs.file("new.velkp")));
+    EXPECT_EQ(loaded.SlotAt(1).title(), "song");
+    EXPECT_EQ(loaded.SlotAt(1).path(), songs.file("new songs/song.wav"));
+    EXPECT_EQ(loaded.SlotAt(1).status(), "Ok");
+}
+
+TEST_F(CommandLineTest, AddWhoseProjectCannotBeSavedTakesItsSongsBack) {
+    const std::string song = songs.file("song.flac");
+    ASSERT_TRUE(WriteAudioFile(song, AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
+    // The song's rename comes first, the project's second.
+    FaultInjection::Arm(FileStep::Rename, 2);
+    EXPECT_EQ(Run({"--add", songs.file("p.velkp"), song}), kExitFailed);
+    FaultInjection::Disarm();
+    EXPECT_EQ(out.str(), "A: song (0:00, gain +0.0 dB)\nError saving project...\n");
+    EXPECT_FALSE(FileExists(songs.file("p.velkp")));
+    EXPECT_TRUE(std::filesystem::is_empty(songs.file("p songs")));
 }
 
 TEST_F(CommandLineTest, HelpVersionAndBadArguments) {

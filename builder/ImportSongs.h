@@ -1,0 +1,50 @@
+#pragma once
+#include <string>
+#include <vector>
+
+class Progress;
+class Prompts;
+class SongProject;
+class SongSlot;
+
+struct ImportSongsOptions {
+    bool matchLoudness = true;
+    int threads = 0;        // 0: one per core
+    std::string dataFolder; // where the songs of a never-saved project go
+};
+
+// What an import did to the project.
+struct ImportSongsOutcome {
+    enum class Result { AllAdded, SomeRefused, Cancelled, NoFolder };
+    Result result = Result::AllAdded;
+    std::vector<std::string> lines;    // one per file, in the order given
+    std::vector<std::string> newFiles; // songs written by this import
+    int added = 0;
+};
+
+// The one way songs of any format come into a project, for the window and the command line
+// alike: converts the files (in parallel, one per core) into the folder beside the project,
+// fills the first empty slots in order, refuses the files beyond the last empty slot and
+// never touches a filled slot. Progress and Cancel go through `progress`; the outcome, one
+// line per file, through one message of `prompts`. A cancelled import changes nothing and
+// leaves no file behind. Saving the project is the caller's business.
+class ImportSongs {
+public:
+    ImportSongs(Prompts& prompts, Progress& progress);
+
+    ImportSongsOutcome Run(SongProject& project, const std::vector<std::string>& files,
+                           const ImportSongsOptions& options);
+
+    // "<folder of the project>/<project name> songs", or "<dataFolder>/songs" for a project
+    // that has never been saved.
+    static std::string SongFolderFor(const std::string& projectPath, const std::string& dataFolder);
+    // A slot with no source and no title of its own.
+    static bool IsEmptySlot(const SongSlot& slot);
+    // "A: Artist - Title (3:25, gain -4.2 dB)"
+    static std::string SongLine(int position, const std::string& title, double seconds,
+                                double gainDb, bool inPlace);
+
+private:
+    Prompts& prompts_;
+    Progress& progress_;
+};

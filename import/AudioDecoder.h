@@ -1,0 +1,41 @@
+#pragma once
+#include "import/ImportProblem.h"
+
+#include <cstdint>
+#include <string>
+
+// Reads any audio file libsndfile decodes (WAV of every PCM and float kind, AIFF, FLAC, Ogg
+// Vorbis, Opus, MP3) as interleaved float frames, one block at a time, so memory stays the
+// same whatever the length. Keeps libsndfile's header out of the rest of the program.
+class AudioDecoder {
+public:
+    AudioDecoder() = default;
+    ~AudioDecoder();
+    AudioDecoder(const AudioDecoder&) = delete;
+    AudioDecoder& operator=(const AudioDecoder&) = delete;
+
+    // Opens a regular file (a link to one is fine). Yields None, or why it cannot be decoded:
+    // Unreadable, NotAudio, Unsupported, Damaged or Empty (a file of no bytes).
+    ImportProblem Open(const std::string& path);
+
+    int channels() const { return channels_; }
+    int sampleRate() const { return sampleRate_; }
+    // Frames the header announces; for MP3 without a length header an estimate.
+    std::int64_t frames() const { return frames_; }
+    bool framesEstimated() const { return framesEstimated_; }
+    // A plain 16-bit integer PCM WAV file.
+    bool pcm16Wav() const { return pcm16Wav_; }
+
+    // Reads up to `count` frames into `buffer` (channels() floats per frame); yields the
+    // frames read, 0 at the end or after a decoding error, which failed() then reports.
+    std::int64_t Read(float* buffer, std::int64_t count);
+    bool failed() const;
+
+private:
+    void* file_ = nullptr; // SNDFILE
+    int channels_ = 0;
+    int sampleRate_ = 0;
+    std::int64_t frames_ = 0;
+    bool framesEstimated_ = false;
+    bool pcm16Wav_ = false;
+};

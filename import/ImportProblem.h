@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// Why a file did not become a song. Each has one message naming the file.
+enum class ImportProblem {
+    None,
+    Unreadable,  // missing, not a regular file, or no permission to read it
+    NotAudio,    // no audio format at all
+    Unsupported, // an audio format this program cannot decode (AAC, WMA, ...)
+    Damaged,     // a readable format whose content is broken or cut short
+    Empty,       // no samples at all
+    TooLong,     // over the thirty minutes a song may last
+    CannotWrite, // the converted song could not be written
+    Cancelled,
+};
+
+// The message for a problem, naming the source file; empty for None.
+std::string ImportProblemText(ImportProblem problem, const std::string& source);
