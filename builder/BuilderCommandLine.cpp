@@ -3,6 +3,7 @@
 #include "archive/FlatArchiveWriter.h"
 #include "builder/BuildPipeline.h"
 #include "builder/SongProject.h"
+#include "common/EscapeForTerminal.h"
 #include "common/FileError.h"
 #include "common/FileOps.h"
 #include "common/Prompts.h"
@@ -19,7 +20,8 @@ using Mode = BuilderArguments::Mode;
 const char* const kVersionLine = "Korvane Version " KP_VERSION;
 
 const char* const kHelpFooter =
-    "Messages go to standard output, progress to standard error; Ctrl-C cancels.\n"
+    "Messages go to standard output, one per line, progress to standard error; Ctrl-C\n"
+    "cancels.\n"
     "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments or unreadable project.";
 
 // A value that must not be empty, such as a file name.
@@ -38,6 +40,7 @@ struct BuilderOptions {
     CLI::Option* pack = nullptr;
     CLI::Option* prefix = nullptr;
     CLI::Option* output = nullptr;
+    CLI::Option* verbose = nullptr;
 
     explicit BuilderOptions(BuilderArguments& parsed) {
         app.footer(kHelpFooter);
@@ -53,6 +56,10 @@ struct BuilderOptions {
         build->needs(output)->excludes(window)->excludes(pack)->excludes(prefix);
         pack->needs(prefix)->needs(output)->excludes(window);
         prefix->needs(pack);
+        // The build and the archive writer print no diagnostics yet, so nothing changes.
+        verbose = app.add_flag("--verbose", parsed.verbose,
+                               "Print detailed diagnostic lines (with --build or --pack)");
+        verbose->option_text(" ");
     }
 
     // The help line shows only the value's name: the descriptions say what goes together.
@@ -71,6 +78,8 @@ struct BuilderOptions {
             return Mode::Pack;
         if (*output)
             throw CLI::RequiresError("--output", "--build or --pack");
+        if (*verbose)
+            throw CLI::RequiresError("--verbose", "--build or --pack");
         return Mode::Window;
     }
 };
@@ -107,7 +116,7 @@ int RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& prog
         prompts.Message(error.what());
         return kExitFailed;
     }
-    err << "korvane: no music pack was written to " << arguments.output << "\n";
+    err << "korvane: no music pack was written to " << EscapeForTerminal(arguments.output) << "\n";
     return kExitFailed;
 }
 
@@ -117,7 +126,7 @@ int RunPack(const BuilderArguments& arguments, std::ostream& err) {
     writer.namePrefix = arguments.prefix;
     if (writer.WriteArchive(arguments.output) && FileExists(arguments.output))
         return kExitDone;
-    err << "korvane: could not write the archive " << arguments.output << "\n";
+    err << "korvane: could not write the archive " << EscapeForTerminal(arguments.output) << "\n";
     return kExitFailed;
 }
 

@@ -10,11 +10,12 @@ class Prompts;
 struct BuilderArguments {
     enum class Mode { Window, Build, Pack, Help, Version, Invalid };
     Mode mode = Mode::Window;
-    std::string project; // Window (optional) and Build
-    std::string output;  // Build and Pack
-    std::string folder;  // Pack
-    std::string prefix;  // Pack
-    std::string error;   // Invalid: what was wrong
+    std::string project;  // Window (optional) and Build
+    std::string output;   // Build and Pack
+    std::string folder;   // Pack
+    std::string prefix;   // Pack
+    bool verbose = false; // Build, Pack: trace lines; Korvane reads no archive, so it has none
+    std::string error;    // Invalid: what was wrong
 };
 
 // Exit statuses of the command line.

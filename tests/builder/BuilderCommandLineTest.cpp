@@ -77,6 +77,13 @@ INSTANTIATE_TEST_SUITE_P(
         Refused({"--pack", "dir", "--output", "a"}, "--pack requires --prefix"),
         Refused({"--prefix", "velk"}, "--prefix requires --pack"),
         Refused({"--output", "o.velk"}, "--output requires --build or --pack"),
+        ParseCase{{"--verbose", "--build", "p.velkp", "--output", "o.velk"},
+                  Mode::Build,
+                  "p.velkp",
+                  "",
+                  "",
+                  "o.velk"},
+        Refused({"--verbose"}, "--verbose requires --build or --pack"),
         Refused({"--frobnicate"}, "The following argument was not expected: --frobnicate"),
         Refused({"a.velkp", "b.velkp"}, "The following argument was not expected: b.velkp")),
     [](const auto& tested) {
