@@ -106,14 +106,23 @@ int DecodeBlock(std::FILE* archive, const BlockRecord& block, std::uint64_t bloc
                            block.decompressedSize);
 }
 
+// Where the decoding of the blocks reports, and what it asks between them.
+struct BlockHooks {
+    std::FILE* lines;
+    const CancelCheck& cancelled;
+};
+
 int WriteBlocks(std::FILE* archive, const std::vector<BlockRecord>& records,
-                std::uint64_t blocksStart, BlockBuffers& buffers, std::FILE* output) {
+                std::uint64_t blocksStart, BlockBuffers& buffers, std::FILE* output,
+                const BlockHooks& hooks) {
     for (const BlockRecord& block : records) {
+        if (CancelWanted(hooks.cancelled))
+            return kEntryCancelled;
         const int code = DecodeBlock(archive, block, blocksStart, buffers);
         if (code == kEntryBlockTooLarge || code == kEntryTableUnreadable)
             return code;
         if (code != kBlockDecoded) {
-            std::fputs(BlockFailureLine(code), stdout);
+            std::fputs(BlockFailureLine(code), hooks.lines);
             return code;
         }
         if (std::fwrite(buffers.output.data(), 1, block.decompressedSize, output) !=
@@ -143,6 +152,8 @@ const char* EntryRefusalText(int code) {
         return "unpacks to more than 256 times its compressed bytes";
     case kEntryTooLarge:
         return "larger than 2 GiB";
+    case kEntryCancelled:
+        return "cancelled";
     default:
         return "a block cannot be decoded";
     }
@@ -150,7 +161,8 @@ const char* EntryRefusalText(int code) {
 
 int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
                           std::uint32_t unpackedSize, std::uint32_t dataOffset,
-                          BlockBuffers& buffers) {
+                          BlockBuffers& buffers, std::FILE* blockLines,
+                          const CancelCheck& cancelled) {
     const off_t noted = ::ftello(archive);
     const auto archiveLength = OpenFileLength(archive);
     std::vector<BlockRecord> records;
@@ -166,7 +178,8 @@ int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
         std::perror("unpack:fopen(output)");
         return kEntryOutputFailed;
     }
-    const int code = WriteBlocks(archive, records, blocksStart, buffers, output.get());
+    const int code = WriteBlocks(archive, records, blocksStart, buffers, output.get(),
+                                 BlockHooks{blockLines, cancelled});
     if (code != kEntryDecoded)
         return code;
     if (std::fclose(output.release()) != 0) {

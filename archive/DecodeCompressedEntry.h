@@ -1,5 +1,6 @@
 #pragma once
 #include "archive/BlockBuffers.h"
+#include "common/CancelCheck.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@ constexpr int kEntryBlockBeyondArchive = -7; // a block reaches past the end of 
 constexpr int kEntryBlocksOverlap = -9;      // two blocks overlap or one is listed twice
 constexpr int kEntryExpandsTooMuch = -10;    // more than kMaxExpansion times its blocks' bytes
 constexpr int kEntryTooLarge = -11;          // would unpack to more than kMaxEntrySize bytes
+constexpr int kEntryCancelled = -12;         // the cancel check answered true between blocks
 
 // LZO1X's longest match grows by 255 bytes for each further input byte, so no real block
 // unpacks to more than about 256 times its size; an entry that claims more is a bomb.
@@ -28,11 +30,13 @@ constexpr std::uint64_t kMaxEntrySize = std::uint64_t{1} << 31;
 // repeat, or the entry would unpack to more than kMaxEntrySize or kMaxExpansion times the
 // bytes of its blocks. Returns kEntryDecoded and leaves the archive positioned where it
 // was; otherwise a negative code: a failing block's DecompressBlock code (its line goes to
-// standard output) or one of the codes above (nothing is printed; EntryRefusalText names
-// it). Blocks decoded before a failure stay in the output file.
-// What a negative code of DecodeCompressedEntry refused or met, for a diagnostic.
-const char* EntryRefusalText(int code);
-
+// blockLines) or one of the codes above (nothing is printed; EntryRefusalText names it).
+// cancelled is asked before each block. Blocks decoded before a failure stay in the output
+// file.
 int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
                           std::uint32_t unpackedSize, std::uint32_t dataOffset,
-                          BlockBuffers& buffers);
+                          BlockBuffers& buffers, std::FILE* blockLines = stdout,
+                          const CancelCheck& cancelled = {});
+
+// What a negative code of DecodeCompressedEntry refused or met, for a diagnostic.
+const char* EntryRefusalText(int code);

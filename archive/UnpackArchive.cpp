@@ -78,36 +78,42 @@ std::string OutputPath(const std::string& targetFolder, const std::string& entry
     return path;
 }
 
-// Copies a stored entry, which was checked to lie within the archive, in bounded chunks.
-bool ExtractStored(std::FILE* archive, const ArchiveEntry& entry, const std::string& path) {
+enum class CopyResult { Copied, Failed, Cancelled };
+
+// Copies a stored entry, which was checked to lie within the archive, in bounded chunks,
+// asking cancelled before each.
+CopyResult ExtractStored(std::FILE* archive, const ArchiveEntry& entry, const std::string& path,
+                         const CancelCheck& cancelled) {
     File output(CreateOutputFile(path));
     if (!output) {
         std::perror("unpack:fopen(output)");
-        return false;
+        return CopyResult::Failed;
     }
     std::vector<char> buffer(std::min<std::size_t>(kCopyChunk, entry.storedSize));
     if (::fseeko(archive, static_cast<off_t>(entry.dataOffset), SEEK_SET) != 0) {
         std::perror("unpack:fseek(data)");
-        return false;
+        return CopyResult::Failed;
     }
     for (std::uint64_t copied = 0; copied < entry.storedSize;) {
+        if (CancelWanted(cancelled))
+            return CopyResult::Cancelled;
         const std::size_t wanted =
             std::min<std::uint64_t>(buffer.size(), entry.storedSize - copied);
         if (std::fread(buffer.data(), 1, wanted, archive) != wanted) {
             std::perror("unpack:fread(data)");
-            return false;
+            return CopyResult::Failed;
         }
         if (std::fwrite(buffer.data(), 1, wanted, output.get()) != wanted) {
             std::perror("unpack:fwrite(output)");
-            return false;
+            return CopyResult::Failed;
         }
         copied += wanted;
     }
     if (std::fclose(output.release()) != 0) {
         std::perror("unpack:fwrite(output)");
-        return false;
+        return CopyResult::Failed;
     }
-    return true;
+    return CopyResult::Copied;
 }
 
 // The files and folders one extraction created, so that a refused archive leaves none of
@@ -141,14 +147,14 @@ std::string StoredDataRefusal(const ArchiveEntry& entry, std::uint64_t archiveLe
 }
 
 bool CreateFolders(const std::string& targetFolder, const std::string& entryName,
-                   CreatedPaths* created);
+                   CreatedPaths* created, std::FILE* report);
 
 class Extraction {
 public:
     Extraction(std::FILE* archive, std::uint64_t archiveLength, const std::string& targetFolder,
-               std::FILE* trace)
+               std::FILE* trace, const CancelCheck& cancelled)
         : archive_(archive), archiveLength_(archiveLength), targetFolder_(targetFolder),
-          trace_(trace) {}
+          trace_(trace), cancelled_(cancelled) {}
 
     bool Run();
 
@@ -157,6 +163,9 @@ private:
     bool ProbeStoredMode();
     bool ExtractEntry(std::uint64_t previousRecordEnd);
     bool ExtractData(const ArchiveEntry& entry);
+    bool Cancelled();
+    // The reader's own lines besides the trace go with it, or to standard error without it.
+    std::FILE* ReportLines() const { return trace_ ? trace_ : stderr; }
     void Trace(const ArchiveEntry& entry, std::uint32_t nameLength,
                std::uint64_t previousRecordEnd);
 
@@ -164,6 +173,8 @@ private:
     std::uint64_t archiveLength_;
     const std::string& targetFolder_;
     std::FILE* trace_;
+    const CancelCheck& cancelled_;
+    bool cancelSeen_ = false;
     CreatedPaths created_;
     std::uint32_t directoryOffset_ = 0;
     std::uint32_t entryCount_ = 0;
@@ -216,6 +227,14 @@ void Extraction::Trace(const ArchiveEntry& entry, std::uint32_t nameLength,
                  static_cast<unsigned long>(previousRecordEnd));
 }
 
+bool Extraction::Cancelled() {
+    if (!cancelSeen_ && CancelWanted(cancelled_)) {
+        cancelSeen_ = true;
+        Refuse("cancelled");
+    }
+    return cancelSeen_;
+}
+
 bool Extraction::ExtractData(const ArchiveEntry& entry) {
     if (storedMode_) {
         const std::string refusal = StoredDataRefusal(entry, archiveLength_);
@@ -224,7 +243,7 @@ bool Extraction::ExtractData(const ArchiveEntry& entry) {
             return false;
         }
     }
-    if (!CreateFolders(targetFolder_, entry.name, &created_)) {
+    if (!CreateFolders(targetFolder_, entry.name, &created_, ReportLines())) {
         RefuseEntry(entry, "cannot create its folders");
         return false;
     }
@@ -233,10 +252,16 @@ bool Extraction::ExtractData(const ArchiveEntry& entry) {
     struct stat existing;
     if (::lstat(path.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))
         created_.AddFile(path);
-    if (storedMode_)
-        return ExtractStored(archive_, entry, path);
+    if (storedMode_) {
+        const CopyResult copied =
+            ExtractStored(archive_, entry, path, [this] { return Cancelled(); });
+        return copied == CopyResult::Copied;
+    }
     const int code =
-        DecodeCompressedEntry(archive_, path, entry.unpackedSize, entry.dataOffset, *buffers_);
+        DecodeCompressedEntry(archive_, path, entry.unpackedSize, entry.dataOffset, *buffers_,
+                              ReportLines(), [this] { return Cancelled(); });
+    if (code == kEntryCancelled)
+        return false;
     if (code != kEntryDecoded) {
         RefuseEntry(entry, EntryRefusalText(code));
         return false;
@@ -269,7 +294,7 @@ bool Extraction::Run() {
     bool extracted = SeekDirectory() && ProbeStoredMode();
     std::uint64_t previousRecordEnd = 0;
     for (std::uint32_t i = 0; extracted && i < entryCount_; ++i) {
-        extracted = ExtractEntry(previousRecordEnd);
+        extracted = !Cancelled() && ExtractEntry(previousRecordEnd);
         previousRecordEnd = static_cast<std::uint64_t>(::ftello(archive_));
     }
     if (!extracted)
@@ -288,7 +313,7 @@ bool IsRealFolder(const std::string& path) {
 namespace {
 
 bool CreateFolders(const std::string& targetFolder, const std::string& entryName,
-                   CreatedPaths* created) {
+                   CreatedPaths* created, std::FILE* report) {
     if (!EntryNameRefusal(entryName).empty())
         return false;
     const std::vector<std::string> components = EntryNameComponents(entryName);
@@ -298,7 +323,7 @@ bool CreateFolders(const std::string& targetFolder, const std::string& entryName
         if (IsRealFolder(folder))
             continue;
         if (::mkdir(folder.c_str(), 0755) != 0) {
-            std::fputs("failed to create directory!\n", stdout);
+            std::fputs("failed to create directory!\n", report);
             return false;
         }
         if (created)
@@ -310,11 +335,11 @@ bool CreateFolders(const std::string& targetFolder, const std::string& entryName
 } // namespace
 
 bool CreateEntryFolders(const std::string& targetFolder, const std::string& entryName) {
-    return CreateFolders(targetFolder, entryName, nullptr);
+    return CreateFolders(targetFolder, entryName, nullptr, stdout);
 }
 
 bool UnpackArchive(const std::string& archivePath, const std::string& targetFolder,
-                   std::FILE* trace) {
+                   std::FILE* trace, const CancelCheck& cancelled) {
     File archive(std::fopen(archivePath.c_str(), "rb"));
     if (!archive) {
         std::perror("unpack:fopen()");
@@ -325,5 +350,5 @@ bool UnpackArchive(const std::string& archivePath, const std::string& targetFold
         std::perror("unpack:fopen()");
         return false;
     }
-    return Extraction(archive.get(), *length, targetFolder, trace).Run();
+    return Extraction(archive.get(), *length, targetFolder, trace, cancelled).Run();
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/CancelCheck.h"
+
 #include <cstdio>
 #include <string>
 
@@ -10,9 +12,12 @@
 // that overlap or repeat, more than 256 times its compressed bytes, over 2 GiB). A failed
 // extraction removes every file and folder it had created. Nothing is ever written outside
 // targetFolder. The trace lines of each entry go to `trace` (names escaped for a terminal),
-// or nowhere when it is null.
+// or nowhere when it is null; the reader's other lines ("-8: ...", "failed to create
+// directory!") go with the trace, or to standard error without one. cancelled is asked
+// before each entry and between blocks or 1 MiB chunks: when it answers true the extraction
+// stops, reports "unpack: cancelled", removes what it created and returns false.
 bool UnpackArchive(const std::string& archivePath, const std::string& targetFolder,
-                   std::FILE* trace = stdout);
+                   std::FILE* trace = stdout, const CancelCheck& cancelled = {});
 
 // Creates below targetFolder each folder named by the components of entryName except the
 // last; existing folders are entered, not recreated. Returns false for a name that

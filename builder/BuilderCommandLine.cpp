@@ -5,6 +5,7 @@
 #include "builder/ImportSongs.h"
 #include "builder/ProjectFile.h"
 #include "builder/SongProject.h"
+#include "common/EscapeForTerminal.h"
 #include "common/FileError.h"
 #include "common/FileOps.h"
 #include "common/Prompts.h"
@@ -25,7 +26,8 @@ using Mode = BuilderArguments::Mode;
 const char* const kVersionLine = "Korvane Version " KP_VERSION;
 
 const char* const kHelpFooter =
-    "Messages go to standard output, progress to standard error; Ctrl-C cancels.\n"
+    "Messages go to standard output, one per line, progress to standard error; Ctrl-C\n"
+    "cancels.\n"
     "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments or unreadable project.";
 
 // A value that must not be empty, such as a file name.
@@ -47,6 +49,7 @@ struct BuilderOptions {
     CLI::Option* add = nullptr;
     CLI::Option* noLoudness = nullptr;
     std::vector<std::string> addWords;
+    CLI::Option* verbose = nullptr;
 
     explicit BuilderOptions(BuilderArguments& parsed) {
         app.footer(kHelpFooter);
@@ -74,6 +77,10 @@ struct BuilderOptions {
         prefix->needs(pack);
         add->excludes(window)->excludes(build)->excludes(pack)->excludes(output);
         noLoudness->needs(add);
+        // The build and the archive writer print no diagnostics yet, so nothing changes.
+        verbose = app.add_flag("--verbose", parsed.verbose,
+                               "Print detailed diagnostic lines (with --build or --pack)");
+        verbose->option_text(" ");
     }
 
     // The help line shows only the value's name: the descriptions say what goes together.
@@ -97,6 +104,8 @@ struct BuilderOptions {
             return Mode::Pack;
         if (*output)
             throw CLI::RequiresError("--output", "--build or --pack");
+        if (*verbose)
+            throw CLI::RequiresError("--verbose", "--build or --pack");
         return Mode::Window;
     }
 };
@@ -143,7 +152,7 @@ int RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& prog
         prompts.Message(error.what());
         return kExitFailed;
     }
-    err << "korvane: no music pack was written to " << arguments.output << "\n";
+    err << "korvane: no music pack was written to " << EscapeForTerminal(arguments.output) << "\n";
     return kExitFailed;
 }
 
@@ -193,7 +202,7 @@ int RunPack(const BuilderArguments& arguments, std::ostream& err) {
     writer.namePrefix = arguments.prefix;
     if (writer.WriteArchive(arguments.output) && FileExists(arguments.output))
         return kExitDone;
-    err << "korvane: could not write the archive " << arguments.output << "\n";
+    err << "korvane: could not write the archive " << EscapeForTerminal(arguments.output) << "\n";
     return kExitFailed;
 }
 

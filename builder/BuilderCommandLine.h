@@ -16,6 +16,7 @@ struct BuilderArguments {
     std::string output;             // Build and Pack
     std::string folder;             // Pack
     std::string prefix;             // Pack
+    bool verbose = false;           // Build, Pack: diagnostic lines (none yet)
     std::string error;              // Invalid: what was wrong
 };
 

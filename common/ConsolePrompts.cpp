@@ -1,13 +1,34 @@
 #include "common/ConsolePrompts.h"
 
+#include "common/EscapeForTerminal.h"
+
 #include <iostream>
+#include <string_view>
 
 ConsolePrompts::ConsolePrompts(std::ostream& stream) : out(stream) {}
 
 ConsolePrompts::ConsolePrompts() : ConsolePrompts(std::cout) {}
 
 void ConsolePrompts::Message(const std::string& text) {
-    out << text << '\n' << std::flush;
+    const std::string_view message(text);
+    for (std::size_t start = 0;;) {
+        const std::size_t end = message.find('\n', start);
+        WriteLine(message.substr(start, end - start));
+        if (end == std::string_view::npos)
+            break;
+        out << '\n';
+        start = end + 1;
+    }
+    out << '\n' << std::flush;
+}
+
+// A clean line, backslashes and all, stays as it is, so that text escaped before (an entry
+// name in a refusal) is not escaped twice.
+void ConsolePrompts::WriteLine(std::string_view line) {
+    if (HoldsTerminalControls(line))
+        out << EscapeForTerminal(line);
+    else
+        out << line;
 }
 
 bool ConsolePrompts::OpenFile(const FileDialogOptions&, std::string& path) {

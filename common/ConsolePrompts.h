@@ -4,8 +4,11 @@
 #include <deque>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 // Prompts on the command line: messages go to standard output, each followed by a line end;
+// each line of a message that holds control characters (from a path, title or entry name)
+// is printed escaped with EscapeForTerminal, so that it cannot steer the terminal;
 // there are no dialogs, so a dialog yields false (cancelled) unless the command line gave its
 // answer beforehand with AnswerNextDialog. Writing never fails visibly.
 class ConsolePrompts : public Prompts {
@@ -24,6 +27,7 @@ public:
 
 private:
     bool TakeAnswer(std::string& out);
+    void WriteLine(std::string_view line);
 
     std::ostream& out;
     std::deque<std::string> answers;

@@ -23,6 +23,13 @@ bool IsUtf8C1At(std::string_view text, std::size_t i) {
 
 } // namespace
 
+bool HoldsTerminalControls(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (IsC0OrDelete(static_cast<unsigned char>(text[i])) || IsUtf8C1At(text, i))
+            return true;
+    return false;
+}
+
 std::string EscapeForTerminal(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -8,3 +8,7 @@
 // C2 9F), which some terminals obey like ESC. Other bytes, UTF-8 or the 8-bit code page,
 // pass unchanged. Does not fail.
 std::string EscapeForTerminal(std::string_view text);
+
+// True when text holds a byte that EscapeForTerminal escapes other than a backslash: a
+// control character a terminal could obey.
+bool HoldsTerminalControls(std::string_view text);

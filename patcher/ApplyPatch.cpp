@@ -26,7 +26,8 @@ const JobStep kJobSteps[] = {
 } // namespace
 
 bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
-                const std::string& baseFolder, Prompts& prompts, Progress& progress) {
+                const std::string& baseFolder, Prompts& prompts, Progress& progress,
+                std::FILE* trace) {
     FolderLock gameLock;
     if (GameFolderExists(gameFolder) && !BeginGameChange(gameFolder, prompts, gameLock))
         return false;
@@ -43,9 +44,13 @@ bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
     job.reporter = &reporter;
     job.workFolder = WorkFolderIn(baseFolder);
     job.packPath = packPath;
+    job.trace = trace;
     for (const auto& step : kJobSteps) {
         if (!(job.*step.run)()) {
             prompts.Message(step.failureMessage);
+            // Nothing of a refused or abandoned pack stays behind for a later run to meet.
+            if (step.run == &PatchJob::UnpackAndVerify || job.cancelled)
+                PrepareWorkFolder(baseFolder, prompts);
             return false;
         }
     }

@@ -1,7 +1,9 @@
 #include "patcher/CommandLine.h"
 
 #include "archive/UnpackArchive.h"
+#include "common/EscapeForTerminal.h"
 #include "common/FileOps.h"
+#include "common/ProgressCloser.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
@@ -25,7 +27,8 @@ const char* const kHelpFooter =
     "--find-games searches $WINEPREFIX, ~/.wine and the prefixes of Lutris, Bottles,\n"
     "PlayOnLinux and Steam's Proton, and prints each folder, a tab and the kind of prefix\n"
     "(exit status 1 when it finds none).\n"
-    "Messages go to standard output, progress to standard error; Ctrl-C cancels.\n"
+    "Messages go to standard output, one per line, progress to standard error; Ctrl-C\n"
+    "cancels, also in the middle of unpacking.\n"
     "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments.";
 
 // The declared options, bound to the fields they fill. Each mode is one option; at most one
@@ -43,6 +46,7 @@ struct PatcherOptions {
     CLI::Option* unpack = nullptr;
     CLI::Option* to = nullptr;
     CLI::Option* findGames = nullptr;
+    CLI::Option* verbose = nullptr;
 
     explicit PatcherOptions(PatcherArguments& parsed) {
         app.footer(kHelpFooter);
@@ -55,6 +59,7 @@ struct PatcherOptions {
         gameFolder = Add("--game-folder", gameFolderValue, "DIR",
                          "The game folder for --backup, --restore or --apply");
         findGames = AddFlag("--find-games", "List every game folder found under Wine");
+        verbose = AddFlag("--verbose", "Print the archive reader's line for each entry");
         ExcludeEachOther({backup, restore, apply, unpack, findGames});
         unpack->needs(to)->excludes(gameFolder);
         findGames->excludes(gameFolder);
@@ -92,6 +97,8 @@ struct PatcherOptions {
                 return mode;
         if (*gameFolder)
             throw CLI::RequiresError("--game-folder", "--backup, --restore or --apply");
+        if (*verbose)
+            throw CLI::RequiresError("--verbose", "an operation");
         return Mode::Window;
     }
 };
@@ -112,13 +119,23 @@ public:
     void ShowBusyCursor(bool) override {}
 };
 
+std::FILE* TraceOf(const PatcherArguments& arguments) {
+    return arguments.verbose ? stdout : nullptr;
+}
+
+// Ctrl-C reaches the extraction through the progress display, as it reaches the patch.
 int Unpack(const PatcherArguments& arguments, CommandLineContext& context) {
     if (!FolderExists(arguments.target) && !CreateFolder(arguments.target)) {
-        context.err << "palisor: cannot create folder " << arguments.target << "\n";
+        context.err << "palisor: cannot create folder " << EscapeForTerminal(arguments.target)
+                    << "\n";
         return 1;
     }
-    if (!UnpackArchive(arguments.archive, arguments.target)) {
-        context.err << "palisor: cannot unpack " << arguments.archive << "\n";
+    ProgressCloser closer(context.progress);
+    const bool opened = context.progress.Open("Unpacking", false);
+    context.progress.SetText("Unpacking " + EscapeForTerminal(arguments.archive));
+    const auto cancelled = [&] { return opened && context.progress.Pump(false); };
+    if (!UnpackArchive(arguments.archive, arguments.target, TraceOf(arguments), cancelled)) {
+        context.err << "palisor: cannot unpack " << EscapeForTerminal(arguments.archive) << "\n";
         return 1;
     }
     return 0;
@@ -129,7 +146,7 @@ int FindGames(CommandLineContext& context) {
         context.findGameFolders ? context.findGameFolders()
                                 : FindGameFolders(DiscoveryPlaces::FromEnvironment());
     for (const auto& game : found)
-        context.out << game.folder << '\t' << game.prefixKind << '\n';
+        context.out << EscapeForTerminal(game.folder) << '\t' << game.prefixKind << '\n';
     if (found.empty())
         context.err << "palisor: no game folder found\n";
     return found.empty() ? 1 : 0;
@@ -150,7 +167,7 @@ int RunGameAction(const PatcherArguments& arguments, CommandLineContext& context
         done = RestoreOriginals(gameFolder, context.prompts, controls);
     else
         done = ApplyPatch(gameFolder, arguments.pack, context.baseFolder, context.prompts,
-                          context.progress);
+                          context.progress, TraceOf(arguments));
     return done ? 0 : 1;
 }
 
@@ -190,6 +207,7 @@ PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args) {
         parsed.mode = options.ChosenMode();
         if (*options.gameFolder)
             parsed.gameFolder = options.gameFolderValue;
+        parsed.verbose = static_cast<bool>(*options.verbose);
     } catch (const CLI::CallForHelp&) {
         return Only(Mode::Help);
     } catch (const CLI::CallForVersion&) {

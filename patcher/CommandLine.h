@@ -17,7 +17,8 @@ struct PatcherArguments {
     std::string pack;                      // Apply
     std::string archive;                   // Unpack
     std::string target;                    // Unpack: the folder to extract into
-    std::string error;                     // Invalid: what was wrong, in one line
+    bool verbose = false; // any operation; Apply and Unpack then trace on standard output
+    std::string error;    // Invalid: what was wrong, in one line
 };
 
 // What the command line runs against: the user-facing interfaces, the two text streams and

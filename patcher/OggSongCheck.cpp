@@ -67,24 +67,29 @@ long TellCallback(void* file) {
     return static_cast<long>(::ftello(static_cast<std::FILE*>(file)));
 }
 
-// Decodes the whole stream; true when no read failed and the samples match the length.
-bool DecodesCleanly(OggVorbis_File& vorbis, ogg_int64_t frames) {
+enum class Decoding { Clean, Faulty, Cancelled };
+
+// Decodes the whole stream; Clean when no read failed and the samples match the length.
+Decoding DecodesCleanly(OggVorbis_File& vorbis, ogg_int64_t frames, const CancelCheck& cancelled) {
     char buffer[8192];
     ogg_int64_t decoded = 0;
     for (;;) {
+        if (CancelWanted(cancelled))
+            return Decoding::Cancelled;
         int link = 0;
         const long got = ov_read(&vorbis, buffer, sizeof buffer, 0, 2, 1, &link);
         if (got == 0)
-            return decoded == frames;
+            return decoded == frames ? Decoding::Clean : Decoding::Faulty;
         if (got < 0 || link != 0)
-            return false;
+            return Decoding::Faulty;
         decoded += got / 2;
         if (decoded > frames)
-            return false;
+            return Decoding::Faulty;
     }
 }
 
-std::string CheckOpened(OggVorbis_File& vorbis, OggSongDepth depth, OggSongFacts& facts) {
+std::string CheckOpened(OggVorbis_File& vorbis, OggSongDepth depth, OggSongFacts& facts,
+                        const CancelCheck& cancelled) {
     if (ov_streams(&vorbis) != 1)
         return "it holds more than one logical stream";
     const vorbis_info* info = ov_info(&vorbis, 0);
@@ -101,14 +106,23 @@ std::string CheckOpened(OggVorbis_File& vorbis, OggSongDepth depth, OggSongFacts
     facts.seconds = static_cast<double>(frames) / static_cast<double>(info->rate);
     if (facts.seconds > kMaxSeconds)
         return "it is longer than 30 minutes";
-    if (depth == OggSongDepth::DecodeEverySong && !DecodesCleanly(vorbis, frames))
-        return "it does not decode cleanly";
-    return {};
+    if (depth == OggSongDepth::HeadersOnly)
+        return {};
+    switch (DecodesCleanly(vorbis, frames, cancelled)) {
+    case Decoding::Clean:
+        return {};
+    case Decoding::Cancelled:
+        return kSongCheckCancelled;
+    case Decoding::Faulty:
+        break;
+    }
+    return "it does not decode cleanly";
 }
 
 } // namespace
 
-std::string CheckOggSong(const std::string& path, OggSongDepth depth, OggSongFacts& facts) {
+std::string CheckOggSong(const std::string& path, OggSongDepth depth, OggSongFacts& facts,
+                         const CancelCheck& cancelled) {
     facts = {};
     File file = OpenRegularFile(path);
     if (!file)
@@ -124,7 +138,7 @@ std::string CheckOggSong(const std::string& path, OggSongDepth depth, OggSongFac
     OggVorbis_File vorbis;
     if (ov_open_callbacks(file.get(), &vorbis, nullptr, 0, callbacks) < 0)
         return "it is not Ogg Vorbis";
-    std::string why = CheckOpened(vorbis, depth, facts);
+    std::string why = CheckOpened(vorbis, depth, facts, cancelled);
     ov_clear(&vorbis); // the close callback is null: the file stays ours
     if (!why.empty())
         facts = {};

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/CancelCheck.h"
+
 #include <string>
 
 // What the headers of a pack's song say.
@@ -16,5 +18,10 @@ enum class OggSongDepth {
 // Ogg Vorbis stream (no chained or grouped streams), mono, 8,000 to 48,000 Hz, at most 30
 // minutes long and, with DecodeEverySong, decoding without a hole or error to the length
 // its headers give. Returns the empty string and fills facts, or the reason ("it is not
-// mono"). Does not fail otherwise; never prints.
-std::string CheckOggSong(const std::string& path, OggSongDepth depth, OggSongFacts& facts);
+// mono"). cancelled is asked between decoded blocks; when it answers true the check stops
+// with kSongCheckCancelled. Does not fail otherwise; never prints.
+std::string CheckOggSong(const std::string& path, OggSongDepth depth, OggSongFacts& facts,
+                         const CancelCheck& cancelled = {});
+
+// The reason CheckOggSong gives when it was cancelled.
+inline constexpr const char* kSongCheckCancelled = "the check was cancelled";

@@ -73,15 +73,20 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t ma
 
 PackValidator::PackValidator(std::string extractedFolder) : folder_(std::move(extractedFolder)) {}
 
-std::string PackValidator::Check(OggSongDepth depth) {
+void PackValidator::NoteEarlierContents() {
+    earlier_ = FolderContents(folder_);
+}
+
+std::string PackValidator::Check(OggSongDepth depth, const CancelCheck& cancelled) {
     songs_.clear();
+    cancelled_ = false;
     std::string message = CheckEntries();
     if (message.empty())
         message = CheckSoundScript();
     if (message.empty())
         message = CheckPlaylistScript();
     if (message.empty())
-        message = CheckSongs(depth);
+        message = CheckSongs(depth, cancelled);
     if (!message.empty())
         songs_.clear();
     return message;
@@ -93,6 +98,8 @@ std::string PackValidator::CheckEntries() const {
     for (const std::string& name : ExpectedNames())
         if (found.erase("velk/" + name) == 0)
             missing.push_back(name);
+    for (const std::string& earlier : earlier_)
+        found.erase(earlier);
     if (!found.empty()) {
         std::string names;
         std::size_t named = 0;
@@ -130,10 +137,17 @@ std::string PackValidator::CheckPlaylistScript() {
     return {};
 }
 
-std::string PackValidator::CheckSongs(OggSongDepth depth) {
+std::string PackValidator::CheckSongs(OggSongDepth depth, const CancelCheck& cancelled) {
     for (int number = 1; number <= kSongCount; ++number) {
         OggSongFacts facts;
-        const std::string why = CheckOggSong(folder_ + "/velk/" + SongName(number), depth, facts);
+        const std::string path = folder_ + "/velk/" + SongName(number);
+        const std::string why = CancelWanted(cancelled)
+                                    ? kSongCheckCancelled
+                                    : CheckOggSong(path, depth, facts, cancelled);
+        if (why == kSongCheckCancelled) {
+            cancelled_ = true;
+            return "The check of the pack was cancelled.";
+        }
         if (!why.empty())
             return SongName(number) + " is refused: " + why + ".";
         PackSong& song = songs_[static_cast<std::size_t>(number - 1)];

@@ -1,6 +1,7 @@
 #pragma once
 #include "patcher/OggSongCheck.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,15 @@ struct PackSong {
 
 // Decides whether an extracted music pack is exactly what Korvane writes, so that nothing
 // of it can make the game run console commands the player never saw. Works on the folder
-// the pack was extracted into, which must have been empty before.
+// the pack was extracted into, which must have been empty before, or whose earlier
+// contents were noted by NoteEarlierContents.
 class PackValidator {
 public:
     explicit PackValidator(std::string extractedFolder);
+
+    // Called before extracting into a folder that is not empty: what it holds now is not the
+    // pack's, and Check leaves it out (unless it is one of the pack's eighteen names).
+    void NoteEarlierContents();
 
     // Returns the empty string when the folder holds exactly velk/playlists.con, velk/US.ssc
     // and velk/music01.ogg to velk/music16.ogg; US.ssc is byte for byte Korvane's; the
@@ -28,8 +34,12 @@ public:
     //   "US.ssc is refused: it is not the sound script Korvane writes."
     //   "playlists.con is refused: %s." (the reason, naming the line)
     //   "music%.2d.ogg is refused: %s." (the reason from CheckOggSong)
-    // Reads only; never prints.
-    std::string Check(OggSongDepth depth = OggSongDepth::DecodeEverySong);
+    // cancelled is asked between the songs and between their decoded blocks; when it
+    // answers true the check stops with "The check of the pack was cancelled." and
+    // WasCancelled() is true. Reads only; never prints.
+    std::string Check(OggSongDepth depth = OggSongDepth::DecodeEverySong,
+                      const CancelCheck& cancelled = {});
+    bool WasCancelled() const { return cancelled_; }
 
     // After a Check that returned the empty string: the sixteen songs in play order.
     const std::vector<PackSong>& Songs() const { return songs_; }
@@ -38,8 +48,10 @@ private:
     std::string CheckEntries() const;
     std::string CheckSoundScript() const;
     std::string CheckPlaylistScript();
-    std::string CheckSongs(OggSongDepth depth);
+    std::string CheckSongs(OggSongDepth depth, const CancelCheck& cancelled);
 
     std::string folder_;
+    std::set<std::string> earlier_;
     std::vector<PackSong> songs_;
+    bool cancelled_ = false;
 };

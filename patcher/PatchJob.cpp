@@ -21,8 +21,14 @@ std::string SongFileName(int number) {
 } // namespace
 
 void PatchJob::Report(const std::string& text) {
+    lastText_ = text;
     if (reporter)
         cancelled = reporter->ReportStep(text, position);
+}
+
+bool PatchJob::CancelRequested() {
+    Report(lastText_);
+    return cancelled;
 }
 
 bool PatchJob::Invalid(const std::string& message) {
@@ -32,7 +38,12 @@ bool PatchJob::Invalid(const std::string& message) {
 
 bool PatchJob::UnpackAndVerify() {
     Report("Unpackaging velk");
-    if (!UnpackArchive(ShortPathOf(packPath), ShortPathOf(workFolder)) || !VerifyPack())
+    // Whatever an earlier failed run left in the work folder is not the pack's.
+    validator_.emplace(workFolder);
+    validator_->NoteEarlierContents();
+    if (!UnpackArchive(ShortPathOf(packPath), ShortPathOf(workFolder), trace,
+                       [this] { return CancelRequested(); }) ||
+        !VerifyPack())
         return false;
     ++position;
     return true;
@@ -55,6 +66,14 @@ bool PatchJob::VerifyPack() {
         if (!FileExists(JoinPath(packFolder, song)))
             return Invalid(song + " is missing.");
     }
+    if (!validator_)
+        validator_.emplace(workFolder);
+    const std::string refusal =
+        validator_->Check(OggSongDepth::DecodeEverySong, [this] { return CancelRequested(); });
+    if (validator_->WasCancelled())
+        return false;
+    if (!refusal.empty())
+        return Invalid(refusal);
     return !cancelled;
 }
 

@@ -1,20 +1,26 @@
 #pragma once
 #include "common/Prompts.h"
+#include "patcher/PackValidator.h"
 #include "patcher/StepReporter.h"
 
+#include <cstdio>
+#include <optional>
 #include <string>
 
 // The four steps of applying a music pack, run inside the work folder: unpack and verify the
 // pack, decode its sixteen songs to WAV, move the scripts out of the song folder, and pack the
 // songs into the work music.rfa. Each step returns false on failure; messages of their own
-// (an invalid or incomplete pack) go through Prompts, the caller shows the step's failure
-// message. Nothing is cleaned up after a failure. Cancelling is looked at after the
-// verifications and after each decoded song.
+// (an invalid, incomplete or refused pack) go through Prompts, the caller shows the step's
+// failure message. Nothing is cleaned up after a failure. Cancelling is looked at during the
+// extraction and the pack's validation (between blocks), after the verifications and after
+// each decoded song.
 class PatchJob {
 public:
     explicit PatchJob(Prompts& prompts) : prompts_(prompts) {}
 
     bool UnpackAndVerify();
+    // The Part's existence checks in their order, then PackValidator on the work folder:
+    // its message names what it refused.
     bool VerifyPack();
     bool DecodeSongs();
     bool PrepareUsFolder();
@@ -25,10 +31,15 @@ public:
     StepReporter* reporter = nullptr; // none: reports are skipped and cancelled stays as it is
     std::string packPath;
     std::string workFolder;
+    std::FILE* trace = nullptr; // the archive reader's trace lines, or none
 
 private:
     void Report(const std::string& text);
+    // Reports the latest step again, so that a Cancel is seen in the middle of long work.
+    bool CancelRequested();
     bool Invalid(const std::string& message);
 
     Prompts& prompts_;
+    std::string lastText_;
+    std::optional<PackValidator> validator_;
 };

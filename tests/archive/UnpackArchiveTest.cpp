@@ -304,6 +304,30 @@ std::set<std::string> TreeOf(const std::string& folder) {
     return tree;
 }
 
+// Ctrl-C is asked before each entry and between chunks or blocks: the first "yes" stops the
+// extraction in the middle of a large entry, and what it had extracted is removed again.
+TEST(UnpackArchive, CancelStopsInTheMiddleAndLeavesNothing) {
+    const std::string large = SampleData(SampleKind::Runs, 8u << 20);
+    const std::string stored = BuildStoredArchive({{"d/a.txt", "abc"}, {"d/large.bin", large}});
+    FixtureArchive compressed;
+    compressed.entries = {Compressed("d/a.txt", "abc"), Compressed("d/large.bin", large)};
+    // Asks: before a.txt, its one chunk or block, before large.bin, then its first two.
+    constexpr int kCancelAt = 5;
+    for (const std::string& archive : {stored, BuildArchive(compressed)}) {
+        TempFolder temp;
+        WriteFileBytes(temp.file("archive.rfa"), archive);
+        int asks = 0;
+        testing::internal::CaptureStderr();
+        const bool ok = UnpackArchive(temp.file("archive.rfa"), temp.path(), nullptr,
+                                      [&] { return ++asks == kCancelAt; });
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(asks, kCancelAt);
+        EXPECT_EQ(err, "unpack: cancelled\n");
+        EXPECT_EQ(TreeOf(temp.path()), std::set<std::string>{"archive.rfa"});
+    }
+}
+
 class HostileArchive : public testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostileArchive, FailsWithAReportAndWritesNothingOutsideTheTarget) {

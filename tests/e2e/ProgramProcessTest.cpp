@@ -266,7 +266,7 @@ TEST_F(ProgramProcessTest, SecondPalisorIsRefusedAndDisturbsNothing) {
     EXPECT_EQ(sameGame.out, "Another Palisor is changing the game files in " + game +
                                 ". Wait until it has finished, then try again.\n");
     EXPECT_EQ(done.status, 0);
-    EXPECT_TRUE(done.out.ends_with("\nPatching Is Done!\n")) << done.out;
+    EXPECT_EQ(done.out, "Patching Is Done!\n"); // no trace lines without --verbose
     EXPECT_EQ(palisor.Run(On({"--restore"})).status, 0);
     EXPECT_EQ(GameDigests(game)[GameMusicRfa(game)], original[GameMusicRfa(game)]);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -100,6 +101,53 @@ TEST_F(CommandLineTest, UnpackExtractsIntoTheTargetFolder) {
     EXPECT_NE(err.str().find("cannot unpack"), std::string::npos);
 }
 
+// The archive reader's trace reaches standard output only with --verbose, names escaped;
+// Ctrl-C (the progress display's cancel) stops an extraction and leaves nothing behind.
+TEST_F(CommandLineTest, TraceLinesOnlyWithVerboseAndCtrlCStopsUnpacking) {
+    WriteFileBytes(temp.file("a.rfa"),
+                   FlatArchiveBytes({{"a.wav", "abc"}, {"b\x1b[2J.wav", "de"}}, true));
+    ASSERT_EQ(Run({"--game-folder", game, "--backup"}), 0);
+    WriteFileBytes(temp.file("pack.velk"), FlatArchiveBytes(RegularPackEntries()));
+    const std::string unpack[] = {"--unpack", temp.file("a.rfa"), "--to", temp.file("out")};
+    const std::vector<std::string> apply = {"--game-folder", game, "--apply",
+                                            temp.file("pack.velk")};
+    struct Case {
+        std::vector<std::string> args;
+        bool ctrlC;
+        int status;
+        std::size_t traceLines; // each entry traces two lines
+    };
+    const Case cases[] = {
+        {{unpack[0], unpack[1], unpack[2], unpack[3]}, false, 0, 0},
+        {{unpack[0], unpack[1], "--verbose", unpack[2], unpack[3]}, false, 0, 4},
+        {{unpack[0], unpack[1], unpack[2], unpack[3]}, true, 1, 0},
+        {apply, false, 0, 0},
+        {{apply[0], apply[1], apply[2], apply[3], "--verbose"}, false, 0, 36},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::filesystem::remove_all(temp.file("out"));
+        progress = FakeProgress();
+        progress.cancelWhen = [&](const auto&) { return c.ctrlC; };
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(Run(c.args), c.status);
+        const std::string trace = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(static_cast<std::size_t>(std::count(trace.begin(), trace.end(), '\n')),
+                  c.traceLines)
+            << trace;
+        EXPECT_EQ(trace.find('\x1b'), std::string::npos);
+        if (c.traceLines == 4) {
+            EXPECT_NE(trace.find("Filename: b\\x1B[2J.wav"), std::string::npos) << trace;
+        }
+        if (c.args[0] == "--unpack") {
+            EXPECT_EQ(std::filesystem::exists(temp.file("out/b\x1b[2J.wav")), !c.ctrlC);
+        }
+        if (c.ctrlC) {
+            EXPECT_TRUE(std::filesystem::is_empty(temp.file("out")));
+        }
+    }
+}
+
 TEST_F(CommandLineTest, FindGamesListsEachFolderWithItsPrefixKind) {
     findGameFolders = [] {
         return std::vector<FoundGameFolder>{{"/p/drive_c/BFV", "wine"}, {"/g/a b", "proton"}};
@@ -166,6 +214,8 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         {{"--backup", "-h"}, Mode::Help},
         {{"--version"}, Mode::Version},
         {{"--find-games"}, Mode::FindGames},
+        {{"--verbose", "--apply", "p.velk"}, Mode::Apply, std::nullopt, "p.velk"},
+        {{"--verbose", "--backup"}, Mode::Backup},
         Refused({"--bogus"}, "The following argument was not expected: --bogus"),
         Refused({"--backup", "extra"}, "The following argument was not expected: extra"),
         Refused({"--apply"}, "--apply: 1 required PACK.velk missing"),
@@ -182,6 +232,7 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         Refused({"--backup", "--to", "folder"}, "--to requires --unpack"),
         Refused({"--game-folder", game, "--unpack", "a", "--to", "b"},
                 "--unpack excludes --game-folder"),
+        Refused({"--verbose"}, "--verbose requires an operation"),
     };
     for (const ParseCase& expected : cases) {
         SCOPED_TRACE(testing::PrintToString(expected.args));
@@ -192,6 +243,8 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         EXPECT_EQ(parsed.archive, expected.archive);
         EXPECT_EQ(parsed.target, expected.target);
         EXPECT_EQ(parsed.error, expected.error);
+        EXPECT_EQ(parsed.verbose, !expected.args.empty() && expected.args.front() == "--verbose" &&
+                                      expected.mode != Mode::Invalid);
         if (expected.mode != Mode::Invalid)
             continue;
         EXPECT_EQ(Run(expected.args), 2);

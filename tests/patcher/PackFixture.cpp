@@ -124,6 +124,14 @@ const std::vector<std::string>& SongOggs() {
     return songs;
 }
 
+std::string FixturePlaylistScript() {
+    std::string script(kPlaylistScriptHead);
+    for (int index = 0; index < 16; ++index)
+        script += std::string(kRegisterSongPrefix) + std::to_string(index) + " \"Song " +
+                  std::to_string(index + 1) + "\" 1.0\r\n";
+    return script + std::string(kPlaylistScriptTail);
+}
+
 std::vector<PackEntry> RegularPackEntries() {
     std::vector<PackEntry> entries = {{"velk/playlists.con", kPlaylistsText},
                                       {"velk/US.ssc", kUsSscText}};

@@ -1,4 +1,7 @@
 #pragma once
+#include "common/PlaylistScriptLayout.h"
+#include "patcher/KnownSoundScript.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -24,9 +27,11 @@ const std::vector<std::string>& SongOggs();
 // velk/playlists.con, velk/US.ssc and velk/music01.ogg to velk/music16.ogg.
 std::vector<PackEntry> RegularPackEntries();
 
-// The texts the fixture packs carry as their two scripts.
-inline const std::string kPlaylistsText = "playlist script\r\n";
-inline const std::string kUsSscText = "sound script\r\n";
+// The scripts the fixture packs carry, as Korvane writes them: song n is "Song n", 1.0
+// seconds long.
+std::string FixturePlaylistScript();
+inline const std::string kPlaylistsText = FixturePlaylistScript();
+inline const std::string kUsSscText = std::string(KnownSoundScript());
 
 // A game folder with Mods/BfVietnam/settings/Default.con and Mods/BfVietnam/Archives/music.rfa.
 inline const std::string kGameDefaultCon = "game.setting 1\r\nrun game.con\r\n";

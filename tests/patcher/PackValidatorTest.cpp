@@ -1,5 +1,14 @@
 #include "patcher/PackValidator.h"
 
+#include "common/FileOps.h"
+#include "patcher/ApplyPatch.h"
+#include "patcher/Backup.h"
+#include "patcher/PatchInstall.h"
+#include "patcher/PatcherPaths.h"
+#include "tests/patcher/RecordingControls.h"
+#include "tests/support/FakeProgress.h"
+#include "tests/support/FakePrompts.h"
+
 #include "archive/FlatArchiveWriter.h"
 #include "archive/UnpackArchive.h"
 #include "builder/GameScripts.h"
@@ -47,6 +56,8 @@ public:
         EXPECT_TRUE(UnpackArchive(temp_.file("pack.velk"), work(), nullptr));
     }
     std::string work() const { return temp_.file("work"); }
+    std::string file() const { return temp_.file("pack.velk"); }
+    std::string root() const { return temp_.path(); }
     std::string velk(const std::string& name) const { return work() + "/velk/" + name; }
     static std::string Song(int n) {
         char name[16];
@@ -79,6 +90,38 @@ TEST(PackValidator, KorvanesPackFromHostileTitlesPassesWithItsTwentyEightLines) 
         EXPECT_DOUBLE_EQ(song.seconds, (2205 + 97 * n) / 22050.0);
     }
     EXPECT_EQ(validator.Songs()[0].title, "Say 'hi'  run ../../evil.con  rem '");
+}
+
+TEST(PackValidator, KorvanesPackFromHostileTitlesInstalls) {
+    KorvanePack pack;
+    const std::string game = pack.root() + "/BFV";
+    const std::string base = pack.root() + "/program";
+    MakeGameFolder(game);
+    ASSERT_TRUE(CreateFolder(base));
+    FakePrompts prompts;
+    RecordingControls controls;
+    ASSERT_TRUE(BackupOriginals(game, prompts, controls));
+    ASSERT_TRUE(PrepareWorkFolder(base, prompts));
+    FakeProgress progress;
+    ASSERT_TRUE(ApplyPatch(game, pack.file(), base, prompts, progress)) << prompts.messages.back();
+    EXPECT_EQ(ReadFileBytes(InstalledPlaylists(game)), ReadFileBytes(pack.velk("playlists.con")));
+}
+
+TEST(PackValidator, LeavesOutWhatWasThereBeforeAndStopsWhenCancelled) {
+    KorvanePack pack;
+    WriteFileBytes(pack.work() + "/leftover.txt", "from a failed run");
+    PackValidator fresh(pack.work());
+    EXPECT_EQ(fresh.Check(OggSongDepth::HeadersOnly),
+              "The pack holds entries Korvane never writes: leftover.txt.");
+    PackValidator noted(pack.work());
+    noted.NoteEarlierContents();
+    EXPECT_EQ(noted.Check(OggSongDepth::HeadersOnly), "");
+    int asks = 0;
+    EXPECT_EQ(noted.Check(OggSongDepth::DecodeEverySong, [&] { return ++asks == 3; }),
+              "The check of the pack was cancelled.");
+    EXPECT_EQ(asks, 3);
+    EXPECT_TRUE(noted.WasCancelled());
+    EXPECT_TRUE(noted.Songs().empty());
 }
 
 // The Ogg file with the granule position of its last page replaced, the page's checksum

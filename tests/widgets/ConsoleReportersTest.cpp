@@ -88,8 +88,11 @@ TEST(ConsolePrompts, MessagesGoOutWhole) {
     ConsolePrompts prompts(out);
     prompts.Message("Music pack built.");
     prompts.Message("Unable to open hyperlink:\n\nThe DDE transaction failed.");
+    // Outside text in a message cannot steer the terminal; escaped text is not escaped twice.
+    prompts.Message("Folder /g/\x1b[2J\ta\\b\rX");
+    prompts.Message("entries: b\\x1B[2J.wav.");
     EXPECT_EQ(out.str(), "Music pack built.\nUnable to open hyperlink:\n\nThe DDE transaction "
-                         "failed.\n");
+                         "failed.\nFolder /g/\\x1B[2J\\ta\\\\b\\rX\nentries: b\\x1B[2J.wav.\n");
 }
 
 TEST(ConsolePrompts, DialogsAnswerOnlyWhatTheCommandLineGave) {
