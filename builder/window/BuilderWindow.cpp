@@ -2,6 +2,7 @@
 #include "builder/window/ClearScrollBarStyle.h"
 
 #include "builder/BuildPipeline.h"
+#include "builder/ImportSongs.h"
 #include "builder/SlotLabels.h"
 #include "builder/SongListText.h"
 #include "builder/window/AboutBox.h"
@@ -10,6 +11,7 @@
 #include "builder/window/SlotList.h"
 #include "common/CodePage.h"
 #include "common/FileError.h"
+#include "import/SongTags.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/HyperlinkLabel.h"
 #include "widgets/ProgressWindow.h"
@@ -41,6 +43,10 @@ using Anchor = AnchoredPlacement::Anchor;
 
 const char* const kProjectFilter = "VELK Project Files (*.velkp)|*.velkp||";
 const char* const kPackFilter = "VELK Files (*.velk)|*.velk||";
+// Every kind of file the importer reads, then the mono WAV files the builder takes as they are.
+const char* const kSongFilter =
+    "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc)"
+    "|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc|Wav Files (*.wav)|*.wav||";
 const char* const kHomePage = "https://korvane.example.org/";
 
 // Paths travel in the file-name encoding, titles in the game's code page (Windows-1252).
@@ -193,6 +199,13 @@ void BuilderWindow::CreateMenu() {
     recentMenu_ = file->addMenu(QStringLiteral("&Recent Projects"));
     AddCommand(file, "&Save Project", "Ctrl+S", [this] { SaveProject(); });
     AddCommand(file, "Save Project &As...", "Ctrl+Shift+S", [this] { SaveProjectAs(); });
+    file->addSeparator();
+    AddCommand(file, "A&dd Songs...", "Ctrl+I", [this] { AddSongs(); });
+    matchLoudnessAction_ = file->addAction(QStringLiteral("&Match Loudness"));
+    matchLoudnessAction_->setCheckable(true);
+    matchLoudnessAction_->setChecked(settings_.MatchLoudness());
+    connect(matchLoudnessAction_, &QAction::toggled, this,
+            [this](bool on) { settings_.SetMatchLoudness(on); });
     file->addSeparator();
     AddCommand(file, "&Copy List To Clipboard", nullptr, [this] { CopyListToClipboard(); });
     file->addSeparator();
@@ -469,18 +482,57 @@ void BuilderWindow::Browse() {
     if (!slot)
         return;
     std::string chosen;
-    if (!prompts_->OpenFile(
-            DialogOptions("Wav Files (*.wav)|*.wav||", "wav", "*.wav", FolderKind::Songs), chosen))
+    if (!prompts_->OpenFile(DialogOptions(kSongFilter, "wav", "", FolderKind::Songs), chosen))
         return;
     settings_.RememberFolderOf(FolderKind::Songs, FromPath(chosen));
-    slot->SetStoredPath(chosen);
+    SongSlot probe;
+    probe.SetPath(chosen);
+    if (probe.valid())
+        UseWavAsItIs(*slot, chosen);
+    else
+        ImportSongFiles({chosen}, project_.PositionOf(*slot), true);
+}
+
+void BuilderWindow::UseWavAsItIs(SongSlot& slot, const std::string& path) {
+    slot.SetStoredPath(path);
     {
         FlagSetter suppress(suppressFieldChanges_);
-        pathEdit_->setText(FromPath(chosen));
+        pathEdit_->setText(FromPath(path));
     }
-    slot->Probe();
+    slot.Probe();
+    if (slot.title() == "empty slot") {
+        slot.SetTitle(
+            ToTitle(QString::fromStdString(SongTitleFor(ReadSongTags(path), path))).bytes);
+        FillFields(FromTitle(slot.title()), FromPath(path));
+    }
     SetModified(true);
     RefreshList();
+}
+
+void BuilderWindow::AddSongs() {
+    std::vector<std::string> files;
+    if (!prompts_->OpenFiles(DialogOptions(kSongFilter, "", "", FolderKind::Songs), files) ||
+        files.empty())
+        return;
+    settings_.RememberFolderOf(FolderKind::Songs, FromPath(files.front()));
+    ImportSongFiles(files, 0, false);
+}
+
+void BuilderWindow::ImportSongFiles(const std::vector<std::string>& files, int firstPosition,
+                                    bool keepOwnTitles) {
+    ImportSongsOptions options;
+    options.matchLoudness = settings_.MatchLoudness();
+    options.dataFolder = workBaseFolder_;
+    options.firstPosition = firstPosition;
+    options.keepOwnTitles = keepOwnTitles;
+    std::unique_ptr<Progress> progress = progressFactory_(this);
+    const ImportSongsOutcome outcome =
+        ImportSongs(*prompts_, *progress).Run(project_, files, options);
+    progress.reset();
+    if (outcome.added > 0)
+        SetModified(true);
+    RefreshList();
+    ReadSelection();
 }
 
 void BuilderWindow::MoveUp() {
@@ -507,14 +559,16 @@ void BuilderWindow::ShowAbout() {
 }
 
 void BuilderWindow::OnFilesDropped(const QStringList& paths, int row) {
-    static_cast<void>(row);
+    std::vector<std::string> songs;
     for (const QString& path : paths) {
-        if (IsProjectFile(path)) {
+        if (IsProjectFile(path)) { // a project among songs: the project wins
             if (MayDiscardChanges())
                 OpenProjectFile(ToPath(path));
             return;
         }
+        songs.push_back(ToPath(path));
     }
+    ImportSongFiles(songs, row >= 0 ? row + 1 : 0, false);
 }
 
 std::vector<int> BuilderWindow::DropRows(int row, int count) {
@@ -525,7 +579,7 @@ std::vector<int> BuilderWindow::DropRows(int row, int count) {
         return rows;
     }
     for (int next = 0; next < SongProject::kSlotCount && count > 0; ++next)
-        if (rowSlots_[static_cast<std::size_t>(next)]->path().empty()) {
+        if (ImportSongs::IsEmptySlot(*rowSlots_[static_cast<std::size_t>(next)])) {
             rows.push_back(next);
             --count;
         }

@@ -63,6 +63,13 @@ public:
     void CopyListToClipboard();
     void Build();
     void Browse();
+    // Picks audio files of any kind and imports them into the empty slots, in order.
+    void AddSongs();
+    // Imports songs through the importer, under the progress window: into the first empty
+    // slots (firstPosition 0) or into the slot at firstPosition and the ones after it.
+    // keepOwnTitles leaves a title the user gave alone.
+    void ImportSongFiles(const std::vector<std::string>& files, int firstPosition,
+                         bool keepOwnTitles);
     void MoveUp();
     void MoveDown();
     void ShowAbout();
@@ -87,6 +94,7 @@ public:
     QPushButton* moveDownButton() const { return moveDownButton_; }
     QMenuBar* menuBar() const { return menuBar_; }
     QMenu* recentMenu() const { return recentMenu_; }
+    QAction* matchLoudnessAction() const { return matchLoudnessAction_; }
     HyperlinkLabel* link() const { return link_; }
     // The window's size with every row of the list in view at the window's font.
     QSize DefaultSize() const;
@@ -124,6 +132,7 @@ private:
     void OnFilesDropped(const QStringList& paths, int row);
     std::vector<int> DropRows(int row, int count);
     void ShowDelivered(const std::string& message, const std::string& pack);
+    void UseWavAsItIs(SongSlot& slot, const std::string& path);
     FileDialogOptions DialogOptions(const char* filter, const char* extension,
                                     const std::string& initialName,
                                     BuilderSettings::FolderKind kind) const;
@@ -150,6 +159,7 @@ private:
     QSize smallestClient_;
     QMenuBar* menuBar_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QAction* matchLoudnessAction_ = nullptr;
     QWidget* client_ = nullptr;
     SlotList* list_ = nullptr;
     QGroupBox* editingBox_ = nullptr;

@@ -1,4 +1,6 @@
 #include "builder/window/BuilderWindow.h"
+#include "builder/window/SlotList.h"
+#include "tests/support/AudioFileFixture.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
@@ -39,6 +41,27 @@ std::string MonoWav(const TempFolder& folder, const std::string& name, int secon
     const std::string path = folder.file(name);
     WriteFileBytes(path, MakeWav(1, 8000, 16, std::string(16000u * seconds, '\0')));
     return path;
+}
+
+// A short stereo song the builder cannot take as it is, so the importer converts it.
+std::string StereoSong(const TempFolder& folder, const std::string& name) {
+    const std::string path = folder.file(name);
+    WriteFileBytes(path, MakeWav(2, 22050, 16, Pcm16Bytes(ToneSamples(2, 22050, 11025, 440.0))));
+    return path;
+}
+
+std::vector<std::string> StereoSongs(const TempFolder& folder, const std::string& stem, int count) {
+    std::vector<std::string> paths;
+    for (int number = 1; number <= count; ++number)
+        paths.push_back(StereoSong(folder, stem + std::to_string(number) + ".wav"));
+    return paths;
+}
+
+QStringList QtPaths(const std::vector<std::string>& paths) {
+    QStringList list;
+    for (const std::string& path : paths)
+        list << QString::fromStdString(path);
+    return list;
 }
 
 // A project file as the original writes it: every slot without a file, titles in Windows-1252.
@@ -103,6 +126,7 @@ private:
     TempFolder settingsFolder;
     int progressWindowsMade = 0;
     QStringList openedFolders;
+    bool cancelImport = false;
 
 private slots:
     void initTestCase() {
@@ -116,11 +140,14 @@ private slots:
         prompts = FakePrompts();
         progressWindowsMade = 0;
         openedFolders.clear();
+        cancelImport = false;
         window = std::make_unique<BuilderWindow>(folder.path());
         window->SetPrompts(&prompts);
         window->SetProgressFactory([this](QWidget*) -> std::unique_ptr<Progress> {
             ++progressWindowsMade;
-            return std::make_unique<FakeProgress>();
+            auto progress = std::make_unique<FakeProgress>();
+            progress->cancelWhen = [this](const auto&) { return cancelImport; };
+            return progress;
         });
         window->SetFolderOpener([this](const QString& opened) { openedFolders << opened; });
     }
@@ -162,16 +189,17 @@ private slots:
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
         QCOMPARE(MenuTexts(menus[0]->menu()),
                  (QStringList{"&New Project", "-", "&Open Project...", "&Recent Projects",
-                              "&Save Project", "Save Project &As...", "-",
-                              "&Copy List To Clipboard", "-", "&Build VELK...", "-", "E&xit"}));
+                              "&Save Project", "Save Project &As...", "-", "A&dd Songs...",
+                              "&Match Loudness", "-", "&Copy List To Clipboard", "-",
+                              "&Build VELK...", "-", "E&xit"}));
         QCOMPARE(MenuTexts(menus[1]->menu()), QStringList{"&About Korvane..."});
         QStringList shortcuts;
         for (QMenu* menu : {menus[0]->menu(), menus[1]->menu()})
             for (QAction* action : menu->actions())
                 if (!action->shortcut().isEmpty())
                     shortcuts << action->shortcut().toString();
-        QCOMPARE(shortcuts,
-                 (QStringList{"Ctrl+N", "Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "Ctrl+Q", "F1"}));
+        QCOMPARE(shortcuts, (QStringList{"Ctrl+N", "Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "Ctrl+I",
+                                         "Ctrl+Q", "F1"}));
     }
 
     void selectingRowThreeFillsFieldsWithoutProbing() {
@@ -260,16 +288,106 @@ private slots:
         QVERIFY(!RowMarked(*window, 0));
     }
 
-    void browseSetsPathWithoutTouchingTitle() {
-        const std::string path = MonoWav(folder, "b.wav", 2);
+    void browseTakesMonoWavAsItIsAndImportsTheRest() {
+        const std::string wav = MonoWav(folder, "b.wav", 2);
         window->list()->selectRow(1);
-        prompts.answers.push_back(path);
+        prompts.answers.push_back(wav);
         window->Browse();
         QCOMPARE(prompts.dialogs.size(), std::size_t(1));
-        QCOMPARE(prompts.dialogs[0].options.filter, std::string("Wav Files (*.wav)|*.wav||"));
-        QCOMPARE(prompts.dialogs[0].options.initialFileName, std::string("*.wav"));
-        QCOMPARE(window->pathField()->text(), QString::fromStdString(path));
+        QCOMPARE(prompts.dialogs[0].options.filter,
+                 std::string("Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;"
+                             "*.aifc)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc"
+                             "|Wav Files (*.wav)|*.wav||"));
+        QCOMPARE(window->pathField()->text(), QString::fromStdString(wav));
         QCOMPARE(Cell(*window, 1, 4), QStringLiteral("Ok"));
+        QCOMPARE(Cell(*window, 1, 2), QStringLiteral("b")); // was "empty slot": the file's name
+        QCOMPARE(progressWindowsMade, 0);
+
+        const std::string flac = folder.file("tagged.flac");
+        QVERIFY(WriteAudioFile(
+            flac,
+            AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.5).Tags("The Band", "Caf\u00E9")));
+        window->list()->selectRow(2);
+        prompts.answers = {flac};
+        window->Browse();
+        QCOMPARE(progressWindowsMade, 1);
+        QCOMPARE(Cell(*window, 2, 2), QStringLiteral("The Band - Caf\u00E9"));
+        QCOMPARE(Cell(*window, 2, 4), QStringLiteral("Ok"));
+        QVERIFY(window->project().SlotAt(3).path() != flac); // a converted copy
+        QCOMPARE(window->pathField()->text(),
+                 QString::fromStdString(window->project().SlotAt(3).path()));
+
+        window->titleField()->setText(QStringLiteral("My own"));
+        prompts.answers = {StereoSong(folder, "other.wav")};
+        window->Browse();
+        QCOMPARE(Cell(*window, 2, 2), QStringLiteral("My own"));
+        QVERIFY(window->project().SlotAt(3).path().find("other") != std::string::npos);
+    }
+
+    void addSongsFillsTheEmptySlotsAndNamesTheRest() {
+        for (int position = 1; position <= 13; ++position)
+            window->project().SlotAt(position).SetTitle("Taken");
+        const std::vector<std::string> songs = StereoSongs(folder, "many", 5);
+        prompts.fileListAnswers = {songs};
+        window->AddSongs();
+        QCOMPARE(prompts.dialogs.back().kind, std::string("open many"));
+        for (int row = 13; row < 16; ++row) {
+            QCOMPARE(Cell(*window, row, 2),
+                     QStringLiteral("many%1").arg(row - 12)); // the file names, in order
+            QCOMPARE(Cell(*window, row, 4), QStringLiteral("Ok"));
+        }
+        QCOMPARE(Cell(*window, 12, 2), QStringLiteral("Taken"));
+        QVERIFY(prompts.information.empty()); // some were refused: a warning
+        const std::string& text = prompts.messages.back();
+        QVERIFY(text.find("No empty slot left for " + songs[3] + ".") != std::string::npos);
+        QVERIFY(text.find("No empty slot left for " + songs[4] + ".") != std::string::npos);
+        QVERIFY(window->isWindowModified());
+    }
+
+    void dropOnRowCFillsItAndTheFollowingSlots() {
+        window->project().SlotAt(3).SetTitle("Old song");
+        window->project().SlotAt(3).SetPath(MonoWav(folder, "old.wav", 1));
+        const QStringList songs = QtPaths(StereoSongs(folder, "drop", 3));
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(songs[0]), QUrl::fromLocalFile(songs[1]),
+                      QUrl::fromLocalFile(songs[2])});
+        QTableWidget* list = window->list();
+        const QPoint overC(40, list->rowViewportPosition(2) + 2);
+        QDragEnterEvent enter(overC, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDragMoveEvent move(overC, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &move);
+        QCOMPARE(window->slotList()->DropRows(), (std::vector<int>{2, 3, 4}));
+
+        DropFiles(*window, songs, 2);
+        QVERIFY(window->slotList()->DropRows().empty());
+        for (int row = 2; row < 5; ++row) {
+            QCOMPARE(Cell(*window, row, 2), QStringLiteral("drop%1").arg(row - 1));
+            QCOMPARE(Cell(*window, row, 4), QStringLiteral("Ok"));
+        }
+        QCOMPARE(Cell(*window, 5, 2), QStringLiteral("empty slot"));
+        QCOMPARE(prompts.information.size(), std::size_t(1)); // all went in: success
+        QVERIFY(prompts.information[0].rfind("C: drop1 (0:01, gain ", 0) == 0);
+
+        DropFiles(*window, {songs[0]}, -1); // below the rows: the first empty slot
+        QCOMPARE(Cell(*window, 0, 2), QStringLiteral("drop1"));
+    }
+
+    void matchLoudnessIsRememberedAndCancelKeepsTheProject() {
+        QVERIFY(window->matchLoudnessAction()->isChecked());
+        window->matchLoudnessAction()->trigger();
+        BuilderWindow second(folder.path());
+        QVERIFY(!second.matchLoudnessAction()->isChecked());
+
+        prompts.fileListAnswers = {std::vector<std::string>{StereoSong(folder, "plain.wav")}};
+        window->AddSongs();
+        QVERIFY(prompts.information.back().find("gain +0.0 dB") != std::string::npos);
+
+        cancelImport = true;
+        prompts.fileListAnswers = {std::vector<std::string>{StereoSong(folder, "never.wav")}};
+        window->AddSongs();
+        QCOMPARE(prompts.messages.back(), std::string("Import cancelled. No song was added."));
         QCOMPARE(Cell(*window, 1, 2), QStringLiteral("empty slot"));
     }
 
