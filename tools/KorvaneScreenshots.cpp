@@ -1,7 +1,7 @@
 // korvane_screenshots: renders Korvane's window for the documentation, without a display.
 //   QT_QPA_PLATFORM=offscreen korvane_screenshots OUTPUT_FOLDER
-// Writes korvane-main.png (a full project, row D selected), korvane-drop.png (three files
-// dragged over row C) and korvane-smallest.png (the window at its smallest size).
+// Writes korvane-main.png (a full project, row D selected) and korvane-drop.png (three
+// files dragged over row C of a project with two songs).
 #include "builder/window/BuilderWindow.h"
 #include "builder/window/SlotList.h"
 #include "common/ConsolePrompts.h"
@@ -73,8 +73,6 @@ int main(int argc, char** argv) {
         window.show();
         window.list()->selectRow(3);
         saved = Save(window, output.filePath("korvane-main.png")) && saved;
-        window.resize(window.minimumSize());
-        saved = Save(window, output.filePath("korvane-smallest.png")) && saved;
     }
     {
         BuilderWindow window(songs.path().toStdString());
@@ -84,8 +82,9 @@ int main(int argc, char** argv) {
         window.show();
         QApplication::processEvents();
         QMimeData files;
-        files.setUrls({QUrl::fromLocalFile("/music/a.flac"), QUrl::fromLocalFile("/music/b.mp3"),
-                       QUrl::fromLocalFile("/music/c.ogg")});
+        files.setUrls({QUrl::fromLocalFile("/music/Monsoon.flac"),
+                       QUrl::fromLocalFile("/music/Radio Hanoi.mp3"),
+                       QUrl::fromLocalFile("/music/Long Range Recon.ogg")});
         QWidget* viewport = window.list()->viewport();
         const QTableWidget& list = *window.list();
         const QPoint overRowC(60, list.rowViewportPosition(2) + list.rowHeight(2) / 2);
