@@ -74,7 +74,7 @@ bool BuildPipeline::BuildMusicPackTo(const SongProject& project, const std::stri
     ReportStep("Packaging...", kPackagingPosition); // a cancel here no longer stops the build
     if (PackageRelease(destination) && delivered_) {
         progress_.Hide();
-        prompts_.Message("Done!");
+        prompts_.Inform("Done!");
     }
     return delivered_;
 }

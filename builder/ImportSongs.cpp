@@ -55,12 +55,17 @@ bool MakeSongFolder(const std::string& folder, bool besideProject) {
     return IsRealFolder(folder);
 }
 
-std::vector<SongSlot*> EmptySlots(SongProject& project) {
+// The slots the songs go into, in order.
+std::vector<SongSlot*> TargetSlots(SongProject& project, int firstPosition) {
     std::vector<SongSlot*> slots;
-    for (int position = 1; position <= SongProject::kSlotCount; ++position)
-        if (ImportSongs::IsEmptySlot(project.SlotAt(position)))
+    for (int position = std::max(1, firstPosition); position <= SongProject::kSlotCount; ++position)
+        if (firstPosition > 0 || ImportSongs::IsEmptySlot(project.SlotAt(position)))
             slots.push_back(&project.SlotAt(position));
     return slots;
+}
+
+bool HasOwnTitle(const SongSlot& slot) {
+    return !slot.title().empty() && slot.title() != "empty slot";
 }
 
 // Paths and tags are outside data, and the lines may reach a terminal.
@@ -102,7 +107,7 @@ std::string ImportSongs::SongLine(int position, const std::string& title, double
 ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std::string>& files,
                                     const ImportSongsOptions& options) {
     ImportSongsOutcome outcome;
-    const std::vector<SongSlot*> slots = EmptySlots(project);
+    const std::vector<SongSlot*> slots = TargetSlots(project, options.firstPosition);
     const std::size_t taken = std::min(slots.size(), files.size());
     const std::string folder = SongFolderFor(project.path(), options.dataFolder);
     const bool madeFolder = taken > 0 && !IsRealFolder(folder);
@@ -146,7 +151,8 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
         if (!song.inPlace)
             outcome.newFiles.push_back(song.path);
         SongSlot& slot = *slots[nextSlot++];
-        slot.SetTitle(TitleForModel(song.title));
+        if (!options.keepOwnTitles || !HasOwnTitle(slot))
+            slot.SetTitle(TitleForModel(song.title));
         slot.SetPath(song.path);
         // The line shows the title as the game will show it.
         outcome.lines.push_back(SongLine(project.PositionOf(slot),
@@ -162,7 +168,10 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
         std::string text;
         for (const std::string& line : outcome.lines)
             text += (text.empty() ? "" : "\n") + line;
-        prompts_.Message(text);
+        if (outcome.result == Result::AllAdded)
+            prompts_.Inform(text);
+        else
+            prompts_.Message(text);
     }
     return outcome;
 }

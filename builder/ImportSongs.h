@@ -11,6 +11,11 @@ struct ImportSongsOptions {
     bool matchLoudness = true;
     int threads = 0;        // 0: one per core
     std::string dataFolder; // where the songs of a never-saved project go
+    // 0: the first empty slots. 1 to 16: the slot at that position and the ones after it,
+    // whatever they hold (songs dropped on a row of the window).
+    int firstPosition = 0;
+    // A slot whose title is not "empty slot" keeps it; only the path changes.
+    bool keepOwnTitles = false;
 };
 
 // What an import did to the project.
@@ -24,9 +29,10 @@ struct ImportSongsOutcome {
 
 // The one way songs of any format come into a project, for the window and the command line
 // alike: converts the files (in parallel, one per core) into the folder beside the project,
-// fills the first empty slots in order, refuses the files beyond the last empty slot and
-// never touches a filled slot. Progress and Cancel go through `progress`; the outcome, one
-// line per file, through one message of `prompts`. A cancelled import changes nothing and
+// fills the first empty slots in order (or the slots from a chosen position on), refuses the
+// files beyond the last such slot and touches no other slot. Progress and Cancel go through
+// `progress`; the outcome, one line per file, through one message of `prompts` (a success
+// message when every file went in). A cancelled import changes nothing and
 // leaves no file behind. Saving the project is the caller's business.
 class ImportSongs {
 public:

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <utility>
 
@@ -24,17 +25,65 @@ QtPrompts::QtPrompts(QWidget* parentWidget, QString name)
     : parent(parentWidget), programName(std::move(name)) {}
 
 void QtPrompts::Message(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, programName, QString::fromUtf8(text), QMessageBox::Ok,
-                    parent);
+    ShowMessage(QMessageBox::Warning, text);
+}
+
+void QtPrompts::Inform(const std::string& text) {
+    ShowMessage(QMessageBox::Information, text);
+}
+
+void QtPrompts::ShowMessage(int icon, const std::string& text) {
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), programName, QString::fromUtf8(text),
+                    QMessageBox::Ok, parent);
     box.exec();
 }
 
+bool QtPrompts::InformWithOffer(const std::string& text, const std::string& offer) {
+    QMessageBox box(QMessageBox::Information, programName, QString::fromUtf8(text), QMessageBox::Ok,
+                    parent);
+    QPushButton* action = box.addButton(QString::fromUtf8(offer), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == action;
+}
+
+Prompts::SaveChoice QtPrompts::AskToSave(const std::string& question) {
+    QMessageBox box(QMessageBox::Warning, programName, QString::fromUtf8(question),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 bool QtPrompts::OpenFile(const FileDialogOptions& options, std::string& path) {
-    return RunFileDialog(false, options, path);
+    const std::vector<std::string> chosen = RunFileDialog(Mode::Open, options);
+    if (chosen.empty())
+        return false;
+    path = chosen.front();
+    return true;
+}
+
+bool QtPrompts::OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) {
+    std::vector<std::string> chosen = RunFileDialog(Mode::OpenMany, options);
+    if (chosen.empty())
+        return false;
+    paths = std::move(chosen);
+    return true;
 }
 
 bool QtPrompts::SaveFile(const FileDialogOptions& options, std::string& path) {
-    return RunFileDialog(true, options, path);
+    const std::vector<std::string> chosen = RunFileDialog(Mode::Save, options);
+    if (chosen.empty())
+        return false;
+    path = chosen.front();
+    return true;
 }
 
 bool QtPrompts::BrowseFolder(const std::string& title, std::string& folder) {
@@ -46,20 +95,27 @@ bool QtPrompts::BrowseFolder(const std::string& title, std::string& folder) {
     return true;
 }
 
-bool QtPrompts::RunFileDialog(bool saving, const FileDialogOptions& options, std::string& path) {
+std::vector<std::string> QtPrompts::RunFileDialog(Mode mode, const FileDialogOptions& options) {
     QFileDialog dialog(parent);
+    const bool saving = mode == Mode::Save;
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(saving               ? QFileDialog::AnyFile
+                       : mode == Mode::Open ? QFileDialog::ExistingFile
+                                            : QFileDialog::ExistingFiles);
     std::string filters = QtNameFilters(options.filter);
     if (!filters.empty())
         dialog.setNameFilter(QString::fromStdString(filters));
     // Qt adds the suffix before it asks about overwriting, so the question is about the
     // file that will really be written.
     dialog.setDefaultSuffix(QString::fromStdString(BareExtension(options.defaultExtension)));
+    if (!options.initialFolder.empty())
+        dialog.setDirectory(FromPath(options.initialFolder));
     if (!options.initialFileName.empty())
         dialog.selectFile(FromPath(options.initialFileName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    path = WithDefaultExtension(ToPath(dialog.selectedFiles().front()), options.defaultExtension);
-    return true;
+    std::vector<std::string> chosen;
+    if (dialog.exec() != QDialog::Accepted)
+        return chosen;
+    for (const QString& file : dialog.selectedFiles())
+        chosen.push_back(WithDefaultExtension(ToPath(file), options.defaultExtension));
+    return chosen;
 }

@@ -5,8 +5,9 @@
 #include <QString>
 #include <QWidget>
 
-// Prompts through Qt: a warning message box with an OK button captioned with the program's
-// name, Qt's Open and Save file dialogs and its folder browser, all modal over the parent.
+// Prompts through Qt: message boxes captioned with the program's name (a warning icon for
+// refusals and failures, the information icon for success), Qt's Open and Save file dialogs
+// and its folder browser, all modal over the parent.
 // Failure: a dialog yields false when the user cancels (or nothing could be chosen); the
 // path is then left untouched. Paths are exchanged in the local 8-bit file-name encoding.
 class QtPrompts : public Prompts {
@@ -19,9 +20,16 @@ public:
     // Asks before replacing an existing file, after the default extension is added.
     bool SaveFile(const FileDialogOptions& options, std::string& path) override;
     bool BrowseFolder(const std::string& title, std::string& folder) override;
+    void Inform(const std::string& text) override;
+    bool InformWithOffer(const std::string& text, const std::string& offer) override;
+    SaveChoice AskToSave(const std::string& question) override;
+    bool OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) override;
 
 private:
-    bool RunFileDialog(bool saving, const FileDialogOptions& options, std::string& path);
+    enum class Mode { Open, OpenMany, Save };
+    // The chosen files, or none when the user cancels.
+    std::vector<std::string> RunFileDialog(Mode mode, const FileDialogOptions& options);
+    void ShowMessage(int icon, const std::string& text);
 
     QPointer<QWidget> parent;
     QString programName;

@@ -1,12 +1,17 @@
 #include "builder/window/BuilderWindow.h"
+#include "builder/window/ClearScrollBarStyle.h"
 
 #include "builder/BuildPipeline.h"
+#include "builder/ImportSongs.h"
 #include "builder/SlotLabels.h"
 #include "builder/SongListText.h"
 #include "builder/window/AboutBox.h"
 #include "builder/window/ApplicationIcon.h"
+#include "builder/window/HeldSuccessPrompts.h"
+#include "builder/window/SlotList.h"
 #include "common/CodePage.h"
 #include "common/FileError.h"
+#include "import/SongTags.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/HyperlinkLabel.h"
 #include "widgets/ProgressWindow.h"
@@ -15,7 +20,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColor>
+#include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -23,13 +30,23 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QScrollBar>
+#include <QStyle>
+#include <QUrl>
 
 #include <filesystem>
 
 namespace {
 
+using FolderKind = BuilderSettings::FolderKind;
+using Anchor = AnchoredPlacement::Anchor;
+
 const char* const kProjectFilter = "VELK Project Files (*.velkp)|*.velkp||";
+const char* const kPackFilter = "VELK Files (*.velk)|*.velk||";
+// Every kind of file the importer reads, then the mono WAV files the builder takes as they are.
+const char* const kSongFilter =
+    "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc)"
+    "|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc|Wav Files (*.wav)|*.wav||";
 const char* const kHomePage = "https://korvane.example.org/";
 
 // Paths travel in the file-name encoding, titles in the game's code page (Windows-1252).
@@ -44,6 +61,10 @@ QString FromTitle(const std::string& title) {
 }
 CodePage::Converted ToTitle(const QString& title) {
     return CodePage::FromUtf8(title.toStdString());
+}
+
+bool IsProjectFile(const QString& path) {
+    return path.endsWith(QStringLiteral(".velkp"), Qt::CaseInsensitive);
 }
 
 // Rows whose typed title the game cannot show as typed.
@@ -67,9 +88,12 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
       ownPrompts_(std::make_unique<QtPrompts>(this, QStringLiteral("Korvane"))),
       prompts_(ownPrompts_.get()) {
     progressFactory_ = [](QWidget* owner) { return std::make_unique<ProgressWindow>(owner); };
+    folderOpener_ = [](const QString& folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    };
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     QFont font(QStringLiteral("MS Sans Serif"), 8);
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
@@ -77,7 +101,7 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
     CreateMenu();
     PlaceControls();
     ConnectSignals();
-    NewProject();
+    ResetProject();
 }
 
 BuilderWindow::~BuilderWindow() = default;
@@ -91,9 +115,17 @@ void BuilderWindow::SetProgressFactory(ProgressFactory factory) {
     progressFactory_ = std::move(factory);
 }
 
+void BuilderWindow::SetFolderOpener(FolderOpener opener) {
+    folderOpener_ = std::move(opener);
+}
+
+QTableWidget* BuilderWindow::list() const {
+    return list_;
+}
+
 void BuilderWindow::CreateControls() {
     client_ = new QWidget(this);
-    list_ = new QTableWidget(SongProject::kSlotCount, 5, client_);
+    list_ = new SlotList(SongProject::kSlotCount, 5, client_);
     list_->setHorizontalHeaderLabels({"ID", "Letter", "Title", "Length", "Status"});
     const int widths[] = {30, 50, 200, 100, 100};
     for (int column = 0; column < 5; ++column)
@@ -107,12 +139,19 @@ void BuilderWindow::CreateControls() {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setWordWrap(false);
+    const int iconSide = list_->fontMetrics().ascent();
+    list_->setIconSize({iconSide, iconSide}); // the status mark leaves room for the status text
     for (int row = 0; row < SongProject::kSlotCount; ++row) {
         list_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(NumberLabel(row + 1))));
         list_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(LetterLabel(row + 1))));
         for (int column = 2; column < 5; ++column)
             list_->setItem(row, column, new QTableWidgetItem);
     }
+    list_->SetDropPlan([this](int row, int count) { return DropRows(row, count); });
+    auto* scrollBarStyle = new ClearScrollBarStyle;
+    scrollBarStyle->setParent(this); // outlives the list, which is destroyed with client_
+    for (QScrollBar* bar : {list_->verticalScrollBar(), list_->horizontalScrollBar()})
+        bar->setStyle(scrollBarStyle);
 
     editingBox_ = new QGroupBox(QStringLiteral("Editing"), client_);
     titleLabel_ = new QLabel(QStringLiteral("Title"), client_);
@@ -141,61 +180,116 @@ void BuilderWindow::CreateControls() {
     setTabOrder(moveDownButton_, qualityEdit_);
 }
 
+QAction* BuilderWindow::AddCommand(QMenu* menu, const char* text, const char* keys,
+                                   const std::function<void()>& command) {
+    QAction* action = menu->addAction(QString::fromLatin1(text));
+    if (keys)
+        action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+    addAction(action); // the shortcut works whether or not the menu was ever opened
+    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    return action;
+}
+
 void BuilderWindow::CreateMenu() {
     menuBar_ = new QMenuBar(this);
     QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
-    auto add = [this, file](const char* text, void (BuilderWindow::*command)()) {
-        QAction* action = file->addAction(QString::fromLatin1(text));
-        connect(action, &QAction::triggered, this,
-                [this, command] { RunCommand([this, command] { (this->*command)(); }); });
-    };
-    add("New Project", &BuilderWindow::NewProject);
+    AddCommand(file, "&New Project", "Ctrl+N", [this] { NewProject(); });
     file->addSeparator();
-    add("Open Project...", &BuilderWindow::OpenProject);
-    add("Save Project", &BuilderWindow::SaveProject);
-    add("Save Project As...", &BuilderWindow::SaveProjectAs);
+    AddCommand(file, "&Open Project...", "Ctrl+O", [this] { OpenProject(); });
+    recentMenu_ = file->addMenu(QStringLiteral("&Recent Projects"));
+    AddCommand(file, "&Save Project", "Ctrl+S", [this] { SaveProject(); });
+    AddCommand(file, "Save Project &As...", "Ctrl+Shift+S", [this] { SaveProjectAs(); });
     file->addSeparator();
-    add("Copy List To Clipboard", &BuilderWindow::CopyListToClipboard);
+    AddCommand(file, "A&dd Songs...", "Ctrl+I", [this] { AddSongs(); });
+    matchLoudnessAction_ = file->addAction(QStringLiteral("&Match Loudness"));
+    matchLoudnessAction_->setCheckable(true);
+    matchLoudnessAction_->setChecked(settings_.MatchLoudness());
+    connect(matchLoudnessAction_, &QAction::toggled, this,
+            [this](bool on) { settings_.SetMatchLoudness(on); });
     file->addSeparator();
-    add("Build VELK...", &BuilderWindow::Build);
+    AddCommand(file, "&Copy List To Clipboard", nullptr, [this] { CopyListToClipboard(); });
     file->addSeparator();
-    connect(file->addAction(QStringLiteral("Exit")), &QAction::triggered, this, &QDialog::reject);
+    AddCommand(file, "&Build VELK...", nullptr, [this] { Build(); });
+    file->addSeparator();
+    AddCommand(file, "E&xit", "Ctrl+Q", [this] { reject(); });
+    connect(file, &QMenu::aboutToShow, this, &BuilderWindow::FillRecentMenu);
+    FillRecentMenu();
     // Linux window managers offer no system menu to extend; the About item lives here.
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
-    connect(help->addAction(QStringLiteral("&About Korvane...")), &QAction::triggered, this,
-            &BuilderWindow::ShowAbout);
+    AddCommand(help, "&About Korvane...", "F1", [this] { ShowAbout(); });
+}
+
+void BuilderWindow::FillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = settings_.RecentProjects();
+    for (int index = 0; index < recent.size(); ++index) {
+        const QString path = recent[index];
+        QString label = path;
+        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action =
+            recentMenu_->addAction(QStringLiteral("&%1 %2").arg(index + 1).arg(label));
+        connect(action, &QAction::triggered, this,
+                [this, path] { RunCommand([this, path] { OpenRecentProject(path); }); });
+    }
+    recentMenu_->setEnabled(!recent.isEmpty());
 }
 
 void BuilderWindow::PlaceControls() {
-    auto place = [this](QWidget* widget, int x, int y, int width, int height) {
-        widget->setGeometry(DialogUnitsToPixels(*this, x, y, width, height));
-    };
-    place(list_, 5, 5, 336, 155);
-    place(editingBox_, 5, 165, 335, 50);
-    place(titleLabel_, 15, 180, 14, 8);
-    place(titleEdit_, 50, 175, 140, 15);
-    place(inGameLabel_, 194, 178, 92, 8);
-    place(pathLabel_, 15, 195, 28, 8);
-    place(pathEdit_, 50, 195, 140, 15);
-    place(browseButton_, 192, 195, 34, 14);
-    place(moveUpButton_, 290, 175, 44, 14);
-    place(moveDownButton_, 290, 196, 44, 14);
-    place(qualityLabel_, 5, 220, 40, 8);
-    place(qualityEdit_, 45, 220, 25, 12);
-    place(link_, 260, 220, 80, 8);
+    const int bottom = Anchor::FollowBottom;
+    const int right = Anchor::FollowRight;
+    placement_.Add(list_, 5, 5, 336, 155, Anchor::GrowWidth | Anchor::GrowHeight);
+    placement_.Add(editingBox_, 5, 165, 335, 50, bottom | Anchor::GrowWidth);
+    placement_.Add(titleLabel_, 15, 180, 14, 8, bottom);
+    placement_.Add(titleEdit_, 50, 175, 140, 15, bottom);
+    placement_.Add(inGameLabel_, 194, 178, 92, 8, bottom);
+    placement_.Add(pathLabel_, 15, 195, 28, 8, bottom);
+    placement_.Add(pathEdit_, 50, 195, 140, 15, bottom);
+    placement_.Add(browseButton_, 192, 195, 34, 14, bottom);
+    placement_.Add(moveUpButton_, 290, 175, 44, 14, bottom | right);
+    placement_.Add(moveDownButton_, 290, 196, 44, 14, bottom | right);
+    placement_.Add(qualityLabel_, 5, 220, 40, 8, bottom);
+    placement_.Add(qualityEdit_, 45, 220, 25, 12, bottom);
+    placement_.Add(link_, 260, 220, 80, 8, bottom | right);
+    placement_.Apply({});
     link_->Attach();
     for (QLabel* label : {titleLabel_, pathLabel_, qualityLabel_})
         label->setMinimumWidth(label->sizeHint().width()); // fonts differ from the design's
 
-    const QRect client = DialogUnitsToPixels(*this, 0, 0, 347, 234);
+    smallestClient_ = DialogUnitsToPixels(*this, 0, 0, 347, 234).size();
     const int menuHeight = menuBar_->sizeHint().height();
-    menuBar_->setGeometry(0, 0, client.width(), menuHeight);
-    client_->setGeometry(0, menuHeight, client.width(), client.height());
-    setFixedSize(client.width(), menuHeight + client.height());
+    setMinimumSize(smallestClient_.width(), menuHeight + smallestClient_.height());
+    resize(DefaultSize());
+}
+
+QSize BuilderWindow::DefaultSize() const {
+    const QRect listBase = DialogUnitsToPixels(*this, 5, 5, 336, 155);
+    const int frame = 2 * list_->frameWidth();
+    int rows = 0;
+    for (int row = 0; row < list_->rowCount(); ++row)
+        rows += list_->rowHeight(row);
+    int columns = 0;
+    for (int column = 0; column < list_->columnCount(); ++column)
+        columns += list_->columnWidth(column);
+    const int neededHeight = list_->horizontalHeader()->sizeHint().height() + rows + frame;
+    const QSize extra(std::max(0, columns + frame - listBase.width()),
+                      std::max(0, neededHeight - listBase.height()));
+    return minimumSize() + extra;
+}
+
+void BuilderWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int menuHeight = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, width(), menuHeight);
+    client_->setGeometry(0, menuHeight, width(), height() - menuHeight);
+    placement_.Apply(client_->size() - smallestClient_);
+    link_->FitToText();
 }
 
 void BuilderWindow::ConnectSignals() {
     connect(list_, &QTableWidget::itemSelectionChanged, this, &BuilderWindow::ReadSelection);
+    connect(list_, &SlotList::FilesDropped, this, [this](const QStringList& paths, int row) {
+        RunCommand([this, paths, row] { OnFilesDropped(paths, row); });
+    });
     connect(titleEdit_, &QLineEdit::textChanged, this, &BuilderWindow::OnTitleChanged);
     connect(pathEdit_, &QLineEdit::textChanged, this, &BuilderWindow::OnPathChanged);
     connect(qualityEdit_, &QLineEdit::textChanged, this, &BuilderWindow::OnQualityChanged);
@@ -212,18 +306,57 @@ void BuilderWindow::RunCommand(const std::function<void()>& command) {
     }
 }
 
+FileDialogOptions BuilderWindow::DialogOptions(const char* filter, const char* extension,
+                                               const std::string& initialName,
+                                               FolderKind kind) const {
+    return {filter, extension, initialName, ToPath(settings_.LastFolder(kind))};
+}
+
+void BuilderWindow::SetModified(bool modified) {
+    setWindowModified(modified);
+}
+
+bool BuilderWindow::MayDiscardChanges() {
+    if (!isWindowModified())
+        return true;
+    switch (prompts_->AskToSave("Save changes to the project?")) {
+    case Prompts::SaveChoice::Save:
+        return SaveProject();
+    case Prompts::SaveChoice::Discard:
+        return true;
+    case Prompts::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void BuilderWindow::reject() {
+    if (MayDiscardChanges())
+        QDialog::reject();
+}
+
 void BuilderWindow::NewProject() {
+    if (MayDiscardChanges())
+        ResetProject();
+}
+
+void BuilderWindow::ResetProject() {
     project_.Reset();
     alteredTitles_.clear();
     RefreshList();
-    setWindowTitle(QStringLiteral("Korvane - New Project"));
+    setWindowTitle(QStringLiteral("Korvane - New Project[*]"));
+    SetModified(false);
     ShowQuality();
     ReadSelection();
 }
 
 void BuilderWindow::OpenProject() {
+    if (!MayDiscardChanges())
+        return;
     std::string chosen;
-    if (prompts_->OpenFile({kProjectFilter, "velkp", "*.velkp"}, chosen)) {
+    if (prompts_->OpenFile(DialogOptions(kProjectFilter, "velkp", "*.velkp", FolderKind::Projects),
+                           chosen)) {
+        settings_.RememberFolderOf(FolderKind::Projects, FromPath(chosen));
         OpenProjectFile(chosen);
         return;
     }
@@ -232,46 +365,74 @@ void BuilderWindow::OpenProject() {
     ShowQuality();
 }
 
+void BuilderWindow::OpenRecentProject(const QString& path) {
+    if (MayDiscardChanges())
+        OpenProjectFile(ToPath(path));
+}
+
 void BuilderWindow::OpenProjectFile(const std::string& path) {
+    bool loaded = false;
     try {
-        if (!project_.Load(path))
+        loaded = project_.Load(path);
+        if (!loaded)
             prompts_->Message("Error reading project file.");
     } catch (const FileError& error) {
         // A file cut short: the command stops here and the window shows the old state.
         prompts_->Message(error.what());
         return;
     }
+    if (loaded)
+        settings_.AddRecentProject(FromPath(path));
+    else
+        settings_.RemoveRecentProject(FromPath(path));
     alteredTitles_.clear(); // the file holds the game's bytes: nothing was typed
     SetTitleFromFile(path);
+    SetModified(false);
     RefreshList();
     ReadSelection();
     ShowQuality();
 }
 
-void BuilderWindow::SaveProject() {
-    if (project_.path().empty()) {
-        SaveProjectAs();
-        return;
-    }
-    if (!project_.Save())
+bool BuilderWindow::SaveProject() {
+    if (project_.path().empty())
+        return SaveProjectAs();
+    if (!SaveTo(project_.path())) {
         prompts_->Message("Error saving project...");
+        return false;
+    }
+    return true;
 }
 
-void BuilderWindow::SaveProjectAs() {
+bool BuilderWindow::SaveProjectAs() {
+    const std::string proposed =
+        project_.path().empty() ? std::string("newproject.velkp") : project_.path();
     std::string chosen;
-    if (!prompts_->SaveFile({kProjectFilter, "velkp", "newproject.velkp"}, chosen))
-        return;
+    if (!prompts_->SaveFile(DialogOptions(kProjectFilter, "velkp", proposed, FolderKind::Projects),
+                            chosen))
+        return false;
+    settings_.RememberFolderOf(FolderKind::Projects, FromPath(chosen));
     project_.SetPath(chosen);
     SetTitleFromFile(chosen);
-    if (!project_.Save()) {
+    if (!SaveTo(chosen)) {
         project_.SetPath("");
         prompts_->Message("Error saving project...");
+        return false;
     }
+    return true;
+}
+
+bool BuilderWindow::SaveTo(const std::string& path) {
+    if (!project_.Save())
+        return false;
+    SetModified(false);
+    settings_.AddRecentProject(FromPath(path));
+    return true;
 }
 
 void BuilderWindow::SetTitleFromFile(const std::string& path) {
-    const std::string name = std::filesystem::path(path).stem().string();
-    setWindowTitle(QStringLiteral("Korvane - %1").arg(FromPath(name)));
+    QString name = FromPath(std::filesystem::path(path).stem().string());
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")); // a literal, not the marker
+    setWindowTitle(QStringLiteral("Korvane - %1[*]").arg(name));
 }
 
 void BuilderWindow::CopyListToClipboard() {
@@ -284,13 +445,36 @@ void BuilderWindow::CopyListToClipboard() {
 }
 
 void BuilderWindow::Build() {
+    if (!ReadFieldsBack())
+        return;
+    project_.SetQuality(qualityBuffer_);
     if (!project_.AllValid()) {
+        RefreshList(); // the check may have found files gone since they were chosen
         prompts_->Message("One or more items are not valid. Unable to build.");
         return;
     }
+    std::string destination;
+    if (!prompts_->SaveFile(DialogOptions(kPackFilter, "velk", "myvelk.velk", FolderKind::Packs),
+                            destination))
+        return;
+    settings_.RememberFolderOf(FolderKind::Packs, FromPath(destination));
     std::unique_ptr<Progress> progress = progressFactory_(this);
-    BuildPipeline pipeline(*prompts_, *progress, workBaseFolder_);
-    pipeline.BuildMusicPack(project_);
+    HeldSuccessPrompts prompts(*prompts_);
+    BuildPipeline pipeline(prompts, *progress, workBaseFolder_);
+    const bool delivered = pipeline.BuildMusicPackTo(project_, destination);
+    progress.reset();
+    if (!prompts.Held().empty())
+        ShowDelivered(prompts.Held(), delivered ? destination : std::string());
+}
+
+void BuilderWindow::ShowDelivered(const std::string& message, const std::string& pack) {
+    if (pack.empty()) {
+        prompts_->Inform(message);
+        return;
+    }
+    const std::string text = message + "\n\nThe music pack is at:\n" + pack;
+    if (prompts_->InformWithOffer(text, "Open Folder"))
+        folderOpener_(QFileInfo(FromPath(pack)).absolutePath());
 }
 
 void BuilderWindow::Browse() {
@@ -298,36 +482,108 @@ void BuilderWindow::Browse() {
     if (!slot)
         return;
     std::string chosen;
-    if (!prompts_->OpenFile({"Wav Files (*.wav)|*.wav||", "wav", "*.wav"}, chosen))
+    if (!prompts_->OpenFile(DialogOptions(kSongFilter, "wav", "", FolderKind::Songs), chosen))
         return;
-    slot->SetStoredPath(chosen);
+    settings_.RememberFolderOf(FolderKind::Songs, FromPath(chosen));
+    SongSlot probe;
+    probe.SetPath(chosen);
+    if (probe.valid())
+        UseWavAsItIs(*slot, chosen);
+    else
+        ImportSongFiles({chosen}, project_.PositionOf(*slot), true);
+}
+
+void BuilderWindow::UseWavAsItIs(SongSlot& slot, const std::string& path) {
+    slot.SetStoredPath(path);
     {
         FlagSetter suppress(suppressFieldChanges_);
-        pathEdit_->setText(FromPath(chosen));
+        pathEdit_->setText(FromPath(path));
     }
-    slot->Probe();
+    slot.Probe();
+    if (slot.title() == "empty slot") {
+        slot.SetTitle(
+            ToTitle(QString::fromStdString(SongTitleFor(ReadSongTags(path), path))).bytes);
+        FillFields(FromTitle(slot.title()), FromPath(path));
+    }
+    SetModified(true);
     RefreshList();
 }
 
+void BuilderWindow::AddSongs() {
+    std::vector<std::string> files;
+    if (!prompts_->OpenFiles(DialogOptions(kSongFilter, "", "", FolderKind::Songs), files) ||
+        files.empty())
+        return;
+    settings_.RememberFolderOf(FolderKind::Songs, FromPath(files.front()));
+    ImportSongFiles(files, 0, false);
+}
+
+void BuilderWindow::ImportSongFiles(const std::vector<std::string>& files, int firstPosition,
+                                    bool keepOwnTitles) {
+    ImportSongsOptions options;
+    options.matchLoudness = settings_.MatchLoudness();
+    options.dataFolder = workBaseFolder_;
+    options.firstPosition = firstPosition;
+    options.keepOwnTitles = keepOwnTitles;
+    std::unique_ptr<Progress> progress = progressFactory_(this);
+    const ImportSongsOutcome outcome =
+        ImportSongs(*prompts_, *progress).Run(project_, files, options);
+    progress.reset();
+    if (outcome.added > 0)
+        SetModified(true);
+    RefreshList();
+    ReadSelection();
+}
+
 void BuilderWindow::MoveUp() {
-    SongSlot* slot = SelectedSlot();
-    if (slot && project_.MoveUp(*slot)) {
-        RefreshList();
-        SelectSlot(*slot);
-    }
+    MoveSelected(true);
 }
 
 void BuilderWindow::MoveDown() {
+    MoveSelected(false);
+}
+
+void BuilderWindow::MoveSelected(bool up) {
     SongSlot* slot = SelectedSlot();
-    if (slot && project_.MoveDown(*slot)) {
+    if (slot && (up ? project_.MoveUp(*slot) : project_.MoveDown(*slot))) {
+        SetModified(true);
         RefreshList();
         SelectSlot(*slot);
     }
+    list_->setFocus(); // the next arrow key or move goes on from the moved row
 }
 
 void BuilderWindow::ShowAbout() {
     AboutBox box(this);
     box.exec();
+}
+
+void BuilderWindow::OnFilesDropped(const QStringList& paths, int row) {
+    std::vector<std::string> songs;
+    for (const QString& path : paths) {
+        if (IsProjectFile(path)) { // a project among songs: the project wins
+            if (MayDiscardChanges())
+                OpenProjectFile(ToPath(path));
+            return;
+        }
+        songs.push_back(ToPath(path));
+    }
+    ImportSongFiles(songs, row >= 0 ? row + 1 : 0, false);
+}
+
+std::vector<int> BuilderWindow::DropRows(int row, int count) {
+    std::vector<int> rows;
+    if (row >= 0) {
+        for (int next = row; next < SongProject::kSlotCount && count > 0; ++next, --count)
+            rows.push_back(next);
+        return rows;
+    }
+    for (int next = 0; next < SongProject::kSlotCount && count > 0; ++next)
+        if (ImportSongs::IsEmptySlot(*rowSlots_[static_cast<std::size_t>(next)])) {
+            rows.push_back(next);
+            --count;
+        }
+    return rows;
 }
 
 void BuilderWindow::RefreshList() {
@@ -340,6 +596,7 @@ void BuilderWindow::RefreshList() {
         list_->item(row, 4)->setText(slot.valid() ? QStringLiteral("Ok")
                                                   : QString::fromStdString(slot.status()));
         MarkRow(row, alteredTitles_.count(&slot) != 0);
+        MarkStatus(row, slot.valid());
         rowSlots_[static_cast<std::size_t>(row)] = &slot;
     }
 }
@@ -353,6 +610,12 @@ void BuilderWindow::MarkRow(int row, bool altered) {
             altered ? QStringLiteral("The game cannot show every character typed for this title.")
                     : QString());
     }
+}
+
+void BuilderWindow::MarkStatus(int row, bool valid) {
+    // A shape as well as a word, so the rows that stop a build stand out without colour.
+    QTableWidgetItem* status = list_->item(row, 4);
+    status->setIcon(valid ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
 }
 
 void BuilderWindow::ShowInGameTitle() {
@@ -387,9 +650,11 @@ void BuilderWindow::SelectSlot(const SongSlot& slot) {
 
 void BuilderWindow::ReadSelection() {
     const SongSlot* slot = SelectedSlot();
-    for (QWidget* control : std::initializer_list<QWidget*>{titleEdit_, pathEdit_, browseButton_,
-                                                            moveUpButton_, moveDownButton_})
+    for (QWidget* control : std::initializer_list<QWidget*>{titleEdit_, pathEdit_, browseButton_})
         control->setEnabled(slot != nullptr);
+    const int position = slot ? project_.PositionOf(*slot) : 0;
+    moveUpButton_->setEnabled(position > 1);
+    moveDownButton_->setEnabled(slot && position < SongProject::kSlotCount);
     if (slot)
         FillFields(FromTitle(slot->title()), FromPath(slot->path()));
     else
@@ -442,6 +707,7 @@ void BuilderWindow::OnTitleChanged() {
         else
             alteredTitles_.erase(slot);
         slot->SetTitle(std::move(title.bytes));
+        SetModified(true);
         RefreshList();
     }
     ShowInGameTitle();
@@ -453,6 +719,7 @@ void BuilderWindow::OnPathChanged() {
     ReadFieldsBack();
     if (SongSlot* slot = SelectedSlot()) {
         slot->SetPath(ToPath(pathBuffer_));
+        SetModified(true);
         RefreshList();
     }
 }
@@ -460,16 +727,19 @@ void BuilderWindow::OnPathChanged() {
 void BuilderWindow::OnQualityChanged() {
     if (writingControls_)
         return;
-    if (ReadFieldsBack())
+    if (ReadFieldsBack() && qualityBuffer_ != project_.quality()) {
         project_.SetQuality(qualityBuffer_);
+        SetModified(true);
+    }
 }
 
 void BuilderWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // The fields apply as they are typed; Enter only checks them and never closes.
         if (ReadFieldsBack())
-            accept();
+            project_.SetQuality(qualityBuffer_);
         return;
     case Qt::Key_Escape:
         reject();

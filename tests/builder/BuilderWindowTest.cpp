@@ -1,4 +1,7 @@
 #include "builder/window/BuilderWindow.h"
+#include "builder/window/SlotList.h"
+#include "tests/support/AudioFileFixture.h"
+#include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
@@ -11,9 +14,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTableWidget>
+#include <QUrl>
 #include <QtTest>
+
+#include <filesystem>
 
 namespace {
 
@@ -34,6 +43,27 @@ std::string MonoWav(const TempFolder& folder, const std::string& name, int secon
     return path;
 }
 
+// A short stereo song the builder cannot take as it is, so the importer converts it.
+std::string StereoSong(const TempFolder& folder, const std::string& name) {
+    const std::string path = folder.file(name);
+    WriteFileBytes(path, MakeWav(2, 22050, 16, Pcm16Bytes(ToneSamples(2, 22050, 11025, 440.0))));
+    return path;
+}
+
+std::vector<std::string> StereoSongs(const TempFolder& folder, const std::string& stem, int count) {
+    std::vector<std::string> paths;
+    for (int number = 1; number <= count; ++number)
+        paths.push_back(StereoSong(folder, stem + std::to_string(number) + ".wav"));
+    return paths;
+}
+
+QStringList QtPaths(const std::vector<std::string>& paths) {
+    QStringList list;
+    for (const std::string& path : paths)
+        list << QString::fromStdString(path);
+    return list;
+}
+
 // A project file as the original writes it: every slot without a file, titles in Windows-1252.
 std::string ProjectBytesWithTitles(const std::vector<std::string>& titles) {
     std::string bytes("\x02\0\0\0\x04\0\0\0", 8);
@@ -49,6 +79,41 @@ bool RowMarked(const BuilderWindow& window, int row) {
     return window.list()->item(row, 2)->data(Qt::BackgroundRole).isValid();
 }
 
+bool StatusMarked(const BuilderWindow& window, int row) {
+    return !window.list()->item(row, 4)->icon().isNull();
+}
+
+int SelectedRow(const BuilderWindow& window) {
+    const QModelIndexList rows = window.list()->selectionModel()->selectedRows();
+    return rows.size() == 1 ? rows.front().row() : -1;
+}
+
+QStringList RecentEntries(const BuilderWindow& window) {
+    emit window.menuBar()->actions().front()->menu()->aboutToShow();
+    QStringList entries;
+    for (QAction* action : window.recentMenu()->actions())
+        entries << action->text();
+    return entries;
+}
+
+// Drops local files on the list at a row (-1: below the rows), as the desktop would.
+void DropFiles(const BuilderWindow& window, const QStringList& files, int row) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    const QTableWidget& list = *window.list();
+    const QPoint at(40, row < 0 ? list.viewport()->height() - 2
+                                : list.rowViewportPosition(row) + list.rowHeight(row) / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &enter); // makes the list the drag's target
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &drop);
+}
+
 } // namespace
 
 class BuilderWindowTest : public QObject {
@@ -58,22 +123,38 @@ private:
     std::unique_ptr<BuilderWindow> window;
     FakePrompts prompts;
     TempFolder folder;
+    TempFolder settingsFolder;
     int progressWindowsMade = 0;
+    QStringList openedFolders;
+    bool cancelImport = false;
 
 private slots:
+    void initTestCase() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(settingsFolder.path()));
+        QCoreApplication::setOrganizationName("KorvaneWindowTests");
+    }
+
     void init() {
+        QSettings().clear();
         prompts = FakePrompts();
         progressWindowsMade = 0;
+        openedFolders.clear();
+        cancelImport = false;
         window = std::make_unique<BuilderWindow>(folder.path());
         window->SetPrompts(&prompts);
         window->SetProgressFactory([this](QWidget*) -> std::unique_ptr<Progress> {
             ++progressWindowsMade;
-            return nullptr;
+            auto progress = std::make_unique<FakeProgress>();
+            progress->cancelWhen = [this](const auto&) { return cancelImport; };
+            return progress;
         });
+        window->SetFolderOpener([this](const QString& opened) { openedFolders << opened; });
     }
 
     void startUpState() {
-        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - New Project"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - New Project[*]"));
+        QVERIFY(!window->isWindowModified());
         QVERIFY(window->list()->selectionModel()->selectedRows().isEmpty());
         for (QWidget* control : std::initializer_list<QWidget*>{
                  window->titleField(), window->pathField(), window->browseButton(),
@@ -107,10 +188,18 @@ private slots:
         QCOMPARE(menus.size(), 2);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
         QCOMPARE(MenuTexts(menus[0]->menu()),
-                 (QStringList{"New Project", "-", "Open Project...", "Save Project",
-                              "Save Project As...", "-", "Copy List To Clipboard", "-",
-                              "Build VELK...", "-", "Exit"}));
+                 (QStringList{"&New Project", "-", "&Open Project...", "&Recent Projects",
+                              "&Save Project", "Save Project &As...", "-", "A&dd Songs...",
+                              "&Match Loudness", "-", "&Copy List To Clipboard", "-",
+                              "&Build VELK...", "-", "E&xit"}));
         QCOMPARE(MenuTexts(menus[1]->menu()), QStringList{"&About Korvane..."});
+        QStringList shortcuts;
+        for (QMenu* menu : {menus[0]->menu(), menus[1]->menu()})
+            for (QAction* action : menu->actions())
+                if (!action->shortcut().isEmpty())
+                    shortcuts << action->shortcut().toString();
+        QCOMPARE(shortcuts, (QStringList{"Ctrl+N", "Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "Ctrl+I",
+                                         "Ctrl+Q", "F1"}));
     }
 
     void selectingRowThreeFillsFieldsWithoutProbing() {
@@ -199,16 +288,106 @@ private slots:
         QVERIFY(!RowMarked(*window, 0));
     }
 
-    void browseSetsPathWithoutTouchingTitle() {
-        const std::string path = MonoWav(folder, "b.wav", 2);
+    void browseTakesMonoWavAsItIsAndImportsTheRest() {
+        const std::string wav = MonoWav(folder, "b.wav", 2);
         window->list()->selectRow(1);
-        prompts.answers.push_back(path);
+        prompts.answers.push_back(wav);
         window->Browse();
         QCOMPARE(prompts.dialogs.size(), std::size_t(1));
-        QCOMPARE(prompts.dialogs[0].options.filter, std::string("Wav Files (*.wav)|*.wav||"));
-        QCOMPARE(prompts.dialogs[0].options.initialFileName, std::string("*.wav"));
-        QCOMPARE(window->pathField()->text(), QString::fromStdString(path));
+        QCOMPARE(prompts.dialogs[0].options.filter,
+                 std::string("Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;"
+                             "*.aifc)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc"
+                             "|Wav Files (*.wav)|*.wav||"));
+        QCOMPARE(window->pathField()->text(), QString::fromStdString(wav));
         QCOMPARE(Cell(*window, 1, 4), QStringLiteral("Ok"));
+        QCOMPARE(Cell(*window, 1, 2), QStringLiteral("b")); // was "empty slot": the file's name
+        QCOMPARE(progressWindowsMade, 0);
+
+        const std::string flac = folder.file("tagged.flac");
+        QVERIFY(WriteAudioFile(
+            flac,
+            AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.5).Tags("The Band", "Caf\u00E9")));
+        window->list()->selectRow(2);
+        prompts.answers = {flac};
+        window->Browse();
+        QCOMPARE(progressWindowsMade, 1);
+        QCOMPARE(Cell(*window, 2, 2), QStringLiteral("The Band - Caf\u00E9"));
+        QCOMPARE(Cell(*window, 2, 4), QStringLiteral("Ok"));
+        QVERIFY(window->project().SlotAt(3).path() != flac); // a converted copy
+        QCOMPARE(window->pathField()->text(),
+                 QString::fromStdString(window->project().SlotAt(3).path()));
+
+        window->titleField()->setText(QStringLiteral("My own"));
+        prompts.answers = {StereoSong(folder, "other.wav")};
+        window->Browse();
+        QCOMPARE(Cell(*window, 2, 2), QStringLiteral("My own"));
+        QVERIFY(window->project().SlotAt(3).path().find("other") != std::string::npos);
+    }
+
+    void addSongsFillsTheEmptySlotsAndNamesTheRest() {
+        for (int position = 1; position <= 13; ++position)
+            window->project().SlotAt(position).SetTitle("Taken");
+        const std::vector<std::string> songs = StereoSongs(folder, "many", 5);
+        prompts.fileListAnswers = {songs};
+        window->AddSongs();
+        QCOMPARE(prompts.dialogs.back().kind, std::string("open many"));
+        for (int row = 13; row < 16; ++row) {
+            QCOMPARE(Cell(*window, row, 2),
+                     QStringLiteral("many%1").arg(row - 12)); // the file names, in order
+            QCOMPARE(Cell(*window, row, 4), QStringLiteral("Ok"));
+        }
+        QCOMPARE(Cell(*window, 12, 2), QStringLiteral("Taken"));
+        QVERIFY(prompts.information.empty()); // some were refused: a warning
+        const std::string& text = prompts.messages.back();
+        QVERIFY(text.find("No empty slot left for " + songs[3] + ".") != std::string::npos);
+        QVERIFY(text.find("No empty slot left for " + songs[4] + ".") != std::string::npos);
+        QVERIFY(window->isWindowModified());
+    }
+
+    void dropOnRowCFillsItAndTheFollowingSlots() {
+        window->project().SlotAt(3).SetTitle("Old song");
+        window->project().SlotAt(3).SetPath(MonoWav(folder, "old.wav", 1));
+        const QStringList songs = QtPaths(StereoSongs(folder, "drop", 3));
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(songs[0]), QUrl::fromLocalFile(songs[1]),
+                      QUrl::fromLocalFile(songs[2])});
+        QTableWidget* list = window->list();
+        const QPoint overC(40, list->rowViewportPosition(2) + 2);
+        QDragEnterEvent enter(overC, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDragMoveEvent move(overC, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &move);
+        QCOMPARE(window->slotList()->DropRows(), (std::vector<int>{2, 3, 4}));
+
+        DropFiles(*window, songs, 2);
+        QVERIFY(window->slotList()->DropRows().empty());
+        for (int row = 2; row < 5; ++row) {
+            QCOMPARE(Cell(*window, row, 2), QStringLiteral("drop%1").arg(row - 1));
+            QCOMPARE(Cell(*window, row, 4), QStringLiteral("Ok"));
+        }
+        QCOMPARE(Cell(*window, 5, 2), QStringLiteral("empty slot"));
+        QCOMPARE(prompts.information.size(), std::size_t(1)); // all went in: success
+        QVERIFY(prompts.information[0].rfind("C: drop1 (0:01, gain ", 0) == 0);
+
+        DropFiles(*window, {songs[0]}, -1); // below the rows: the first empty slot
+        QCOMPARE(Cell(*window, 0, 2), QStringLiteral("drop1"));
+    }
+
+    void matchLoudnessIsRememberedAndCancelKeepsTheProject() {
+        QVERIFY(window->matchLoudnessAction()->isChecked());
+        window->matchLoudnessAction()->trigger();
+        BuilderWindow second(folder.path());
+        QVERIFY(!second.matchLoudnessAction()->isChecked());
+
+        prompts.fileListAnswers = {std::vector<std::string>{StereoSong(folder, "plain.wav")}};
+        window->AddSongs();
+        QVERIFY(prompts.information.back().find("gain +0.0 dB") != std::string::npos);
+
+        cancelImport = true;
+        prompts.fileListAnswers = {std::vector<std::string>{StereoSong(folder, "never.wav")}};
+        window->AddSongs();
+        QCOMPARE(prompts.messages.back(), std::string("Import cancelled. No song was added."));
         QCOMPARE(Cell(*window, 1, 2), QStringLiteral("empty slot"));
     }
 
@@ -240,20 +419,20 @@ private slots:
         QCOMPARE(prompts.dialogs[0].options.initialFileName, std::string("*.velkp"));
         QCOMPARE(window->qualityField()->text(), QStringLiteral("9"));
         QCOMPARE(Cell(*window, 1, 2), QStringLiteral("Changed behind the list"));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - New Project"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - New Project[*]"));
     }
 
     void openShowsFileNameAndErrors() {
         prompts.answers.push_back(folder.file("absent.velkp"));
         window->OpenProject();
         QCOMPARE(prompts.messages, std::vector<std::string>{"Error reading project file."});
-        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - absent"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - absent[*]"));
 
         WriteFileBytes(folder.file("cut.velkp"), std::string("\x02\0\0\0\x07\0", 6));
         window->OpenProjectFile(folder.file("cut.velkp"));
         QCOMPARE(prompts.messages.size(), std::size_t(2)); // the generic error box
         QVERIFY(prompts.messages[1].find("cut.velkp") != std::string::npos);
-        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - absent"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - absent[*]"));
     }
 
     void saveAsAndSave() {
@@ -261,7 +440,7 @@ private slots:
         window->SaveProject(); // no path yet: behaves as Save As
         QCOMPARE(prompts.dialogs.at(0).kind, std::string("save"));
         QCOMPARE(prompts.dialogs.at(0).options.initialFileName, std::string("newproject.velkp"));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - mine"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - mine[*]"));
         QCOMPARE(ReadFileBytes(folder.file("mine.velkp")).size(), std::size_t(360));
 
         prompts.answers.push_back(folder.file("missing/other.velkp"));
@@ -290,18 +469,25 @@ private slots:
         QCOMPARE(window->project().SlotAt(1).title(), std::string("empty slotx"));
     }
 
-    void enterAndEscape() {
+    void enterKeepsTheWindowOpenEscapeClosesIt() {
         window->show();
+        window->list()->selectRow(0);
+        window->titleField()->setFocus();
+        QTest::keyClicks(window->titleField(), QStringLiteral("!"));
+        QTest::keyClick(window->titleField(), Qt::Key_Return);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->project().SlotAt(1).title(), std::string("empty slot!"));
         window->qualityField()->setText(QStringLiteral("0"));
         QTest::keyClick(window.get(), Qt::Key_Return);
         QVERIFY(window->isVisible());
+        QCOMPARE(prompts.messages.back(),
+                 std::string("Please enter an Ogg quality between 1 and 10."));
+
         window->qualityField()->setText(QStringLiteral("5"));
-        QTest::keyClick(window.get(), Qt::Key_Return);
-        QVERIFY(!window->isVisible());
-        QCOMPARE(window->result(), int(QDialog::Accepted));
-        window->show();
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard};
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(!window->isVisible());
+        QCOMPARE(prompts.saveQuestions, std::vector<std::string>{"Save changes to the project?"});
     }
 
     void buildRefusedWithInvalidSlot() {
@@ -310,6 +496,225 @@ private slots:
                  std::vector<std::string>{"One or more items are not valid. Unable to build."});
         QVERIFY(prompts.dialogs.empty());
         QCOMPARE(progressWindowsMade, 0);
+    }
+
+    void unsavedChangesAreAskedAboutOnCloseAndNew() {
+        using Choice = Prompts::SaveChoice;
+        struct Case {
+            const char* command;
+            Choice choice;
+            bool proceeds;
+        };
+        const Case cases[] = {{"close", Choice::Save, true},    {"close", Choice::Discard, true},
+                              {"close", Choice::Cancel, false}, {"new", Choice::Save, true},
+                              {"new", Choice::Discard, true},   {"new", Choice::Cancel, false}};
+        for (const Case& test : cases) {
+            init();
+            const QString name = QStringLiteral("%1-%2").arg(test.command).arg(int(test.choice));
+            const std::string saved = folder.file(name.toStdString() + ".velkp");
+            window->show();
+            window->list()->selectRow(0);
+            QTest::keyClicks(window->titleField(), QStringLiteral("!"));
+            prompts.saveAnswers = {test.choice};
+            prompts.answers = {saved};
+            if (std::string(test.command) == "close")
+                window->close();
+            else
+                window->NewProject();
+            QCOMPARE(prompts.saveQuestions,
+                     std::vector<std::string>{"Save changes to the project?"});
+            const bool closed = !window->isVisible();
+            const bool reset = window->project().SlotAt(1).title() == "empty slot";
+            QCOMPARE(std::string(test.command) == "close" ? closed : reset, test.proceeds);
+            QCOMPARE(std::filesystem::exists(saved), test.choice == Choice::Save);
+            const bool discardedOnly = std::string(test.command) == "close";
+            QCOMPARE(window->isWindowModified(),
+                     test.choice == Choice::Cancel ||
+                         (test.choice == Choice::Discard && discardedOnly));
+        }
+        init(); // nothing unsaved: nothing asked
+        window->show();
+        window->NewProject();
+        window->close();
+        QVERIFY(!window->isVisible());
+        QVERIFY(prompts.saveQuestions.empty());
+    }
+
+    void modifiedMarkerFollowsEditsAndSaves() {
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral("[*]")));
+        window->list()->selectRow(2);
+        QVERIFY(!window->isWindowModified()); // selecting changes nothing
+        QTest::keyClicks(window->titleField(), QStringLiteral("x"));
+        QVERIFY(window->isWindowModified());
+        prompts.answers.push_back(folder.file("marked.velkp"));
+        QVERIFY(window->SaveProject());
+        QVERIFY(!window->isWindowModified());
+        window->MoveDown();
+        QVERIFY(window->isWindowModified());
+        window->SaveProject();
+        window->qualityField()->setText(QStringLiteral("9"));
+        QVERIFY(window->isWindowModified());
+        window->OpenProjectFile(folder.file("marked.velkp"));
+        QVERIFY(!window->isWindowModified());
+    }
+
+    void buildWithInvalidQualityStopsBeforeAnything() {
+        window->qualityField()->setText(QStringLiteral("x"));
+        window->qualityField()->clearFocus();
+        prompts.messages.clear();
+        window->Build();
+        QCOMPARE(prompts.messages,
+                 std::vector<std::string>{"Please enter an integer for the Ogg quality."});
+        QVERIFY(prompts.dialogs.empty());
+        QCOMPARE(progressWindowsMade, 0);
+        QVERIFY(!std::filesystem::exists(folder.file("velk_work")));
+    }
+
+    void refusedBuildMarksTheRowsThatAreNotOk() {
+        const std::string path = MonoWav(folder, "ok.wav", 1);
+        window->project().SlotAt(2).SetPath(path);
+        window->OpenProjectFile(folder.file("none.velkp")); // refreshes; the file is absent
+        window->project().SlotAt(2).SetPath(path);
+        window->Build();
+        QCOMPARE(prompts.messages.back(),
+                 std::string("One or more items are not valid. Unable to build."));
+        QVERIFY(!StatusMarked(*window, 1));
+        for (int row : {0, 2, 15})
+            QVERIFY(StatusMarked(*window, row));
+    }
+
+    void buildDeliversAndOffersTheFolder() {
+        for (int position = 1; position <= 16; ++position)
+            window->project().SlotAt(position).SetPath(
+                MonoWav(folder, "song" + std::to_string(position) + ".wav", 1));
+        const std::string pack = folder.file("packs/mine.velk");
+        std::filesystem::create_directories(folder.file("packs"));
+        prompts.answers = {pack};
+        prompts.offerAnswers = {true};
+        window->Build();
+        QCOMPARE(prompts.dialogs.at(0).options.filter, std::string("VELK Files (*.velk)|*.velk||"));
+        QCOMPARE(prompts.dialogs.at(0).options.initialFileName, std::string("myvelk.velk"));
+        QCOMPARE(prompts.information,
+                 std::vector<std::string>{"Done!\n\nThe music pack is at:\n" + pack});
+        QCOMPARE(prompts.offers, std::vector<std::string>{"Open Folder"});
+        QCOMPARE(openedFolders, QStringList{QString::fromStdString(folder.file("packs"))});
+        QVERIFY(std::filesystem::exists(pack));
+
+        prompts.answers = {std::nullopt}; // the next build's dialog opens where the last went
+        window->Build();
+        QCOMPARE(prompts.dialogs.at(1).options.initialFolder, folder.file("packs"));
+    }
+
+    void dialogsRememberTheirFoldersAndSaveAsProposesTheName() {
+        std::filesystem::create_directories(folder.file("projects"));
+        std::filesystem::create_directories(folder.file("songs"));
+        prompts.answers = {folder.file("projects/first.velkp")};
+        window->SaveProjectAs();
+        window->list()->selectRow(0);
+        prompts.answers = {MonoWav(folder, "songs/one.wav", 1)};
+        window->Browse();
+        prompts.answers = {std::nullopt, std::nullopt, std::nullopt};
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard};
+        window->SaveProjectAs();
+        window->Browse();
+        window->OpenProject();
+        QCOMPARE(prompts.dialogs.size(), std::size_t(5));
+        QCOMPARE(prompts.dialogs[2].options.initialFileName, folder.file("projects/first.velkp"));
+        QCOMPARE(prompts.dialogs[2].options.initialFolder, folder.file("projects"));
+        QCOMPARE(prompts.dialogs[3].options.initialFolder, folder.file("songs"));
+        QCOMPARE(prompts.dialogs[4].options.initialFolder, folder.file("projects"));
+    }
+
+    void sixteenRowsFitAndTheListTakesExtraRoom() {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTableWidget* list = window->list();
+        QVERIFY(!list->verticalScrollBar()->isVisible());
+        QVERIFY(list->rowViewportPosition(15) + list->rowHeight(15) <= list->viewport()->height());
+        QVERIFY(list->rowViewportPosition(0) >= 0);
+
+        QVERIFY(window->minimumSize() != window->maximumSize()); // resizable
+        window->resize(window->minimumSize());
+        QTest::qWait(1);
+        const QRect smallList = list->geometry();
+        const QRect smallButton = window->moveDownButton()->geometry();
+        window->resize(window->minimumSize() + QSize(100, 80));
+        QTest::qWait(1);
+        QCOMPARE(list->geometry().size(), smallList.size() + QSize(100, 80));
+        QCOMPARE(window->moveDownButton()->geometry(), smallButton.translated(100, 80));
+    }
+
+    void keyboardMovesThroughListAndControls() {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTableWidget* list = window->list();
+        list->setFocus();
+        list->selectRow(4);
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(SelectedRow(*window), 15);
+        QVERIFY(!window->moveDownButton()->isEnabled());
+        QVERIFY(window->moveUpButton()->isEnabled());
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(SelectedRow(*window), 0);
+        QVERIFY(!window->moveUpButton()->isEnabled());
+        QVERIFY(window->moveDownButton()->isEnabled());
+
+        QTest::mouseClick(window->moveDownButton(), Qt::LeftButton);
+        QCOMPARE(SelectedRow(*window), 1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
+        QVERIFY(window->moveUpButton()->isEnabled());
+
+        const std::vector<QWidget*> order{window->pathField(),      window->browseButton(),
+                                          window->titleField(),     window->moveUpButton(),
+                                          window->moveDownButton(), window->qualityField()};
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+
+        prompts.saveAnswers = {Prompts::SaveChoice::Discard};
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(prompts.dialogs.size(), std::size_t(1));
+        QCOMPARE(prompts.dialogs[0].kind, std::string("open"));
+    }
+
+    void recentProjectsKeepTheLastFiveThatExist() {
+        for (int number = 1; number <= 6; ++number) {
+            prompts.answers = {folder.file("recent" + std::to_string(number) + ".velkp")};
+            window->SaveProjectAs();
+        }
+        const auto entry = [this](int index, int number) {
+            return QStringLiteral("&%1 %2").arg(index).arg(
+                QString::fromStdString(folder.file("recent" + std::to_string(number) + ".velkp")));
+        };
+        QCOMPARE(RecentEntries(*window),
+                 (QStringList{entry(1, 6), entry(2, 5), entry(3, 4), entry(4, 3), entry(5, 2)}));
+
+        std::filesystem::remove(folder.file("recent5.velkp"));
+        window->OpenRecentProject(QString::fromStdString(folder.file("recent3.velkp")));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - recent3[*]"));
+        QCOMPARE(RecentEntries(*window),
+                 (QStringList{entry(1, 3), entry(2, 6), entry(3, 4), entry(4, 2)}));
+        window->recentMenu()->actions().at(1)->trigger();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - recent6[*]"));
+    }
+
+    void droppedProjectOpensAfterAskingAboutChanges() {
+        prompts.answers = {folder.file("dropped.velkp")};
+        window->project().SlotAt(4).SetTitle("Kept in the file");
+        window->SaveProjectAs();
+        window->NewProject();
+        window->list()->selectRow(0);
+        QTest::keyClicks(window->titleField(), QStringLiteral("x"));
+
+        prompts.saveAnswers = {Prompts::SaveChoice::Cancel, Prompts::SaveChoice::Discard};
+        DropFiles(*window, {QString::fromStdString(folder.file("dropped.velkp"))}, 2);
+        QCOMPARE(window->project().SlotAt(1).title(), std::string("empty slotx"));
+        DropFiles(*window, {QString::fromStdString(folder.file("dropped.velkp"))}, -1);
+        QCOMPARE(prompts.saveQuestions.size(), std::size_t(2));
+        QCOMPARE(window->project().SlotAt(4).title(), std::string("Kept in the file"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Korvane - dropped[*]"));
     }
 
     void clipboardOfNewProject() {

@@ -25,3 +25,39 @@ bool FakePrompts::BrowseFolder(const std::string& title, std::string& folder) {
     dialogs.push_back({"folder", {}, title});
     return Answer(folder);
 }
+
+void FakePrompts::Inform(const std::string& text) {
+    information.push_back(text);
+    messages.push_back(text);
+}
+
+bool FakePrompts::InformWithOffer(const std::string& text, const std::string& offer) {
+    Inform(text);
+    offers.push_back(offer);
+    if (offerAnswers.empty())
+        return false;
+    const bool taken = offerAnswers.front();
+    offerAnswers.pop_front();
+    return taken;
+}
+
+Prompts::SaveChoice FakePrompts::AskToSave(const std::string& question) {
+    saveQuestions.push_back(question);
+    if (saveAnswers.empty())
+        return SaveChoice::Cancel;
+    const SaveChoice choice = saveAnswers.front();
+    saveAnswers.pop_front();
+    return choice;
+}
+
+bool FakePrompts::OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) {
+    dialogs.push_back({"open many", options, {}});
+    if (fileListAnswers.empty())
+        return false;
+    auto answer = fileListAnswers.front();
+    fileListAnswers.pop_front();
+    if (!answer)
+        return false;
+    paths = *answer;
+    return true;
+}

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-// Records every message and dialog and answers dialogs from a script. A dialog with no
-// scripted answer is cancelled.
+// Records every message, question and dialog and answers them from a script. A dialog with no
+// scripted answer is cancelled, a save question with none is cancelled, and an offer with
+// none is declined. Success messages land in `messages` too, and also in `information`.
 class FakePrompts : public Prompts {
 public:
     struct DialogCall {
-        std::string kind; // "open", "save" or "folder"
+        std::string kind; // "open", "open many", "save" or "folder"
         FileDialogOptions options;
         std::string title;
     };
@@ -20,11 +21,22 @@ public:
     bool OpenFile(const FileDialogOptions& options, std::string& path) override;
     bool SaveFile(const FileDialogOptions& options, std::string& path) override;
     bool BrowseFolder(const std::string& title, std::string& folder) override;
+    void Inform(const std::string& text) override;
+    bool InformWithOffer(const std::string& text, const std::string& offer) override;
+    SaveChoice AskToSave(const std::string& question) override;
+    bool OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) override;
 
     // Scripted answers, taken in order; std::nullopt means the user cancels.
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> messages;
     std::vector<DialogCall> dialogs;
+    std::vector<std::string> information; // the success messages among `messages`
+    std::vector<std::string> offers;      // the follow-up offered with a success message
+    std::deque<bool> offerAnswers;
+    std::vector<std::string> saveQuestions;
+    std::deque<SaveChoice> saveAnswers;
+    // Answers of "open many" dialogs; std::nullopt means the user cancels.
+    std::deque<std::optional<std::vector<std::string>>> fileListAnswers;
 
 private:
     bool Answer(std::string& out);
