@@ -252,16 +252,18 @@ void PatcherWindow::Refresh() {
     const std::string problem = gameFolder.empty() ? "" : GameFolderProblem(gameFolder);
     gameFlag->setText(QString::fromLocal8Bit(problem.c_str()));
     const bool isGame = !gameFolder.empty() && problem.empty();
-    std::string state;
-    if (gameFolder.empty())
-        state = "No game folder chosen.";
-    else if (GameFolderExists(gameFolder)) {
-        GameFolderState read = GameFolderState::Read(gameFolder);
-        read.recovered = recovered;
-        state = read.Line();
+    GameFolderState state; // read once: checking the backups reads them whole
+    std::string line = "No game folder chosen.";
+    if (!gameFolder.empty()) {
+        line.clear();
+        if (GameFolderExists(gameFolder)) {
+            state = GameFolderState::Read(gameFolder);
+            state.recovered = recovered;
+            line = state.Line();
+        }
     }
-    stateLine->setText(QString::fromLocal8Bit(state.c_str()));
-    const bool complete = BackupsComplete(gameFolder);
+    stateLine->setText(QString::fromLocal8Bit(line.c_str()));
+    const bool complete = state.backups == GameFolderState::Backups::Complete;
     backupButton->setEnabled(isGame && !complete);
     restoreButton->setEnabled(complete);
     applyButton->setEnabled(isGame && packReady);

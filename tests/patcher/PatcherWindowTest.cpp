@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 using Messages = std::vector<std::string>;
@@ -186,6 +187,15 @@ private slots:
         window->BackupButton()->click();
         QCOMPARE(window->StateLine()->text(),
                  QStringLiteral("Backups made and checked. No pack installed."));
+        const std::string original = ReadFileBytes(BackedUpMusicRfa(game));
+        WriteFileBytes(BackedUpMusicRfa(game), original + "!");
+        window->ChooseGameFolder("");
+        window->ChooseGameFolder(game);
+        QCOMPARE(window->StateLine()->text(),
+                 QStringLiteral("Backups do not check out against their manifest. "
+                                "No pack installed."));
+        QVERIFY(!window->RestoreButton()->isEnabled());
+        WriteFileBytes(BackedUpMusicRfa(game), original);
         const std::string pack = temp->file("Summer Songs.velk");
         WriteFileBytes(pack, KorvanePackBytes());
         window->ChoosePack(pack);
@@ -239,7 +249,7 @@ private slots:
                                             : QStringLiteral("Café Nº %1").arg(row + 1));
             QCOMPARE(item->text(2), QStringLiteral("0:00")); // the fixture songs are short
         }
-        QVERIFY(!FolderExists(JoinPath(WorkFolderIn(base), "velk"))); // nothing left behind
+        QVERIFY(std::filesystem::is_empty(WorkFolderIn(base))); // the preview leaves nothing
 
         const std::string bad = temp->file("bad.velk");
         const std::vector<std::pair<std::string, std::string>> refused = {
@@ -254,6 +264,7 @@ private slots:
             QCOMPARE(window->PackNote()->text().toStdString(), why);
             QCOMPARE(list->topLevelItemCount(), 0);
             QVERIFY(!window->ApplyButton()->isEnabled());
+            QVERIFY(std::filesystem::is_empty(WorkFolderIn(base)));
         }
         window->ChoosePack(temp->file("gone.velk"));
         QCOMPARE(window->PackNote()->text(), QStringLiteral("File is missing - unable to patch."));
