@@ -47,6 +47,15 @@ std::string KorvanePackBytes() {
     return FlatArchiveBytes(entries);
 }
 
+// The fixture pack with another US.ssc.
+std::vector<PackEntry> WithSoundScript(const std::string& text) {
+    std::vector<PackEntry> entries = RegularPackEntries();
+    for (auto& entry : entries)
+        if (entry.name == "velk/US.ssc")
+            entry.data = text;
+    return entries;
+}
+
 class PatcherWindowTest : public QObject {
     Q_OBJECT
 
@@ -254,7 +263,7 @@ private slots:
         const std::string bad = temp->file("bad.velk");
         const std::vector<std::pair<std::string, std::string>> refused = {
             {"x", "Not a valid velk file."},
-            {FlatArchiveBytes(RegularPackEntries()),
+            {FlatArchiveBytes(WithSoundScript("sound script\r\n")),
              "US.ssc is refused: it is not the sound script Korvane writes."},
         };
         for (const auto& [bytes, why] : refused) {
