@@ -4,6 +4,7 @@
 #include "common/ProgressCloser.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderRecovery.h"
+#include "patcher/InstalledPackRecord.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatchJob.h"
 #include "patcher/PatcherPaths.h"
@@ -58,6 +59,7 @@ bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
     if (!BuildPatchedDefaultCon(gameFolder, job.workFolder, prompts) ||
         !InstallPatchedFiles(gameFolder, job.workFolder, prompts))
         return false;
+    InstalledPackRecord::Write(gameFolder, packPath); // without it the pack shows as unknown
     progress.Hide();
     prompts.Message("Patching Is Done!");
     return true;

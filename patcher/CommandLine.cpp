@@ -47,6 +47,7 @@ struct PatcherOptions {
     CLI::Option* to = nullptr;
     CLI::Option* findGames = nullptr;
     CLI::Option* verbose = nullptr;
+    CLI::Option* windowPack = nullptr;
 
     explicit PatcherOptions(PatcherArguments& parsed) {
         app.footer(kHelpFooter);
@@ -57,10 +58,13 @@ struct PatcherOptions {
         unpack = Add("--unpack", parsed.archive, "ARCHIVE", "Extract a flat archive into --to");
         to = Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into");
         gameFolder = Add("--game-folder", gameFolderValue, "DIR",
-                         "The game folder for --backup, --restore or --apply");
+                         "The game folder, for the window or an operation");
         findGames = AddFlag("--find-games", "List every game folder found under Wine");
         verbose = AddFlag("--verbose", "Print the archive reader's line for each entry");
+        windowPack = Add("PACK.velk", parsed.pack, "", "Open the window with this pack chosen");
         ExcludeEachOther({backup, restore, apply, unpack, findGames});
+        for (CLI::Option* mode : {backup, restore, apply, unpack, findGames})
+            windowPack->excludes(mode);
         unpack->needs(to)->excludes(gameFolder);
         findGames->excludes(gameFolder);
         to->needs(unpack);
@@ -71,7 +75,7 @@ struct PatcherOptions {
                      const std::string& description) {
         return app.add_option(name, into, description)
             ->type_name(valueName)
-            ->option_text(valueName);
+            ->option_text(valueName.empty() ? " " : valueName);
     }
 
     CLI::Option* AddFlag(const std::string& name, const std::string& description) {
@@ -95,11 +99,9 @@ struct PatcherOptions {
         for (const auto& [option, mode] : modes)
             if (*option)
                 return mode;
-        if (*gameFolder)
-            throw CLI::RequiresError("--game-folder", "--backup, --restore or --apply");
         if (*verbose)
             throw CLI::RequiresError("--verbose", "an operation");
-        return Mode::Window;
+        return Mode::Window; // with --game-folder, a pack, both or neither
     }
 };
 

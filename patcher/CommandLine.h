@@ -13,8 +13,8 @@
 struct PatcherArguments {
     enum class Mode { Window, Backup, Restore, Apply, Unpack, FindGames, Help, Version, Invalid };
     Mode mode = Mode::Window;
-    std::optional<std::string> gameFolder; // Backup, Restore, Apply; else the registry's
-    std::string pack;                      // Apply
+    std::optional<std::string> gameFolder; // Backup, Restore, Apply, Window; else the registry's
+    std::string pack;                      // Apply; Window: the pack to open with, or ""
     std::string archive;                   // Unpack
     std::string target;                    // Unpack: the folder to extract into
     bool verbose = false; // any operation; Apply and Unpack then trace on standard output
@@ -34,7 +34,8 @@ struct CommandLineContext {
     std::function<std::vector<FoundGameFolder>()> findGameFolders{};
 };
 
-// Never fails: no arguments give Mode::Window; unknown, incomplete or conflicting ones give
+// Never fails: no arguments, --game-folder DIR alone and a pack alone (with or without
+// --game-folder) give Mode::Window; unknown, incomplete or conflicting ones give
 // Mode::Invalid with the reason.
 PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args);
 

@@ -5,6 +5,7 @@
 #include "common/FolderLock.h"
 #include "common/SafeFile.h"
 #include "patcher/InstallJournal.h"
+#include "patcher/InstalledPackRecord.h"
 #include "patcher/PatcherPaths.h"
 
 #include <dirent.h>
@@ -45,7 +46,8 @@ void RemoveLeftoversOf(const std::string& target) {
 void RemoveLeftovers(const std::string& gameFolder) {
     auto targets = InstallTargets(gameFolder);
     for (const auto& path : {BackedUpDefaultCon(gameFolder), BackedUpMusicRfa(gameFolder),
-                             BackupManifestFile(gameFolder), InstallJournalFile(gameFolder)})
+                             BackupManifestFile(gameFolder), InstallJournalFile(gameFolder),
+                             InstalledPackRecord::Path(gameFolder)})
         targets.push_back(path);
     for (const auto& target : targets)
         RemoveLeftoversOf(target);

@@ -4,16 +4,25 @@
 #include "common/FolderLock.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
+#include "patcher/GameFolderCheck.h"
 #include "patcher/GameFolderRecovery.h"
+#include "patcher/GameFolderState.h"
+#include "patcher/PackPreview.h"
 #include "patcher/PatchInstall.h"
+#include "patcher/PatcherPaths.h"
 #include "patcher/window/AboutWindow.h"
+#include "patcher/window/ElidedPathEdit.h"
+#include "patcher/window/PackPreviewList.h"
 #include "patcher/window/PalisorIcon.h"
+#include "patcher/window/RecentChoices.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/HyperlinkLabel.h"
 #include "widgets/ProgressWindow.h"
 #include "widgets/QtPrompts.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -23,6 +32,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <exception>
@@ -50,101 +60,252 @@ void WidenToText(QWidget* widget, const QString& text, int padding, int windowWi
     widget->setGeometry(area);
 }
 
+void ShowPath(QLineEdit* field, const std::string& path) {
+    if (field->text() == QString::fromLocal8Bit(path.c_str()))
+        return;
+    field->setText(QString::fromLocal8Bit(path.c_str()));
+    field->setCursorPosition(0); // show where the path begins, as a Windows edit does
+}
+
+std::string FieldPath(const QLineEdit* field) {
+    return field->text().toLocal8Bit().toStdString();
+}
+
 } // namespace
 
 PatcherWindow::PatcherWindow(std::string initialGameFolder, std::string workBase,
                              Prompts* givenPrompts, QWidget* parent)
-    : QDialog(parent), gameFolder(std::move(initialGameFolder)), baseFolder(std::move(workBase)),
+    : QDialog(parent), baseFolder(std::move(workBase)),
       prompts(ChoosePrompts(givenPrompts, ownPrompts, this)) {
     setWindowTitle(QStringLiteral("Palisor 1.02.2"));
     setWindowIcon(PalisorIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     BuildLayout();
-    ShowPath(gameField, gameFolder);
-    ShowPath(packField, packPath);
-    applyButton->setEnabled(false);
-    bool complete = BackupsComplete(gameFolder);
-    restoreButton->setEnabled(complete);
-    backupButton->setEnabled(!complete);
+    SetGameFolder(initialGameFolder);
+    OfferGameFolders({initialGameFolder});
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, &PatcherWindow::ShowAbout);
 }
 
-PatcherWindow::~PatcherWindow() = default;
+PatcherWindow::~PatcherWindow() {
+    // A field losing the focus while the children go would otherwise reach this half-gone
+    // window through editingFinished.
+    packField->disconnect(this);
+    GameFolderField()->disconnect(this);
+    gameList->disconnect(this);
+}
 
 QPushButton* PatcherWindow::AddButton(const QString& text, int x, int y, int width, int height) {
     auto* button = new QPushButton(text, this);
     button->setGeometry(DialogUnitsToPixels(*this, x, y, width, height));
-    // Enter closes the window as a dialog's OK does; it never presses a focused button.
+    // Enter never presses a focused button (nor closes the window).
     button->setAutoDefault(false);
     WidenToText(button, text, 12, this->width());
     return button;
 }
 
+QLabel* PatcherWindow::AddLabel(const QString& text, int x, int y, int width, int height) {
+    auto* label = new QLabel(text, this);
+    label->setGeometry(DialogUnitsToPixels(*this, x, y, width, height));
+    if (height <= 8) // one line; longer texts wrap instead
+        WidenToText(label, text, 2, this->width());
+    else
+        label->setWordWrap(true);
+    return label;
+}
+
 void PatcherWindow::BuildLayout() {
-    setFixedSize(DialogUnitsToPixels(*this, 0, 0, 297, 166).size());
-    auto addLabel = [&](const QString& text, int x, int y, int width, int height) {
-        auto* label = new QLabel(text, this);
-        label->setGeometry(DialogUnitsToPixels(*this, x, y, width, height));
-        if (height <= 8) // one line; longer texts wrap instead
-            WidenToText(label, text, 2, this->width());
-        return label;
-    };
-    auto addField = [&](int x, int y) {
-        auto* field = new QLineEdit(this);
-        field->setGeometry(DialogUnitsToPixels(*this, x, y, 160, 15));
-        return field;
-    };
-    (new QGroupBox(QStringLiteral("Patching"), this))
-        ->setGeometry(DialogUnitsToPixels(*this, 5, 6, 285, 75));
-    (new QGroupBox(QStringLiteral("Backup"), this))
-        ->setGeometry(DialogUnitsToPixels(*this, 5, 86, 285, 56));
-    addLabel(QStringLiteral("Music Patch File (.velk)"), 10, 19, 76, 8);
-    packField = addField(90, 19);
-    packBrowse = AddButton(QStringLiteral("Browse..."), 252, 19, 35, 14);
-    addLabel(QStringLiteral("BFV Folder"), 10, 40, 36, 8);
-    gameField = addField(90, 40);
-    gameBrowse = AddButton(QStringLiteral("Browse..."), 252, 40, 35, 14);
-    applyButton = AddButton(QStringLiteral("Apply The Music Patch"), 209, 61, 78, 14);
-    addLabel(QStringLiteral("Backups of the original files for BFV will be put into a directory "
-                            "underneath BFV called custom_music/backups."),
-             10, 97, 275, 17)
-        ->setWordWrap(true);
-    backupButton = AddButton(QStringLiteral("Backup Originals"), 10, 121, 80, 15);
-    restoreButton = AddButton(QStringLiteral("Restore Originals"), 208, 121, 80, 14);
+    setFixedSize(DialogUnitsToPixels(*this, 0, 0, 297, 287).size());
+    BuildPatchingGroup();
+    BuildBackupGroup();
     link = new HyperlinkLabel(this);
     link->setText(QString::fromLatin1(kLinkAddress));
-    link->setGeometry(DialogUnitsToPixels(*this, 205, 151, 83, 8));
+    link->setGeometry(DialogUnitsToPixels(*this, 205, 272, 83, 8));
     link->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // grows to the left when fitted
     link->SetPrompts(&prompts);
     link->Attach();
+    ConnectFields();
+}
 
+void PatcherWindow::BuildPatchingGroup() {
+    (new QGroupBox(QStringLiteral("Patching"), this))
+        ->setGeometry(DialogUnitsToPixels(*this, 5, 6, 285, 196));
+    AddLabel(QStringLiteral("Music Patch File (.velk)"), 10, 19, 76, 8);
+    packField = new ElidedPathEdit(this);
+    packField->setGeometry(DialogUnitsToPixels(*this, 90, 19, 160, 15));
+    packBrowse = AddButton(QStringLiteral("Browse..."), 252, 19, 35, 14);
+    preview = new PackPreviewList(this);
+    preview->setGeometry(DialogUnitsToPixels(*this, 90, 37, 197, 72));
+    packNote = AddLabel(QString(), 90, 111, 197, 16);
+    AddLabel(QStringLiteral("BFV Folder"), 10, 132, 36, 8);
+    gameList = new QComboBox(this);
+    gameList->setEditable(true);
+    gameList->setLineEdit(new ElidedPathEdit(gameList));
+    gameList->setInsertPolicy(QComboBox::NoInsert);
+    gameList->view()->setTextElideMode(Qt::ElideMiddle);
+    gameList->setGeometry(DialogUnitsToPixels(*this, 90, 132, 160, 15));
+    gameBrowse = AddButton(QStringLiteral("Browse..."), 252, 132, 35, 14);
+    gameFlag = AddLabel(QString(), 90, 149, 197, 16);
+    QPalette warning = gameFlag->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xA0, 0x10, 0x10));
+    gameFlag->setPalette(warning);
+    packNote->setPalette(warning);
+    stateLine = AddLabel(QString(), 10, 166, 277, 16);
+    applyButton = AddButton(QStringLiteral("Apply The Music Patch"), 209, 184, 78, 14);
+}
+
+void PatcherWindow::BuildBackupGroup() {
+    (new QGroupBox(QStringLiteral("Backup"), this))
+        ->setGeometry(DialogUnitsToPixels(*this, 5, 207, 285, 56));
+    AddLabel(QStringLiteral("Backups of the original files for BFV will be put into a directory "
+                            "underneath BFV called custom_music/backups."),
+             10, 218, 275, 17);
+    backupButton = AddButton(QStringLiteral("Backup Originals"), 10, 242, 80, 15);
+    restoreButton = AddButton(QStringLiteral("Restore Originals"), 208, 242, 80, 14);
+}
+
+void PatcherWindow::ConnectFields() {
     connect(packBrowse, &QPushButton::clicked, this, &PatcherWindow::BrowseForPack);
     connect(gameBrowse, &QPushButton::clicked, this, &PatcherWindow::BrowseForGameFolder);
     connect(applyButton, &QPushButton::clicked, this, &PatcherWindow::ApplyPatch);
     connect(backupButton, &QPushButton::clicked, this, &PatcherWindow::BackupOriginals);
     connect(restoreButton, &QPushButton::clicked, this, &PatcherWindow::RestoreOriginals);
+    connect(packField, &QLineEdit::editingFinished, this,
+            [this] { ChoosePack(FieldPath(packField)); });
+    connect(GameFolderField(), &QLineEdit::editingFinished, this,
+            [this] { ChooseGameFolder(FieldPath(GameFolderField())); });
+    connect(gameList, &QComboBox::activated, this, [this](int index) {
+        ChooseGameFolder(gameList->itemText(index).toLocal8Bit().toStdString());
+    });
+}
+
+QLineEdit* PatcherWindow::PackField() const {
+    return packField;
+}
+
+QLineEdit* PatcherWindow::GameFolderField() const {
+    return gameList->lineEdit();
+}
+
+void PatcherWindow::OfferGameFolders(const std::vector<std::string>& folders) {
+    const QSignalBlocker quiet(gameList);
+    for (const auto& folder : folders) {
+        const QString path = QString::fromLocal8Bit(folder.c_str());
+        if (folder.empty() || gameList->findText(path, Qt::MatchExactly) >= 0)
+            continue;
+        gameList->addItem(path);
+        gameList->setItemData(gameList->count() - 1, path, Qt::ToolTipRole);
+    }
+    ShowPath(GameFolderField(), gameFolder); // adding the first item would have replaced it
+}
+
+void PatcherWindow::ChooseGameFolder(const std::string& folder) {
+    if (folder != gameFolder)
+        SetGameFolder(folder);
+}
+
+void PatcherWindow::ChoosePack(const std::string& pack) {
+    if (pack != packPath)
+        SetPack(pack);
+}
+
+void PatcherWindow::SetGameFolder(const std::string& folder) {
+    gameFolder = folder;
+    recovered = false;
+    ShowPath(GameFolderField(), gameFolder);
+    if (prepared) // before that, preparing the window recovers
+        RecoverGameFolder();
+    if (IsGameFolder(gameFolder)) {
+        RecentChoices::RememberGameFolder(gameFolder);
+        OfferGameFolders({gameFolder});
+    }
+    Refresh();
+}
+
+void PatcherWindow::SetPack(const std::string& pack) {
+    packPath = pack;
+    ShowPath(packField, packPath);
+    if (FileExists(packPath))
+        RecentChoices::RememberPack(packPath);
+    ReadPackPreview();
+    Refresh();
+}
+
+// The pack is read into the work folder, which is only ours once the window is prepared;
+// a pack chosen before that is read then.
+void PatcherWindow::ReadPackPreview() {
+    PackPreview read;
+    if (!packPath.empty() && prepared) {
+        ShowBusyCursor(true);
+        Guarded([&] { read = PackPreview::Read(packPath, WorkFolderIn(baseFolder)); });
+        ShowBusyCursor(false);
+    }
+    packReady = !packPath.empty() && prepared && read.problem.empty();
+    preview->ShowSongs(read.songs);
+    packNote->setText(QString::fromLocal8Bit(read.problem.c_str()));
+}
+
+// What the state line, the flag and the buttons show follows from the folder and the pack as
+// they are on disk now.
+void PatcherWindow::Refresh() {
+    const std::string problem = gameFolder.empty() ? "" : GameFolderProblem(gameFolder);
+    gameFlag->setText(QString::fromLocal8Bit(problem.c_str()));
+    const bool isGame = !gameFolder.empty() && problem.empty();
+    GameFolderState state; // read once: checking the backups reads them whole
+    std::string line = "No game folder chosen.";
+    if (!gameFolder.empty()) {
+        line.clear();
+        if (GameFolderExists(gameFolder)) {
+            state = GameFolderState::Read(gameFolder);
+            state.recovered = recovered;
+            line = state.Line();
+        }
+    }
+    stateLine->setText(QString::fromLocal8Bit(line.c_str()));
+    const bool complete = state.backups == GameFolderState::Backups::Complete;
+    backupButton->setEnabled(isGame && !complete);
+    restoreButton->setEnabled(complete);
+    applyButton->setEnabled(isGame && packReady);
+}
+
+// A path typed into a field and not yet confirmed (a button clicked without leaving the
+// field) is taken as well.
+void PatcherWindow::TakeTypedPaths() {
+    ChooseGameFolder(FieldPath(GameFolderField()));
+    ChoosePack(FieldPath(packField));
 }
 
 bool PatcherWindow::PrepareForUse() {
     prepared = true;
     bool ready = false;
     Guarded([&] { ready = session.Begin(baseFolder, prompts); });
-    if (!ready)
+    if (!ready) {
         QTimer::singleShot(0, this, &QDialog::reject);
-    else
-        RecoverGameFolder();
-    return ready;
+        return false;
+    }
+    RecoverGameFolder();
+    ReadPackPreview();
+    Refresh();
+    return true;
 }
 
 void PatcherWindow::RecoverGameFolder() {
     if (!GameFolderExists(gameFolder))
         return;
-    Guarded([&] {
+    OnGameFolder([&] {
         FolderLock gameLock;
         BeginGameChange(gameFolder, prompts, gameLock);
     });
+}
+
+// Every action on the game folder first finishes or undoes an install a crash interrupted;
+// the state line tells when that happened (the journal was there before and is gone after).
+template <typename Action> void PatcherWindow::OnGameFolder(Action action) {
+    const bool interrupted = !gameFolder.empty() && FileExists(InstallJournalFile(gameFolder));
+    Guarded(action);
+    if (interrupted && !FileExists(InstallJournalFile(gameFolder)))
+        recovered = true;
 }
 
 void PatcherWindow::showEvent(QShowEvent* event) {
@@ -156,43 +317,44 @@ void PatcherWindow::showEvent(QShowEvent* event) {
 void PatcherWindow::BrowseForPack() {
     FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "*.velk"};
     std::string chosen;
-    if (!prompts.OpenFile(options, chosen))
-        return;
-    packPath = chosen;
-    ShowPath(packField, packPath);
-    applyButton->setEnabled(FileExists(packPath));
+    if (prompts.OpenFile(options, chosen))
+        SetPack(chosen);
 }
 
 void PatcherWindow::BrowseForGameFolder() {
     std::string chosen;
-    if (!prompts.BrowseFolder("Find The BFV Folder", chosen))
-        return;
-    gameFolder = chosen;
-    ShowPath(gameField, gameFolder);
-    RecoverGameFolder();
+    if (prompts.BrowseFolder("Find The BFV Folder", chosen))
+        SetGameFolder(chosen);
 }
 
 void PatcherWindow::ApplyPatch() {
+    TakeTypedPaths();
+    if (!applyButton->isEnabled())
+        return;
     ProgressWindow progress(this);
-    Guarded([&] { ::ApplyPatch(gameFolder, packPath, baseFolder, prompts, progress); });
+    OnGameFolder([&] { ::ApplyPatch(gameFolder, packPath, baseFolder, prompts, progress); });
+    Refresh();
 }
 
 void PatcherWindow::BackupOriginals() {
-    Guarded([&] { ::BackupOriginals(gameFolder, prompts, *this); });
+    TakeTypedPaths();
+    if (!backupButton->isEnabled())
+        return;
+    OnGameFolder([&] { ::BackupOriginals(gameFolder, prompts, *this); });
+    Refresh();
 }
 
 void PatcherWindow::RestoreOriginals() {
-    Guarded([&] { ::RestoreOriginals(gameFolder, prompts, *this); });
+    TakeTypedPaths();
+    if (!restoreButton->isEnabled())
+        return;
+    OnGameFolder([&] { ::RestoreOriginals(gameFolder, prompts, *this); });
+    Refresh();
 }
 
 void PatcherWindow::ShowAbout() {
     AboutWindow about(this);
     about.exec();
-}
-
-void PatcherWindow::ShowPath(QLineEdit* field, const std::string& path) {
-    field->setText(QString::fromLocal8Bit(path.c_str()));
-    field->setCursorPosition(0); // show where the path begins, as a Windows edit does
 }
 
 void PatcherWindow::EnableBackupButton(bool enabled) {
@@ -213,7 +375,7 @@ void PatcherWindow::ShowBusyCursor(bool busy) {
 void PatcherWindow::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            accept();
+            event->accept(); // ends editing in a field, never closes the window
             return;
         }
     }

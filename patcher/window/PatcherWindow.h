@@ -7,23 +7,31 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class HyperlinkLabel;
+class ElidedPathEdit;
+class PackPreviewList;
 
-// Palisor's single window: the pack and game folder fields with their Browse buttons, and the
-// Apply, Backup and Restore buttons, each enabled only when its action makes sense. The paths
-// change only through the Browse buttons; text typed into the fields is not taken over.
-// Handlers report through Prompts (message boxes unless the caller passes its own) and never
-// throw: an unexpected file error ends the handler with a generic error box.
+// Palisor's single window: the pack field and the game folder drop-down with their Browse
+// buttons, the state line, and the Apply, Backup and Restore buttons. A path typed into either
+// field is taken when editing ends. A folder that is not the game is flagged beside its field,
+// and Backup and Apply stay disabled while it is. After every action the state line and the
+// buttons are read again from the game folder. The game folder and pack chosen last are kept
+// for the next run. Handlers report through Prompts (message boxes unless the caller passes
+// its own) and never throw: an unexpected file error ends the handler with a generic error box.
 class PatcherWindow : public QDialog, public BackupControls {
     Q_OBJECT
 
 public:
     static constexpr const char* kLinkAddress = "https://korvane.example.org/";
 
-    // gameFolder: from the registry, or "". baseFolder: the folder that holds the work folder.
+    // gameFolder: the folder to start with (from --game-folder, the last run or the registry),
+    // or "". baseFolder: the folder that holds the work folder.
     PatcherWindow(std::string gameFolder, std::string baseFolder, Prompts* prompts = nullptr,
                   QWidget* parent = nullptr);
     ~PatcherWindow() override;
@@ -34,6 +42,12 @@ public:
     // window then closes.
     bool PrepareForUse();
 
+    // Adds folders to the game folder drop-down after those it has, each once, in order.
+    void OfferGameFolders(const std::vector<std::string>& folders);
+    // Takes a game folder or a pack as if it had been typed into its field.
+    void ChooseGameFolder(const std::string& folder);
+    void ChoosePack(const std::string& pack);
+
     void BrowseForPack();
     void BrowseForGameFolder();
     void ApplyPatch();
@@ -43,8 +57,13 @@ public:
 
     const std::string& GameFolder() const { return gameFolder; }
     const std::string& PackPath() const { return packPath; }
-    QLineEdit* PackField() const { return packField; }
-    QLineEdit* GameFolderField() const { return gameField; }
+    QLineEdit* PackField() const;
+    QLineEdit* GameFolderField() const;
+    QComboBox* GameFolderList() const { return gameList; }
+    QLabel* GameFolderFlag() const { return gameFlag; }
+    QLabel* StateLine() const { return stateLine; }
+    PackPreviewList* PreviewList() const { return preview; }
+    QLabel* PackNote() const { return packNote; }
     QPushButton* PackBrowseButton() const { return packBrowse; }
     QPushButton* GameBrowseButton() const { return gameBrowse; }
     QPushButton* ApplyButton() const { return applyButton; }
@@ -62,10 +81,19 @@ protected:
 
 private:
     void BuildLayout();
+    void BuildPatchingGroup();
+    void BuildBackupGroup();
+    void ConnectFields();
     QPushButton* AddButton(const QString& text, int x, int y, int width, int height);
-    static void ShowPath(QLineEdit* field, const std::string& path);
+    QLabel* AddLabel(const QString& text, int x, int y, int width, int height);
+    void TakeTypedPaths();
+    void SetGameFolder(const std::string& folder);
+    void SetPack(const std::string& pack);
+    void Refresh();
+    void ReadPackPreview();
     void ShowUnexpectedError(const std::exception& error);
     template <typename Handler> void Guarded(Handler handler);
+    template <typename Action> void OnGameFolder(Action action);
     void RecoverGameFolder();
 
     std::string gameFolder;
@@ -74,9 +102,15 @@ private:
     std::unique_ptr<Prompts> ownPrompts;
     Prompts& prompts;
     bool prepared = false;
+    bool packReady = false; // the pack passed the checks an install makes
+    bool recovered = false; // an interrupted install was finished or undone in this folder
     WorkFolderSession session;
-    QLineEdit* packField = nullptr;
-    QLineEdit* gameField = nullptr;
+    ElidedPathEdit* packField = nullptr;
+    QComboBox* gameList = nullptr;
+    QLabel* gameFlag = nullptr;
+    QLabel* stateLine = nullptr;
+    PackPreviewList* preview = nullptr;
+    QLabel* packNote = nullptr;
     QPushButton* packBrowse = nullptr;
     QPushButton* gameBrowse = nullptr;
     QPushButton* applyButton = nullptr;

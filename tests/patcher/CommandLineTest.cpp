@@ -60,7 +60,7 @@ TEST_F(CommandLineTest, BackupApplyRestoreRoundTripLeavesTheGameAsItWas) {
     EXPECT_EQ(Run({"--restore", "--game-folder", game}), 0);
     EXPECT_EQ(prompts.messages, Messages{"Your original files have been restored."});
     for (const char* left : {"custom_music", "custom_music/backups", "custom_music/US.ssc",
-                             "custom_music/playlists.con"})
+                             "custom_music/playlists.con", "custom_music/palisor.installed"})
         original[left] = TreeSnapshot(game)[left];
     EXPECT_EQ(TreeSnapshot(game), original);
     EXPECT_EQ(registryReads, 0);
@@ -217,11 +217,15 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         {{"--verbose", "--apply", "p.velk"}, Mode::Apply, std::nullopt, "p.velk"},
         {{"--verbose", "--backup"}, Mode::Backup},
         Refused({"--bogus"}, "The following argument was not expected: --bogus"),
-        Refused({"--backup", "extra"}, "The following argument was not expected: extra"),
+        Refused({"--backup", "extra"}, "--backup excludes PACK.velk"),
         Refused({"--apply"}, "--apply: 1 required PACK.velk missing"),
         Refused({"--backup", "--restore"}, "--backup excludes --restore"),
         Refused({"--apply", "p", "--unpack", "a", "--to", "b"}, "--apply excludes --unpack"),
-        Refused({"--game-folder", game}, "--game-folder requires --backup, --restore or --apply"),
+        {{"--game-folder", "g"}, Mode::Window, "g"},
+        {{"p.velk"}, Mode::Window, std::nullopt, "p.velk"},
+        {{"p.velk", "--game-folder", "g"}, Mode::Window, "g", "p.velk"},
+        Refused({"p.velk", "--apply", "q.velk"}, "--apply excludes PACK.velk"),
+        Refused({"p.velk", "q.velk"}, "The following argument was not expected: q.velk"),
         Refused({"--game-folder"}, "--game-folder: 1 required DIR missing"),
         Refused({"--game-folder", "a", "--game-folder", "b", "--backup"},
                 "--game-folder: At Most 1 required but received 2"),

@@ -2,6 +2,8 @@
 #include "common/FileOps.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
+#include "patcher/GameFolderState.h"
+#include "patcher/InstalledPackRecord.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatchJob.h"
 #include "patcher/PatcherPaths.h"
@@ -155,7 +157,10 @@ TEST_F(PatchTest, CompressedPackAppliesLikeAStoredOne) {
     ASSERT_TRUE(PrepareWorkFolder(base, prompts));
     ASSERT_TRUE(Apply(WritePack(RegularPackEntries(), true)));
     EXPECT_EQ(prompts.messages, Messages(2, "Patching Is Done!"));
-    EXPECT_EQ(TreeSnapshot(game), storedTree);
+    auto compressedTree = TreeSnapshot(game);
+    for (auto* tree : {&storedTree, &compressedTree}) // each names its own pack file
+        ASSERT_EQ(tree->erase("custom_music/palisor.installed"), 1u);
+    EXPECT_EQ(compressedTree, storedTree);
 }
 
 TEST_F(PatchTest, ApplyingTwiceGivesTheSameDefaultCon) {
@@ -433,3 +438,37 @@ TEST_F(PatchTest, GameWithDifferentlyCasedFoldersIsPatchedInPlace) {
 }
 
 } // namespace
+
+// The record of the installed pack is read like any outside file: only its exact layout, a
+// plain name, and a music.rfa of the recorded size name the pack.
+TEST_F(PatchTest, InstalledPackRecordNamesThePackOnlyWhileItHolds) {
+    ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
+    EXPECT_EQ(GameFolderState::Read(game).Line(),
+              "Backups made and checked. Pack installed: pack1.velk.");
+    const std::string record = CustomMusicFolder(game) + "/palisor.installed";
+    const std::string size = std::to_string(*FileLength(GameMusicRfa(game)));
+    const std::string good = "Palisor installed pack 1\nname pack1.velk\nmusic.rfa " + size + "\n";
+    EXPECT_EQ(ReadFileBytes(record), good);
+    const std::vector<std::string> refused = {
+        "",
+        "Palisor installed pack 2\nname pack1.velk\nmusic.rfa " + size + "\n",
+        "Palisor installed pack 1\nname pack1.velk\nmusic.rfa " + size, // no last line end
+        "Palisor installed pack 1\nname pack1.velk\nmusic.rfa " + size + "\nmore\n",
+        "Palisor installed pack 1\nname \nmusic.rfa " + size + "\n",
+        "Palisor installed pack 1\nname a\tb.velk\nmusic.rfa " + size + "\n",
+        "Palisor installed pack 1\nname " + std::string(256, 'n') + "\nmusic.rfa " + size + "\n",
+        "Palisor installed pack 1\nname pack1.velk\nmusic.rfa 1" + size + "\n",
+        "Palisor installed pack 1\nname pack1.velk\nmusic.rfa -" + size + "\n",
+        "Palisor installed pack 1\nname pack1.velk\nmusic.rfa 99999999999999999999\n",
+    };
+    for (const auto& bytes : refused) {
+        WriteFileBytes(record, bytes);
+        EXPECT_EQ(InstalledPackRecord::Read(game), std::nullopt) << bytes;
+    }
+    ASSERT_TRUE(RemoveFile(record));
+    std::filesystem::create_symlink(temp.file("elsewhere"), record);
+    WriteFileBytes(temp.file("elsewhere"), good);
+    EXPECT_EQ(InstalledPackRecord::Read(game), std::nullopt); // never through a link
+    EXPECT_EQ(GameFolderState::Read(game).Line(),
+              "Backups made and checked. Pack installed: unknown pack.");
+}

@@ -1,29 +1,66 @@
 #include "patcher/window/PatcherWindow.h"
+#include "builder/GameScripts.h"
+#include "builder/SongProject.h"
 #include "common/FileOps.h"
 #include "patcher/Backup.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/window/AboutWindow.h"
+#include "patcher/window/ElidedPathEdit.h"
+#include "patcher/window/PackPreviewList.h"
+#include "patcher/window/RecentChoices.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 using Messages = std::vector<std::string>;
+
+// A pack as Korvane writes it: its two scripts for titles in the game's Windows-1252, and the
+// fixture's sixteen songs.
+std::string KorvanePackBytes() {
+    TempFolder scripts;
+    SongProject project;
+    for (int position = 1; position <= 16; ++position)
+        project.SlotAt(position).SetTitle((position % 2 ? "Caf\xE9 N\xBA " : "Plain ") +
+                                          std::to_string(position));
+    const std::string playlists = scripts.file("playlists.con"), sound = scripts.file("US.ssc");
+    if (!project.WritePlaylistScript(playlists) || !WriteSoundScript(sound))
+        return {};
+    std::vector<PackEntry> entries = {{"velk/playlists.con", ReadFileBytes(playlists)},
+                                      {"velk/US.ssc", ReadFileBytes(sound)}};
+    for (std::size_t n = 1; n <= 16; ++n)
+        entries.push_back(
+            {QStringLiteral("velk/music%1.ogg").arg(n, 2, 10, QLatin1Char('0')).toStdString(),
+             SongOggs()[n - 1]});
+    return FlatArchiveBytes(entries);
+}
+
+// The fixture pack with another US.ssc.
+std::vector<PackEntry> WithSoundScript(const std::string& text) {
+    std::vector<PackEntry> entries = RegularPackEntries();
+    for (auto& entry : entries)
+        if (entry.name == "velk/US.ssc")
+            entry.data = text;
+    return entries;
+}
 
 class PatcherWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempFolder> temp;
+    std::unique_ptr<TempFolder> temp, settingsFolder;
     std::string game, base;
     FakePrompts prompts;
 
@@ -41,6 +78,12 @@ private:
     }
 
 private slots:
+    void initTestCase() {
+        settingsFolder = std::make_unique<TempFolder>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(settingsFolder->path()));
+    }
+
     void init() {
         temp = std::make_unique<TempFolder>();
         game = temp->file("BFV");
@@ -85,34 +128,99 @@ private slots:
         QVERIFY(!window->RestoreButton()->isEnabled());
     }
 
-    void newGameFolderLeavesButtonsAlone() {
+    void typedAndBrowsedFoldersAreTakenAndChecked() {
         MakeBackups();
-        auto window = OpenWindow(game);
+        auto window = OpenWindow("");
+        QCOMPARE(window->StateLine()->text(), QStringLiteral("No game folder chosen."));
+        QVERIFY(!window->BackupButton()->isEnabled());
         const std::string other = temp->file("OtherGame");
         QVERIFY(CreateFolder(other));
-        prompts.answers.push_back(other);
+        const QString notTheGame = QStringLiteral("Not a Battlefield Vietnam folder: "
+                                                  "Mods/BfVietnam/settings/Default.con is missing");
+
+        // Typed, then confirmed with Enter: taken, checked and flagged.
+        QTest::keyClicks(window->GameFolderField(), QString::fromStdString(other));
+        QTest::keyClick(window->GameFolderField(), Qt::Key_Return);
+        QCOMPARE(window->GameFolder(), other);
+        QCOMPARE(window->GameFolderFlag()->text(), notTheGame);
+        QVERIFY(!window->BackupButton()->isEnabled());
+        QVERIFY(!window->RestoreButton()->isEnabled());
+        WriteFileBytes(temp->file("songs.velk"), KorvanePackBytes());
+        window->ChoosePack(temp->file("songs.velk"));
+        QVERIFY(!window->ApplyButton()->isEnabled()); // flagged: no apply either
+
+        // Typed and a button pressed at once: the typed folder is the one used.
+        window->GameFolderField()->setText(QString::fromStdString(game));
+        window->RestoreButton()->setEnabled(true);
+        window->RestoreButton()->click();
+        QCOMPARE(window->GameFolder(), game);
+        QCOMPARE(prompts.messages, Messages{"Your original files have been restored."});
+        QVERIFY(window->GameFolderFlag()->text().isEmpty());
+        QVERIFY(window->BackupButton()->isEnabled());
+        QVERIFY(window->ApplyButton()->isEnabled());
+        QCOMPARE(RecentChoices::GameFolder(), game);
+        QCOMPARE(RecentChoices::Pack(), temp->file("songs.velk"));
+
+        // Browsed: the same check; the drop-down offers each game folder once.
+        prompts.answers = {other, game};
         window->GameBrowseButton()->click();
         QCOMPARE(prompts.dialogs.back().kind, std::string("folder"));
         QCOMPARE(prompts.dialogs.back().title, std::string("Find The BFV Folder"));
+        QCOMPARE(window->GameFolderFlag()->text(), notTheGame);
+        window->GameBrowseButton()->click();
+        QVERIFY(window->GameFolderFlag()->text().isEmpty());
+        window->OfferGameFolders({game, other, game});
+        QCOMPARE(window->GameFolderList()->count(), 2);
+        QCOMPARE(window->GameFolderList()->itemText(0).toStdString(), game);
+        QCOMPARE(window->GameFolderField()->text().toStdString(), game);
+        emit window->GameFolderList()->activated(1);
         QCOMPARE(window->GameFolder(), other);
-        QCOMPARE(window->GameFolderField()->text().toStdString(), other);
-        QVERIFY(window->RestoreButton()->isEnabled());
-        QVERIFY(!window->BackupButton()->isEnabled());
-        window->RestoreButton()->click(); // tests the new folder, which has no backups
-        QCOMPARE(prompts.messages,
-                 Messages{"Can't do it - the backup files have been removed - what did you do!?"});
-        QVERIFY(window->RestoreButton()->isEnabled());
     }
 
-    void typedTextIsNotTakenOver() {
-        auto window = OpenWindow("");
-        QTest::keyClicks(window->GameFolderField(), QString::fromStdString(game));
-        QTest::keyClicks(window->PackField(), QStringLiteral("typed.velk"));
+    void longPathsAreElidedInTheMiddle() {
+        const std::string deep = game + "/" + std::string(150, 'x');
+        auto window = OpenWindow(deep);
+        auto* field = qobject_cast<ElidedPathEdit*>(window->GameFolderField());
+        QVERIFY(field != nullptr);
+        window->BackupButton()->setFocus(); // while edited, the field shows its text whole
+        const QString shown = field->ShownText();
+        QVERIFY(shown.contains(QChar(0x2026)));
+        QVERIFY(shown.startsWith(QString::fromStdString(game).left(4)));
+        QVERIFY(shown.endsWith(QStringLiteral("xxx")));
+        QCOMPARE(field->toolTip().toStdString(), deep);
+    }
+
+    void stateLineAfterBackupApplyAndRestore() {
+        auto window = OpenWindow(game);
+        QCOMPARE(window->StateLine()->text(), QStringLiteral("No backups yet. No pack installed."));
         window->BackupButton()->click();
-        QCOMPARE(prompts.messages, Messages{"Can't do it - you need to locate the BFV folder!"});
-        QVERIFY(window->GameFolder().empty());
-        QVERIFY(window->PackPath().empty());
-        QVERIFY(!window->ApplyButton()->isEnabled());
+        QCOMPARE(window->StateLine()->text(),
+                 QStringLiteral("Backups made and checked. No pack installed."));
+        const std::string original = ReadFileBytes(BackedUpMusicRfa(game));
+        WriteFileBytes(BackedUpMusicRfa(game), original + "!");
+        window->ChooseGameFolder("");
+        window->ChooseGameFolder(game);
+        QCOMPARE(window->StateLine()->text(),
+                 QStringLiteral("Backups do not check out against their manifest. "
+                                "No pack installed."));
+        QVERIFY(!window->RestoreButton()->isEnabled());
+        WriteFileBytes(BackedUpMusicRfa(game), original);
+        const std::string pack = temp->file("Summer Songs.velk");
+        WriteFileBytes(pack, KorvanePackBytes());
+        window->ChoosePack(pack);
+        window->ApplyButton()->click();
+        QCOMPARE(prompts.messages.back(), std::string("Patching Is Done!"));
+        QCOMPARE(window->StateLine()->text(),
+                 QStringLiteral("Backups made and checked. Pack installed: Summer Songs.velk."));
+        // A music.rfa changed behind Palisor's back no longer passes for the recorded pack.
+        WriteFileBytes(GameMusicRfa(game), "another tool's music");
+        window->ChooseGameFolder("");
+        window->ChooseGameFolder(game);
+        QCOMPARE(window->StateLine()->text(),
+                 QStringLiteral("Backups made and checked. Pack installed: unknown pack."));
+        window->RestoreButton()->click();
+        QCOMPARE(prompts.messages.back(), std::string("Your original files have been restored."));
+        QCOMPARE(window->StateLine()->text(), QStringLiteral("No backups yet. No pack installed."));
     }
 
     void cancelledBrowsersChangeNothing() {
@@ -128,28 +236,56 @@ private slots:
         QVERIFY(!window->ApplyButton()->isEnabled());
     }
 
-    void packBrowserEnablesApplyOnlyForExistingFiles() {
+    void packPreviewShowsTheSongsOrWhyThePackIsRefused() {
         auto window = OpenWindow(game);
         const std::string pack = temp->file("songs.velk");
-        WriteFileBytes(pack, "x");
-        prompts.answers = {pack, temp->file("gone.velk")};
+        WriteFileBytes(pack, KorvanePackBytes());
+        prompts.answers = {pack};
         window->PackBrowseButton()->click();
         const auto& options = prompts.dialogs.back().options;
         QCOMPARE(options.filter, std::string("VELK Files (*.velk)|*.velk||"));
         QCOMPARE(options.defaultExtension, std::string("velk"));
         QCOMPARE(options.initialFileName, std::string("*.velk"));
-        QVERIFY(window->ApplyButton()->isEnabled());
         QCOMPARE(window->PackField()->text().toStdString(), pack);
-        window->PackBrowseButton()->click();
+        QVERIFY(window->ApplyButton()->isEnabled());
+        QVERIFY(window->PackNote()->text().isEmpty());
+        const auto* list = window->PreviewList();
+        QCOMPARE(list->topLevelItemCount(), 16);
+        for (int row = 0; row < 16; ++row) {
+            const auto* item = list->topLevelItem(row);
+            QCOMPARE(item->text(0), QStringLiteral("%1").arg(row + 1, 2, 10, QLatin1Char('0')));
+            QCOMPARE(item->text(1), row % 2 ? QStringLiteral("Plain %1").arg(row + 1)
+                                            : QStringLiteral("Café Nº %1").arg(row + 1));
+            QCOMPARE(item->text(2), QStringLiteral("0:00")); // the fixture songs are short
+        }
+        QVERIFY(std::filesystem::is_empty(WorkFolderIn(base))); // the preview leaves nothing
+
+        const std::string bad = temp->file("bad.velk");
+        const std::vector<std::pair<std::string, std::string>> refused = {
+            {"x", "Not a valid velk file."},
+            {FlatArchiveBytes(WithSoundScript("sound script\r\n")),
+             "US.ssc is refused: it is not the sound script Korvane writes."},
+        };
+        for (const auto& [bytes, why] : refused) {
+            WriteFileBytes(bad, bytes);
+            window->ChoosePack("");
+            window->ChoosePack(bad);
+            QCOMPARE(window->PackNote()->text().toStdString(), why);
+            QCOMPARE(list->topLevelItemCount(), 0);
+            QVERIFY(!window->ApplyButton()->isEnabled());
+            QVERIFY(std::filesystem::is_empty(WorkFolderIn(base)));
+        }
+        window->ChoosePack(temp->file("gone.velk"));
+        QCOMPARE(window->PackNote()->text(), QStringLiteral("File is missing - unable to patch."));
         QVERIFY(!window->ApplyButton()->isEnabled());
-        QCOMPARE(window->PackPath(), temp->file("gone.velk"));
+        QCOMPARE(RecentChoices::Pack(), bad); // only a pack that exists is remembered
     }
 
     void applyRunsThePatchBehindTheProgressWindow() {
         MakeBackups();
         auto window = OpenWindow(game);
         const std::string pack = temp->file("songs.velk");
-        WriteFileBytes(pack, FlatArchiveBytes(RegularPackEntries()));
+        WriteFileBytes(pack, KorvanePackBytes());
         prompts.answers = {pack};
         window->PackBrowseButton()->click();
         window->ApplyButton()->click();
@@ -194,19 +330,26 @@ private slots:
         QVERIFY(!FileExists(GameDefaultCon(game) + ".kp-new"));
         QCOMPARE(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
         QVERIFY(window->RestoreButton()->isEnabled());
+        QCOMPARE(window->StateLine()->text(),
+                 QStringLiteral("Backups made and checked. No pack installed. "
+                                "An interrupted install was recovered."));
     }
 
-    void enterAndEscapeClose() {
+    void enterKeepsTheWindowOpen() {
         auto window = OpenWindow(game);
+        for (QWidget* target :
+             std::initializer_list<QWidget*>{window.get(), window->BackupButton(),
+                                             window->PackField(), window->GameFolderField()}) {
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Return);
+            QTest::keyClick(target, Qt::Key_Enter, Qt::KeypadModifier);
+            QVERIFY(window->isVisible());
+        }
+        QVERIFY(prompts.messages.empty()); // nor did it press the focused button
+        QCOMPARE(window->GameFolder(), game);
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(!window->isVisible());
         QCOMPARE(window->result(), int(QDialog::Rejected));
-        window->show();
-        window->BackupButton()->setFocus();
-        QTest::keyClick(window->BackupButton(), Qt::Key_Return);
-        QVERIFY(!window->isVisible());
-        QCOMPARE(window->result(), int(QDialog::Accepted));
-        QVERIFY(prompts.messages.empty()); // Enter did not press the focused button
     }
 
     void aboutWindowShowsTheVersion() {

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+// The game folder and the pack chosen last, kept in the application's profile (QSettings,
+// keys Settings/GameFolder and Settings/PackPath) so that the next run offers them first.
+// Reading gives "" when nothing was kept; nothing here fails.
+class RecentChoices {
+public:
+    static std::string GameFolder();
+    static std::string Pack();
+    static void RememberGameFolder(const std::string& folder);
+    static void RememberPack(const std::string& pack);
+};
