@@ -190,7 +190,22 @@ bool PatchJob::PackGameArchive() {
     FlatArchiveWriter writer;
     writer.sourceFolder = usFolder;
     writer.namePrefix = "music/US";
-    bool written = writer.WriteArchive(JoinPath(workFolder, "music.rfa"));
+    // Hundreds of megabytes: written on a worker while the display keeps answering (a Cancel
+    // has no effect any more). A file error is rethrown here, on the calling thread.
+    bool written = false;
+    WorkerPool pool(1, 1);
+    pool.Run(
+        [&](int) {
+            written = writer.WriteArchive(JoinPath(workFolder, "music.rfa"));
+            return true;
+        },
+        [&] {
+            if (reporter)
+                reporter->ReportStep("Finalizing Packages (this could take a min or so)...",
+                                     position - 1);
+            return false;
+        });
+    pool.RethrowFrom(0);
     DeleteFolderTree(usFolder);
     return written;
 }
