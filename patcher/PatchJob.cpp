@@ -69,6 +69,7 @@ bool PatchJob::VerifyPack() {
     }
     if (!validator_)
         validator_.emplace(workFolder);
+    validator_->SetThreads(jobs); // the songs are decoded in full: on every core
     const std::string refusal =
         validator_->Check(OggSongDepth::DecodeEverySong, [this] { return CancelRequested(); });
     if (validator_->WasCancelled())
