@@ -7,6 +7,8 @@
 #include "archive/FlatArchiveWriter.h"
 #include "audio/TrackEncodeJob.h"
 #include "bench/support/SilentProgress.h"
+#include "builder/GameScripts.h"
+#include "builder/SongProject.h"
 #include "common/FileOps.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
@@ -131,8 +133,13 @@ struct Fixture {
         SilentPrompts prompts;
         if (!BackupOriginals(game, prompts, controls))
             throw std::runtime_error("backup failed");
-        WriteBytes(velk + "/playlists.con", "playlists\r\n");
-        WriteBytes(velk + "/US.ssc", "ssc\r\n");
+        // Korvane's own scripts: the pack must pass the patcher's validation.
+        SongProject project;
+        for (int n = 1; n <= 16; ++n)
+            project.SlotAt(n).SetStoredLength(static_cast<float>(kSeconds));
+        if (!project.WritePlaylistScript(velk + "/playlists.con") ||
+            !WriteSoundScript(velk + "/US.ssc"))
+            throw std::runtime_error("scripts failed");
         for (int n = 1; n <= 16; ++n) {
             std::string wav = JoinPath(songs, SongName(n, "wav"));
             WriteBytes(wav, ToneWav(kSeconds, 180.0 + 30 * n));
@@ -205,8 +212,10 @@ void BM_ApplyPatchVersusBareDecode(benchmark::State& state) {
         bool done =
             ApplyPatch(fixture.game, fixture.pack, fixture.base, prompts, progress, nullptr, jobs);
         double patchSeconds = Seconds(start);
-        if (!done)
+        if (!done) {
             state.SkipWithError(prompts.last.c_str());
+            return;
+        }
         ScratchFolder scratch;
         double bareSeconds = BareDecodeAndCopyTwice(fixture, scratch.path());
         state.SetIterationTime(patchSeconds);
