@@ -191,7 +191,7 @@ bool BuildPipeline::BuildTracksTogether(const SongProject& project, const Serial
     std::string text = "Creating " + TrackName(1, ".wav");
     if (ReportStep(text, shown))
         return false;
-    WorkerPool pool(SongProject::kSlotCount, jobs_);
+    WorkerPool pool(SongProject::kSlotCount, WorkerPool::UsefulThreads(jobs_));
     std::array<TrackFailure, SongProject::kSlotCount> failures{}; // each written by its worker
     pool.Run(
         [&](int slot) {

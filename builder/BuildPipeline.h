@@ -46,7 +46,8 @@ public:
     // Position, then text, then a pump of pending input; yields the cancelled flag.
     bool ReportStep(const std::string& text, int position);
 
-    // Songs encoded at once: 1 (one after another) to 16; the default is one per core.
+    // Songs encoded at once: 1 (one after another) to 16, never more than the cores; the
+    // default is one per core.
     void SetJobs(int jobs);
     // Draws every song's serial number from this seed instead of the time (for tests).
     void SetSerialSeed(unsigned seed) { serialSeed_ = seed; }

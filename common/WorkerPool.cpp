@@ -22,6 +22,10 @@ int WorkerPool::DefaultThreads() {
     return std::clamp(cores, 1, kMostThreads);
 }
 
+int WorkerPool::UsefulThreads(int requested) {
+    return std::clamp(requested, 1, DefaultThreads());
+}
+
 void WorkerPool::Run(const Task& task, const Pump& pump, std::chrono::milliseconds interval) {
     {
         std::lock_guard lock(mutex_);

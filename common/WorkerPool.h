@@ -33,6 +33,9 @@ public:
 
     // One thread per core, at most 16.
     static int DefaultThreads();
+    // The workers worth starting for CPU-bound songs when asked for requested: no more than
+    // the cores, since more only share them and evict each other's caches.
+    static int UsefulThreads(int requested);
 
     // Runs the slots and returns when every started task has returned. While any runs, calls
     // pump after every slot that ends and at least every interval in between. Run once.

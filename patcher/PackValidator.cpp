@@ -164,7 +164,7 @@ std::string PackValidator::CheckSongs(OggSongDepth depth, const CancelCheck& can
 std::string PackValidator::CheckSongsTogether(OggSongDepth depth, const CancelCheck& cancelled) {
     std::array<OggSongFacts, kSongCount> facts{};
     std::array<std::string, kSongCount> reasons{}; // each written by its worker only
-    WorkerPool pool(kSongCount, threads_);
+    WorkerPool pool(kSongCount, WorkerPool::UsefulThreads(threads_));
     pool.Run(
         [&](int slot) {
             const auto index = static_cast<std::size_t>(slot);

@@ -126,7 +126,7 @@ bool PatchJob::DecodeSongsTogether() {
     if (cancelled)
         return false;
     const std::string packFolder = PackFolder(workFolder);
-    WorkerPool pool(16, jobs);
+    WorkerPool pool(16, WorkerPool::UsefulThreads(jobs));
     pool.Run(
         [&](int slot) {
             OggDecoder decoder;
