@@ -1,6 +1,7 @@
 #pragma once
 #include "audio/AudioSource.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -38,4 +39,6 @@ struct EncoderSettings {
     std::FILE* output = nullptr;      // borrowed, open for binary writing
     std::string outputName;           // for the callbacks only
     std::string inputName;            // for the callbacks only
+    // Seen between blocks: once it is set the encode ends with result 1 and a partial stream.
+    const std::atomic<bool>* stop = nullptr;
 };

@@ -108,6 +108,11 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
     std::uint32_t dataBytes = 0;
     int errorsInARow = 0;
     for (;;) {
+        if (stopFlag && stopFlag->load()) {
+            ov_clear(&file);
+            std::fclose(output);
+            return 1;
+        }
         int link = 0;
         long n =
             ov_read(&file, buffer, kReadBufferBytes, bigEndian, bits / 8, signedSamples, &link);

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -19,7 +20,8 @@ public:
 
     // 0 on success, 1 when the input cannot be opened or is not Ogg Vorbis (an empty output
     // file stays), or the output cannot be created or written (a partial file stays). A
-    // second chained stream ends the decode early and still succeeds.
+    // second chained stream ends the decode early and still succeeds. A stop request ends
+    // the decode quietly with 1 and a partial file.
     int decodeFile(const std::string& in, const std::string& out);
 
     // Writes the provisional header for knownFrames frames (0 = unknown length). 0, or 1
@@ -39,6 +41,9 @@ public:
     const std::int32_t bigEndian = 0;     // little-endian samples
     const std::int32_t raw = 0;           // 0: a WAV header comes first
     const std::int32_t signedSamples = 1; // signed samples
+
+    // When set, the decode looks at it between reads and gives up once it reads true.
+    const std::atomic<bool>* stopFlag = nullptr;
 
 private:
     std::array<unsigned char, 44> header_{};

@@ -16,13 +16,17 @@ std::string outputNameFor(const std::string& inputPath) {
     return inputPath.substr(0, inputPath.rfind('.')) + ".ogg";
 }
 
-// A fresh stream serial number in 0..32767; runs in the same second share it.
-std::int32_t freshSerialNumber() {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+} // namespace
+
+std::int32_t TrackEncodeJob::SerialNumberFor(unsigned seed) {
+    std::srand(seed);
     return std::rand() & 0x7FFF;
 }
 
-} // namespace
+// Runs in the same second share the number.
+std::int32_t TrackEncodeJob::FreshSerialNumber() {
+    return SerialNumberFor(static_cast<unsigned>(std::time(nullptr)));
+}
 
 TrackEncodeJob::TrackEncodeJob() = default;
 TrackEncodeJob::~TrackEncodeJob() = default;
@@ -33,8 +37,9 @@ bool TrackEncodeJob::Run(const std::string& inputPath) {
     settings.qualitySet = 1;
     settings.managed = 0;
     settings.nominalBitrate = settings.minBitrate = settings.maxBitrate = -1;
-    settings.serialNumber = freshSerialNumber();
+    settings.serialNumber = serialNumber >= 0 ? serialNumber : FreshSerialNumber();
     settings.onError = printEncodeError;
+    settings.stop = stopFlag;
 
     vorbis_comment comments;
     vorbis_comment_init(&comments);

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -11,9 +12,20 @@ public:
 
     // Vorbis quality in tenths (4 gives 0.4); passed on unchecked.
     std::int32_t qualityStep = 4;
+    // The Ogg stream's serial number; a negative one draws a fresh number when Run starts.
+    // Jobs on worker threads get theirs drawn beforehand: the C generator is not thread-safe.
+    std::int32_t serialNumber = -1;
+    // When set, Run stops between blocks once it reads true and returns false quietly.
+    const std::atomic<bool>* stopFlag = nullptr;
+
+    // The serial number Run draws: the C generator seeded with seed (the time in whole
+    // seconds), then its next value, 0 to 32767. Uses process-wide state: one thread only.
+    static std::int32_t SerialNumberFor(unsigned seed);
+    // SerialNumberFor the current time.
+    static std::int32_t FreshSerialNumber();
 
     // True on success. False when the input cannot be opened or read as WAV/AIFF, the output
     // cannot be created, the encoder rejects the settings or a write fails; the reason goes
-    // to standard error and a partial output file may remain.
+    // to standard error and a partial output file may remain (also after a stop request).
     bool Run(const std::string& inputPath);
 };

@@ -109,6 +109,8 @@ bool writeReadyPages(EncoderState& st, EncoderSettings& s) {
 
 bool encodeBlocks(EncoderState& st, EncoderSettings& s, const SecondsTimer& timer) {
     while (!st.endOfStream) {
+        if (s.stop && s.stop->load())
+            return false;
         float** input = vorbis_analysis_buffer(&st.dsp, kFramesPerBlock);
         std::int32_t frames = s.read ? s.read(s.readerState, input, kFramesPerBlock) : 0;
         if (frames > 0) {

@@ -6,7 +6,8 @@
 
 // Encodes the settings' source into one complete Ogg Vorbis stream on settings.output.
 // Returns 0 on success, 1 on failure: a rejected set-up writes its message to standard error
-// and nothing to the output; a short write goes through onError and leaves a partial stream.
+// and nothing to the output; a short write goes through onError and leaves a partial stream,
+// and so does a stop request (settings.stop), quietly.
 // The output is neither closed nor deleted.
 int encodeStream(EncoderSettings& settings);
 

@@ -13,7 +13,10 @@
 #include "common/Prompts.h"
 #include "common/SafeFile.h"
 #include "common/ShortPathOf.h"
+#include "common/WorkerPool.h"
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -26,14 +29,33 @@ bool SameFile(const std::string& one, const std::string& other) {
     return std::filesystem::equivalent(one, other, error) && !error;
 }
 
+constexpr int kLastSongPosition = 34;
+// The steps of a song on a worker, for the progress display.
+constexpr int kCopyingStep = 1;
+constexpr int kEncodingStep = 2;
+
 std::string TrackName(int number, const char* extension) {
     return "music" + NumberLabel(number) + extension;
+}
+
+bool EncodeWorkCopy(const std::string& workCopy, std::int32_t quality, std::int32_t serial,
+                    const std::atomic<bool>& stop) {
+    TrackEncodeJob job;
+    job.qualityStep = quality;
+    job.serialNumber = serial;
+    job.stopFlag = &stop;
+    return job.Run(ShortPathOf(workCopy));
 }
 
 } // namespace
 
 BuildPipeline::BuildPipeline(Prompts& prompts, Progress& progress, std::string baseFolder)
-    : prompts_(prompts), progress_(progress), baseFolder_(std::move(baseFolder)) {}
+    : prompts_(prompts), progress_(progress), baseFolder_(std::move(baseFolder)),
+      jobs_(WorkerPool::DefaultThreads()) {}
+
+void BuildPipeline::SetJobs(int jobs) {
+    jobs_ = std::clamp(jobs, 1, SongProject::kSlotCount);
+}
 
 std::string BuildPipeline::WorkFolder() const {
     return JoinPath(baseFolder_, "velk_work");
@@ -113,35 +135,154 @@ bool BuildPipeline::RunSteps(const SongProject& project) {
         prompts_.Message("Unable to create US.ssc file.");
         return false;
     }
+    const SerialNumbers serials = DrawSerialNumbers();
+    if (jobs_ > 1)
+        return BuildTracksTogether(project, serials);
     for (int number = 1; number <= SongProject::kSlotCount; ++number) {
-        if (!BuildTrack(project, number))
+        if (!BuildTrack(project, number, serials[static_cast<std::size_t>(number - 1)]))
             return false;
     }
     return true;
 }
 
-bool BuildPipeline::BuildTrack(const SongProject& project, int number) {
+// All on this thread before any encoder starts: the C generator is process-wide state.
+BuildPipeline::SerialNumbers BuildPipeline::DrawSerialNumbers() const {
+    SerialNumbers serials{};
+    for (auto& serial : serials)
+        serial = TrackEncodeJob::SerialNumberFor(
+            serialSeed_.value_or(static_cast<unsigned>(std::time(nullptr))));
+    return serials;
+}
+
+bool BuildPipeline::BuildTrack(const SongProject& project, int number, std::int32_t serial) {
     const std::string workCopy = JoinPath(WorkFolder(), TrackName(number, ".wav"));
     if (ReportStep("Creating " + TrackName(number, ".wav"), 2 * number + 1))
         return false;
-    const std::string& source = project.SlotAt(number).path();
-    if (!CopyFileReplacing(source, workCopy)) {
-        prompts_.Message("Unable to copy file: " + source);
+    if (!CopyFileReplacing(project.SlotAt(number).path(), workCopy)) {
+        ShowFailure(number, TrackFailure::Copy, project);
         return false;
     }
     if (ReportStep("Encoding " + TrackName(number, ".wav"), 2 * number + 2))
         return false;
-    TrackEncodeJob job;
-    job.qualityStep = project.quality();
-    if (!job.Run(ShortPathOf(workCopy))) {
-        prompts_.Message(TrackName(number, ".ogg") + " could not be encoded.");
+    // Encoded on a worker so that the display keeps answering; a Cancel stops the encoder.
+    WorkerPool pool(1, 1);
+    pool.Run(
+        [&](int) { return EncodeWorkCopy(workCopy, project.quality(), serial, pool.StopFlag(0)); },
+        [&] { return progress_.Pump(true); });
+    if (pool.State(0) == WorkerPool::SlotState::Stopped) {
+        // As a cancel seen at this step: the work copy stays, no partial track does.
+        RemoveFile(JoinPath(WorkFolder(), TrackName(number, ".ogg")));
+        return false;
+    }
+    if (pool.State(0) != WorkerPool::SlotState::Done) {
+        pool.RethrowFrom(0);
+        ShowFailure(number, TrackFailure::Encode, project);
         return false;
     }
     if (!RemoveFile(workCopy)) {
-        prompts_.Message("Error deleting temporary " + TrackName(number, ".wav"));
+        ShowFailure(number, TrackFailure::Delete, project);
         return false;
     }
     return true;
+}
+
+bool BuildPipeline::BuildTracksTogether(const SongProject& project, const SerialNumbers& serials) {
+    int shown = 3;
+    std::string text = "Creating " + TrackName(1, ".wav");
+    if (ReportStep(text, shown))
+        return false;
+    WorkerPool pool(SongProject::kSlotCount, WorkerPool::UsefulThreads(jobs_));
+    std::array<TrackFailure, SongProject::kSlotCount> failures{}; // each written by its worker
+    pool.Run(
+        [&](int slot) {
+            const auto index = static_cast<std::size_t>(slot);
+            return BuildTrackOnWorker(project, slot + 1, serials[index], pool, failures[index]);
+        },
+        [&] { return ReportTracks(pool, shown, text); });
+
+    const int failed = pool.FirstFailed();
+    if (failed >= 0) {
+        // The first failing song in list order speaks, as it would have one song at a time;
+        // what the songs after it did is removed.
+        DiscardTracksAfter(failed + 1);
+        pool.RethrowFrom(failed);
+        ShowFailure(failed + 1, failures[static_cast<std::size_t>(failed)], project);
+        return false;
+    }
+    const int done = pool.DonePrefix();
+    if (done < SongProject::kSlotCount) {
+        DiscardTracksAfter(done);
+        return false;
+    }
+    // The last song's position as a serial build ends it; a cancel from here on is as one
+    // during packaging.
+    const std::string lastText = "Encoding " + TrackName(SongProject::kSlotCount, ".wav");
+    if (shown != kLastSongPosition || text != lastText)
+        ReportStep(lastText, kLastSongPosition);
+    return true;
+}
+
+bool BuildPipeline::BuildTrackOnWorker(const SongProject& project, int number, std::int32_t serial,
+                                       WorkerPool& pool, TrackFailure& failure) const {
+    const int slot = number - 1;
+    const std::string workCopy = JoinPath(WorkFolder(), TrackName(number, ".wav"));
+    pool.SetStep(slot, kCopyingStep);
+    if (!CopyFileReplacing(project.SlotAt(number).path(), workCopy)) {
+        failure = TrackFailure::Copy;
+        return false;
+    }
+    if (pool.StopFlag(slot).load())
+        return false;
+    pool.SetStep(slot, kEncodingStep);
+    if (!EncodeWorkCopy(workCopy, project.quality(), serial, pool.StopFlag(slot))) {
+        failure = TrackFailure::Encode;
+        return false;
+    }
+    if (!RemoveFile(workCopy)) {
+        failure = TrackFailure::Delete;
+        return false;
+    }
+    return true;
+}
+
+// The bar counts finished songs at the positions of a serial build and never goes back; the
+// status line names the first song still in progress.
+bool BuildPipeline::ReportTracks(const WorkerPool& pool, int& shown, std::string& text) {
+    const int running = pool.FirstRunning();
+    if (running >= 0) {
+        const bool encoding = pool.Step(running) == kEncodingStep;
+        const int position = 2 * pool.DoneCount() + (encoding ? 4 : 3);
+        shown = std::clamp(position, shown, kLastSongPosition);
+        text = (encoding ? "Encoding " : "Creating ") + TrackName(running + 1, ".wav");
+    }
+    return ReportStep(text, shown);
+}
+
+void BuildPipeline::ShowFailure(int number, TrackFailure failure, const SongProject& project) {
+    switch (failure) {
+    case TrackFailure::Copy:
+        prompts_.Message("Unable to copy file: " + project.SlotAt(number).path());
+        break;
+    case TrackFailure::Encode:
+    case TrackFailure::None:
+        prompts_.Message(TrackName(number, ".ogg") + " could not be encoded.");
+        break;
+    case TrackFailure::Delete:
+        prompts_.Message("Error deleting temporary " + TrackName(number, ".wav"));
+        break;
+    }
+}
+
+// Leaves the work folder as a build one song at a time would have left it when it stopped
+// after this song: nothing of a later song.
+void BuildPipeline::DiscardTracksAfter(int number) const {
+    for (int later = number + 1; later <= SongProject::kSlotCount; ++later) {
+        for (const char* extension : {".wav", ".ogg"}) {
+            const std::string path = JoinPath(WorkFolder(), TrackName(later, extension));
+            if (FileExists(path))
+                RemoveFile(path);
+        }
+    }
 }
 
 bool BuildPipeline::PackageRelease(const std::string& destination) {

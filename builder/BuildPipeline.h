@@ -1,9 +1,13 @@
 #pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class Progress;
 class Prompts;
 class SongProject;
+class WorkerPool;
 
 // Turns a project of sixteen valid slots into a .velk music pack: scripts and encoded songs
 // in the work folder velk_work, packed into release.velk, then copied to the destination.
@@ -15,6 +19,10 @@ class SongProject;
 // old file or the whole pack, never a part.
 // A write error in a script after its file was opened throws FileError (the progress
 // display is closed as it passes).
+// The songs are encoded on worker threads (SetJobs) while the calling thread keeps pumping the
+// progress display, so a Cancel is seen within about a tenth of a second and stops the running
+// encoders between blocks. Whatever the number of threads, the pack, the messages and what a
+// failed or cancelled build leaves in the work folder are those of a build one song at a time.
 class BuildPipeline {
 public:
     // baseFolder holds velk_work and release.velk (beside the program, or a test's folder).
@@ -38,17 +46,35 @@ public:
     // Position, then text, then a pump of pending input; yields the cancelled flag.
     bool ReportStep(const std::string& text, int position);
 
+    // Songs encoded at once: 1 (one after another) to 16, never more than the cores; the
+    // default is one per core.
+    void SetJobs(int jobs);
+    // Draws every song's serial number from this seed instead of the time (for tests).
+    void SetSerialSeed(unsigned seed) { serialSeed_ = seed; }
+
     std::string WorkFolder() const;
     std::string ReleaseFile() const;
     bool Delivered() const { return delivered_; }
 
 private:
     bool DestinationAllowed(const SongProject& project, const std::string& destination);
+    using SerialNumbers = std::array<std::int32_t, 16>;
+    enum class TrackFailure { None, Copy, Encode, Delete };
+
     bool RunSteps(const SongProject& project);
-    bool BuildTrack(const SongProject& project, int number);
+    SerialNumbers DrawSerialNumbers() const;
+    bool BuildTrack(const SongProject& project, int number, std::int32_t serial);
+    bool BuildTracksTogether(const SongProject& project, const SerialNumbers& serials);
+    bool BuildTrackOnWorker(const SongProject& project, int number, std::int32_t serial,
+                            WorkerPool& pool, TrackFailure& failure) const;
+    bool ReportTracks(const WorkerPool& pool, int& shown, std::string& text);
+    void ShowFailure(int number, TrackFailure failure, const SongProject& project);
+    void DiscardTracksAfter(int number) const;
 
     Prompts& prompts_;
     Progress& progress_;
     std::string baseFolder_;
     bool delivered_ = false;
+    int jobs_;
+    std::optional<unsigned> serialSeed_;
 };

@@ -50,6 +50,7 @@ struct BuilderOptions {
     CLI::Option* noLoudness = nullptr;
     std::vector<std::string> addWords;
     CLI::Option* verbose = nullptr;
+    CLI::Option* jobs = nullptr;
 
     explicit BuilderOptions(BuilderArguments& parsed) {
         app.footer(kHelpFooter);
@@ -72,6 +73,12 @@ struct BuilderOptions {
                             "--no-loudness", [&parsed] { parsed.matchLoudness = false; },
                             "Keep each song's own loudness (with --add)")
                          ->option_text(" ");
+        jobs = app.add_option("--jobs", parsed.jobs,
+                              "Songs encoded at once (1-16; default: one per core)")
+                   ->type_name("N")
+                   ->option_text("N")
+                   ->check(CLI::Range(1, 16));
+        jobs->needs(build);
         build->needs(output)->excludes(window)->excludes(pack)->excludes(prefix);
         pack->needs(prefix)->needs(output)->excludes(window);
         prefix->needs(pack);
@@ -145,6 +152,8 @@ int RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& prog
         return kExitFailed;
     }
     BuildPipeline pipeline(prompts, progress, workBaseFolder);
+    if (arguments.jobs > 0)
+        pipeline.SetJobs(arguments.jobs);
     try {
         if (pipeline.BuildMusicPackTo(project, arguments.output))
             return kExitDone;

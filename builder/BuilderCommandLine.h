@@ -17,6 +17,7 @@ struct BuilderArguments {
     std::string folder;             // Pack
     std::string prefix;             // Pack
     bool verbose = false;           // Build, Pack: diagnostic lines (none yet)
+    int jobs = 0;                   // Build: songs encoded at once; 0 = one per core
     std::string error;              // Invalid: what was wrong
 };
 

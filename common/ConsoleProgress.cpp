@@ -1,6 +1,7 @@
 #include "common/ConsoleProgress.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -9,15 +10,18 @@
 
 namespace {
 
-volatile std::sig_atomic_t interruptSeen = 0;
+// Lock-free, so safe in a signal handler, and safe to read on the main thread when the
+// signal lands on a worker thread.
+std::atomic<bool> interruptSeen{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 struct sigaction previousAction;
 
 extern "C" void NoteInterrupt(int) {
-    interruptSeen = 1;
+    interruptSeen = true;
 }
 
 void InstallInterruptHandler() {
-    interruptSeen = 0;
+    interruptSeen = false;
     struct sigaction action {};
     action.sa_handler = NoteInterrupt;
     sigemptyset(&action.sa_mask);

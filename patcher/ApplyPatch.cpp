@@ -28,7 +28,7 @@ const JobStep kJobSteps[] = {
 
 bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
                 const std::string& baseFolder, Prompts& prompts, Progress& progress,
-                std::FILE* trace) {
+                std::FILE* trace, int jobs) {
     FolderLock gameLock;
     if (GameFolderExists(gameFolder) && !BeginGameChange(gameFolder, prompts, gameLock))
         return false;
@@ -46,6 +46,8 @@ bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
     job.workFolder = WorkFolderIn(baseFolder);
     job.packPath = packPath;
     job.trace = trace;
+    if (jobs > 0)
+        job.jobs = jobs;
     for (const auto& step : kJobSteps) {
         if (!(job.*step.run)()) {
             prompts.Message(step.failureMessage);

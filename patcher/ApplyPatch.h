@@ -13,7 +13,8 @@
 // fails its validation) and when the run was cancelled. Every failure is shown through
 // Prompts; the result is true only when "Patching Is Done!" was shown. The progress display is
 // closed however the run ends, also when a FileError from the file layer passes through. The
-// archive reader's trace lines go to trace, or nowhere.
+// archive reader's trace lines go to trace, or nowhere. jobs: songs decoded at once (0: one per
+// core).
 bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
                 const std::string& baseFolder, Prompts& prompts, Progress& progress,
-                std::FILE* trace = nullptr);
+                std::FILE* trace = nullptr, int jobs = 0);

@@ -1,6 +1,7 @@
 #include "patcher/PackValidator.h"
 
 #include "common/EscapeForTerminal.h"
+#include "common/WorkerPool.h"
 #include "patcher/KnownSoundScript.h"
 #include "patcher/PlaylistScriptReader.h"
 
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -138,6 +140,8 @@ std::string PackValidator::CheckPlaylistScript() {
 }
 
 std::string PackValidator::CheckSongs(OggSongDepth depth, const CancelCheck& cancelled) {
+    if (threads_ > 1)
+        return CheckSongsTogether(depth, cancelled);
     for (int number = 1; number <= kSongCount; ++number) {
         OggSongFacts facts;
         const std::string path = folder_ + "/velk/" + SongName(number);
@@ -153,6 +157,35 @@ std::string PackValidator::CheckSongs(OggSongDepth depth, const CancelCheck& can
         PackSong& song = songs_[static_cast<std::size_t>(number - 1)];
         song.seconds = facts.seconds;
         song.rate = facts.rate;
+    }
+    return {};
+}
+
+std::string PackValidator::CheckSongsTogether(OggSongDepth depth, const CancelCheck& cancelled) {
+    std::array<OggSongFacts, kSongCount> facts{};
+    std::array<std::string, kSongCount> reasons{}; // each written by its worker only
+    WorkerPool pool(kSongCount, WorkerPool::UsefulThreads(threads_));
+    pool.Run(
+        [&](int slot) {
+            const auto index = static_cast<std::size_t>(slot);
+            const std::string path = folder_ + "/velk/" + SongName(slot + 1);
+            reasons[index] = CheckOggSong(path, depth, facts[index],
+                                          [&pool, slot] { return pool.StopFlag(slot).load(); });
+            return reasons[index].empty();
+        },
+        [&] { return CancelWanted(cancelled); });
+    const int refused = pool.FirstFailed();
+    if (refused >= 0 && pool.DonePrefix() == refused) {
+        const std::string& why = reasons[static_cast<std::size_t>(refused)];
+        return SongName(refused + 1) + " is refused: " + why + ".";
+    }
+    if (pool.DonePrefix() < kSongCount) {
+        cancelled_ = true;
+        return "The check of the pack was cancelled.";
+    }
+    for (std::size_t index = 0; index < facts.size(); ++index) {
+        songs_[index].seconds = facts[index].seconds;
+        songs_[index].rate = facts[index].rate;
     }
     return {};
 }

@@ -41,6 +41,11 @@ public:
                       const CancelCheck& cancelled = {});
     bool WasCancelled() const { return cancelled_; }
 
+    // Songs checked at once (default 1). With more, the songs are checked on worker threads
+    // and cancelled is asked on the calling thread only, between the workers' progress; the
+    // message is the one a check of one song after another gives.
+    void SetThreads(int threads) { threads_ = threads; }
+
     // After a Check that returned the empty string: the sixteen songs in play order.
     const std::vector<PackSong>& Songs() const { return songs_; }
 
@@ -49,9 +54,11 @@ private:
     std::string CheckSoundScript() const;
     std::string CheckPlaylistScript();
     std::string CheckSongs(OggSongDepth depth, const CancelCheck& cancelled);
+    std::string CheckSongsTogether(OggSongDepth depth, const CancelCheck& cancelled);
 
     std::string folder_;
     std::set<std::string> earlier_;
     std::vector<PackSong> songs_;
     bool cancelled_ = false;
+    int threads_ = 1;
 };

@@ -8,13 +8,14 @@
 #include "common/ShortPathOf.h"
 #include "patcher/PatcherPaths.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-std::string SongFileName(int number) {
+std::string SongFileName(int number, const char* extension = "ogg") {
     char name[32];
-    std::snprintf(name, sizeof name, "music%.2d.ogg", number);
+    std::snprintf(name, sizeof name, "music%.2d.%s", number, extension);
     return name;
 }
 
@@ -68,6 +69,7 @@ bool PatchJob::VerifyPack() {
     }
     if (!validator_)
         validator_.emplace(workFolder);
+    validator_->SetThreads(jobs); // the songs are decoded in full: on every core
     const std::string refusal =
         validator_->Check(OggSongDepth::DecodeEverySong, [this] { return CancelRequested(); });
     if (validator_->WasCancelled())
@@ -78,20 +80,96 @@ bool PatchJob::VerifyPack() {
 }
 
 bool PatchJob::DecodeSongs() {
-    const std::string packFolder = PackFolder(workFolder);
+    if (jobs > 1)
+        return DecodeSongsTogether();
     for (int number = 1; number <= 16; ++number) {
-        const std::string song = SongFileName(number);
-        Report("Decoding " + song);
-        const std::string songPath = JoinPath(packFolder, song);
-        OggDecoder decoder;
-        if (!decoder.decodeToWav(ShortPathOf(songPath)))
+        if (!DecodeSong(number))
             return false;
-        RemoveFile(songPath);
         if (cancelled)
             return false;
         ++position;
     }
     return true;
+}
+
+// One song on a worker, reported again while it decodes so that a Cancel stops it at once.
+bool PatchJob::DecodeSong(int number) {
+    const std::string song = SongFileName(number);
+    const std::string songPath = JoinPath(PackFolder(workFolder), song);
+    Report("Decoding " + song);
+    WorkerPool pool(1, 1);
+    pool.Run(
+        [&](int) {
+            OggDecoder decoder;
+            decoder.stopFlag = &pool.StopFlag(0);
+            return decoder.decodeToWav(ShortPathOf(songPath));
+        },
+        [&] {
+            Report("Decoding " + song);
+            return cancelled;
+        });
+    if (pool.State(0) == WorkerPool::SlotState::Stopped) {
+        // Stopped by a Cancel: as if it had come just before this song.
+        RemoveFile(JoinPath(PackFolder(workFolder), SongFileName(number, "wav")));
+        return false;
+    }
+    if (pool.State(0) != WorkerPool::SlotState::Done)
+        return false;
+    RemoveFile(songPath);
+    return true;
+}
+
+bool PatchJob::DecodeSongsTogether() {
+    const int first = position;
+    std::string text = "Decoding " + SongFileName(1);
+    Report(text);
+    if (cancelled)
+        return false;
+    const std::string packFolder = PackFolder(workFolder);
+    WorkerPool pool(16, WorkerPool::UsefulThreads(jobs));
+    pool.Run(
+        [&](int slot) {
+            OggDecoder decoder;
+            decoder.stopFlag = &pool.StopFlag(slot);
+            return decoder.decodeToWav(ShortPathOf(JoinPath(packFolder, SongFileName(slot + 1))));
+        },
+        [&] {
+            ReportDecoding(pool, first, text);
+            return cancelled;
+        });
+    // Songs before the first failure (or the first song not decoded) count as decoded; the
+    // failing song keeps what its decoder left; later songs go back to their .ogg alone.
+    const int failed = pool.FirstFailed();
+    const int decoded = failed >= 0 ? failed : pool.DonePrefix();
+    for (int number = 1; number <= 16; ++number) {
+        if (number <= decoded)
+            RemoveFile(JoinPath(packFolder, SongFileName(number)));
+        else if (number > decoded + 1 || failed < 0)
+            RemoveFile(JoinPath(packFolder, SongFileName(number, "wav")));
+    }
+    if (decoded < 16) {
+        position = first + decoded;
+        return false;
+    }
+    // The last song's position as a serial decode ends it; the songs are all decoded, so a
+    // cancel from here on is as one during the later steps.
+    const std::string lastText = "Decoding " + SongFileName(16);
+    if (position != first + 15 || text != lastText) {
+        position = first + 15;
+        Report(lastText);
+    }
+    position = first + 16;
+    return true;
+}
+
+// The bar counts decoded songs at the positions of a serial decode and never goes back; the
+// status line names the first song still being decoded.
+void PatchJob::ReportDecoding(const WorkerPool& pool, int first, std::string& text) {
+    const int running = pool.FirstRunning();
+    if (running >= 0)
+        text = "Decoding " + SongFileName(running + 1);
+    position = first + std::min(pool.DoneCount(), 15);
+    Report(text);
 }
 
 bool PatchJob::PrepareUsFolder() {
@@ -113,7 +191,22 @@ bool PatchJob::PackGameArchive() {
     FlatArchiveWriter writer;
     writer.sourceFolder = usFolder;
     writer.namePrefix = "music/US";
-    bool written = writer.WriteArchive(JoinPath(workFolder, "music.rfa"));
+    // Hundreds of megabytes: written on a worker while the display keeps answering (a Cancel
+    // has no effect any more). A file error is rethrown here, on the calling thread.
+    bool written = false;
+    WorkerPool pool(1, 1);
+    pool.Run(
+        [&](int) {
+            written = writer.WriteArchive(JoinPath(workFolder, "music.rfa"));
+            return true;
+        },
+        [&] {
+            if (reporter)
+                reporter->ReportStep("Finalizing Packages (this could take a min or so)...",
+                                     position - 1);
+            return false;
+        });
+    pool.RethrowFrom(0);
     DeleteFolderTree(usFolder);
     return written;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "common/Prompts.h"
+#include "common/WorkerPool.h"
 #include "patcher/PackValidator.h"
 #include "patcher/StepReporter.h"
 
@@ -12,8 +13,12 @@
 // songs into the work music.rfa. Each step returns false on failure; messages of their own
 // (an invalid, incomplete or refused pack) go through Prompts, the caller shows the step's
 // failure message. Nothing is cleaned up after a failure. Cancelling is looked at during the
-// extraction and the pack's validation (between blocks), after the verifications and after
-// each decoded song.
+// extraction and the pack's validation (between blocks), after the verifications and while
+// the songs are decoded.
+// The songs are decoded on worker threads (jobs) while the calling thread keeps reporting, so a
+// Cancel stops the running decoders between reads. Whatever the number of threads, a failed or
+// cancelled decode leaves the pack folder as decoding one song at a time would have left it
+// when it stopped: the songs before the stop decoded, the ones after it untouched.
 class PatchJob {
 public:
     explicit PatchJob(Prompts& prompts) : prompts_(prompts) {}
@@ -31,12 +36,16 @@ public:
     StepReporter* reporter = nullptr; // none: reports are skipped and cancelled stays as it is
     std::string packPath;
     std::string workFolder;
-    std::FILE* trace = nullptr; // the archive reader's trace lines, or none
+    std::FILE* trace = nullptr;              // the archive reader's trace lines, or none
+    int jobs = WorkerPool::DefaultThreads(); // songs decoded at once; 1: one after another
 
 private:
     void Report(const std::string& text);
     // Reports the latest step again, so that a Cancel is seen in the middle of long work.
     bool CancelRequested();
+    bool DecodeSong(int number);
+    bool DecodeSongsTogether();
+    void ReportDecoding(const WorkerPool& pool, int first, std::string& text);
     bool Invalid(const std::string& message);
 
     Prompts& prompts_;

@@ -1,5 +1,6 @@
-// A headless build of sixteen 60-second mono 44.1 kHz songs against a bare libvorbis encode
-// of the same songs in the same run. The ratio (build / bare) is printed at the end.
+// A headless build of sixteen 60-second mono 44.1 kHz songs against a serial bare libvorbis
+// encode of the same songs in the same run, at 1, 2 and 4 threads and with the default of one
+// per core. The times and the ratios (build / bare) are printed at the end.
 #include "bench/support/BareVorbisEncode.h"
 #include "bench/support/SilentProgress.h"
 #include "builder/BuildPipeline.h"
@@ -7,6 +8,7 @@
 #include "common/DeleteFolderTree.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
+#include "common/WorkerPool.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -97,7 +100,7 @@ Fixture& Songs() {
 }
 
 double bareSeconds = 0;
-double buildSeconds = 0;
+std::map<int, double> buildSeconds; // by thread count; 0: the default, one per core
 
 double Seconds(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
@@ -125,14 +128,25 @@ void BM_BuildMusicPack(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         BuildPipeline pipeline(prompts, progress, fixture.folder);
+        if (state.range(0) > 0)
+            pipeline.SetJobs(static_cast<int>(state.range(0)));
         if (!project.AllValid() || !pipeline.BuildMusicPack(project))
             state.SkipWithError("the build failed");
-        buildSeconds = Seconds(std::chrono::steady_clock::now() - start);
+        buildSeconds[static_cast<int>(state.range(0))] =
+            Seconds(std::chrono::steady_clock::now() - start);
     }
 }
 
 BENCHMARK(BM_BareVorbisEncode)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_BuildMusicPack)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_BuildMusicPack)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->Arg(0)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 } // namespace
 
@@ -140,8 +154,18 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (bareSeconds > 0 && buildSeconds > 0)
-        std::printf("build / bare encode: %.3f (target at most 1.10)\n",
-                    buildSeconds / bareSeconds);
+    if (bareSeconds <= 0 || buildSeconds.size() < 4)
+        return 0;
+    std::printf("threads  build s  build / bare\n");
+    for (int jobs : {1, 2, 4})
+        std::printf("%7d  %7.2f  %12.3f\n", jobs, buildSeconds[jobs],
+                    buildSeconds[jobs] / bareSeconds);
+    std::printf("serial bare encode: %.2f s\n", bareSeconds);
+    std::printf("one thread / bare encode: %.3f (target at most 1.10)\n",
+                buildSeconds[1] / bareSeconds);
+    std::printf("every core (%d threads) / bare encode: %.3f (target at most 0.60)\n",
+                WorkerPool::DefaultThreads(), buildSeconds[0] / bareSeconds);
+    std::printf("4 threads / 2 threads: %.3f (must not exceed 1 on two cores)\n",
+                buildSeconds[4] / buildSeconds[2]);
     return 0;
 }

@@ -24,6 +24,7 @@ struct ParseCase {
     std::vector<std::string> arguments;
     Mode mode;
     std::string project{}, folder{}, prefix{}, output{}, error{};
+    int jobs = 0;
 };
 
 ParseCase Refused(std::vector<std::string> arguments, std::string error) {
@@ -41,6 +42,7 @@ TEST_P(ParseTest, MapsArgumentsToModeAndValuesOrToExitTwo) {
     EXPECT_EQ(parsed.prefix, expected.prefix);
     EXPECT_EQ(parsed.output, expected.output);
     EXPECT_EQ(parsed.error, expected.error);
+    EXPECT_EQ(parsed.jobs, expected.jobs);
     if (expected.mode != Mode::Invalid)
         return;
     TempFolder base;
@@ -67,6 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "dir",
                   "velk",
                   "a"},
+        ParseCase{
+            {"--build", "p", "--output", "o", "--jobs", "1"}, Mode::Build, "p", "", "", "o", "", 1},
         ParseCase{{"--help"}, Mode::Help}, ParseCase{{"-h"}, Mode::Help},
         ParseCase{{"--build", "p", "--help"}, Mode::Help}, ParseCase{{"--version"}, Mode::Version},
         Refused({"--build", "p.velkp"}, "--build requires --output"),
@@ -79,6 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "--build: At Most 1 required but received 2"),
         Refused({"--pack", "dir", "--output", "a"}, "--pack requires --prefix"),
         Refused({"--prefix", "velk"}, "--prefix requires --pack"),
+        Refused({"--build", "p", "--output", "o", "--jobs", "0"},
+                "--jobs: Value 0 not in range 1 to 16"),
+        Refused({"--build", "p", "--output", "o", "--jobs", "17"},
+                "--jobs: Value 17 not in range 1 to 16"),
+        Refused({"--jobs", "2"}, "--jobs requires --build"),
         Refused({"--output", "o.velk"}, "--output requires --build or --pack"),
         ParseCase{{"--verbose", "--build", "p.velkp", "--output", "o.velk"},
                   Mode::Build,

@@ -250,9 +250,13 @@ class HostilePackTest : public testing::TestWithParam<HostilePack> {};
 TEST_P(HostilePackTest, IsRefusedWithAMessageNamingIt) {
     KorvanePack pack;
     GetParam().change(pack);
-    PackValidator validator(pack.work());
-    EXPECT_EQ(validator.Check(GetParam().depth), GetParam().message);
-    EXPECT_TRUE(validator.Songs().empty());
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        PackValidator validator(pack.work());
+        validator.SetThreads(threads);
+        EXPECT_EQ(validator.Check(GetParam().depth), GetParam().message);
+        EXPECT_TRUE(validator.Songs().empty());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostilePackTest, testing::ValuesIn(HostilePacks()),
@@ -271,6 +275,22 @@ TEST(PackValidator, HeadersOnlyLeavesTheDecodingOut) {
     PackValidator validator(pack.work());
     ASSERT_EQ(validator.Check(OggSongDepth::HeadersOnly), "");
     EXPECT_NEAR(validator.Songs()[11].seconds, 5.0, 0.1);
+}
+
+TEST(PackValidator, SongsCheckedTogetherGiveTheFirstRefusalAndTheSameFacts) {
+    KorvanePack pack;
+    PackValidator serial(pack.work());
+    ASSERT_EQ(serial.Check(), "");
+    PackValidator together(pack.work());
+    together.SetThreads(16);
+    ASSERT_EQ(together.Check(), "");
+    for (std::size_t index = 0; index < 16; ++index) {
+        EXPECT_EQ(together.Songs()[index].rate, serial.Songs()[index].rate);
+        EXPECT_EQ(together.Songs()[index].seconds, serial.Songs()[index].seconds);
+    }
+    WriteFileBytes(pack.velk("music05.ogg"), "RIFF....WAVE");
+    WriteFileBytes(pack.velk("music11.ogg"), "RIFF....WAVE");
+    EXPECT_EQ(together.Check(), "music05.ogg is refused: it is not Ogg Vorbis.");
 }
 
 } // namespace

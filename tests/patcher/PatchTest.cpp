@@ -56,7 +56,7 @@ protected:
         FakeProgress fresh;
         fresh.cancelWhen = cancelWhen;
         progress = fresh;
-        return ApplyPatch(game, pack, base, prompts, progress);
+        return ApplyPatch(game, pack, base, prompts, progress, nullptr, jobs);
     }
 
     std::string Work() const { return WorkFolderIn(base); }
@@ -92,6 +92,7 @@ protected:
     FakeProgress progress;
     std::function<bool(const std::vector<FakeProgress::Step>&)> cancelWhen;
     int packCount = 0;
+    int jobs = 0; // 0: one per core
 };
 
 TEST_F(PatchTest, RegularPackInstallsAllFourFilesAndEmptiesTheWorkFolder) {
@@ -121,6 +122,7 @@ TEST_F(PatchTest, InstalledArchiveHoldsExactlyTheSixteenDecodedSongs) {
 }
 
 TEST_F(PatchTest, ReportsEveryStepAtItsPosition) {
+    jobs = 1;
     ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
     std::vector<FakeProgress::Step> expected = {{0, "Unpackaging velk"},
                                                 {0, "Verifying velk structure"},
@@ -334,6 +336,7 @@ TEST_F(PatchTest, CancelDuringVerificationIsSeenOnlyAfterAllSixteen) {
 }
 
 TEST_F(PatchTest, CancelAfterADecodedSongStopsThere) {
+    jobs = 1; // the cancel is seen between two songs
     cancelWhen = [](const auto& steps) { return steps.back().text == "Decoding music03.ogg"; };
     auto before = TreeSnapshot(game);
     EXPECT_FALSE(Apply(WritePack(RegularPackEntries())));
@@ -435,6 +438,55 @@ TEST_F(PatchTest, GameWithDifferentlyCasedFoldersIsPatchedInPlace) {
               kGameDefaultCon + kRunLine);
     EXPECT_FALSE(std::filesystem::exists(game + "/Mods"));
     EXPECT_TRUE(FileExists(game + "/mods/BfVietnam/ARCHIVES/music.rfa"));
+}
+
+TEST_F(PatchTest, ParallelApplyInstallsTheSameMusicRfaAsASerialOne) {
+    const std::string pack = WritePack(RegularPackEntries());
+    jobs = 1;
+    ASSERT_TRUE(Apply(pack));
+    const std::string serial = ReadFileBytes(GameMusicRfa(game));
+    jobs = 4;
+    ASSERT_TRUE(Apply(pack));
+    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), serial);
+    const auto& steps = progress.steps;
+    const auto decoding = [](const FakeProgress::Step& step) {
+        return step.text.starts_with("Decoding ");
+    };
+    const auto first = std::find_if(steps.begin(), steps.end(), decoding);
+    const auto last = std::find_if(steps.rbegin(), steps.rend(), decoding);
+    ASSERT_NE(first, steps.end());
+    EXPECT_EQ(first->position, 1);
+    EXPECT_EQ(last->position, 16);
+    EXPECT_EQ(last->text, "Decoding music16.ogg");
+    for (auto step = first + 1; step != last.base(); ++step)
+        EXPECT_GE(step->position, (step - 1)->position);
+}
+
+TEST_F(PatchTest, ParallelDecodeFailureLeavesWhatASerialOneLeaves) {
+    // Songs 5 and 11 are damaged; the songs before 5 end decoded, the rest as they came.
+    std::map<std::string, std::string> serialLeft;
+    for (int threads : {1, 16}) {
+        SCOPED_TRACE(threads);
+        ASSERT_TRUE(PrepareWorkFolder(base, prompts));
+        const std::string packFolder = PackFolder(Work());
+        ASSERT_TRUE(CreateFolder(packFolder));
+        for (int n = 1; n <= 16; ++n)
+            WriteFileBytes(JoinPath(packFolder, SongName(n, "ogg")),
+                           n == 5 || n == 11 ? "not an ogg stream" : SongOggs()[n - 1]);
+        PatchJob job(prompts);
+        job.workFolder = Work();
+        job.jobs = threads;
+        job.position = 1;
+        EXPECT_FALSE(job.DecodeSongs());
+        if (threads == 1)
+            serialLeft = TreeSnapshot(packFolder);
+        EXPECT_EQ(TreeSnapshot(packFolder), serialLeft);
+    }
+    EXPECT_EQ(serialLeft.count("music04.wav"), 1u);
+    EXPECT_EQ(serialLeft.count("music04.ogg"), 0u);
+    EXPECT_EQ(serialLeft.count("music05.ogg"), 1u);
+    EXPECT_EQ(serialLeft.count("music06.wav"), 0u);
+    EXPECT_EQ(serialLeft.count("music16.ogg"), 1u);
 }
 
 } // namespace
