@@ -10,6 +10,13 @@ constexpr int kReadBufferBytes = 8192;
 // Damaged input may report one error after another without moving on; give up after these.
 constexpr int kMaxErrorsInARow = 64;
 
+// A refused decode: the partial output stays, as after any other failure.
+int FailDecode(OggVorbis_File& file, std::FILE* output) {
+    ov_clear(&file);
+    std::fclose(output);
+    return 1;
+}
+
 void putLittleEndian(unsigned char* at, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
@@ -104,6 +111,8 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
         return 1;
     }
 
+    const vorbis_info* info = ov_info(&file, -1);
+    const std::int64_t bytesPerFrame = info ? std::int64_t{info->channels} * (bits / 8) : 0;
     char buffer[kReadBufferBytes];
     std::uint32_t dataBytes = 0;
     int errorsInARow = 0;
@@ -120,9 +129,15 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
             break;
         if (link != 0) {
             std::fprintf(stderr, "Only one logical bitstream currently supported\n");
+            if (strict)
+                return FailDecode(file, output);
             break;
         }
         if (n < 0) { // a hole in the data: nothing to write for it
+            if (strict) {
+                std::fprintf(stderr, "ERROR: The stream does not decode cleanly\n");
+                return FailDecode(file, output);
+            }
             if (++errorsInARow > kMaxErrorsInARow)
                 break;
             continue;
@@ -136,6 +151,10 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
             return 1;
         }
         dataBytes += static_cast<std::uint32_t>(n);
+    }
+    if (strict && (!seekable || dataBytes != knownFrames * bytesPerFrame)) {
+        std::fprintf(stderr, "ERROR: The stream's samples do not match its length\n");
+        return FailDecode(file, output);
     }
     if (seekable)
         rewriteWavHeader(output, dataBytes);

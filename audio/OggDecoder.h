@@ -44,6 +44,10 @@ public:
 
     // When set, the decode looks at it between reads and gives up once it reads true.
     const std::atomic<bool>* stopFlag = nullptr;
+    // When set, a hole in the data, a second stream, or more or fewer samples than the
+    // stream's length fail the decode with 1: a strict decode that succeeds has checked the
+    // whole song, so nobody needs to decode it twice.
+    bool strict = false;
 
 private:
     std::array<unsigned char, 44> header_{};

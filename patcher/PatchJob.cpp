@@ -69,9 +69,11 @@ bool PatchJob::VerifyPack() {
     }
     if (!validator_)
         validator_.emplace(workFolder);
-    validator_->SetThreads(jobs); // the songs are decoded in full: on every core
+    validator_->SetThreads(jobs);
+    // The layout of every song is checked here; that each decodes cleanly is checked by the
+    // strict decode that follows, so every song is decoded once.
     const std::string refusal =
-        validator_->Check(OggSongDepth::DecodeEverySong, [this] { return CancelRequested(); });
+        validator_->Check(OggSongDepth::HeadersOnly, [this] { return CancelRequested(); });
     if (validator_->WasCancelled())
         return false;
     if (!refusal.empty())
@@ -102,6 +104,7 @@ bool PatchJob::DecodeSong(int number) {
         [&](int) {
             OggDecoder decoder;
             decoder.stopFlag = &pool.StopFlag(0);
+            decoder.strict = true;
             return decoder.decodeToWav(ShortPathOf(songPath));
         },
         [&] {
@@ -131,6 +134,7 @@ bool PatchJob::DecodeSongsTogether() {
         [&](int slot) {
             OggDecoder decoder;
             decoder.stopFlag = &pool.StopFlag(slot);
+            decoder.strict = true;
             return decoder.decodeToWav(ShortPathOf(JoinPath(packFolder, SongFileName(slot + 1))));
         },
         [&] {

@@ -218,3 +218,35 @@ TEST(OggDecoder, RewriteOnAnUnseekableStreamFails) {
 }
 
 } // namespace
+
+namespace {
+
+// A strict decode fails where the lenient one skips ahead: a damaged page, a second stream.
+TEST(OggDecoder, StrictDecodeRefusesWhatTheLenientOneSkips) {
+    TempFolder temp;
+    const std::string good = temp.file("good.ogg");
+    ASSERT_TRUE(WriteOggTone(good, 1, 22050, 4 * 22050));
+    std::string damaged = ReadFileBytes(good);
+    damaged[damaged.rfind("OggS", damaged.rfind("OggS") - 1) + 200] ^= 0x55;
+    WriteFileBytes(temp.file("damaged.ogg"), damaged);
+    std::FILE* chained = std::fopen(temp.file("chained.ogg").c_str(), "wb");
+    ASSERT_TRUE(chained);
+    ASSERT_EQ(AppendOggTone(chained, 1, 22050, 8 * 22050, 1), 0);
+    ASSERT_EQ(AppendOggTone(chained, 1, 22050, 9000, 2), 0);
+    ASSERT_EQ(std::fclose(chained), 0);
+
+    for (const auto& [name, strictResult] :
+         {std::pair{"good.ogg", 0}, std::pair{"damaged.ogg", 1}, std::pair{"chained.ogg", 1}}) {
+        for (const bool strict : {false, true}) {
+            OggDecoder decoder;
+            decoder.strict = strict;
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(decoder.decodeFile(temp.file(name), temp.file("out.wav")),
+                      strict ? strictResult : 0)
+                << name << (strict ? " strict" : " lenient");
+            testing::internal::GetCapturedStderr();
+        }
+    }
+}
+
+} // namespace

@@ -7,6 +7,7 @@
 #include "patcher/PatchInstall.h"
 #include "patcher/PatchJob.h"
 #include "patcher/PatcherPaths.h"
+#include "tests/audio/OggFixture.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"
@@ -268,6 +269,19 @@ TEST_F(PatchTest, TruncatedPackFailsToUnpack) {
     EXPECT_EQ(prompts.messages, Messages{"Error Unpacking VELK File."});
     EXPECT_FALSE(Apply(temp.file("missing.velk")));
     EXPECT_FALSE(std::filesystem::exists(temp.file("escape.txt")));
+}
+
+// Headers that pass but audio that does not decode: the strict decode refuses the pack.
+TEST_F(PatchTest, SongDamagedMidStreamNeverReachesTheGame) {
+    auto entries = RegularPackEntries();
+    ASSERT_TRUE(WriteOggTone(temp.file("long.ogg"), 1, 22050, 4 * 22050));
+    std::string& song = entries[6].data;
+    song = ReadFileBytes(temp.file("long.ogg"));
+    song[song.rfind("OggS", song.rfind("OggS") - 1) + 200] ^= 0x55;
+    auto before = TreeSnapshot(game);
+    EXPECT_FALSE(Apply(WritePack(entries)));
+    EXPECT_EQ(prompts.messages, Messages{"Error Decoding Oggs."});
+    EXPECT_EQ(TreeSnapshot(game), before);
 }
 
 TEST_F(PatchTest, ExtraFilesUnderVelkNeverReachTheGameArchive) {
