@@ -94,6 +94,34 @@ bool SafeFile::CopyFrom(const std::string& source, Sha256* hash) {
     return copied;
 }
 
+bool SafeFile::LinkFrom(const std::string& source) {
+    struct stat info;
+    if (descriptor_ >= 0 || !temporary_.empty() || target_.empty() ||
+        ::lstat(source.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return false;
+    }
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string candidate = TemporaryName(target_, attempt);
+        if (!LinkFile(source, candidate)) {
+            if (errno != EEXIST)
+                return false;
+            continue;
+        }
+        // Opened only so that Stage can flush it.
+        descriptor_ = ::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (descriptor_ < 0) {
+            const int error = errno;
+            ::unlink(candidate.c_str());
+            errno = error;
+            return false;
+        }
+        temporary_ = candidate;
+        return true;
+    }
+    return false;
+}
+
 bool SafeFile::Stage() {
     if (staged_)
         return true;

@@ -27,6 +27,10 @@ public:
     bool Write(std::string_view bytes);
     // Appends a regular file's bytes (opening first when needed), feeding them to hash too.
     bool CopyFrom(const std::string& source, Sha256* hash = nullptr);
+    // Gives a finished regular file of ours the temporary name (a hard link) instead of
+    // copying its bytes. False (EXDEV across file systems, for one) when it cannot; the
+    // caller then copies. Nothing may write to the source afterwards.
+    bool LinkFrom(const std::string& source);
     // Flushes and closes the temporary file; it stays under its temporary name.
     bool Stage();
     // Stage, then rename over the target and flush the folder. Refused (TargetRefused) when

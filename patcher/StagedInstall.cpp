@@ -15,7 +15,9 @@ bool StagedInstall::Stage(const std::string& source, const std::string& target, 
         return false;
     }
     auto file = std::make_unique<SafeFile>(target);
-    if (!file->CopyFrom(source, hash) || !file->Stage())
+    // On the work folder's file system the finished file takes its place without a copy.
+    const bool placed = (!hash && file->LinkFrom(source)) || file->CopyFrom(source, hash);
+    if (!placed || !file->Stage())
         return false;
     files_.push_back(std::move(file));
     failedTarget_.clear();

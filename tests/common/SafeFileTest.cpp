@@ -57,6 +57,23 @@ TEST_F(SafeFileTest, LinksAtTheTemporaryNamesAreSkippedNeverFollowed) {
         EXPECT_TRUE(IsLink(SafeFile::TemporaryName(target, attempt)));
 }
 
+// A finished work file takes the temporary name by a hard link; a link as source is refused.
+TEST_F(SafeFileTest, LinkFromPlacesAFinishedFileWithoutACopy) {
+    const std::string work = temp.file("game/work.rfa");
+    WriteFileBytes(work, "patched");
+    fs::create_symlink(outside, temp.file("game/link.rfa"));
+    SafeFile refused(target);
+    EXPECT_FALSE(refused.LinkFrom(temp.file("game/link.rfa")));
+    SafeFile file(target);
+    ASSERT_TRUE(file.LinkFrom(work));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ReadFileBytes(target), "patched");
+    EXPECT_TRUE(fs::equivalent(target, work));
+    EXPECT_EQ(ReadFileBytes(outside), "outside bytes");
+    EXPECT_EQ(Names(temp.file("game")),
+              (std::vector<std::string>{"Default.con", "link.rfa", "work.rfa"}));
+}
+
 TEST_F(SafeFileTest, NonRegularTargetsAreNeverReplacedOrFollowed) {
     const std::vector<std::pair<std::string, std::function<void()>>> targets = {
         {"link", [&] { fs::create_symlink(outside, target); }},
