@@ -5,19 +5,21 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
 constexpr std::size_t kCopyChunk = 1 << 20;
 constexpr std::uint64_t kLargestOffset = std::numeric_limits<std::uint32_t>::max();
 
-struct FileCloser {
+struct InputCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using InputFile = std::unique_ptr<std::FILE, InputCloser>;
 
 std::string WithoutTrailingSeparator(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/')
@@ -27,6 +29,16 @@ std::string WithoutTrailingSeparator(std::string folder) {
 
 bool WriteAll(std::FILE* file, const void* data, std::size_t size) {
     return std::fwrite(data, 1, size, file) == size;
+}
+
+std::uint64_t RecordSize(const std::string& entryName) {
+    return 4 + entryName.size() + 12 + kReservedRecordBytes.size();
+}
+
+// Only a hint to the kernel: the flush that makes the archive durable comes later.
+void StartWriteback(std::FILE* output, std::uint32_t offset, std::uint32_t length) {
+    if (length > 0 && std::fflush(output) == 0)
+        ::sync_file_range(::fileno(output), offset, length, SYNC_FILE_RANGE_WRITE);
 }
 
 } // namespace
@@ -63,31 +75,35 @@ void FlatArchiveWriter::ScanFolder(const std::string& folder, const std::string&
 bool FlatArchiveWriter::FitsThirtyTwoBits() const {
     std::uint64_t end = kDataAreaStart + 4;
     for (const SourceFile& source : sources_) {
-        end += source.listedSize + 4 + source.entryName.size() + 12 + kReservedRecordBytes.size();
+        end += source.listedSize + RecordSize(source.entryName);
         if (end > kLargestOffset)
             return false;
     }
     return true;
 }
 
-// Copies at most the listed size; `copied` tells how much came. False when less came.
-bool FlatArchiveWriter::CopySource(const SourceFile& source, std::FILE* output,
-                                   std::uint32_t& copied) {
+// Copies at most size bytes; `copied` tells how many came. False when fewer came.
+bool FlatArchiveWriter::CopyBytes(std::FILE* input, std::uint64_t size, std::uint32_t& copied) {
     copied = 0;
-    File input(std::fopen(source.path.c_str(), "rb"));
-    if (!input)
-        return false;
-    while (copied < source.listedSize) {
-        const std::size_t wanted = static_cast<std::size_t>(
-            std::min<std::uint64_t>(kCopyChunk, source.listedSize - copied));
-        const std::size_t got = std::fread(copyBuffer_.data(), 1, wanted, input.get());
-        if (got > 0 && !WriteAll(output, copyBuffer_.data(), got))
+    copyBuffer_.resize(kCopyChunk);
+    while (copied < size) {
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, size - copied));
+        const std::size_t got = std::fread(copyBuffer_.data(), 1, wanted, input);
+        if (got > 0 && !WriteAll(output_.get(), copyBuffer_.data(), got))
             return false;
         copied += static_cast<std::uint32_t>(got);
         if (got < wanted)
             return false;
     }
     return true;
+}
+
+void FlatArchiveWriter::AddEntry(const std::string& name, std::uint32_t copied,
+                                 std::uint64_t listedSize) {
+    entries_.push_back({name, copied, static_cast<std::uint32_t>(listedSize), position_});
+    StartWriteback(output_.get(), position_, copied);
+    position_ += copied;
 }
 
 std::string FlatArchiveWriter::DirectoryBytes() const {
@@ -104,42 +120,66 @@ std::string FlatArchiveWriter::DirectoryBytes() const {
     return bytes;
 }
 
-bool FlatArchiveWriter::WriteArchive(const std::string& outputPath) {
-    sources_.clear();
+bool FlatArchiveWriter::Begin(const std::string& outputPath) {
     entries_.clear();
-    ScanFolder(WithoutTrailingSeparator(sourceFolder), "");
-    if (!FitsThirtyTwoBits())
-        return false;
-    File output(std::fopen(outputPath.c_str(), "wb"));
-    if (!output)
+    position_ = kDataAreaStart;
+    plannedEnd_ = kDataAreaStart + 4;
+    output_.reset(std::fopen(outputPath.c_str(), "wb"));
+    if (!output_)
         return false;
     const std::uint8_t placeholder[4] = {0, 0, 0, 0};
-    if (!WriteAll(output.get(), placeholder, 4) ||
-        !WriteAll(output.get(), kFixedHeaderBlock.data(), kFixedHeaderBlock.size()))
+    return WriteAll(output_.get(), placeholder, 4) &&
+           WriteAll(output_.get(), kFixedHeaderBlock.data(), kFixedHeaderBlock.size());
+}
+
+bool FlatArchiveWriter::Append(const std::string& sourcePath, const std::string& entryName) {
+    InputFile input(std::fopen(sourcePath.c_str(), "rb"));
+    struct stat info;
+    if (!output_ || !input || ::fstat(::fileno(input.get()), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-
-    copyBuffer_.resize(kCopyChunk);
-    bool allCopied = true;
-    std::uint32_t position = kDataAreaStart;
-    for (const SourceFile& source : sources_) {
-        std::uint32_t copied = 0;
-        if (!CopySource(source, output.get(), copied)) {
-            allCopied = false;
-            if (std::ferror(output.get()))
-                return false;
-        }
-        entries_.push_back(
-            {source.entryName, copied, static_cast<std::uint32_t>(source.listedSize), position});
-        position += copied;
+    const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    if (plannedEnd_ + size + RecordSize(entryName) > kLargestOffset)
+        return false;
+    std::uint32_t copied = 0;
+    const bool whole = CopyBytes(input.get(), size, copied);
+    if (!whole) {
+        // The bytes that came are dropped: the next entry overwrites them.
+        std::fseek(output_.get(), position_, SEEK_SET);
+        return false;
     }
-    copyBuffer_ = {};
+    plannedEnd_ += size + RecordSize(entryName);
+    AddEntry(entryName, copied, size);
+    return true;
+}
 
+bool FlatArchiveWriter::Finish() {
+    if (!output_)
+        return false;
     const std::string directory = DirectoryBytes();
     std::string offsetField;
-    AppendUint32LE(offsetField, position);
-    if (!WriteAll(output.get(), directory.data(), directory.size()) ||
-        std::fseek(output.get(), 0, SEEK_SET) != 0 ||
-        !WriteAll(output.get(), offsetField.data(), offsetField.size()))
+    AppendUint32LE(offsetField, position_);
+    const bool written = WriteAll(output_.get(), directory.data(), directory.size()) &&
+                         std::fseek(output_.get(), 0, SEEK_SET) == 0 &&
+                         WriteAll(output_.get(), offsetField.data(), offsetField.size());
+    copyBuffer_ = {};
+    return std::fclose(output_.release()) == 0 && written;
+}
+
+bool FlatArchiveWriter::WriteArchive(const std::string& outputPath) {
+    sources_.clear();
+    ScanFolder(WithoutTrailingSeparator(sourceFolder), "");
+    if (!FitsThirtyTwoBits() || !Begin(outputPath))
         return false;
-    return std::fclose(output.release()) == 0 && allCopied;
+    bool allCopied = true;
+    for (const SourceFile& source : sources_) {
+        std::uint32_t copied = 0;
+        InputFile input(std::fopen(source.path.c_str(), "rb"));
+        if (!input || !CopyBytes(input.get(), source.listedSize, copied)) {
+            allCopied = false;
+            if (std::ferror(output_.get()))
+                return false;
+        }
+        AddEntry(source.entryName, copied, source.listedSize);
+    }
+    return Finish() && allCopied;
 }

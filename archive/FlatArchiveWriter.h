@@ -2,11 +2,13 @@
 #include "archive/ArchiveEntry.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 // Packs a folder tree into a flat archive of stored entries. Set the two fields, then call
-// WriteArchive once.
+// WriteArchive once; or build an archive file by file with Begin, Append and Finish.
 class FlatArchiveWriter {
 public:
     std::string sourceFolder; // folder to pack, without a trailing separator
@@ -19,6 +21,16 @@ public:
     // be read in full (the archive is still written complete, that entry short).
     bool WriteArchive(const std::string& outputPath);
 
+    // Entry by entry, in the order they are appended; the fields are not used. The bytes of
+    // each entry start on their way to the disk at once, so a later flush waits for little.
+    // After a false the output is unfinished: the caller removes it.
+    bool Begin(const std::string& outputPath);
+    // Stores a whole regular file. False (nothing added) when it cannot be read in full or
+    // the archive would no longer fit 32-bit sizes and offsets.
+    bool Append(const std::string& sourcePath, const std::string& entryName);
+    // Writes the directory and closes the output.
+    bool Finish();
+
 private:
     struct SourceFile {
         std::string path;
@@ -28,10 +40,18 @@ private:
 
     void ScanFolder(const std::string& folder, const std::string& relativeFolder);
     bool FitsThirtyTwoBits() const;
-    bool CopySource(const SourceFile& source, std::FILE* output, std::uint32_t& copied);
+    bool CopyBytes(std::FILE* input, std::uint64_t size, std::uint32_t& copied);
+    void AddEntry(const std::string& name, std::uint32_t copied, std::uint64_t listedSize);
     std::string DirectoryBytes() const;
+
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
 
     std::vector<SourceFile> sources_;
     std::vector<ArchiveEntry> entries_;
     std::vector<char> copyBuffer_;
+    std::unique_ptr<std::FILE, FileCloser> output_;
+    std::uint32_t position_ = 0;   // where the next entry's data goes
+    std::uint64_t plannedEnd_ = 0; // the archive's size with the entries so far
 };
