@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -17,6 +19,20 @@ std::string SongFileName(int number, const char* extension = "ogg") {
     char name[32];
     std::snprintf(name, sizeof name, "music%.2d.%s", number, extension);
     return name;
+}
+
+// The names in a folder, sorted, when it holds regular files only; empty otherwise.
+std::vector<std::string> RegularFilesOnly(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (!it->is_regular_file(error) || it->is_symlink(error))
+            return {};
+        names.push_back(it->path().filename().native());
+    }
+    std::sort(names.begin(), names.end());
+    return error ? std::vector<std::string>{} : names;
 }
 
 } // namespace
@@ -129,13 +145,20 @@ bool PatchJob::DecodeSongsTogether() {
     if (cancelled)
         return false;
     const std::string packFolder = PackFolder(workFolder);
+    std::vector<std::string> wavs;
+    for (int number = 1; number <= 16; ++number)
+        wavs.push_back(JoinPath(packFolder, SongFileName(number, "wav")));
+    archiveStream_.emplace(JoinPath(workFolder, "music.rfa"), std::move(wavs), "music/US");
     WorkerPool pool(16, WorkerPool::UsefulThreads(jobs));
     pool.Run(
         [&](int slot) {
             OggDecoder decoder;
             decoder.stopFlag = &pool.StopFlag(slot);
             decoder.strict = true;
-            return decoder.decodeToWav(ShortPathOf(JoinPath(packFolder, SongFileName(slot + 1))));
+            if (!decoder.decodeToWav(ShortPathOf(JoinPath(packFolder, SongFileName(slot + 1)))))
+                return false;
+            archiveStream_->SongDone(slot);
+            return true;
         },
         [&] {
             ReportDecoding(pool, first, text);
@@ -152,6 +175,7 @@ bool PatchJob::DecodeSongsTogether() {
             RemoveFile(JoinPath(packFolder, SongFileName(number, "wav")));
     }
     if (decoded < 16) {
+        archiveStream_.reset(); // as a serial decode, it leaves no archive
         position = first + decoded;
         return false;
     }
@@ -188,10 +212,29 @@ bool PatchJob::PrepareUsFolder() {
     return true;
 }
 
+// The streamed archive holds the sixteen songs; it is the folder's archive when the folder
+// holds nothing else.
+bool PatchJob::PackStreamedArchive() {
+    if (!archiveStream_)
+        return false;
+    std::vector<std::string> expected;
+    for (int number = 1; number <= 16; ++number)
+        expected.push_back(SongFileName(number, "wav"));
+    const bool finished =
+        RegularFilesOnly(UsFolder(workFolder)) == expected && archiveStream_->Finish();
+    if (!finished)
+        archiveStream_.reset();
+    return finished;
+}
+
 bool PatchJob::PackGameArchive() {
     Report("Finalizing Packages (this could take a min or so)...");
     ++position;
     const std::string usFolder = UsFolder(workFolder);
+    if (PackStreamedArchive()) {
+        DeleteFolderTree(usFolder);
+        return true;
+    }
     FlatArchiveWriter writer;
     writer.sourceFolder = usFolder;
     writer.namePrefix = "music/US";

@@ -2,6 +2,7 @@
 #include "common/Prompts.h"
 #include "common/WorkerPool.h"
 #include "patcher/PackValidator.h"
+#include "patcher/SongArchiveStream.h"
 #include "patcher/StepReporter.h"
 
 #include <cstdio>
@@ -18,14 +19,16 @@
 // The songs are decoded on worker threads (jobs) while the calling thread keeps reporting, so a
 // Cancel stops the running decoders between reads. Whatever the number of threads, a failed or
 // cancelled decode leaves the pack folder as decoding one song at a time would have left it
-// when it stopped: the songs before the stop decoded, the ones after it untouched.
+// when it stopped: the songs before the stop decoded, the ones after it untouched. Decoded
+// songs go into the work music.rfa as they come (SongArchiveStream), which the last step
+// finishes; an archive not finished is removed with the job.
 class PatchJob {
 public:
     explicit PatchJob(Prompts& prompts) : prompts_(prompts) {}
 
     bool UnpackAndVerify();
-    // The Part's existence checks in their order, then PackValidator on the work folder:
-    // its message names what it refused.
+    // The pack's folder, scripts and songs must exist, in that order; then PackValidator
+    // checks the work folder: its message names what it refused.
     bool VerifyPack();
     bool DecodeSongs();
     bool PrepareUsFolder();
@@ -48,7 +51,10 @@ private:
     void ReportDecoding(const WorkerPool& pool, int first, std::string& text);
     bool Invalid(const std::string& message);
 
+    bool PackStreamedArchive();
+
     Prompts& prompts_;
     std::string lastText_;
+    std::optional<SongArchiveStream> archiveStream_;
     std::optional<PackValidator> validator_;
 };
