@@ -7,11 +7,15 @@ SongArchiveStream::SongArchiveStream(const std::string& archivePath,
     : archivePath_(archivePath), songPaths_(std::move(songPaths)),
       namePrefix_(std::move(namePrefix)), done_(songPaths_.size(), false) {
     failed_ = !writer_.Begin(archivePath_);
+    if (!failed_)
+        flush_.emplace(archivePath_);
 }
 
 SongArchiveStream::~SongArchiveStream() {
-    if (!finished_)
+    if (!finished_) {
+        flush_.reset();
         RemoveFile(archivePath_); // the writer closes it after
+    }
 }
 
 void SongArchiveStream::SongDone(int slot) noexcept {
@@ -34,6 +38,8 @@ void SongArchiveStream::AppendReady(std::unique_lock<std::mutex>& lock) {
         const std::string name = namePrefix_ + "/" + path.substr(path.find_last_of('/') + 1);
         lock.unlock();
         const bool appended = writer_.Append(path, name);
+        if (appended)
+            flush_->Request();
         lock.lock();
         failed_ = !appended;
         ++next_;

@@ -1,15 +1,18 @@
 #pragma once
 #include "archive/FlatArchiveWriter.h"
+#include "common/BackgroundFlush.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 // Packs decoded songs into the game archive while later songs still decode: in slot order,
 // whatever order the songs finish in, with the entry names and bytes a pack of the finished
-// song folder gives. The archive's bytes are then on their way to the disk long before the
-// install flushes it. Any trouble only abandons the stream; the archive is then written from
-// the folder afterwards, as when the songs are decoded one after another.
+// song folder gives. Each song's bytes are flushed to the disk in the background while later
+// songs decode, so the install's flush of the archive waits for little. Any trouble only abandons
+// the stream; the archive is then written from the folder afterwards, as when the songs are decoded
+// one after another.
 class SongArchiveStream {
 public:
     // songPaths in slot order; each is stored as namePrefix + "/" + its file name.
@@ -34,6 +37,7 @@ private:
     std::vector<std::string> songPaths_;
     std::string namePrefix_;
     FlatArchiveWriter writer_; // used by one appending thread at a time
+    std::optional<BackgroundFlush> flush_;
     std::mutex mutex_;
     std::vector<bool> done_;
     std::size_t next_ = 0; // the slot to append next
