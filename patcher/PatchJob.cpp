@@ -227,12 +227,23 @@ bool PatchJob::PackStreamedArchive() {
     return finished;
 }
 
+// The songs are packed; removing their files takes a while, which the install's waits for
+// the disk can hide. The job waits for it before it ends.
+void PatchJob::RemoveSongFolder() {
+    usFolderRemoval_ = std::jthread([usFolder = UsFolder(workFolder)] {
+        try {
+            DeleteFolderTree(usFolder);
+        } catch (...) { // out of memory: the next run empties the work folder anyway
+        }
+    });
+}
+
 bool PatchJob::PackGameArchive() {
     Report("Finalizing Packages (this could take a min or so)...");
     ++position;
     const std::string usFolder = UsFolder(workFolder);
     if (PackStreamedArchive()) {
-        DeleteFolderTree(usFolder);
+        RemoveSongFolder();
         return true;
     }
     FlatArchiveWriter writer;
@@ -254,6 +265,6 @@ bool PatchJob::PackGameArchive() {
             return false;
         });
     pool.RethrowFrom(0);
-    DeleteFolderTree(usFolder);
+    RemoveSongFolder();
     return written;
 }

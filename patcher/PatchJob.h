@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <thread>
 
 // The four steps of applying a music pack, run inside the work folder: unpack and verify the
 // pack, decode its sixteen songs to WAV, move the scripts out of the song folder, and pack the
@@ -21,7 +22,8 @@
 // cancelled decode leaves the pack folder as decoding one song at a time would have left it
 // when it stopped: the songs before the stop decoded, the ones after it untouched. Decoded
 // songs go into the work music.rfa as they come (SongArchiveStream), which the last step
-// finishes; an archive not finished is removed with the job.
+// finishes; an archive not finished is removed with the job. The packed song folder is removed
+// in the background, and the job waits for that when it ends.
 class PatchJob {
 public:
     explicit PatchJob(Prompts& prompts) : prompts_(prompts) {}
@@ -52,9 +54,11 @@ private:
     bool Invalid(const std::string& message);
 
     bool PackStreamedArchive();
+    void RemoveSongFolder();
 
     Prompts& prompts_;
     std::string lastText_;
     std::optional<SongArchiveStream> archiveStream_;
+    std::jthread usFolderRemoval_; // last: joined before anything else goes
     std::optional<PackValidator> validator_;
 };
