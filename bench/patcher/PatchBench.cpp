@@ -1,9 +1,10 @@
 // Applying a pack of sixteen 60-second songs, timed against the least any patcher must do
 // with them: decode each song with libvorbisfile into a WAV file, then copy those bytes twice
-// (into the game archive and into the game folder). The "ratio" counter is the patch's time
-// over that yardstick, both measured in the same run, at 1, 2 and 4 threads and with the
-// default of one per core; the summary compares the default with the serial yardstick. The patch's
-// time includes flushing the installed files and their folders to disk and the install journal.
+// (into the game archive and into the game folder). Every apply, at 1, 2 and 4 threads and
+// with the default of one per core, runs right after a run of that yardstick, in rounds; the
+// "ratio_jobsN" counters are the medians of apply over yardstick, and the summary compares the
+// default with the serial yardstick. The patch's time includes flushing the installed files
+// and their folders to disk and the install journal.
 #include "archive/FlatArchiveWriter.h"
 #include "audio/TrackEncodeJob.h"
 #include "bench/support/SilentProgress.h"
@@ -20,6 +21,7 @@
 #include <benchmark/benchmark.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -196,48 +198,59 @@ double BareDecodeAndCopyTwice(const Fixture& fixture, const std::string& scratch
     return Seconds(start);
 }
 
-// Seconds per apply by thread count (0: the default, one per core), and the yardstick's.
-std::map<int, double> applySeconds;
-double bareSecondsSeen = 0;
+constexpr int kThreadCounts[] = {1, 2, 4, 0}; // 0: the default, one per core
 
-void BM_ApplyPatchVersusBareDecode(benchmark::State& state) {
-    Fixture& fixture = Shared();
+// Seconds of every round by thread count: the apply's, and its ratio to the yardstick's run
+// just before it.
+std::map<int, std::vector<double>> applySeconds, applyRatios;
+std::vector<double> bareSeconds;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double TimedApply(Fixture& fixture, int jobs) {
     SilentPrompts prompts;
     SilentProgress progress;
-    const int jobs = static_cast<int>(state.range(0));
-    double patchTotal = 0, bareTotal = 0;
+    PrepareWorkFolder(fixture.base, prompts);
+    auto start = std::chrono::steady_clock::now();
+    if (!ApplyPatch(fixture.game, fixture.pack, fixture.base, prompts, progress, nullptr, jobs))
+        throw std::runtime_error("apply failed: " + prompts.last);
+    return Seconds(start);
+}
+
+double TimedBare(Fixture& fixture) {
+    ScratchFolder scratch;
+    return BareDecodeAndCopyTwice(fixture, scratch.path());
+}
+
+// Each round times every thread count right after a run of the yardstick, so that each apply
+// is compared with a yardstick run under the same conditions (other guests on the host, the
+// disk's state) and the machine's slow drifts weigh on all thread counts alike.
+void BM_ApplyPatchVersusBareDecode(benchmark::State& state) {
+    Fixture& fixture = Shared();
     for (auto _ : state) {
-        PrepareWorkFolder(fixture.base, prompts);
-        auto start = std::chrono::steady_clock::now();
-        bool done =
-            ApplyPatch(fixture.game, fixture.pack, fixture.base, prompts, progress, nullptr, jobs);
-        double patchSeconds = Seconds(start);
-        if (!done) {
-            state.SkipWithError(prompts.last.c_str());
-            return;
+        double roundSeconds = 0;
+        for (int jobs : kThreadCounts) {
+            const double bare = TimedBare(fixture);
+            const double seconds = TimedApply(fixture, jobs);
+            bareSeconds.push_back(bare);
+            applySeconds[jobs].push_back(seconds);
+            applyRatios[jobs].push_back(seconds / bare);
+            roundSeconds += seconds;
         }
-        ScratchFolder scratch;
-        double bareSeconds = BareDecodeAndCopyTwice(fixture, scratch.path());
-        state.SetIterationTime(patchSeconds);
-        patchTotal += patchSeconds;
-        bareTotal += bareSeconds;
+        state.SetIterationTime(roundSeconds);
     }
-    const double iterations = static_cast<double>(state.iterations());
-    state.counters["bare_s"] = bareTotal / iterations;
-    state.counters["ratio"] = patchTotal / bareTotal;
-    applySeconds[jobs] = patchTotal / iterations;
-    bareSecondsSeen += bareTotal / iterations;
+    for (int jobs : kThreadCounts)
+        state.counters["ratio_jobs" + std::to_string(jobs)] = Median(applyRatios[jobs]);
 }
 
 BENCHMARK(BM_ApplyPatchVersusBareDecode)
-    ->ArgName("jobs")
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(4)
-    ->Arg(0)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
+    ->Iterations(7);
 
 } // namespace
 
@@ -245,16 +258,19 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (applySeconds.size() < 4)
+    if (bareSeconds.empty())
         return 0;
-    const double bare = bareSecondsSeen / static_cast<double>(applySeconds.size());
-    std::printf("threads  apply s\n");
+    // Medians: on a shared host a round now and then runs slow as a whole.
+    std::printf("threads  apply s  apply / bare  (medians of %zu rounds; bare decode and two "
+                "copies %.2f s)\n",
+                applySeconds[0].size(), Median(bareSeconds));
     for (int jobs : {1, 2, 4})
-        std::printf("%7d  %7.2f\n", jobs, applySeconds[jobs]);
+        std::printf("%7d  %7.2f  %12.3f\n", jobs, Median(applySeconds[jobs]),
+                    Median(applyRatios[jobs]));
     std::printf("apply with every core (%d threads) / serial bare decode and two copies: %.3f "
                 "(target at most 0.75)\n",
-                WorkerPool::DefaultThreads(), applySeconds[0] / bare);
+                WorkerPool::DefaultThreads(), Median(applyRatios[0]));
     std::printf("4 threads / 2 threads: %.3f (must not exceed 1 on two cores)\n",
-                applySeconds[4] / applySeconds[2]);
+                Median(applySeconds[4]) / Median(applySeconds[2]));
     return 0;
 }
