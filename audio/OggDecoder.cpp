@@ -2,11 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 #include <vorbis/vorbisfile.h>
 
 namespace {
 
 constexpr int kReadBufferBytes = 8192;
+// A song is tens of megabytes: written in large pieces, not in thousands of small writes.
+constexpr std::size_t kOutputBufferBytes = 256 * 1024;
 // Damaged input may report one error after another without moving on; give up after these.
 constexpr int kMaxErrorsInARow = 64;
 
@@ -90,12 +93,14 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
         std::fprintf(stderr, "ERROR: Failed to open input file: %s\n", std::strerror(errno));
         return 1;
     }
+    std::vector<char> outputBuffer(kOutputBufferBytes); // outlives every close below
     std::FILE* output = std::fopen(out.c_str(), "wb");
     if (!output) {
         std::fprintf(stderr, "ERROR: Failed to open output file: %s\n", std::strerror(errno));
         std::fclose(input);
         return 1;
     }
+    std::setvbuf(output, outputBuffer.data(), _IOFBF, outputBuffer.size());
     OggVorbis_File file;
     if (ov_open(input, &file, nullptr, 0) < 0) {
         std::fprintf(stderr, "ERROR: Failed to open input as vorbis\n");
@@ -156,8 +161,9 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
         std::fprintf(stderr, "ERROR: The stream's samples do not match its length\n");
         return FailDecode(file, output);
     }
-    if (seekable)
-        rewriteWavHeader(output, dataBytes);
+    // The header's rewrite may be what first meets a full disk: then the decode failed too.
+    if (seekable && rewriteWavHeader(output, dataBytes) != 0)
+        return FailDecode(file, output);
     ov_clear(&file);
     // Buffered data reaches the disk only here; a failed close is a failed decode.
     if (std::fclose(output) != 0) {
