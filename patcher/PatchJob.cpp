@@ -100,14 +100,23 @@ bool PatchJob::VerifyPack() {
 bool PatchJob::DecodeSongs() {
     if (jobs > 1)
         return DecodeSongsTogether();
+    StartArchiveStream();
     for (int number = 1; number <= 16; ++number) {
-        if (!DecodeSong(number))
+        if (!DecodeSong(number) || cancelled) {
+            archiveStream_.reset(); // a decode that stops leaves no archive
             return false;
-        if (cancelled)
-            return false;
+        }
+        archiveStream_->SongDone(number - 1);
         ++position;
     }
     return true;
+}
+
+void PatchJob::StartArchiveStream() {
+    std::vector<std::string> wavs;
+    for (int number = 1; number <= 16; ++number)
+        wavs.push_back(JoinPath(PackFolder(workFolder), SongFileName(number, "wav")));
+    archiveStream_.emplace(JoinPath(workFolder, "music.rfa"), std::move(wavs), "music/US");
 }
 
 // One song on a worker, reported again while it decodes so that a Cancel stops it at once.
@@ -145,10 +154,7 @@ bool PatchJob::DecodeSongsTogether() {
     if (cancelled)
         return false;
     const std::string packFolder = PackFolder(workFolder);
-    std::vector<std::string> wavs;
-    for (int number = 1; number <= 16; ++number)
-        wavs.push_back(JoinPath(packFolder, SongFileName(number, "wav")));
-    archiveStream_.emplace(JoinPath(workFolder, "music.rfa"), std::move(wavs), "music/US");
+    StartArchiveStream();
     WorkerPool pool(16, WorkerPool::UsefulThreads(jobs));
     pool.Run(
         [&](int slot) {
@@ -175,7 +181,7 @@ bool PatchJob::DecodeSongsTogether() {
             RemoveFile(JoinPath(packFolder, SongFileName(number, "wav")));
     }
     if (decoded < 16) {
-        archiveStream_.reset(); // as a serial decode, it leaves no archive
+        archiveStream_.reset(); // a decode that stops leaves no archive
         position = first + decoded;
         return false;
     }

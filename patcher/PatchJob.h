@@ -53,6 +53,7 @@ private:
     void ReportDecoding(const WorkerPool& pool, int first, std::string& text);
     bool Invalid(const std::string& message);
 
+    void StartArchiveStream();
     bool PackStreamedArchive();
     void RemoveSongFolder();
 

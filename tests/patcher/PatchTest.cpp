@@ -476,6 +476,26 @@ TEST_F(PatchTest, ParallelApplyInstallsTheSameMusicRfaAsASerialOne) {
         EXPECT_GE(step->position, (step - 1)->position);
 }
 
+// The archive packed while the songs decode is used only when the song folder holds the
+// sixteen songs alone; otherwise the folder is packed as it is.
+TEST_F(PatchTest, GameArchiveIsPackedFromTheFolderWhenItHoldsMoreThanTheSongs) {
+    for (int threads : {1, 2}) {
+        ASSERT_TRUE(PrepareWorkFolder(base, prompts));
+        PatchJob job(prompts);
+        job.packPath = WritePack(RegularPackEntries());
+        job.workFolder = Work();
+        job.jobs = threads;
+        ASSERT_TRUE(job.UnpackAndVerify() && job.DecodeSongs() && job.PrepareUsFolder());
+        WriteFileBytes(JoinPath(UsFolder(Work()), "extra.txt"), "extra");
+        ASSERT_TRUE(job.PackGameArchive());
+        std::vector<PackEntry> entries;
+        ASSERT_TRUE(ReadStoredArchive(ReadFileBytes(JoinPath(Work(), "music.rfa")), entries));
+        ASSERT_EQ(entries.size(), 17u);
+        EXPECT_EQ(entries.front().name, "music/US/extra.txt");
+        EXPECT_EQ(entries.back().data, DecodedSongs().back());
+    }
+}
+
 TEST_F(PatchTest, ParallelDecodeFailureLeavesWhatASerialOneLeaves) {
     // Songs 5 and 11 are damaged; the songs before 5 end decoded, the rest as they came.
     std::map<std::string, std::string> serialLeft;
@@ -492,6 +512,7 @@ TEST_F(PatchTest, ParallelDecodeFailureLeavesWhatASerialOneLeaves) {
         job.jobs = threads;
         job.position = 1;
         EXPECT_FALSE(job.DecodeSongs());
+        EXPECT_FALSE(FileExists(JoinPath(Work(), "music.rfa"))); // packed while decoding
         if (threads == 1)
             serialLeft = TreeSnapshot(packFolder);
         EXPECT_EQ(TreeSnapshot(packFolder), serialLeft);
