@@ -4,12 +4,14 @@
 #include "archive/FlatArchiveFormat.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -124,9 +126,26 @@ bool FlatArchiveWriter::Begin(const std::string& outputPath) {
     entries_.clear();
     position_ = kDataAreaStart;
     plannedEnd_ = kDataAreaStart + 4;
-    output_.reset(std::fopen(outputPath.c_str(), "wb"));
-    if (!output_)
+    // A new file, never one that shares its bytes with another name (a hard link into the
+    // game folder, say) or reached through a link. Only a file or a link is replaced.
+    struct stat info;
+    if (::lstat(outputPath.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
+            return false;
+        if (::unlink(outputPath.c_str()) != 0)
+            return false;
+    } else if (errno != ENOENT) {
         return false;
+    }
+    const int descriptor =
+        ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (descriptor < 0)
+        return false;
+    output_.reset(::fdopen(descriptor, "wb"));
+    if (!output_) {
+        ::close(descriptor);
+        return false;
+    }
     const std::uint8_t placeholder[4] = {0, 0, 0, 0};
     return WriteAll(output_.get(), placeholder, 4) &&
            WriteAll(output_.get(), kFixedHeaderBlock.data(), kFixedHeaderBlock.size());

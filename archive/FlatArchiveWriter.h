@@ -15,10 +15,11 @@ public:
     std::string namePrefix;   // put with a "/" in front of every entry name
 
     // Scans sourceFolder (files of a folder before its subfolders, names sorted byte-wise,
-    // depth first) and writes the archive to outputPath, replacing any file there. Returns
-    // false when the output cannot be created or written, when the archive would not fit
-    // 32-bit sizes and offsets (then nothing is created), or when a source file could not
-    // be read in full (the archive is still written complete, that entry short).
+    // depth first) and writes the archive to outputPath as a new file, replacing a file or a
+    // link there (never following it). Returns false when the output cannot be created (a
+    // folder, device or FIFO has its name) or written, when the archive would not fit 32-bit
+    // sizes and offsets (then nothing is created), or when a source file could not be read in
+    // full (the archive is still written complete, that entry short).
     bool WriteArchive(const std::string& outputPath);
 
     // Entry by entry, in the order they are appended; the fields are not used. The bytes of

@@ -52,6 +52,24 @@ TEST(FlatArchiveWriter, OneSmallFileGivesThe198ByteArchive) {
     EXPECT_EQ(archive, expected);
 }
 
+// The archive is always a new file: another name of the old one, or a link's target, keeps
+// its bytes.
+TEST(FlatArchiveWriter, OutputThatIsALinkLeavesTheOtherFileAlone) {
+    for (bool hardLink : {true, false}) {
+        TempFolder temp;
+        ASSERT_TRUE(fs::create_directory(temp.file("src")));
+        WriteFileBytes(temp.file("installed.rfa"), "the installed archive");
+        if (hardLink)
+            fs::create_hard_link(temp.file("installed.rfa"), temp.file("music.rfa"));
+        else
+            fs::create_symlink(temp.file("installed.rfa"), temp.file("music.rfa"));
+        const std::string archive = Pack(temp.file("src"), "music/US", temp.file("music.rfa"));
+        EXPECT_EQ(archive.size(), 160u) << hardLink;
+        EXPECT_FALSE(fs::is_symlink(temp.file("music.rfa")));
+        EXPECT_EQ(ReadFileBytes(temp.file("installed.rfa")), "the installed archive");
+    }
+}
+
 TEST(FlatArchiveWriter, EmptyOrMissingFolderGivesAnArchiveWithoutEntries) {
     TempFolder temp;
     ASSERT_TRUE(fs::create_directory(temp.file("empty")));
