@@ -3,6 +3,7 @@
 // per core, each build right after a run of the bare encode, in rounds. The median times and
 // ratios (build / bare) are printed at the end.
 #include "bench/support/BareVorbisEncode.h"
+#include "bench/support/PairedRounds.h"
 #include "bench/support/SilentProgress.h"
 #include "builder/BuildPipeline.h"
 #include "builder/SongProject.h"
@@ -13,14 +14,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -102,21 +101,10 @@ Fixture& Songs() {
     return fixture;
 }
 
-constexpr int kThreadCounts[] = {1, 2, 4, 0}; // 0: the default, one per core
-
-// Seconds of every round by thread count: the build's, and its ratio to the yardstick's run
-// just before it.
-std::map<int, std::vector<double>> buildSeconds, buildRatios;
-std::vector<double> bareSeconds;
+PairedRounds rounds({1, 2, 4, 0}); // 0: the default, one per core
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 double TimedBareEncode(Fixture& fixture) {
@@ -143,25 +131,14 @@ double TimedBuild(Fixture& fixture, int jobs) {
     return Seconds(start);
 }
 
-// Each round times every thread count right after a run of the yardstick, so that each build
-// is compared with a yardstick run under the same conditions (other guests on the host) and
-// the machine's slow drifts weigh on all thread counts alike.
 void BM_BuildMusicPackVersusBareEncode(benchmark::State& state) {
     Fixture& fixture = Songs();
-    for (auto _ : state) {
-        double roundSeconds = 0;
-        for (int jobs : kThreadCounts) {
-            const double bare = TimedBareEncode(fixture);
-            const double seconds = TimedBuild(fixture, jobs);
-            bareSeconds.push_back(bare);
-            buildSeconds[jobs].push_back(seconds);
-            buildRatios[jobs].push_back(seconds / bare);
-            roundSeconds += seconds;
-        }
-        state.SetIterationTime(roundSeconds);
-    }
-    for (int jobs : kThreadCounts)
-        state.counters["ratio_jobs" + std::to_string(jobs)] = Median(buildRatios[jobs]);
+    for (auto _ : state)
+        state.SetIterationTime(
+            rounds.RunRound([&] { return TimedBareEncode(fixture); },
+                            [&](int jobs) { return TimedBuild(fixture, jobs); }));
+    for (int jobs : {1, 2, 4, 0})
+        state.counters["ratio_jobs" + std::to_string(jobs)] = rounds.MedianRatio(jobs);
 }
 
 BENCHMARK(BM_BuildMusicPackVersusBareEncode)
@@ -175,19 +152,17 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (bareSeconds.empty())
+    if (rounds.Rounds() == 0)
         return 0;
-    // Medians: on a shared host a round now and then runs slow as a whole.
-    std::printf("threads  build s  build / bare  (medians of %zu rounds)\n",
-                buildSeconds[0].size());
+    std::printf("threads  build s  build / bare  (medians of %zu rounds)\n", rounds.Rounds());
     for (int jobs : {1, 2, 4})
-        std::printf("%7d  %7.2f  %12.3f\n", jobs, Median(buildSeconds[jobs]),
-                    Median(buildRatios[jobs]));
-    std::printf("serial bare encode: %.2f s\n", Median(bareSeconds));
-    std::printf("one thread / bare encode: %.3f (target at most 1.10)\n", Median(buildRatios[1]));
+        std::printf("%7d  %7.2f  %12.3f\n", jobs, rounds.MedianSeconds(jobs),
+                    rounds.MedianRatio(jobs));
+    std::printf("serial bare encode: %.2f s\n", rounds.MedianYardstick());
+    std::printf("one thread / bare encode: %.3f (target at most 1.10)\n", rounds.MedianRatio(1));
     std::printf("every core (%d threads) / bare encode: %.3f (target at most 0.60)\n",
-                WorkerPool::DefaultThreads(), Median(buildRatios[0]));
+                WorkerPool::DefaultThreads(), rounds.MedianRatio(0));
     std::printf("4 threads / 2 threads: %.3f (must not exceed 1 on two cores)\n",
-                Median(buildSeconds[4]) / Median(buildSeconds[2]));
+                rounds.MedianSeconds(4) / rounds.MedianSeconds(2));
     return 0;
 }

@@ -7,6 +7,7 @@
 // and their folders to disk and the install journal.
 #include "archive/FlatArchiveWriter.h"
 #include "audio/TrackEncodeJob.h"
+#include "bench/support/PairedRounds.h"
 #include "bench/support/SilentProgress.h"
 #include "builder/GameScripts.h"
 #include "builder/SongProject.h"
@@ -21,7 +22,6 @@
 #include <benchmark/benchmark.h>
 #include <vorbis/vorbisfile.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -29,7 +29,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -198,18 +197,7 @@ double BareDecodeAndCopyTwice(const Fixture& fixture, const std::string& scratch
     return Seconds(start);
 }
 
-constexpr int kThreadCounts[] = {1, 2, 4, 0}; // 0: the default, one per core
-
-// Seconds of every round by thread count: the apply's, and its ratio to the yardstick's run
-// just before it.
-std::map<int, std::vector<double>> applySeconds, applyRatios;
-std::vector<double> bareSeconds;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
+PairedRounds rounds({1, 2, 4, 0}); // 0: the default, one per core
 
 double TimedApply(Fixture& fixture, int jobs) {
     SilentPrompts prompts;
@@ -226,25 +214,14 @@ double TimedBare(Fixture& fixture) {
     return BareDecodeAndCopyTwice(fixture, scratch.path());
 }
 
-// Each round times every thread count right after a run of the yardstick, so that each apply
-// is compared with a yardstick run under the same conditions (other guests on the host, the
-// disk's state) and the machine's slow drifts weigh on all thread counts alike.
 void BM_ApplyPatchVersusBareDecode(benchmark::State& state) {
     Fixture& fixture = Shared();
-    for (auto _ : state) {
-        double roundSeconds = 0;
-        for (int jobs : kThreadCounts) {
-            const double bare = TimedBare(fixture);
-            const double seconds = TimedApply(fixture, jobs);
-            bareSeconds.push_back(bare);
-            applySeconds[jobs].push_back(seconds);
-            applyRatios[jobs].push_back(seconds / bare);
-            roundSeconds += seconds;
-        }
-        state.SetIterationTime(roundSeconds);
-    }
-    for (int jobs : kThreadCounts)
-        state.counters["ratio_jobs" + std::to_string(jobs)] = Median(applyRatios[jobs]);
+    for (auto _ : state)
+        state.SetIterationTime(
+            rounds.RunRound([&] { return TimedBare(fixture); },
+                            [&](int jobs) { return TimedApply(fixture, jobs); }));
+    for (int jobs : {1, 2, 4, 0})
+        state.counters["ratio_jobs" + std::to_string(jobs)] = rounds.MedianRatio(jobs);
 }
 
 BENCHMARK(BM_ApplyPatchVersusBareDecode)
@@ -258,19 +235,18 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (bareSeconds.empty())
+    if (rounds.Rounds() == 0)
         return 0;
-    // Medians: on a shared host a round now and then runs slow as a whole.
     std::printf("threads  apply s  apply / bare  (medians of %zu rounds; bare decode and two "
                 "copies %.2f s)\n",
-                applySeconds[0].size(), Median(bareSeconds));
+                rounds.Rounds(), rounds.MedianYardstick());
     for (int jobs : {1, 2, 4})
-        std::printf("%7d  %7.2f  %12.3f\n", jobs, Median(applySeconds[jobs]),
-                    Median(applyRatios[jobs]));
+        std::printf("%7d  %7.2f  %12.3f\n", jobs, rounds.MedianSeconds(jobs),
+                    rounds.MedianRatio(jobs));
     std::printf("apply with every core (%d threads) / serial bare decode and two copies: %.3f "
                 "(target at most 0.75)\n",
-                WorkerPool::DefaultThreads(), Median(applyRatios[0]));
+                WorkerPool::DefaultThreads(), rounds.MedianRatio(0));
     std::printf("4 threads / 2 threads: %.3f (must not exceed 1 on two cores)\n",
-                Median(applySeconds[4]) / Median(applySeconds[2]));
+                rounds.MedianSeconds(4) / rounds.MedianSeconds(2));
     return 0;
 }
