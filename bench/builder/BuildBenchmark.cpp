@@ -144,7 +144,7 @@ void BM_BuildMusicPackVersusBareEncode(benchmark::State& state) {
 BENCHMARK(BM_BuildMusicPackVersusBareEncode)
     ->UseManualTime()
     ->Unit(benchmark::kSecond)
-    ->Iterations(3);
+    ->Iterations(5);
 
 } // namespace
 
