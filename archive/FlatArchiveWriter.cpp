@@ -37,12 +37,6 @@ std::uint64_t RecordSize(const std::string& entryName) {
     return 4 + entryName.size() + 12 + kReservedRecordBytes.size();
 }
 
-// Only a hint to the kernel: the flush that makes the archive durable comes later.
-void StartWriteback(std::FILE* output, std::uint32_t offset, std::uint32_t length) {
-    if (length > 0 && std::fflush(output) == 0)
-        ::sync_file_range(::fileno(output), offset, length, SYNC_FILE_RANGE_WRITE);
-}
-
 } // namespace
 
 void FlatArchiveWriter::ScanFolder(const std::string& folder, const std::string& relativeFolder) {
@@ -104,7 +98,6 @@ bool FlatArchiveWriter::CopyBytes(std::FILE* input, std::uint64_t size, std::uin
 void FlatArchiveWriter::AddEntry(const std::string& name, std::uint32_t copied,
                                  std::uint64_t listedSize) {
     entries_.push_back({name, copied, static_cast<std::uint32_t>(listedSize), position_});
-    StartWriteback(output_.get(), position_, copied);
     position_ += copied;
 }
 
@@ -160,15 +153,11 @@ bool FlatArchiveWriter::Append(const std::string& sourcePath, const std::string&
     if (plannedEnd_ + size + RecordSize(entryName) > kLargestOffset)
         return false;
     std::uint32_t copied = 0;
-    const bool whole = CopyBytes(input.get(), size, copied);
-    if (!whole) {
-        // The bytes that came are dropped: the next entry overwrites them.
-        std::fseek(output_.get(), position_, SEEK_SET);
+    if (!CopyBytes(input.get(), size, copied))
         return false;
-    }
     plannedEnd_ += size + RecordSize(entryName);
     AddEntry(entryName, copied, size);
-    return true;
+    return std::fflush(output_.get()) == 0;
 }
 
 bool FlatArchiveWriter::Finish() {

@@ -22,12 +22,12 @@ public:
     // full (the archive is still written complete, that entry short).
     bool WriteArchive(const std::string& outputPath);
 
-    // Entry by entry, in the order they are appended; the fields are not used. The bytes of
-    // each entry start on their way to the disk at once, so a later flush waits for little.
+    // Entry by entry, in the order they are appended; the fields are not used.
     // After a false the output is unfinished: the caller removes it.
     bool Begin(const std::string& outputPath);
-    // Stores a whole regular file. False (nothing added) when it cannot be read in full or
-    // the archive would no longer fit 32-bit sizes and offsets.
+    // Stores a whole regular file and hands its bytes to the system, so that a flush of the
+    // output from elsewhere covers them. False when it cannot be read in full or the archive
+    // would no longer fit 32-bit sizes and offsets.
     bool Append(const std::string& sourcePath, const std::string& entryName);
     // Writes the directory and closes the output.
     bool Finish();
