@@ -154,15 +154,9 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     if (rounds.Rounds() == 0)
         return 0;
-    std::printf("threads  build s  build / bare  (medians of %zu rounds)\n", rounds.Rounds());
-    for (int jobs : {1, 2, 4})
-        std::printf("%7d  %7.2f  %12.3f\n", jobs, rounds.MedianSeconds(jobs),
-                    rounds.MedianRatio(jobs));
-    std::printf("serial bare encode: %.2f s\n", rounds.MedianYardstick());
+    rounds.PrintTable("build", "serial bare encode");
     std::printf("one thread / bare encode: %.3f (target at most 1.10)\n", rounds.MedianRatio(1));
     std::printf("every core (%d threads) / bare encode: %.3f (target at most 0.60)\n",
                 WorkerPool::DefaultThreads(), rounds.MedianRatio(0));
-    std::printf("4 threads / 2 threads: %.3f (must not exceed 1 on two cores)\n",
-                rounds.MedianSeconds(4) / rounds.MedianSeconds(2));
     return 0;
 }

@@ -237,16 +237,9 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     if (rounds.Rounds() == 0)
         return 0;
-    std::printf("threads  apply s  apply / bare  (medians of %zu rounds; bare decode and two "
-                "copies %.2f s)\n",
-                rounds.Rounds(), rounds.MedianYardstick());
-    for (int jobs : {1, 2, 4})
-        std::printf("%7d  %7.2f  %12.3f\n", jobs, rounds.MedianSeconds(jobs),
-                    rounds.MedianRatio(jobs));
+    rounds.PrintTable("apply", "bare decode and two copies");
     std::printf("apply with every core (%d threads) / serial bare decode and two copies: %.3f "
                 "(target at most 0.75)\n",
                 WorkerPool::DefaultThreads(), rounds.MedianRatio(0));
-    std::printf("4 threads / 2 threads: %.3f (must not exceed 1 on two cores)\n",
-                rounds.MedianSeconds(4) / rounds.MedianSeconds(2));
     return 0;
 }

@@ -23,6 +23,10 @@ public:
     double MedianRatio(int threads) const { return Median(ratios_.at(threads)); }
     double MedianYardstick() const { return Median(yardstickSeconds_); }
 
+    // The table of medians at 1, 2 and 4 threads, and how 4 threads compare with 2. work and
+    // yardstick name them in the table's head ("apply", "bare decode and two copies").
+    void PrintTable(const char* work, const char* yardstick) const;
+
 private:
     static double Median(std::vector<double> values);
 
