@@ -5,12 +5,12 @@
 #include "builder/ImportSongs.h"
 #include "builder/ProjectFile.h"
 #include "builder/SongProject.h"
+#include "common/CommandLineOptions.h"
 #include "common/EscapeForTerminal.h"
 #include "common/FileError.h"
 #include "common/FileOps.h"
 #include "common/Prompts.h"
 
-#include <CLI/CLI.hpp>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -21,6 +21,7 @@
 
 namespace {
 
+using Outcome = CommandLineOptions::Outcome;
 using Mode = BuilderArguments::Mode;
 
 const char* const kVersionLine = "Korvane Version " KP_VERSION;
@@ -37,10 +38,7 @@ const CLI::Validator kNotEmpty(
 
 // The declared options, bound to the fields they fill. Each mode is one option naming its
 // main value; the options that complete a mode need it.
-struct BuilderOptions {
-    CLI::App app{
-        "Korvane builds Battlefield Vietnam music packs; without options it opens its window.",
-        "korvane"};
+struct BuilderOptions : CommandLineOptions {
     CLI::Option* window = nullptr;
     CLI::Option* build = nullptr;
     CLI::Option* pack = nullptr;
@@ -52,9 +50,11 @@ struct BuilderOptions {
     CLI::Option* verbose = nullptr;
     CLI::Option* jobs = nullptr;
 
-    explicit BuilderOptions(BuilderArguments& parsed) {
-        app.footer(kHelpFooter);
-        app.set_version_flag("--version", kVersionLine, "Print the version and exit");
+    explicit BuilderOptions(BuilderArguments& parsed)
+        : CommandLineOptions(
+              "Korvane builds Battlefield Vietnam music packs; without options it opens its "
+              "window.",
+              "korvane", kHelpFooter, kVersionLine) {
         window = Add("PROJECT.velkp", parsed.project, "", "Open this project in the window");
         build = Add("--build", parsed.project, "PROJECT.velkp", "Build a music pack to --output");
         pack =
@@ -88,14 +88,6 @@ struct BuilderOptions {
         verbose = app.add_flag("--verbose", parsed.verbose,
                                "Print detailed diagnostic lines (with --build or --pack)");
         verbose->option_text(" ");
-    }
-
-    // The help line shows only the value's name: the descriptions say what goes together.
-    CLI::Option* Add(const std::string& name, std::string& into, const std::string& valueName,
-                     const std::string& description) {
-        return app.add_option(name, into, description)
-            ->type_name(valueName)
-            ->option_text(valueName.empty() ? " " : valueName);
     }
 
     // The mode chosen by the options given; throws for options that belong to no mode.
@@ -220,18 +212,19 @@ int RunPack(const BuilderArguments& arguments, std::ostream& err) {
 BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments) {
     BuilderArguments parsed;
     BuilderOptions options(parsed);
-    try {
-        // CLI11 takes the words last first.
-        options.app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
-        RefuseRepeatedAdd(arguments);
-        parsed.mode = options.ChosenMode(parsed);
-    } catch (const CLI::CallForHelp&) {
-        return Only(Mode::Help);
-    } catch (const CLI::CallForVersion&) {
-        return Only(Mode::Version);
-    } catch (const CLI::ParseError& error) {
-        return Only(Mode::Invalid, error.what());
-    }
+    std::string error;
+    const auto outcome = options.Parse(
+        arguments,
+        [&] {
+            RefuseRepeatedAdd(arguments);
+            parsed.mode = options.ChosenMode(parsed);
+        },
+        error);
+    if (outcome != Outcome::Parsed)
+        return Only(outcome == Outcome::Help      ? Mode::Help
+                    : outcome == Outcome::Version ? Mode::Version
+                                                  : Mode::Invalid,
+                    error);
     return parsed;
 }
 

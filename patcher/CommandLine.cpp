@@ -1,6 +1,7 @@
 #include "patcher/CommandLine.h"
 
 #include "archive/UnpackArchive.h"
+#include "common/CommandLineOptions.h"
 #include "common/EscapeForTerminal.h"
 #include "common/FileOps.h"
 #include "common/ProgressCloser.h"
@@ -9,14 +10,13 @@
 #include "patcher/PatchInstall.h"
 #include "patcher/WorkFolderSession.h"
 
-#include <CLI/CLI.hpp>
-
 #include <exception>
 #include <ostream>
 #include <utility>
 
 namespace {
 
+using Outcome = CommandLineOptions::Outcome;
 using Mode = PatcherArguments::Mode;
 
 const char* const kVersionLine = "Palisor " KP_VERSION;
@@ -33,11 +33,7 @@ const char* const kHelpFooter =
 
 // The declared options, bound to the fields they fill. Each mode is one option; at most one
 // is given, and the options that complete a mode need it.
-struct PatcherOptions {
-    CLI::App app{
-        "Palisor installs Korvane music packs into Battlefield Vietnam; without options it\n"
-        "opens its window.",
-        "palisor"};
+struct PatcherOptions : CommandLineOptions {
     std::string gameFolderValue;
     CLI::Option* gameFolder = nullptr;
     CLI::Option* backup = nullptr;
@@ -49,9 +45,11 @@ struct PatcherOptions {
     CLI::Option* verbose = nullptr;
     CLI::Option* windowPack = nullptr;
 
-    explicit PatcherOptions(PatcherArguments& parsed) {
-        app.footer(kHelpFooter);
-        app.set_version_flag("--version", kVersionLine, "Print the version and exit");
+    explicit PatcherOptions(PatcherArguments& parsed)
+        : CommandLineOptions(
+              "Palisor installs Korvane music packs into Battlefield Vietnam; without options it\n"
+              "opens its window.",
+              "palisor", kHelpFooter, kVersionLine) {
         backup = AddFlag("--backup", "Back up the game's Default.con and music.rfa");
         restore = AddFlag("--restore", "Put the backed-up files back");
         apply = Add("--apply", parsed.pack, "PACK.velk", "Install a music pack");
@@ -68,18 +66,6 @@ struct PatcherOptions {
         unpack->needs(to)->excludes(gameFolder);
         findGames->excludes(gameFolder);
         to->needs(unpack);
-    }
-
-    // The help line shows only the value's name: the descriptions say what goes together.
-    CLI::Option* Add(const std::string& name, std::string& into, const std::string& valueName,
-                     const std::string& description) {
-        return app.add_option(name, into, description)
-            ->type_name(valueName)
-            ->option_text(valueName.empty() ? " " : valueName);
-    }
-
-    CLI::Option* AddFlag(const std::string& name, const std::string& description) {
-        return app.add_flag(name)->description(description)->option_text(" ");
     }
 
     static void ExcludeEachOther(const std::vector<CLI::Option*>& modes) {
@@ -203,20 +189,17 @@ int Run(const PatcherArguments& arguments, CommandLineContext& context) {
 PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args) {
     PatcherArguments parsed;
     PatcherOptions options(parsed);
-    try {
-        // CLI11 takes the words last first.
-        options.app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
-        parsed.mode = options.ChosenMode();
-        if (*options.gameFolder)
-            parsed.gameFolder = options.gameFolderValue;
-        parsed.verbose = static_cast<bool>(*options.verbose);
-    } catch (const CLI::CallForHelp&) {
-        return Only(Mode::Help);
-    } catch (const CLI::CallForVersion&) {
-        return Only(Mode::Version);
-    } catch (const CLI::ParseError& error) {
-        return Only(Mode::Invalid, error.what());
-    }
+    std::string error;
+    const auto outcome = options.Parse(
+        args, [&] { parsed.mode = options.ChosenMode(); }, error);
+    if (outcome != Outcome::Parsed)
+        return Only(outcome == Outcome::Help      ? Mode::Help
+                    : outcome == Outcome::Version ? Mode::Version
+                                                  : Mode::Invalid,
+                    error);
+    if (*options.gameFolder)
+        parsed.gameFolder = options.gameFolderValue;
+    parsed.verbose = static_cast<bool>(*options.verbose);
     return parsed;
 }
 
