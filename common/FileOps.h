@@ -24,9 +24,6 @@ bool FolderExists(const std::string& path); // a folder (or a link to one)
 // Byte length of an existing regular file; nothing when it does not exist.
 std::optional<std::uint64_t> FileLength(const std::string& path);
 
-// The bytes of a regular file (not a link) of at most mostBytes; nothing otherwise.
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t mostBytes);
-
 // Creates one folder; fails if it exists already or its parent is missing.
 bool CreateFolder(const std::string& path);
 

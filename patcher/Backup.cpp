@@ -5,14 +5,13 @@
 #include "common/FolderLock.h"
 #include "common/SafeFile.h"
 #include "common/Sha256.h"
+#include "common/SmallFileReader.h"
 #include "patcher/BackupManifest.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/StagedInstall.h"
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,15 +49,11 @@ bool IsRegularFile(const std::string& path) {
 
 // Whether a Default.con holds the line a patch appends; nothing when it cannot be read.
 std::optional<bool> HoldsRunLine(const std::string& path) {
-    const auto length = FileLength(path);
-    if (!length || *length > kLargestDefaultCon)
+    const auto text =
+        SmallFileReader::Read(path, kLargestDefaultCon, SmallFileReader::Links::Follow);
+    if (!text)
         return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (!file || !(bytes << file.rdbuf()))
-        return std::nullopt;
-    const std::string text = bytes.str();
-    return text.find(kRunLine) != std::string::npos;
+    return text->find(kRunLine) != std::string::npos;
 }
 
 // Copies one game file into the backups folder; the manifest item describes what was copied.
@@ -71,6 +66,17 @@ bool BackUpFile(const std::string& from, const std::string& to, BackupManifest::
     item.size = length.value_or(0);
     item.sha256 = hash.HexDigest();
     return length.has_value();
+}
+
+// The first of the backup's own files that something other than a regular file holds.
+std::string SpecialFileInBackups(const std::string& gameFolder) {
+    for (const auto& path : {BackedUpDefaultCon(gameFolder), BackedUpMusicRfa(gameFolder),
+                             BackupManifestFile(gameFolder)}) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+            return path;
+    }
+    return "";
 }
 
 // Removes the manifest first, so a backup cut short by a crash never looks complete.
@@ -89,7 +95,8 @@ bool GameFolderExists(const std::string& gameFolder) {
 }
 
 BackupState CheckBackups(const std::string& gameFolder) {
-    if (gameFolder.empty() || !FolderExists(BackupsFolder(gameFolder)))
+    if (gameFolder.empty() || !FolderOfOursNotReal(gameFolder).empty() ||
+        !FolderExists(BackupsFolder(gameFolder)))
         return BackupState::Missing;
     const bool haveDefaultCon = IsRegularFile(BackedUpDefaultCon(gameFolder));
     const bool haveMusicRfa = IsRegularFile(BackedUpMusicRfa(gameFolder));
@@ -158,6 +165,15 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
                     "game), then back up again.");
     if (!CreateBackupFolders(gameFolder, prompts))
         return fail("");
+    const std::string special = SpecialFileInBackups(gameFolder);
+    if (!special.empty()) {
+        // Reported while the button is still disabled, as a failed copy is.
+        prompts.Message("Couldn't do it - " + special +
+                        " is a link, a folder or another special file, which Palisor never "
+                        "replaces. Move it away, then back up again.");
+        controls.EnableBackupButton(true);
+        return false;
+    }
     if (!RemoveManifest(gameFolder))
         return copyFailed(gameDefaultCon);
     BackupManifest manifest;

@@ -2,6 +2,7 @@
 
 #include "common/FileOps.h"
 #include "common/SafeFile.h"
+#include "common/SmallFileReader.h"
 #include "common/Sha256.h"
 
 #include <sys/stat.h>
@@ -79,7 +80,7 @@ std::optional<BackupManifest> BackupManifest::Parse(const std::string& bytes) {
 }
 
 std::optional<BackupManifest> BackupManifest::Read(const std::string& path) {
-    auto bytes = ReadSmallFile(path, kMostBytes);
+    auto bytes = SmallFileReader::Read(path, kMostBytes);
     return bytes ? Parse(*bytes) : std::nullopt;
 }
 

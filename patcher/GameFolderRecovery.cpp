@@ -55,6 +55,27 @@ void RemoveLeftovers(const std::string& gameFolder) {
 
 } // namespace
 
+std::string FolderOfOursNotReal(const std::string& gameFolder) {
+    for (const auto& folder : {CustomMusicFolder(gameFolder), BackupsFolder(gameFolder)}) {
+        struct stat info;
+        if (::lstat(folder.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            return folder;
+    }
+    return "";
+}
+
+bool CheckFoldersOfOurs(const std::string& gameFolder, Prompts& prompts) {
+    const std::string folder = gameFolder.empty() ? "" : FolderOfOursNotReal(gameFolder);
+    if (folder.empty())
+        return true;
+    prompts.Message("Can't do it - " + folder +
+                    " is a link. Palisor keeps its backups and the installed playlist only in "
+                    "a real folder inside the game folder, so nothing was changed. Replace the "
+                    "link by a real folder (move into it what it leads to, if you need that), "
+                    "then try again.");
+    return false;
+}
+
 std::vector<std::string> InstallTargets(const std::string& gameFolder) {
     return {InstalledUsSsc(gameFolder), InstalledPlaylists(gameFolder), GameDefaultCon(gameFolder),
             GameMusicRfa(gameFolder)};
@@ -63,8 +84,12 @@ std::vector<std::string> InstallTargets(const std::string& gameFolder) {
 bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts) {
     if (gameFolder.empty())
         return true;
+    if (!CheckFoldersOfOurs(gameFolder, prompts))
+        return false; // nothing there is read or trusted
     const std::string journal = InstallJournalFile(gameFolder);
-    switch (InstallJournal::Recover(gameFolder, journal, InstallTargets(gameFolder))) {
+    std::string folderInTheWay;
+    switch (InstallJournal::Recover(gameFolder, journal, InstallTargets(gameFolder),
+                                    &folderInTheWay)) {
     case InstallJournal::Outcome::Nothing:
         break;
     case InstallJournal::Outcome::Completed:
@@ -79,6 +104,12 @@ bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts) 
         prompts.Message("Palisor found an install journal it cannot read: " + journal +
                         ". Nothing was changed. Move that file away, then use Restore "
                         "Originals to put the original game files back.");
+        return false;
+    case InstallJournal::Outcome::InTheWay:
+        prompts.Message("Palisor found an interrupted change to the game files but could not "
+                        "finish or undo it: a folder is in the way at " +
+                        folderInTheWay +
+                        ". Nothing was changed. Move that folder away, then try again.");
         return false;
     default:
         prompts.Message("Palisor found an interrupted change to the game files but could not "

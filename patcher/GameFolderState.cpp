@@ -1,10 +1,10 @@
 #include "patcher/GameFolderState.h"
 
 #include "common/FileOps.h"
+#include "common/SmallFileReader.h"
 #include "patcher/Backup.h"
 #include "patcher/InstalledPackRecord.h"
 #include "patcher/PatcherPaths.h"
-#include "patcher/SmallFileReader.h"
 
 namespace {
 
@@ -27,7 +27,8 @@ GameFolderState::Backups ReadBackups(const std::string& gameFolder) {
 }
 
 bool RunsInstalledPlaylist(const std::string& gameFolder) {
-    const auto text = ReadSmallFile(GameDefaultCon(gameFolder), kMaxDefaultConBytes, true);
+    const auto text = SmallFileReader::Read(GameDefaultCon(gameFolder), kMaxDefaultConBytes,
+                                            SmallFileReader::Links::Follow);
     if (!text || !FileExists(InstalledPlaylists(gameFolder)))
         return false;
     for (std::size_t at = text->find(kRunLine); at != std::string::npos;

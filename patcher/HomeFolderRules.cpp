@@ -1,5 +1,7 @@
 #include "patcher/HomeFolderRules.h"
 
+#include "common/SmallFileReader.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -30,24 +32,6 @@ bool IsLink(const std::string& path) {
 bool IsFolder(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// Reads at most maxBytes + 1 bytes from an open regular file; nothing when there are more.
-std::optional<std::string> ReadBounded(int fd, std::size_t maxBytes) {
-    std::string text;
-    char buffer[8192];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            return text;
-        if (text.size() + static_cast<std::size_t>(got) > maxBytes)
-            return std::nullopt;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
 }
 
 template <typename Keep>
@@ -82,17 +66,8 @@ std::optional<std::string> ReadSettingsFileInHome(const std::string& canonicalHo
     std::string real = Canonical(path);
     if (real.empty() || !IsInsideFolder(real, canonicalHome))
         return std::nullopt;
-    // No blocking on a FIFO, no link swapped in after the check.
-    int fd = ::open(real.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info;
-    std::optional<std::string> text;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uint64_t>(info.st_size) <= maxBytes)
-        text = ReadBounded(fd, maxBytes);
-    ::close(fd);
-    return text;
+    // No link swapped in after the check.
+    return SmallFileReader::Read(real, maxBytes, SmallFileReader::Links::Refuse);
 }
 
 bool IsUsablePrefixFolder(const std::string& canonicalHome, const std::string& path) {

@@ -3,6 +3,7 @@
 #include "common/FileOps.h"
 #include "common/FileSteps.h"
 #include "common/SafeFile.h"
+#include "common/SmallFileReader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +24,16 @@ bool Exists(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
     struct stat info;
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsEmptyRegularFile(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
 }
 
 std::string BaseName(const std::string& path) {
@@ -59,6 +70,13 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
         start = end + 1;
     }
     return lines;
+}
+
+// The empty file that records, beside a target, that the target had no file before.
+// Empty, it needs no flush of its own: the folder's flush that follows makes it last.
+bool MarkNoOldFile(const std::string& kept) {
+    const int descriptor = CreateExclusive(kept);
+    return descriptor >= 0 && ::close(descriptor) == 0;
 }
 
 // Keeps a second name for a target's current file: a hard link, or a flushed copy where the
@@ -123,13 +141,12 @@ InstallJournal::Outcome InstallJournal::Commit() {
 
 bool InstallJournal::ReplaceTarget(const Entry& entry) const {
     const std::string folder = FolderOf(entry.target);
-    if (entry.hadOld) {
-        const std::string kept = KeptName(entry.target);
-        if (Exists(kept))
-            ::unlink(kept.c_str()); // a leftover of an earlier run, no longer needed
-        if (!KeepOldFile(entry.target, kept) || !FlushFolder(folder))
-            return false;
-    }
+    const std::string kept = KeptName(entry.target);
+    if (Exists(kept))
+        ::unlink(kept.c_str()); // a leftover of an earlier run, no longer needed
+    const bool keptOld = entry.hadOld ? KeepOldFile(entry.target, kept) : MarkNoOldFile(kept);
+    if (!keptOld || !FlushFolder(folder))
+        return false;
     return RenameReplacing(entry.staged, entry.target) && FlushFolder(folder);
 }
 
@@ -142,14 +159,18 @@ bool InstallJournal::RollBack() const {
         const std::string folder = FolderOf(entry->target);
         if (Exists(entry->staged)) { // never renamed: the target still holds its old file
             ::unlink(entry->staged.c_str());
-            if (entry->hadOld && Exists(kept))
+            if (IsRegularFile(kept))
                 ::unlink(kept.c_str());
         } else if (entry->hadOld) {
             if (Exists(kept) && (!RenameReplacing(kept, entry->target) || !FlushFolder(folder)))
                 return false;
-        } else if (Exists(entry->target)) {
-            if (::unlink(entry->target.c_str()) != 0 || !FlushFolder(folder))
+        } else {
+            // The marker goes only after the new file, so an interrupted roll-back still knows.
+            if (Exists(entry->target) &&
+                (::unlink(entry->target.c_str()) != 0 || !FlushFolder(folder)))
                 return false;
+            if (IsRegularFile(kept))
+                ::unlink(kept.c_str());
         }
     }
     return ::unlink(journalPath_.c_str()) == 0 && FlushFolder(FolderOf(journalPath_));
@@ -157,7 +178,7 @@ bool InstallJournal::RollBack() const {
 
 void InstallJournal::Finish() const {
     for (const auto& entry : entries_)
-        if (entry.hadOld)
+        if (IsRegularFile(KeptName(entry.target)))
             ::unlink(KeptName(entry.target).c_str());
     // The commit's last act. Should it not reach the disk, the next run completes again.
     if (::unlink(journalPath_.c_str()) == 0)
@@ -186,17 +207,44 @@ std::optional<InstallJournal> InstallJournal::Parse(const std::string& root,
             FolderOf(target) != FolderOf(staged) ||
             !SafeFile::IsTemporaryNameOf(BaseName(staged), BaseName(target)))
             return std::nullopt;
-        journal.entries_.push_back({root + "/" + target, root + "/" + staged, line[0] == '1'});
+        const std::string fullTarget = root + "/" + target;
+        if (std::any_of(journal.entries_.begin(), journal.entries_.end(),
+                        [&](const Entry& entry) { return entry.target == fullTarget; }))
+            return std::nullopt; // one target, one entry
+        journal.entries_.push_back({fullTarget, root + "/" + staged, line[0] == '1'});
     }
     return journal;
 }
 
+InstallJournal::Outcome InstallJournal::ProveRollBack(std::string& folderInTheWay) const {
+    for (const auto& entry : entries_) {
+        const std::string kept = KeptName(entry.target);
+        if (Exists(entry.staged)) {
+            if (!IsRegularFile(entry.staged))
+                return Outcome::Damaged;
+            continue; // only the staged file and the target's second name go
+        }
+        const bool putsBack = entry.hadOld && Exists(kept);
+        const bool removes = !entry.hadOld && Exists(entry.target);
+        if ((putsBack || removes) && IsFolder(kept)) {
+            folderInTheWay = kept;
+            return Outcome::InTheWay;
+        }
+        if (putsBack && !IsRegularFile(kept))
+            return Outcome::Damaged;
+        if (removes && (!IsEmptyRegularFile(kept) || !IsRegularFile(entry.target)))
+            return Outcome::Damaged;
+    }
+    return Outcome::RolledBack;
+}
+
 InstallJournal::Outcome InstallJournal::Recover(const std::string& root,
                                                 const std::string& journalPath,
-                                                const std::vector<std::string>& allowedTargets) {
+                                                const std::vector<std::string>& allowedTargets,
+                                                std::string* folderInTheWay) {
     if (!Exists(journalPath))
         return Outcome::Nothing;
-    const auto bytes = ReadSmallFile(journalPath, kMostBytes);
+    const auto bytes = SmallFileReader::Read(journalPath, kMostBytes);
     std::string state;
     auto journal = bytes ? Parse(root, journalPath, *bytes, state) : std::nullopt;
     if (!journal)
@@ -211,6 +259,13 @@ InstallJournal::Outcome InstallJournal::Recover(const std::string& root,
     if (state == "install" && everyRenameDone) {
         journal->Finish();
         return Exists(journalPath) ? Outcome::Stuck : Outcome::Completed;
+    }
+    std::string inTheWay;
+    const Outcome proof = journal->ProveRollBack(inTheWay);
+    if (proof != Outcome::RolledBack) {
+        if (folderInTheWay)
+            *folderInTheWay = inTheWay;
+        return proof;
     }
     return journal->RollBack() ? Outcome::RolledBack : Outcome::Stuck;
 }

@@ -17,6 +17,21 @@
 //   Palisor install journal 1
 //   state install|rollback
 //   <1 when the target had a file, else 0> TAB <target> TAB <staged file>
+// While a change is in progress, each target's ".kp-old" name holds its previous file (a
+// second name or a copy), or an empty file when the target had none: that marker is what
+// lets a roll-back remove the new file.
+//
+// The journal is outside data: anyone who can write to the game folder can forge one. So
+// Recover proves it against the disk before it acts, and obeys it only when all of these hold:
+//   - it has the layout above, at most 16 entries, each naming a different one of the allowed
+//     targets, with its staged file a temporary name of the target in the same folder;
+//   - every staged file that is still there is a regular file;
+//   - a roll-back puts a ".kp-old" back only when it is a regular file (never a link, folder,
+//     pipe or device);
+//   - a roll-back removes a target only when the entry says the target had no file AND an
+//     empty regular ".kp-old" marker says so too, and the target is a regular file.
+// Anything else is Damaged (a folder where a ".kp-old" should be is InTheWay), and nothing at
+// all is changed.
 class InstallJournal {
 public:
     enum class Outcome {
@@ -25,7 +40,9 @@ public:
         Completed,  // Recover: the interrupted change was finished
         RolledBack, // every target holds its file from before the change
         Stuck,      // a step failed and the roll-back too; the journal stays for the next run
-        Damaged     // Recover: the journal cannot be read or names files it must not touch
+        Damaged,    // Recover: the journal cannot be read, names files it must not touch, or
+                    // does not match what is on disk
+        InTheWay    // Recover: a folder stands where a ".kp-old" file should be
     };
 
     struct Entry {
@@ -45,10 +62,12 @@ public:
     // written).
     const std::string& FailedTarget() const { return failedTarget_; }
 
-    // Finishes or rolls back what a journal at journalPath records. Only targets listed in
-    // allowedTargets are ever touched; anything else makes the journal Damaged.
+    // Finishes or rolls back what a journal at journalPath records, once proved (see above).
+    // Only targets listed in allowedTargets are ever touched. For InTheWay, folderInTheWay
+    // (when given) receives the folder's path.
     static Outcome Recover(const std::string& root, const std::string& journalPath,
-                           const std::vector<std::string>& allowedTargets);
+                           const std::vector<std::string>& allowedTargets,
+                           std::string* folderInTheWay = nullptr);
 
     // The name a target's previous file keeps while a change is in progress.
     static std::string KeptName(const std::string& target);
@@ -57,6 +76,7 @@ private:
     bool WriteJournal(const char* state) const;
     bool ReplaceTarget(const Entry& entry) const;
     bool RollBack() const;
+    Outcome ProveRollBack(std::string& folderInTheWay) const;
     void Finish() const;
     std::string Relative(const std::string& path) const;
     static std::optional<InstallJournal> Parse(const std::string& root,

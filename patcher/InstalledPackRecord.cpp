@@ -2,8 +2,8 @@
 
 #include "common/FileOps.h"
 #include "common/SafeFile.h"
+#include "common/SmallFileReader.h"
 #include "patcher/PatcherPaths.h"
-#include "patcher/SmallFileReader.h"
 
 #include <unistd.h>
 
@@ -60,7 +60,7 @@ bool InstalledPackRecord::Write(const std::string& gameFolder, const std::string
 std::optional<std::string> InstalledPackRecord::Read(const std::string& gameFolder) {
     if (gameFolder.empty())
         return std::nullopt;
-    const auto bytes = ReadSmallFile(Path(gameFolder), kMaxRecordBytes, false);
+    const auto bytes = SmallFileReader::Read(Path(gameFolder), kMaxRecordBytes);
     if (!bytes)
         return std::nullopt;
     std::istringstream lines(*bytes);

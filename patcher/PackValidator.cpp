@@ -1,6 +1,7 @@
 #include "patcher/PackValidator.h"
 
 #include "common/EscapeForTerminal.h"
+#include "common/SmallFileReader.h"
 #include "common/WorkerPool.h"
 #include "patcher/KnownSoundScript.h"
 #include "patcher/PlaylistScriptReader.h"
@@ -54,23 +55,6 @@ std::set<std::string> FolderContents(const std::string& folder) {
     return found;
 }
 
-// The whole content of a regular file of at most maxBytes, or nothing.
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info;
-    std::optional<std::string> content;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uint64_t>(info.st_size) <= maxBytes) {
-        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-        if (::read(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
-            content = std::move(bytes);
-    }
-    ::close(fd);
-    return content;
-}
-
 } // namespace
 
 PackValidator::PackValidator(std::string extractedFolder) : folder_(std::move(extractedFolder)) {}
@@ -120,14 +104,14 @@ std::string PackValidator::CheckEntries() const {
 }
 
 std::string PackValidator::CheckSoundScript() const {
-    const auto script = ReadSmallFile(folder_ + "/velk/US.ssc", kMaxScriptBytes);
+    const auto script = SmallFileReader::Read(folder_ + "/velk/US.ssc", kMaxScriptBytes);
     if (!script || *script != KnownSoundScript())
         return "US.ssc is refused: it is not the sound script Korvane writes.";
     return {};
 }
 
 std::string PackValidator::CheckPlaylistScript() {
-    const auto script = ReadSmallFile(folder_ + "/velk/playlists.con", kMaxScriptBytes);
+    const auto script = SmallFileReader::Read(folder_ + "/velk/playlists.con", kMaxScriptBytes);
     if (!script)
         return "playlists.con is refused: it is not a file of at most 1 MiB.";
     std::vector<ListedSong> listed;

@@ -152,9 +152,18 @@ void MakeGameFolder(const std::string& folder) {
 
 std::map<std::string, std::string> TreeSnapshot(const std::string& folder) {
     std::map<std::string, std::string> tree;
-    for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
-        std::string relative = std::filesystem::relative(item.path(), folder).string();
-        tree[relative] = item.is_directory() ? "<folder>" : ReadFileBytes(item.path().string());
+    namespace fs = std::filesystem;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        std::string relative = fs::relative(item.path(), folder).string();
+        const auto status = item.symlink_status();
+        if (fs::is_symlink(status))
+            tree[relative] = "<link to " + fs::read_symlink(item.path()).string() + ">";
+        else if (fs::is_directory(status))
+            tree[relative] = "<folder>";
+        else if (fs::is_regular_file(status))
+            tree[relative] = ReadFileBytes(item.path().string());
+        else
+            tree[relative] = "<special>"; // a pipe or device is never read
     }
     return tree;
 }

@@ -38,5 +38,6 @@ inline const std::string kGameDefaultCon = "game.setting 1\r\nrun game.con\r\n";
 inline const std::string kGameMusicRfa = "original music archive bytes";
 void MakeGameFolder(const std::string& folder);
 
-// Every file and folder below a folder: relative path -> bytes ("<folder>" for folders).
+// Every file and folder below a folder: relative path -> bytes ("<folder>" for folders,
+// "<link to TARGET>" for links, "<special>" for pipes and devices, none of which is followed).
 std::map<std::string, std::string> TreeSnapshot(const std::string& folder);
