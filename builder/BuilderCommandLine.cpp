@@ -4,6 +4,7 @@
 #include "builder/BuildPipeline.h"
 #include "builder/ImportSongs.h"
 #include "builder/ProjectFile.h"
+#include "builder/ProjectLock.h"
 #include "builder/SongProject.h"
 #include "common/CommandLineOptions.h"
 #include "common/EscapeForTerminal.h"
@@ -178,6 +179,9 @@ bool OpenProjectToAdd(const std::string& file, SongProject& project, Prompts& pr
 int RunAdd(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
            const std::string& workBaseFolder) {
     SongProject project;
+    ProjectLock lock;
+    if (!lock.Take(arguments.project, prompts))
+        return kExitFailed;
     if (!OpenProjectToAdd(arguments.project, project, prompts))
         return kExitBadInput;
     const ImportSongsOutcome outcome =

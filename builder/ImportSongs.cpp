@@ -1,4 +1,5 @@
 #include "builder/ImportSongs.h"
+#include "builder/GameTitle.h"
 
 #include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
@@ -27,7 +28,7 @@ constexpr auto kPumpInterval = std::chrono::milliseconds(100);
 
 // Tags and file names are UTF-8; the model holds titles in the game's code page.
 std::string TitleForModel(const std::string& utf8Title) {
-    return CodePage::FromUtf8(utf8Title).bytes;
+    return GameTitle(utf8Title).bytes;
 }
 
 // The builder's own probe decides whether a WAV file can be used as it is.

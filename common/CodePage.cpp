@@ -4,6 +4,7 @@
 #include <locale.h>
 
 #include <cerrno>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -98,6 +99,31 @@ char ByteOfTwoByteSequence(std::string_view sequence) {
     return value <= 0xFF ? static_cast<char>(value) : '?';
 }
 
+// Characters Windows-1252 lacks whose best fit it has, as Windows' own best-fit table for the
+// code page maps them, taken before iconv's transliteration (which makes "u" of the Greek mu
+// and "ss" of the Greek beta, though the code page has the micro sign and the sharp s).
+struct BestFit {
+    const char* utf8;
+    char byte;
+};
+constexpr BestFit kBestFits[] = {
+    {"\u03bc", '\xB5'}, // Greek mu: micro sign
+    {"\u03b2", '\xDF'}, // Greek beta: sharp s
+    {"\u212b", '\xC5'}, // angstrom sign: A with ring
+    {"\u2212", '-'},    // minus sign
+    {"\u2215", '/'},    // division slash
+    {"\u2219", '\xB7'}, // bullet operator: middle dot
+    {"\u2044", '/'},    // fraction slash
+};
+
+// The best-fit byte of one UTF-8 sequence, or nothing.
+std::optional<char> BestFitOf(std::string_view sequence) {
+    for (const auto& fit : kBestFits)
+        if (sequence == fit.utf8)
+            return fit.byte;
+    return std::nullopt;
+}
+
 } // namespace
 
 CodePage::Converted CodePage::FromUtf8(std::string_view utf8) {
@@ -113,6 +139,8 @@ CodePage::Converted CodePage::FromUtf8(std::string_view utf8) {
         const char byte = ByteOfTwoByteSequence(sequence);
         if (ToUtf8(std::string_view(&byte, 1)) == sequence)
             result.bytes += byte;
+        else if (const auto fit = BestFitOf(sequence))
+            result.bytes += *fit;
         else if (!transliterating.Run(sequence, result.bytes))
             result.bytes += '?';
     }

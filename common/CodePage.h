@@ -16,7 +16,8 @@ public:
         bool changed = false;
     };
 
-    // UTF-8 text to Windows-1252 bytes. A character Windows-1252 lacks becomes iconv's
+    // UTF-8 text to Windows-1252 bytes. A character Windows-1252 lacks becomes its best fit in
+    // the code page where Windows has one (the micro sign for the Greek mu), else iconv's
     // transliteration ("Ellada" or "?" for Greek, "o" for "ő") and a malformed sequence becomes
     // "?"; changed tells that the bytes no longer read back as the given text. The outcome
     // does not depend on the user's locale.

@@ -1,5 +1,7 @@
 #include "import/AudioDecoder.h"
 
+#include "import/TagArea.h"
+
 #include <fcntl.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -50,6 +52,8 @@ SNDFILE* AsFile(void* file) {
 
 } // namespace
 
+static_assert(AudioDecoder::kUnknownLength == SF_COUNT_MAX);
+
 AudioDecoder::~AudioDecoder() {
     if (file_)
         sf_close(AsFile(file_));
@@ -69,6 +73,10 @@ ImportProblem AudioDecoder::Open(const std::string& path) {
         ::close(fd);
         return ImportProblem::Empty;
     }
+    if (TagAreaBytes(fd, kMostTagBytes) > kMostTagBytes) {
+        ::close(fd);
+        return ImportProblem::TagsTooLarge;
+    }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     Head head{};
     if (::pread(fd, head.data(), head.size(), 0) < 0) {
@@ -80,6 +88,7 @@ ImportProblem AudioDecoder::Open(const std::string& path) {
     if (!file)
         return RefusalReason(sf_error(nullptr), head);
     file_ = file;
+    descriptor_ = fd;
     if (sfInfo.channels <= 0 || sfInfo.samplerate <= 0)
         return ImportProblem::Damaged;
     channels_ = sfInfo.channels;

@@ -14,14 +14,21 @@ public:
     AudioDecoder(const AudioDecoder&) = delete;
     AudioDecoder& operator=(const AudioDecoder&) = delete;
 
-    // Opens a regular file (a link to one is fine). Yields None, or why it cannot be decoded:
-    // Unreadable, NotAudio, Unsupported, Damaged or Empty (a file of no bytes).
+    // Opens a regular file (a link to one is fine) once, read-only; every check runs on that
+    // descriptor. Yields None, or why it cannot be decoded: Unreadable, NotAudio, Unsupported,
+    // Damaged, Empty (a file of no bytes) or TagsTooLarge (checked before decoding starts).
     ImportProblem Open(const std::string& path);
+    // The open file, for reading by position (pread) only, while the decoder is open; -1 before.
+    int descriptor() const { return descriptor_; }
 
     int channels() const { return channels_; }
     int sampleRate() const { return sampleRate_; }
-    // Frames the header announces; for MP3 without a length header an estimate.
+    // Frames the header announces; for MP3 without a length header an estimate. An Ogg file
+    // whose last page is missing (a cut-short download) announces no length at all: then
+    // lengthUnknown() and frames() is the largest count.
     std::int64_t frames() const { return frames_; }
+    bool lengthUnknown() const { return frames_ == kUnknownLength; }
+    static constexpr std::int64_t kUnknownLength = 0x7FFFFFFFFFFFFFFF; // libsndfile's SF_COUNT_MAX
     bool framesEstimated() const { return framesEstimated_; }
     // A plain 16-bit integer PCM WAV file.
     bool pcm16Wav() const { return pcm16Wav_; }
@@ -32,7 +39,8 @@ public:
     bool failed() const;
 
 private:
-    void* file_ = nullptr; // SNDFILE
+    void* file_ = nullptr; // SNDFILE, which owns descriptor_
+    int descriptor_ = -1;
     int channels_ = 0;
     int sampleRate_ = 0;
     std::int64_t frames_ = 0;

@@ -17,6 +17,8 @@ std::string ImportProblemText(ImportProblem problem, const std::string& source) 
         return head + "the file is empty (no samples at all).";
     case ImportProblem::TooLong:
         return head + "longer than 30 minutes.";
+    case ImportProblem::TagsTooLarge:
+        return head + "its tags are larger than 16 MB.";
     case ImportProblem::CannotWrite:
         return head + "the converted song could not be written.";
     case ImportProblem::Cancelled:

@@ -10,6 +10,7 @@ enum class ImportProblem {
     Damaged,     // a readable format whose content is broken or cut short
     Empty,       // no samples at all
     TooLong,     // over the thirty minutes a song may last
+    TagsTooLarge, // tags over kMostTagBytes (16 MiB), which the decoders would read whole
     CannotWrite, // the converted song could not be written
     Cancelled,
 };

@@ -89,6 +89,8 @@ std::int64_t FrameLimit(const AudioDecoder& decoder) {
 }
 
 bool AnnouncedTooLong(const AudioDecoder& decoder) {
+    if (decoder.lengthUnknown())
+        return false; // decoding tells: a cut-short file then comes out damaged
     const double slack = decoder.framesEstimated() ? 1 + kEstimateSlack : 1;
     return static_cast<double>(decoder.frames()) > static_cast<double>(FrameLimit(decoder)) * slack;
 }
@@ -232,7 +234,7 @@ ImportedSong SongImporter::Import(const std::string& source, const std::atomic<b
     song.problem = decoder.Open(source);
     if (song.problem != ImportProblem::None)
         return song;
-    song.title = SongTitleFor(ReadSongTags(source), source);
+    song.title = SongTitleFor(ReadSongTags(decoder.descriptor(), source), source);
     if (AnnouncedTooLong(decoder)) {
         song.problem = ImportProblem::TooLong;
         return song;

@@ -2,6 +2,7 @@
 #include "builder/window/ClearScrollBarStyle.h"
 
 #include "builder/BuildPipeline.h"
+#include "builder/GameTitle.h"
 #include "builder/ImportSongs.h"
 #include "builder/SlotLabels.h"
 #include "builder/SongListText.h"
@@ -60,7 +61,7 @@ QString FromTitle(const std::string& title) {
     return QString::fromStdString(CodePage::ToUtf8(title));
 }
 CodePage::Converted ToTitle(const QString& title) {
-    return CodePage::FromUtf8(title.toStdString());
+    return GameTitle(title.toStdString());
 }
 
 bool IsProjectFile(const QString& path) {

@@ -1,10 +1,14 @@
 #include "builder/BuilderCommandLine.h"
+#include "builder/GameTitle.h"
+#include "builder/ImportSongs.h"
+#include "builder/ProjectLock.h"
 #include "builder/SongProject.h"
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
 #include "common/FaultInjection.h"
 #include "common/FileOps.h"
 #include "tests/support/AudioFileFixture.h"
+#include "tests/support/FakeProgress.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
@@ -12,7 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -296,6 +304,173 @@ TEST_F(CommandLineTest, AddWhoseProjectCannotBeSavedTakesItsSongsBack) {
     EXPECT_FALSE(FileExists(songs.file("p.velkp")));
     EXPECT_TRUE(std::filesystem::is_empty(songs.file("p songs")));
 }
+
+int FilesIn(const std::string& folder) {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder),
+                                          std::filesystem::directory_iterator()));
+}
+
+TEST_F(CommandLineTest, SecondAddOnTheSameProjectIsRefusedAndChangesNothing) {
+    const std::string project = songs.file("p.velkp");
+    const std::string first = songs.file("first.flac"), second = songs.file("second.flac");
+    for (const auto& song : {first, second})
+        ASSERT_TRUE(WriteAudioFile(song, AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
+    // The second Korvane starts while the first one is converting its song.
+    std::ostringstream secondOut;
+    int secondExit = -1;
+    FakeProgress firstProgress;
+    firstProgress.cancelWhen = [&](const auto&) {
+        if (secondExit == -1) {
+            ConsolePrompts secondPrompts{secondOut};
+            FakeProgress secondProgress;
+            secondExit = RunBuilderCommand(ParseBuilderArguments({"--add", project, second}),
+                                           secondPrompts, secondProgress, base.path(), out, err);
+        }
+        return false;
+    };
+    EXPECT_EQ(RunBuilderCommand(ParseBuilderArguments({"--add", project, first}), prompts,
+                                firstProgress, base.path(), out, err),
+              kExitDone);
+    EXPECT_EQ(secondExit, kExitFailed);
+    EXPECT_EQ(secondOut.str(), "Another Korvane is changing the project " + project +
+                                   ". Nothing was changed. Wait until it has finished, then try "
+                                   "again.\n");
+    SongProject saved;
+    ASSERT_TRUE(saved.Load(project));
+    EXPECT_EQ(saved.SlotAt(1).path(), songs.file("p songs/first.wav"));
+    EXPECT_TRUE(ImportSongs::IsEmptySlot(saved.SlotAt(2)));
+    EXPECT_EQ(FilesIn(songs.file("p songs")), 1); // nothing of the second song is left behind
+}
+
+// What an import did in a child process: the title it gave slot A, the bytes of the project
+// it wrote, and how far its memory grew beyond what it started with.
+struct ChildImport {
+    std::string title;
+    std::uintmax_t projectBytes = 0;
+    long growthKiB = -1;
+};
+
+long ResidentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+ChildImport AddInAChild(const std::string& project, const std::string& song,
+                        const std::string& base) {
+    int channel[2];
+    EXPECT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        const long before = ResidentKiB();
+        std::ostringstream out, err, lines;
+        ConsolePrompts prompts{out};
+        ConsoleProgress progress{lines};
+        RunBuilderCommand(ParseBuilderArguments({"--add", project, song}), prompts, progress,
+                          base, out, err);
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        const std::string growth = std::to_string(usage.ru_maxrss - before);
+        [[maybe_unused]] auto written = ::write(channel[1], growth.data(), growth.size());
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    char buffer[32] = {};
+    const auto got = ::read(channel[0], buffer, sizeof buffer - 1);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ChildImport result;
+    if (got > 0)
+        result.growthKiB = std::stol(buffer);
+    SongProject saved;
+    if (saved.Load(project))
+        result.title = saved.SlotAt(1).title();
+    result.projectBytes = std::filesystem::file_size(project);
+    return result;
+}
+
+// An MP3 behind an ID3v2.3 tag whose title frame holds titleBytes bytes of "x", written in
+// pieces so that the test itself never holds the tag in memory.
+bool WriteMp3WithTitle(const std::string& path, const std::string& folder, std::size_t titleBytes) {
+    const std::string audio = folder + "/bare.mp3";
+    if (!WriteAudioFile(audio, AudioFileSpec(AudioFormat::Mp3(), 44100, 1, 1)))
+        return false;
+    const auto syncSafe = [](std::size_t value) {
+        return std::string{static_cast<char>((value >> 21) & 0x7F),
+                           static_cast<char>((value >> 14) & 0x7F),
+                           static_cast<char>((value >> 7) & 0x7F), static_cast<char>(value & 0x7F)};
+    };
+    const std::size_t frameBytes = 1 + titleBytes;
+    const std::string frameSize{static_cast<char>(frameBytes >> 24), static_cast<char>(frameBytes >> 16),
+                                static_cast<char>(frameBytes >> 8), static_cast<char>(frameBytes)};
+    std::ofstream file(path, std::ios::binary);
+    file << "ID3" << '\x03' << '\x00' << '\x00' << syncSafe(10 + frameBytes) << "TIT2"
+         << frameSize << '\x00' << '\x00' << '\x00';
+    const std::string piece(1 << 20, 'x');
+    for (std::size_t left = titleBytes; left > 0; left -= std::min(left, piece.size()))
+        file.write(piece.data(), static_cast<std::streamsize>(std::min(left, piece.size())));
+    file << ReadFileBytes(audio);
+    return static_cast<bool>(file);
+}
+
+struct TagCase {
+    const char* name;
+    std::function<bool(const std::string& path, const std::string& folder)> make;
+    std::string title; // as the project holds it ("empty slot": refused)
+};
+
+void PrintTo(const TagCase& tagCase, std::ostream* out) {
+    *out << tagCase.name;
+}
+
+class TagTitleTest : public CommandLineTest, public testing::WithParamInterface<TagCase> {};
+
+constexpr std::size_t kGiantTag = 64u << 20;
+
+TEST_P(TagTitleTest, IsCutToWhatTheGameShowsAndNeverReadWhole) {
+    const std::string song = songs.file(GetParam().name);
+    ASSERT_TRUE(GetParam().make(song, songs.path()));
+    const ChildImport import = AddInAChild(songs.file("p.velkp"), song, base.path());
+    EXPECT_EQ(import.title, GetParam().title);
+    EXPECT_LT(import.projectBytes, 4096u);
+    RecordProperty("memory_growth_kib", std::to_string(import.growthKiB));
+    ASSERT_GE(import.growthKiB, 0);
+    EXPECT_LT(static_cast<std::size_t>(import.growthKiB) * 1024, kGiantTag / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tags, TagTitleTest,
+    testing::Values(
+        TagCase{"long.flac",
+                [](const std::string& path, const std::string&) {
+                    return WriteAudioFile(path, AudioFileSpec(AudioFormat::Flac16(), 44100, 1, 1)
+                                                    .Tags("", std::string(300, 'y')));
+                },
+                std::string(kMostGameTitleBytes, 'y')},
+        TagCase{"greek.ogg",
+                [](const std::string& path, const std::string&) {
+                    std::string mu;
+                    for (int i = 0; i < 200; ++i)
+                        mu += "\u03bc";
+                    return WriteAudioFile(path, AudioFileSpec(AudioFormat::OggVorbis(), 44100, 1, 1)
+                                                    .Tags("", mu));
+                },
+                std::string(kMostGameTitleBytes, '\xB5')},
+        TagCase{"giant.ogg",
+                [](const std::string& path, const std::string&) {
+                    return WriteAudioFile(path, AudioFileSpec(AudioFormat::OggVorbis(), 44100, 1, 1)
+                                                    .Tags("", std::string(kGiantTag, 'x')));
+                },
+                "empty slot"},
+        TagCase{"giant.mp3",
+                [](const std::string& path, const std::string& folder) {
+                    return WriteMp3WithTitle(path, folder, kGiantTag);
+                },
+                "empty slot"}),
+    [](const auto& test) { return TestName(test.param.name); });
 
 TEST_F(CommandLineTest, HelpVersionAndBadArguments) {
     EXPECT_EQ(Run({"--version"}), kExitDone);

@@ -21,6 +21,10 @@ const TitleCase kTitleCases[] = {
     {"greek", "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1", "??????", true},
     {"latin letter outside the page", "Dvo\xC5\x99\xC3\xA1k", "Dvor\xE1k", true},
     {"emoji", "Rock \xF0\x9F\x8E\xB8", "Rock ?", true},
+    {"best fit: greek mu is the micro sign", "5 \xCE\xBCs", "5 \xB5s", true},
+    {"best fit: greek beta is the sharp s", "\xCE\xB2" "eta", "\xDF" "eta", true},
+    {"best fit: angstrom sign", "1 \xE2\x84\xAB", "1 \xC5", true},
+    {"best fit: minus and division slash", "\xE2\x88\x92" "1\xE2\x88\x95" "2", "-1/2", true},
     {"malformed utf-8",
      "A\xE2"
      "A\xFF",

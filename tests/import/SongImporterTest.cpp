@@ -401,6 +401,11 @@ INSTANTIATE_TEST_SUITE_P(
                         return WriteCutShort(p, f, AudioFormat::Flac16());
                     },
                     ImportProblem::Damaged},
+        ProblemCase{"cut.ogg", // no last page: no length announced at all
+                    [](const std::string& p, const std::string& f) {
+                        return WriteCutShort(p, f, AudioFormat::OggVorbis());
+                    },
+                    ImportProblem::Damaged},
         ProblemCase{"cut.mp3",
                     [](const std::string& p, const std::string& f) {
                         return WriteCutShort(p, f, AudioFormat::Mp3());
@@ -449,6 +454,8 @@ TEST_F(ImportTest, ProblemMessagesNameTheFile) {
               "Cannot import /music/Über song.m4a: the file is empty (no samples at all).");
     EXPECT_EQ(ImportProblemText(ImportProblem::TooLong, file),
               "Cannot import /music/Über song.m4a: longer than 30 minutes.");
+    EXPECT_EQ(ImportProblemText(ImportProblem::TagsTooLarge, file),
+              "Cannot import /music/Über song.m4a: its tags are larger than 16 MB.");
     EXPECT_EQ(ImportProblemText(ImportProblem::None, file), "");
 }
 
