@@ -144,6 +144,7 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
     }
 
     std::size_t nextSlot = 0;
+    std::string replaced; // the songs a drop on filled rows put aside
     for (ImportedSong& song : songs) {
         if (!SongImporter::Publish(song)) {
             outcome.lines.push_back(ImportProblemText(song.problem, Shown(song.source)));
@@ -152,6 +153,9 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
         if (!song.inPlace)
             outcome.newFiles.push_back(song.path);
         SongSlot& slot = *slots[nextSlot++];
+        if (!IsEmptySlot(slot))
+            replaced += (replaced.empty() ? "" : ", ") + LetterLabel(project.PositionOf(slot)) +
+                        " (" + Shown(CodePage::ToUtf8(slot.title())) + ")";
         if (!options.keepOwnTitles || !HasOwnTitle(slot))
             slot.SetTitle(TitleForModel(song.title));
         slot.SetPath(song.path);
@@ -161,6 +165,8 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
                                          song.gainDb, song.inPlace));
         ++outcome.added;
     }
+    if (!replaced.empty())
+        outcome.lines.push_back("Replaced: " + replaced + ".");
     for (std::size_t index = taken; index < files.size(); ++index)
         outcome.lines.push_back("No empty slot left for " + Shown(files[index]) + ".");
     if (outcome.added < static_cast<int>(files.size()))

@@ -31,7 +31,8 @@ struct ImportSongsOutcome {
 // alike: converts the files (in parallel, one per core) into the folder beside the project,
 // fills the first empty slots in order (or the slots from a chosen position on), refuses the
 // files beyond the last such slot and touches no other slot. Progress and Cancel go through
-// `progress`; the outcome, one line per file, through one message of `prompts` (a success
+// `progress`; the outcome, one line per file (and a "Replaced: C (title), ..." line naming
+// the songs that filled rows held before), through one message of `prompts` (a success
 // message when every file went in). A cancelled import changes nothing and
 // leaves no file behind. Saving the project is the caller's business.
 class ImportSongs {

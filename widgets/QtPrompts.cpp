@@ -52,6 +52,10 @@ Prompts::SaveChoice QtPrompts::AskToSave(const std::string& question) {
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
+    // Access keys, so that the answer is one key away (Alt+S, Alt+D, Alt+C).
+    box.button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
     switch (box.exec()) {
     case QMessageBox::Save:
         return SaveChoice::Save;

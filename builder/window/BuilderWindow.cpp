@@ -3,6 +3,7 @@
 
 #include "builder/BuildPipeline.h"
 #include "builder/GameTitle.h"
+#include "builder/ProjectLock.h"
 #include "builder/ImportSongs.h"
 #include "builder/SlotLabels.h"
 #include "builder/SongListText.h"
@@ -27,6 +28,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QOperatingSystemVersion>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -73,6 +75,13 @@ QColor AlteredTitleBackground() {
     return {255, 236, 179};
 }
 
+// The clipboard's text in the system's own line ends, so that it pastes as lines anywhere.
+QString WithSystemLineEnds(QString text) {
+    const bool windows =
+        QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
+    return text.replace(QLatin1Char('\r'), windows ? QStringLiteral("\r\n") : QStringLiteral("\n"));
+}
+
 // Flips a flag for the lifetime of the object.
 struct FlagSetter {
     explicit FlagSetter(bool& flag) : flag_(flag) { flag_ = true; }
@@ -90,7 +99,7 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
       prompts_(ownPrompts_.get()) {
     progressFactory_ = [](QWidget* owner) { return std::make_unique<ProgressWindow>(owner); };
     folderOpener_ = [](const QString& folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
     };
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -155,30 +164,35 @@ void BuilderWindow::CreateControls() {
         bar->setStyle(scrollBarStyle);
 
     editingBox_ = new QGroupBox(QStringLiteral("Editing"), client_);
-    titleLabel_ = new QLabel(QStringLiteral("Title"), client_);
+    titleLabel_ = new QLabel(QStringLiteral("&Title"), client_);
     titleEdit_ = new QLineEdit(client_);
     inGameLabel_ = new QLabel(client_);
     inGameLabel_->hide();
-    pathLabel_ = new QLabel(QStringLiteral("File Path"), client_);
+    pathLabel_ = new QLabel(QStringLiteral("File &Path"), client_);
     pathEdit_ = new QLineEdit(client_);
-    browseButton_ = new QPushButton(QStringLiteral("Browse..."), client_);
-    moveUpButton_ = new QPushButton(QStringLiteral("Move Up"), client_);
-    moveDownButton_ = new QPushButton(QStringLiteral("Move Down"), client_);
-    qualityLabel_ = new QLabel(QStringLiteral("Ogg Quality:"), client_);
+    browseButton_ = new QPushButton(QStringLiteral("&Browse..."), client_);
+    moveUpButton_ = new QPushButton(QStringLiteral("Move &Up"), client_);
+    moveDownButton_ = new QPushButton(QStringLiteral("Move &Down"), client_);
+    qualityLabel_ = new QLabel(QStringLiteral("Ogg &Quality:"), client_);
     qualityEdit_ = new QLineEdit(client_);
     link_ = new HyperlinkLabel(client_);
     link_->setText(QString::fromLatin1(kHomePage));
-    link_->setFocusPolicy(Qt::NoFocus);
+    link_->setFocusPolicy(Qt::TabFocus);
     link_->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // grows leftwards, stays inside
     for (QPushButton* button : {browseButton_, moveUpButton_, moveDownButton_})
         button->setAutoDefault(false); // Enter belongs to the window, not to a button
 
-    setTabOrder(list_, pathEdit_);
+    titleLabel_->setBuddy(titleEdit_);
+    pathLabel_->setBuddy(pathEdit_);
+    qualityLabel_->setBuddy(qualityEdit_);
+    // The order of the screen: the list, then the fields top to bottom, left to right.
+    setTabOrder(list_, titleEdit_);
+    setTabOrder(titleEdit_, pathEdit_);
     setTabOrder(pathEdit_, browseButton_);
-    setTabOrder(browseButton_, titleEdit_);
-    setTabOrder(titleEdit_, moveUpButton_);
+    setTabOrder(browseButton_, moveUpButton_);
     setTabOrder(moveUpButton_, moveDownButton_);
     setTabOrder(moveDownButton_, qualityEdit_);
+    setTabOrder(qualityEdit_, link_);
 }
 
 QAction* BuilderWindow::AddCommand(QMenu* menu, const char* text, const char* keys,
@@ -343,7 +357,8 @@ void BuilderWindow::NewProject() {
 
 void BuilderWindow::ResetProject() {
     project_.Reset();
-    alteredTitles_.clear();
+    typedTitles_.clear();
+    verbatimTitles_.clear();
     RefreshList();
     setWindowTitle(QStringLiteral("Korvane - New Project[*]"));
     SetModified(false);
@@ -386,7 +401,8 @@ void BuilderWindow::OpenProjectFile(const std::string& path) {
         settings_.AddRecentProject(FromPath(path));
     else
         settings_.RemoveRecentProject(FromPath(path));
-    alteredTitles_.clear(); // the file holds the game's bytes: nothing was typed
+    typedTitles_.clear(); // the file holds the game's bytes: nothing was typed
+    verbatimTitles_.clear();
     SetTitleFromFile(path);
     SetModified(false);
     RefreshList();
@@ -397,11 +413,7 @@ void BuilderWindow::OpenProjectFile(const std::string& path) {
 bool BuilderWindow::SaveProject() {
     if (project_.path().empty())
         return SaveProjectAs();
-    if (!SaveTo(project_.path())) {
-        prompts_->Message("Error saving project...");
-        return false;
-    }
-    return true;
+    return SaveTo(project_.path());
 }
 
 bool BuilderWindow::SaveProjectAs() {
@@ -416,15 +428,19 @@ bool BuilderWindow::SaveProjectAs() {
     SetTitleFromFile(chosen);
     if (!SaveTo(chosen)) {
         project_.SetPath("");
-        prompts_->Message("Error saving project...");
         return false;
     }
     return true;
 }
 
 bool BuilderWindow::SaveTo(const std::string& path) {
-    if (!project_.Save())
+    ProjectLock lock; // a `korvane --add` on the same project may be at work
+    if (!lock.Take(path, *prompts_))
         return false;
+    if (!project_.Save()) {
+        prompts_->Message("Error saving project...");
+        return false;
+    }
     SetModified(false);
     settings_.AddRecentProject(FromPath(path));
     return true;
@@ -437,7 +453,7 @@ void BuilderWindow::SetTitleFromFile(const std::string& path) {
 }
 
 void BuilderWindow::CopyListToClipboard() {
-    const QString text = QString::fromStdString(SongListText(project_));
+    const QString text = WithSystemLineEnds(QString::fromStdString(SongListText(project_)));
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard)
         clipboard->setText(text);
@@ -474,8 +490,13 @@ void BuilderWindow::ShowDelivered(const std::string& message, const std::string&
         return;
     }
     const std::string text = message + "\n\nThe music pack is at:\n" + pack;
-    if (prompts_->InformWithOffer(text, "Open Folder"))
-        folderOpener_(QFileInfo(FromPath(pack)).absolutePath());
+    if (!prompts_->InformWithOffer(text, "Open Folder"))
+        return;
+    const QString folder = QFileInfo(FromPath(pack)).absolutePath();
+    if (!folderOpener_(folder))
+        prompts_->Message("Korvane could not open a file manager. The music pack is in the "
+                          "folder:\n" +
+                          ToPath(folder));
 }
 
 void BuilderWindow::Browse() {
@@ -521,6 +542,9 @@ void BuilderWindow::AddSongs() {
 
 void BuilderWindow::ImportSongFiles(const std::vector<std::string>& files, int firstPosition,
                                     bool keepOwnTitles) {
+    // The songs go beside the project, so it needs a place first.
+    if (project_.path().empty() && !SaveProjectAs())
+        return;
     ImportSongsOptions options;
     options.matchLoudness = settings_.MatchLoudness();
     options.dataFolder = workBaseFolder_;
@@ -588,6 +612,7 @@ std::vector<int> BuilderWindow::DropRows(int row, int count) {
 }
 
 void BuilderWindow::RefreshList() {
+    ForgetTypedTitles();
     for (int position = 1; position <= SongProject::kSlotCount; ++position) {
         SongSlot& slot = project_.SlotAt(position);
         const int row = position - 1;
@@ -596,20 +621,42 @@ void BuilderWindow::RefreshList() {
             slot.valid() ? QString::fromStdString(LengthText(slot.length())) : QStringLiteral("0"));
         list_->item(row, 4)->setText(slot.valid() ? QStringLiteral("Ok")
                                                   : QString::fromStdString(slot.status()));
-        MarkRow(row, alteredTitles_.count(&slot) != 0);
+        MarkRow(row, slot);
         MarkStatus(row, slot.valid());
         rowSlots_[static_cast<std::size_t>(row)] = &slot;
     }
 }
 
-void BuilderWindow::MarkRow(int row, bool altered) {
+const QString* BuilderWindow::TypedTitle(const SongSlot& slot) const {
+    const auto typed = typedTitles_.find(&slot);
+    return typed == typedTitles_.end() ? nullptr : &typed->second;
+}
+
+void BuilderWindow::ForgetTypedTitles() {
+    // A title replaced since it was typed (an import, a reopened project) is no longer the
+    // typed one.
+    for (auto typed = typedTitles_.begin(); typed != typedTitles_.end();)
+        typed = ToTitle(typed->second).bytes == typed->first->title() ? std::next(typed)
+                                                                       : typedTitles_.erase(typed);
+    for (auto verbatim = verbatimTitles_.begin(); verbatim != verbatimTitles_.end();)
+        verbatim = verbatim->second == verbatim->first->title() ? std::next(verbatim)
+                                                                : verbatimTitles_.erase(verbatim);
+}
+
+void BuilderWindow::MarkRow(int row, const SongSlot& slot) {
+    // Once the typed text is gone (a reopened project, an imported tag), a "?" is the trace a
+    // character the game lacks leaves; a "?" typed in this window is meant and not marked.
+    QString tip;
+    if (TypedTitle(slot))
+        tip = QStringLiteral("The game cannot show every character typed for this title.");
+    else if (!verbatimTitles_.count(&slot) && slot.title().find('?') != std::string::npos)
+        tip = QStringLiteral("This title holds \"?\", which may stand for characters the game "
+                             "cannot show.");
     for (int column = 0; column < list_->columnCount(); ++column) {
         QTableWidgetItem* item = list_->item(row, column);
         item->setData(Qt::BackgroundRole,
-                      altered ? QVariant(AlteredTitleBackground()) : QVariant());
-        item->setToolTip(
-            altered ? QStringLiteral("The game cannot show every character typed for this title.")
-                    : QString());
+                      tip.isEmpty() ? QVariant() : QVariant(AlteredTitleBackground()));
+        item->setToolTip(tip);
     }
 }
 
@@ -656,9 +703,10 @@ void BuilderWindow::ReadSelection() {
     const int position = slot ? project_.PositionOf(*slot) : 0;
     moveUpButton_->setEnabled(position > 1);
     moveDownButton_->setEnabled(slot && position < SongProject::kSlotCount);
-    if (slot)
-        FillFields(FromTitle(slot->title()), FromPath(slot->path()));
-    else
+    if (slot) {
+        const QString* typed = TypedTitle(*slot);
+        FillFields(typed ? *typed : FromTitle(slot->title()), FromPath(slot->path()));
+    } else
         FillFields({}, {});
     ShowInGameTitle();
 }
@@ -703,10 +751,13 @@ void BuilderWindow::OnTitleChanged() {
     ReadFieldsBack();
     if (SongSlot* slot = SelectedSlot()) {
         CodePage::Converted title = ToTitle(titleBuffer_);
-        if (title.changed)
-            alteredTitles_.insert(slot);
-        else
-            alteredTitles_.erase(slot);
+        if (title.changed) {
+            typedTitles_[slot] = titleBuffer_;
+            verbatimTitles_.erase(slot);
+        } else {
+            typedTitles_.erase(slot);
+            verbatimTitles_[slot] = title.bytes;
+        }
         slot->SetTitle(std::move(title.bytes));
         SetModified(true);
         RefreshList();

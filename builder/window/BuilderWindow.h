@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -37,8 +38,8 @@ class BuilderWindow : public QDialog {
 
 public:
     using ProgressFactory = std::function<std::unique_ptr<Progress>(QWidget* owner)>;
-    // Shows a folder in the desktop's file manager.
-    using FolderOpener = std::function<void(const QString& folder)>;
+    // Shows a folder in the desktop's file manager; false when none could be started.
+    using FolderOpener = std::function<bool(const QString& folder)>;
 
     // workBaseFolder holds the build's velk_work and release.velk.
     explicit BuilderWindow(std::string workBaseFolder, QWidget* parent = nullptr);
@@ -67,7 +68,9 @@ public:
     void AddSongs();
     // Imports songs through the importer, under the progress window: into the first empty
     // slots (firstPosition 0) or into the slot at firstPosition and the ones after it.
-    // keepOwnTitles leaves a title the user gave alone.
+    // keepOwnTitles leaves a title the user gave alone. A project never saved is saved first
+    // (Save Project As), so that its songs go into "NAME songs" beside it; nothing is imported
+    // when that is cancelled or fails.
     void ImportSongFiles(const std::vector<std::string>& files, int firstPosition,
                          bool keepOwnTitles);
     void MoveUp();
@@ -113,8 +116,13 @@ private:
     void ConnectSignals();
     void ResetProject();
     void RefreshList();
-    // Colours the row of a slot whose typed title the game cannot show as typed.
-    void MarkRow(int row, bool altered);
+    // Colours the row of a slot whose title the game cannot show as typed (or, for a title
+    // whose typed text is gone, one that holds "?").
+    void MarkRow(int row, const SongSlot& slot);
+    // The typed text of a slot's title when the game shows it otherwise; forgets texts whose
+    // slot no longer holds what they convert to.
+    const QString* TypedTitle(const SongSlot& slot) const;
+    void ForgetTypedTitles();
     void MarkStatus(int row, bool valid);
     void ShowInGameTitle();
     void ReadSelection();
@@ -122,6 +130,7 @@ private:
     void ShowQuality();
     void SetTitleFromFile(const std::string& path);
     void SetModified(bool modified);
+    // Saves under the project lock: false after a message when it fails.
     bool SaveTo(const std::string& path);
     SongSlot* SelectedSlot() const;
     void SelectSlot(const SongSlot& slot);
@@ -154,7 +163,10 @@ private:
     bool writingControls_ = false;      // the window fills the fields itself
 
     std::array<SongSlot*, SongProject::kSlotCount> rowSlots_{};
-    std::set<const SongSlot*> alteredTitles_; // typed titles that lost characters
+    // Titles typed in this window: the text typed where the game shows something else, and
+    // the bytes of typed titles the game shows as typed (a "?" in them is meant).
+    std::map<const SongSlot*, QString> typedTitles_;
+    std::map<const SongSlot*, std::string> verbatimTitles_;
     AnchoredPlacement placement_{*this};
     QSize smallestClient_;
     QMenuBar* menuBar_ = nullptr;

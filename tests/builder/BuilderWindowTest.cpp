@@ -1,3 +1,4 @@
+#include "builder/ProjectLock.h"
 #include "builder/window/BuilderWindow.h"
 #include "builder/window/SlotList.h"
 #include "tests/support/AudioFileFixture.h"
@@ -5,6 +6,8 @@
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
+#include "widgets/HyperlinkLabel.h"
+#include "widgets/QtPrompts.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -14,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
@@ -127,6 +131,7 @@ private:
     int progressWindowsMade = 0;
     QStringList openedFolders;
     bool cancelImport = false;
+    bool fileManagerAnswers = true;
 
 private slots:
     void initTestCase() {
@@ -141,6 +146,7 @@ private slots:
         progressWindowsMade = 0;
         openedFolders.clear();
         cancelImport = false;
+        fileManagerAnswers = true;
         window = std::make_unique<BuilderWindow>(folder.path());
         window->SetPrompts(&prompts);
         window->SetProgressFactory([this](QWidget*) -> std::unique_ptr<Progress> {
@@ -149,7 +155,10 @@ private slots:
             progress->cancelWhen = [this](const auto&) { return cancelImport; };
             return progress;
         });
-        window->SetFolderOpener([this](const QString& opened) { openedFolders << opened; });
+        window->SetFolderOpener([this](const QString& opened) {
+            openedFolders << opened;
+            return fileManagerAnswers;
+        });
     }
 
     void startUpState() {
@@ -280,15 +289,59 @@ private slots:
 
         window->list()->selectRow(1);
         QVERIFY(window->inGameLabel()->isHidden());
-        window->list()->selectRow(0); // the field now holds what the game shows
-        QCOMPARE(window->titleField()->text(), QStringLiteral("Caf\u00E9 ?"));
-        QVERIFY(window->inGameLabel()->isHidden());
+        window->list()->selectRow(0); // back on the row: the typed text and its hint are kept
+        QCOMPARE(window->titleField()->text(), QStringLiteral("Caf\u00E9 \u03A9"));
+        QVERIFY(!window->inGameLabel()->isHidden());
         QVERIFY(RowMarked(*window, 0));
+
+        // Reopened, the typed text is gone: the "?" it left still marks the row, while a "?"
+        // typed on purpose does not.
+        window->list()->selectRow(1);
+        QTest::keyClicks(window->titleField(), QStringLiteral("Why?"));
+        QVERIFY(!RowMarked(*window, 1));
+        window->SaveProject();
+        window->OpenProjectFile(folder.file("typed.velkp"));
+        QVERIFY(RowMarked(*window, 0));
+        QVERIFY(RowMarked(*window, 1));
+        QVERIFY(!RowMarked(*window, 2));
+        window->list()->selectRow(0);
         QTest::keyClick(window->titleField(), Qt::Key_Backspace);
         QVERIFY(!RowMarked(*window, 0));
     }
 
+    void importIntoANeverSavedProjectAsksWhereToSaveFirst() {
+        const std::vector<std::string> songs = StereoSongs(folder, "first", 1);
+        prompts.fileListAnswers = {songs, songs};
+        prompts.answers = {std::nullopt};
+        window->AddSongs(); // the place is refused: nothing is imported
+        QCOMPARE(prompts.dialogs.back().kind, std::string("save"));
+        QCOMPARE(progressWindowsMade, 0);
+        QCOMPARE(Cell(*window, 0, 2), QStringLiteral("empty slot"));
+
+        prompts.answers = {folder.file("fresh.velkp")};
+        window->AddSongs();
+        QCOMPARE(Cell(*window, 0, 2), QStringLiteral("first1"));
+        QCOMPARE(window->project().SlotAt(1).path(), folder.file("fresh songs/first1.wav"));
+        QVERIFY(std::filesystem::exists(folder.file("fresh.velkp")));
+    }
+
+    void saveIsRefusedWhileAnotherKorvaneChangesTheProject() {
+        prompts.answers = {folder.file("shared.velkp")};
+        window->SaveProjectAs();
+        const std::string saved = ReadFileBytes(folder.file("shared.velkp"));
+        window->project().SlotAt(1).SetTitle("Changed");
+        FakePrompts other;
+        ProjectLock adding; // as `korvane --add` holds it
+        QVERIFY(adding.Take(folder.file("shared.velkp"), other));
+        QVERIFY(!window->SaveProject());
+        QCOMPARE(prompts.messages.back(),
+                 "Another Korvane is changing the project " + folder.file("shared.velkp") +
+                     ". Nothing was changed. Wait until it has finished, then try again.");
+        QCOMPARE(ReadFileBytes(folder.file("shared.velkp")), saved);
+    }
+
     void browseTakesMonoWavAsItIsAndImportsTheRest() {
+        window->project().SetPath(folder.file("p.velkp")); // songs go into "p songs"
         const std::string wav = MonoWav(folder, "b.wav", 2);
         window->list()->selectRow(1);
         prompts.answers.push_back(wav);
@@ -325,6 +378,7 @@ private slots:
     }
 
     void addSongsFillsTheEmptySlotsAndNamesTheRest() {
+        window->project().SetPath(folder.file("p.velkp")); // songs go into "p songs"
         for (int position = 1; position <= 13; ++position)
             window->project().SlotAt(position).SetTitle("Taken");
         const std::vector<std::string> songs = StereoSongs(folder, "many", 5);
@@ -345,6 +399,7 @@ private slots:
     }
 
     void dropOnRowCFillsItAndTheFollowingSlots() {
+        window->project().SetPath(folder.file("p.velkp")); // songs go into "p songs"
         window->project().SlotAt(3).SetTitle("Old song");
         window->project().SlotAt(3).SetPath(MonoWav(folder, "old.wav", 1));
         const QStringList songs = QtPaths(StereoSongs(folder, "drop", 3));
@@ -369,12 +424,14 @@ private slots:
         QCOMPARE(Cell(*window, 5, 2), QStringLiteral("empty slot"));
         QCOMPARE(prompts.information.size(), std::size_t(1)); // all went in: success
         QVERIFY(prompts.information[0].rfind("C: drop1 (0:01, gain ", 0) == 0);
+        QVERIFY(prompts.information[0].find("\nReplaced: C (Old song).") != std::string::npos);
 
         DropFiles(*window, {songs[0]}, -1); // below the rows: the first empty slot
         QCOMPARE(Cell(*window, 0, 2), QStringLiteral("drop1"));
     }
 
     void matchLoudnessIsRememberedAndCancelKeepsTheProject() {
+        window->project().SetPath(folder.file("p.velkp")); // songs go into "p songs"
         QVERIFY(window->matchLoudnessAction()->isChecked());
         window->matchLoudnessAction()->trigger();
         BuilderWindow second(folder.path());
@@ -599,10 +656,19 @@ private slots:
         QCOMPARE(prompts.offers, std::vector<std::string>{"Open Folder"});
         QCOMPARE(openedFolders, QStringList{QString::fromStdString(folder.file("packs"))});
         QVERIFY(std::filesystem::exists(pack));
+        QCOMPARE(prompts.messages.size(), std::size_t(1)); // the file manager answered
+
+        fileManagerAnswers = false; // none answers: the path is given to copy
+        prompts.answers = {pack};
+        prompts.offerAnswers = {true};
+        window->Build();
+        QCOMPARE(prompts.messages.back(),
+                 "Korvane could not open a file manager. The music pack is in the folder:\n" +
+                     folder.file("packs"));
 
         prompts.answers = {std::nullopt}; // the next build's dialog opens where the last went
         window->Build();
-        QCOMPARE(prompts.dialogs.at(1).options.initialFolder, folder.file("packs"));
+        QCOMPARE(prompts.dialogs.at(2).options.initialFolder, folder.file("packs"));
     }
 
     void dialogsRememberTheirFoldersAndSaveAsProposesTheName() {
@@ -665,9 +731,10 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
         QVERIFY(window->moveUpButton()->isEnabled());
 
-        const std::vector<QWidget*> order{window->pathField(),      window->browseButton(),
-                                          window->titleField(),     window->moveUpButton(),
-                                          window->moveDownButton(), window->qualityField()};
+        const std::vector<QWidget*> order{
+            window->titleField(),   window->pathField(),      window->browseButton(),
+            window->moveUpButton(), window->moveDownButton(), window->qualityField(),
+            window->link()};
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
@@ -677,6 +744,31 @@ private slots:
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(prompts.dialogs.size(), std::size_t(1));
         QCOMPARE(prompts.dialogs[0].kind, std::string("open"));
+    }
+
+    void everyLabelAndButtonHasAnAccessKey() {
+        for (QPushButton* button : window->findChildren<QPushButton*>())
+            QVERIFY2(button->text().contains('&'), qPrintable(button->text()));
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label == window->inGameLabel() || label->text().isEmpty() ||
+                static_cast<QObject*>(label) == static_cast<QObject*>(window->link()))
+                continue;
+            QVERIFY2(label->text().contains('&'), qPrintable(label->text()));
+            QVERIFY(label->buddy() != nullptr);
+        }
+        // The unsaved-changes question: Save, Discard and Cancel each have one too.
+        QtPrompts real(window.get(), QStringLiteral("Korvane"));
+        QStringList texts;
+        QTimer::singleShot(0, [&texts] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton* button : box->buttons())
+                texts << button->text();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        QCOMPARE(real.AskToSave("Save changes to the project?"), Prompts::SaveChoice::Cancel);
+        texts.sort();
+        QCOMPARE(texts, (QStringList{"&Cancel", "&Discard", "&Save"}));
     }
 
     void recentProjectsKeepTheLastFiveThatExist() {
@@ -721,14 +813,14 @@ private slots:
         window->CopyListToClipboard();
         QVERIFY(prompts.messages.empty());
         QString expected = QStringLiteral("Letter ") + QStringLiteral("Title").leftJustified(50) +
-                           " " + QStringLiteral("Time").leftJustified(10) + "\r" +
-                           QString(76, '-') + "\r";
+                           " " + QStringLiteral("Time").leftJustified(10) + "\n" +
+                           QString(76, '-') + "\n";
         for (char letter = 'A'; letter <= 'P'; ++letter)
             expected += QString(QChar(letter)).leftJustified(6) + " " +
                         QStringLiteral("empty slot").leftJustified(50) + " " +
-                        QStringLiteral("0.0").leftJustified(10) + "\r";
-        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
-        QVERIFY(!expected.contains('\n'));
+                        QStringLiteral("0.0").leftJustified(10) + "\n";
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected); // pastes as 18 lines on Linux
+        QVERIFY(!expected.contains('\r'));
     }
 
     void clipboardHoldsTitlesAsUnicode() {
@@ -736,7 +828,7 @@ private slots:
         window->CopyListToClipboard();
         const QString line = QStringLiteral("A      ") +
                              QStringLiteral("Caf\u00E9").leftJustified(50) + " " +
-                             QStringLiteral("0.0").leftJustified(10) + "\r";
+                             QStringLiteral("0.0").leftJustified(10) + "\n";
         QVERIFY(QGuiApplication::clipboard()->text().contains(line));
     }
 };
