@@ -63,6 +63,6 @@ bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
         return false;
     InstalledPackRecord::Write(gameFolder, packPath); // without it the pack shows as unknown
     progress.Hide();
-    prompts.Message("Patching Is Done!");
+    prompts.Inform("Patching Is Done!");
     return true;
 }

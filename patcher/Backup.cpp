@@ -183,7 +183,7 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
     if (!BackUpFile(gameMusicRfa, BackedUpMusicRfa(gameFolder), manifest.items[1]) ||
         !manifest.Write(BackupManifestFile(gameFolder)) || !BackupsComplete(gameFolder))
         return copyFailed(gameMusicRfa);
-    prompts.Message("Your files are now backed up in: " + BackupsFolder(gameFolder));
+    prompts.Inform("Your files are now backed up in: " + BackupsFolder(gameFolder));
     controls.EnableRestoreButton(true);
     controls.EnableBackupButton(false);
     return true;
@@ -282,7 +282,7 @@ bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupCon
                     "was kept in " +
                     BackupsFolder(gameFolder) + "; press Restore Originals again.");
     RemoveBackups(gameFolder);
-    prompts.Message("Your original files have been restored.");
+    prompts.Inform("Your original files have been restored.");
     controls.EnableRestoreButton(false);
     controls.EnableBackupButton(true);
     return true;

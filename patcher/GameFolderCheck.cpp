@@ -4,6 +4,8 @@
 #include "common/PathNoCase.h"
 
 std::string GameFolderProblem(const std::string& folder) {
+    if (!folder.empty() && !FolderExists(folder))
+        return "This folder does not exist.";
     for (const char* file :
          {"Mods/BfVietnam/settings/Default.con", "Mods/BfVietnam/Archives/music.rfa"})
         if (folder.empty() || !FileExists(ResolvePathNoCase(folder, file)))

@@ -23,7 +23,7 @@ PackPreviewList::PackPreviewList(QWidget* parent) : QTreeWidget(parent) {
     setUniformRowHeights(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus); // in the Tab order: the keyboard scrolls to songs 9 to 16
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     header()->setSectionResizeMode(1, QHeaderView::Stretch);

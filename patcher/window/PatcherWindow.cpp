@@ -31,10 +31,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -116,7 +118,7 @@ QLabel* PatcherWindow::AddLabel(const QString& text, int x, int y, int width, in
 }
 
 void PatcherWindow::BuildLayout() {
-    setFixedSize(DialogUnitsToPixels(*this, 0, 0, 297, 287).size());
+    resize(DialogUnitsToPixels(*this, 0, 0, 297, 287).size()); // the design's size
     BuildPatchingGroup();
     BuildBackupGroup();
     link = new HyperlinkLabel(this);
@@ -126,11 +128,76 @@ void PatcherWindow::BuildLayout() {
     link->SetPrompts(&prompts);
     link->Attach();
     ConnectFields();
+    AnchorControls();
+}
+
+void PatcherWindow::AnchorControls() {
+    const int grow = kGrowWidth, right = kFollowRight, bottom = kFollowBottom;
+    const std::pair<QWidget*, int> controls[] = {
+        {patchingGroup, grow | kGrowHeight},
+        {packField, grow},
+        {packBrowse, right},
+        {preview, grow | kGrowHeight},
+        {packNote, grow | bottom},
+        {gameList, grow | bottom},
+        {gameBrowse, right | bottom},
+        {gameFlag, grow | bottom},
+        {stateLine, grow | bottom},
+        {applyButton, right | bottom},
+        {backupGroup, grow | bottom},
+        {backupNote, grow | bottom},
+        {backupButton, bottom},
+        {restoreButton, right | bottom},
+        {link, right | bottom}};
+    // The preview can give up all but its heading and a row: it scrolls, also by keyboard.
+    const int shrink = DialogUnitsToPixels(*this, 0, 0, 0, 72 - 16).height();
+    for (const auto& [widget, anchors] : controls) {
+        QRect rect = widget->geometry();
+        if (anchors & kGrowHeight)
+            rect.setHeight(rect.height() - shrink);
+        if (anchors & kFollowBottom)
+            rect.translate(0, -shrink);
+        anchored.push_back({widget, rect, anchors});
+    }
+    // The labels on the left of the fields below the preview move with them.
+    for (QLabel* label : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        if (label->geometry().top() > preview->geometry().bottom() &&
+            std::none_of(anchored.begin(), anchored.end(),
+                         [label](const Anchored& item) { return item.widget == label; }))
+            anchored.push_back({label, label->geometry().translated(0, -shrink), bottom});
+    smallest = size() - QSize(0, shrink);
+    setMinimumSize(smallest);
+    // Opens at the design's size where the screen has room for it, smaller where not.
+    if (const QScreen* display = screen())
+        resize(size().boundedTo(display->availableGeometry().size()).expandedTo(smallest));
+}
+
+void PatcherWindow::PlaceControls() {
+    const QSize extra = size() - smallest;
+    for (const Anchored& item : anchored) {
+        QRect rect = item.smallest;
+        if (item.anchors & kFollowRight)
+            rect.translate(extra.width(), 0);
+        if (item.anchors & kFollowBottom)
+            rect.translate(0, extra.height());
+        if (item.anchors & kGrowWidth)
+            rect.setWidth(rect.width() + extra.width());
+        if (item.anchors & kGrowHeight)
+            rect.setHeight(rect.height() + extra.height());
+        item.widget->setGeometry(rect);
+    }
+    link->FitToText();
+}
+
+void PatcherWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (!anchored.empty())
+        PlaceControls();
 }
 
 void PatcherWindow::BuildPatchingGroup() {
-    (new QGroupBox(QStringLiteral("Patching"), this))
-        ->setGeometry(DialogUnitsToPixels(*this, 5, 6, 285, 196));
+    patchingGroup = new QGroupBox(QStringLiteral("Patching"), this);
+    patchingGroup->setGeometry(DialogUnitsToPixels(*this, 5, 6, 285, 196));
     AddLabel(QStringLiteral("Music Patch File (.velk)"), 10, 19, 76, 8);
     packField = new ElidedPathEdit(this);
     packField->setGeometry(DialogUnitsToPixels(*this, 90, 19, 160, 15));
@@ -156,9 +223,9 @@ void PatcherWindow::BuildPatchingGroup() {
 }
 
 void PatcherWindow::BuildBackupGroup() {
-    (new QGroupBox(QStringLiteral("Backup"), this))
-        ->setGeometry(DialogUnitsToPixels(*this, 5, 207, 285, 56));
-    AddLabel(QStringLiteral("Backups of the original files for BFV will be put into a directory "
+    backupGroup = new QGroupBox(QStringLiteral("Backup"), this);
+    backupGroup->setGeometry(DialogUnitsToPixels(*this, 5, 207, 285, 56));
+    backupNote = AddLabel(QStringLiteral("Backups of the original files for BFV will be put into a directory "
                             "underneath BFV called custom_music/backups."),
              10, 218, 275, 17);
     backupButton = AddButton(QStringLiteral("Backup Originals"), 10, 242, 80, 15);
@@ -255,7 +322,7 @@ void PatcherWindow::Refresh() {
     GameFolderState state; // read once: checking the backups reads them whole
     std::string line = "No game folder chosen.";
     if (!gameFolder.empty()) {
-        line.clear();
+        line = "The chosen folder does not exist.";
         if (GameFolderExists(gameFolder)) {
             state = GameFolderState::Read(gameFolder);
             state.recovered = recovered;

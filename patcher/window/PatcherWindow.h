@@ -78,9 +78,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildLayout();
+    // Records where each control sits in the design's layout and how it follows the window as
+    // it grows or shrinks: the preview takes (or gives up) the room, the rest keeps its place
+    // against the edges. The smallest window has a preview of a few rows only, so that every
+    // button stays on screen on a small or highly scaled display.
+    void AnchorControls();
+    void PlaceControls();
     void BuildPatchingGroup();
     void BuildBackupGroup();
     void ConnectFields();
@@ -117,4 +124,16 @@ private:
     QPushButton* backupButton = nullptr;
     QPushButton* restoreButton = nullptr;
     HyperlinkLabel* link = nullptr;
+    QWidget* patchingGroup = nullptr;
+    QWidget* backupGroup = nullptr;
+    QWidget* backupNote = nullptr;
+
+    enum Anchor { kGrowWidth = 1, kGrowHeight = 2, kFollowRight = 4, kFollowBottom = 8 };
+    struct Anchored {
+        QWidget* widget;
+        QRect smallest; // geometry in the smallest window
+        int anchors;
+    };
+    std::vector<Anchored> anchored;
+    QSize smallest;
 };

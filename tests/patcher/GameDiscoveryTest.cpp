@@ -237,6 +237,8 @@ TEST(GameFolderCheckTest, NamesTheFirstMissingGameFile) {
     const std::string noDefault =
         "Not a Battlefield Vietnam folder: Mods/BfVietnam/settings/Default.con is missing";
     EXPECT_EQ(GameFolderProblem(""), noDefault);
+    EXPECT_EQ(GameFolderProblem(folder), "This folder does not exist.");
+    fs::create_directories(folder);
     EXPECT_EQ(GameFolderProblem(folder), noDefault);
     Put(folder + "/MODS/bfvietnam/Settings/default.CON", "x");
     EXPECT_EQ(GameFolderProblem(folder),

@@ -126,6 +126,48 @@ private slots:
         QCOMPARE(prompts.messages.back(), std::string("Your original files have been restored."));
         QVERIFY(window->BackupButton()->isEnabled());
         QVERIFY(!window->RestoreButton()->isEnabled());
+        // Successes are information, not warnings.
+        QCOMPARE(prompts.information, (Messages{"Your files are now backed up in: " +
+                                                    BackupsFolder(game),
+                                                "Your original files have been restored."}));
+    }
+
+    void smallestWindowKeepsEveryControlOnAScaledSmallScreen() {
+        auto window = OpenWindow(game);
+        QVERIFY(window->minimumSize() != window->maximumSize()); // resizable
+        // 1280 x 900 at a scale factor of 2 is 640 x 450 in the window's own pixels, less a
+        // title bar.
+        QVERIFY(window->minimumWidth() <= 640);
+        QVERIFY(window->minimumHeight() <= 450 - 30);
+        const std::vector<QWidget*> controls{
+            window->PackField(),   window->PackBrowseButton(), window->PreviewList(),
+            window->GameFolderList(), window->GameBrowseButton(), window->StateLine(),
+            window->ApplyButton(), window->BackupButton(),     window->RestoreButton()};
+        window->resize(window->minimumSize());
+        QCoreApplication::processEvents();
+        for (QWidget* control : controls)
+            QVERIFY2(window->rect().contains(control->geometry()), control->metaObject()->className());
+        QVERIFY(window->PreviewList()->geometry().bottom() < window->GameFolderList()->geometry().top());
+        const QRect smallPreview = window->PreviewList()->geometry();
+        const QRect smallRestore = window->RestoreButton()->geometry();
+        window->resize(window->minimumSize() + QSize(120, 90));
+        QCoreApplication::processEvents();
+        QCOMPARE(window->PreviewList()->geometry().size(), smallPreview.size() + QSize(120, 90));
+        QCOMPARE(window->RestoreButton()->geometry(), smallRestore.translated(120, 90));
+    }
+
+    void previewIsInTheTabOrderAndAMissingFolderIsNamed() {
+        auto window = OpenWindow(game);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->PackBrowseButton()->setFocus();
+        QTest::keyClick(window->PackBrowseButton(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->PreviewList()));
+
+        window->ChooseGameFolder(temp->file("nowhere"));
+        QCOMPARE(window->GameFolderFlag()->text(), QStringLiteral("This folder does not exist."));
+        QCOMPARE(window->StateLine()->text(), QStringLiteral("The chosen folder does not exist."));
+        QVERIFY(!window->BackupButton()->isEnabled());
     }
 
     void typedAndBrowsedFoldersAreTakenAndChecked() {
