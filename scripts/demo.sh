@@ -8,7 +8,8 @@ source scripts/deps.sh
 kp_install_packages
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target korvane palisor demo_songs
+# The compressed manual pages and changelog too, so that `cmake --install build` works after.
+cmake --build build -j"$(nproc)" --target korvane palisor demo_songs compressed_package_texts
 
 scripts/demo_job.sh build/bin demo-output
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
