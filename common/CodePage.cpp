@@ -1,160 +1,194 @@
 #include "common/CodePage.h"
 
-#include <iconv.h>
-#include <locale.h>
-
-#include <cerrno>
+#include <array>
+#include <cstdint>
 #include <optional>
-#include <stdexcept>
+#include <string_view>
 
 namespace {
 
-const char* const kGameCodePage = "WINDOWS-1252";
-const char* const kGameCodePageTransliterating = "WINDOWS-1252//TRANSLIT";
+constexpr char32_t kInvalid = 0xFFFFFFFF;
 
-// iconv transliterates with the tables of the calling thread's locale; a fixed locale keeps
-// titles the same whatever the user's settings. Without that locale, the thread's own serves.
-class FixedLocale {
-public:
-    FixedLocale() : locale_(newlocale(LC_ALL_MASK, "C.UTF-8", locale_t{})) {
-        if (locale_)
-            previous_ = uselocale(locale_);
-    }
-    ~FixedLocale() {
-        if (locale_) {
-            uselocale(previous_);
-            freelocale(locale_);
-        }
-    }
-    FixedLocale(const FixedLocale&) = delete;
-    FixedLocale& operator=(const FixedLocale&) = delete;
-
-private:
-    locale_t locale_;
-    locale_t previous_{};
+// Windows-1252 at 80..9F; 0 marks the five bytes the code page leaves undefined, which read
+// as the code points of the same value, as Windows reads them.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
-class Converter {
-public:
-    Converter(const char* to, const char* from) : descriptor_(iconv_open(to, from)) {
-        if (descriptor_ == kFailed)
-            throw std::runtime_error(std::string("The C library cannot convert ") + from + " to " +
-                                     to + ".");
-    }
-    ~Converter() { iconv_close(descriptor_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Appends the conversion of input to output. False when it stops at a sequence it cannot
-    // convert; input then starts at that sequence.
-    bool Run(std::string_view& input, std::string& output) {
-        char* in = const_cast<char*>(input.data()); // iconv's signature; it only reads
-        std::size_t inLeft = input.size();
-        char buffer[256];
-        while (inLeft > 0) {
-            char* out = buffer;
-            std::size_t outLeft = sizeof buffer;
-            const std::size_t result = iconv(descriptor_, &in, &inLeft, &out, &outLeft);
-            output.append(buffer, static_cast<std::size_t>(out - buffer));
-            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                input = std::string_view(in, inLeft);
-                return false;
-            }
-        }
-        input = {};
-        return true;
-    }
-
-private:
-    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
-    iconv_t descriptor_;
-};
-
-bool IsContinuation(char byte) {
-    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+char32_t CodePointOfByte(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F && kHighControls[byte - 0x80] != 0)
+        return kHighControls[byte - 0x80];
+    return byte;
 }
 
-// The bytes of the (possibly malformed) UTF-8 sequence input starts with.
-std::size_t SequenceLength(std::string_view input) {
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Takes one UTF-8 sequence off the front of input: its code point, or kInvalid for a
+// malformed, overlong or cut sequence (which then consumes its lead and the continuations).
+char32_t TakeCodePoint(std::string_view& input) {
     const auto lead = static_cast<unsigned char>(input.front());
-    const std::size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    const std::size_t expected = lead < 0x80    ? 1
+                                 : lead >= 0xF0 ? 4
+                                 : lead >= 0xE0 ? 3
+                                 : lead >= 0xC0 ? 2
+                                                : 0;
     std::size_t length = 1;
-    while (length < expected && length < input.size() && IsContinuation(input[length]))
+    while (expected > 1 && length < expected && length < input.size() &&
+           IsContinuation(static_cast<unsigned char>(input[length])))
         ++length;
-    return length;
+    const std::string_view sequence = input.substr(0, length);
+    input.remove_prefix(length);
+    if (expected == 0 || length != expected || lead > 0xF4)
+        return kInvalid;
+    if (expected == 1)
+        return lead;
+    char32_t code = lead & (0x7F >> expected);
+    for (std::size_t index = 1; index < length; ++index)
+        code = (code << 6) | (static_cast<unsigned char>(sequence[index]) & 0x3F);
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[expected] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return kInvalid;
+    return code;
 }
 
-std::string Utf8OfByteValue(unsigned char byte) {
-    if (byte < 0x80)
-        return std::string(1, static_cast<char>(byte));
-    return {static_cast<char>(0xC0 | (byte >> 6)), static_cast<char>(0x80 | (byte & 0x3F))};
+// The byte of a code point the code page holds, as Windows maps it.
+std::optional<char> ExactByte(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
+        return static_cast<char>(code);
+    for (std::size_t index = 0; index < kHighControls.size(); ++index) {
+        const char16_t mapped = kHighControls[index];
+        if ((mapped != 0 && mapped == code) || (mapped == 0 && code == 0x80 + index))
+            return static_cast<char>(0x80 + index);
+    }
+    return std::nullopt;
 }
 
-// The code point of a two-byte sequence as a byte; "?" for any other sequence.
-char ByteOfTwoByteSequence(std::string_view sequence) {
-    if (sequence.size() != 2)
-        return '?';
-    const unsigned value = (static_cast<unsigned char>(sequence[0]) & 0x1Fu) << 6 |
-                           (static_cast<unsigned char>(sequence[1]) & 0x3Fu);
-    return value <= 0xFF ? static_cast<char>(value) : '?';
-}
-
-// Characters Windows-1252 lacks whose best fit it has, as Windows' own best-fit table for the
-// code page maps them, taken before iconv's transliteration (which makes "u" of the Greek mu
-// and "ss" of the Greek beta, though the code page has the micro sign and the sharp s).
-struct BestFit {
-    const char* utf8;
-    char byte;
+// Characters the code page lacks whose best fit it has, as Windows' own best-fit table for
+// the code page maps them (the micro sign for the Greek mu, the sharp s for the Greek beta).
+struct Fit {
+    char32_t code;
+    std::string_view text;
 };
-constexpr BestFit kBestFits[] = {
-    {"\u03bc", '\xB5'}, // Greek mu: micro sign
-    {"\u03b2", '\xDF'}, // Greek beta: sharp s
-    {"\u212b", '\xC5'}, // angstrom sign: A with ring
-    {"\u2212", '-'},    // minus sign
-    {"\u2215", '/'},    // division slash
-    {"\u2219", '\xB7'}, // bullet operator: middle dot
-    {"\u2044", '/'},    // fraction slash
+constexpr Fit kBestFits[] = {
+    {0x03BC, "\xB5"},
+    {0x03B2, "\xDF"},
+    {0x212B, "\xC5"},
+    {0x2212, "-"},
+    {0x2215, "/"},
+    {0x2219, "\xB7"},
+    {0x2044, "/"},
+    // Dashes, quotes and spaces the code page has in another form.
+    {0x2010, "-"},
+    {0x2011, "-"},
+    {0x2012, "-"},
+    {0x2015, "-"},
+    {0x201B, "'"},
+    {0x201F, "\""},
+    {0x2032, "'"},
+    {0x2033, "\""},
+    {0x2024, "."},
+    {0x202F, " "},
+    {0x205F, " "},
+    {0x3000, " "},
+    {0x2190, "<-"},
+    {0x2192, "->"},
+    {0x0132, "IJ"},
+    {0x0133, "ij"},
+    {0x0149, "'n"},
+    {0x0218, "S"},
+    {0x0219, "s"},
+    {0x021A, "T"},
+    {0x021B, "t"},
+    {0x01A0, "O"},
+    {0x01A1, "o"},
+    {0x01AF, "U"},
+    {0x01B0, "u"},
 };
 
-// The best-fit byte of one UTF-8 sequence, or nothing.
-std::optional<char> BestFitOf(std::string_view sequence) {
-    for (const auto& fit : kBestFits)
-        if (sequence == fit.utf8)
-            return fit.byte;
+// Latin Extended-A (U+0100 to U+017F) without its accents; '?' where the code page has the
+// letter itself or the best-fit table above answers.
+constexpr std::string_view kLatinExtendedA =
+    "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi??JjKkkLlLlLlLlLlNnNnNn?NnOoOoOo??"
+    "RrRrRrSsSsSs??TtTtTtUuUuUuUuUuUuWwYy?ZzZz??s";
+static_assert(kLatinExtendedA.size() == 0x80);
+
+// The Vietnamese letters of Latin Extended Additional (U+1EA0 to U+1EF9), by base letter.
+constexpr struct {
+    char32_t last;
+    char upper;
+} kVietnamese[] = {{0x1EB7, 'A'}, {0x1EC7, 'E'}, {0x1ECB, 'I'},
+                   {0x1EE3, 'O'}, {0x1EF1, 'U'}, {0x1EF9, 'Y'}};
+
+// The closest Western text for a character the code page lacks; nothing when there is none.
+std::optional<std::string> Transliteration(char32_t code) {
+    for (const Fit& fit : kBestFits)
+        if (fit.code == code)
+            return std::string(fit.text);
+    const bool lower = (code & 1) != 0;
+    if (code >= 0x100 && code < 0x180 && kLatinExtendedA[code - 0x100] != '?')
+        return std::string(1, kLatinExtendedA[code - 0x100]);
+    if (code >= 0x1EA0 && code <= 0x1EF9) {
+        for (const auto& range : kVietnamese)
+            if (code <= range.last)
+                return std::string(1, lower ? static_cast<char>(range.upper + ('a' - 'A'))
+                                            : range.upper);
+    }
+    if (code >= 0xFF01 && code <= 0xFF5E) // fullwidth forms of ASCII
+        return std::string(1, static_cast<char>(code - 0xFEE0));
+    if (code >= 0x2000 && code <= 0x200A)
+        return std::string(" ");
+    if ((code >= 0x200B && code <= 0x200D) || code == 0x2060 || code == 0xFEFF)
+        return std::string();
     return std::nullopt;
 }
 
 } // namespace
 
 CodePage::Converted CodePage::FromUtf8(std::string_view utf8) {
-    FixedLocale locale;
-    Converter exact(kGameCodePage, "UTF-8");
-    Converter transliterating(kGameCodePageTransliterating, "UTF-8");
     Converted result;
     std::string_view rest = utf8;
-    while (!exact.Run(rest, result.bytes)) {
-        std::string_view sequence = rest.substr(0, SequenceLength(rest));
-        rest.remove_prefix(sequence.size());
-        // The undefined bytes, as ToUtf8 reads them, go back to their byte.
-        const char byte = ByteOfTwoByteSequence(sequence);
-        if (ToUtf8(std::string_view(&byte, 1)) == sequence)
-            result.bytes += byte;
-        else if (const auto fit = BestFitOf(sequence))
-            result.bytes += *fit;
-        else if (!transliterating.Run(sequence, result.bytes))
+    while (!rest.empty()) {
+        const char32_t code = TakeCodePoint(rest);
+        if (code == kInvalid) {
             result.bytes += '?';
+        } else if (const auto byte = ExactByte(code)) {
+            result.bytes += *byte;
+        } else if (const auto text = Transliteration(code)) {
+            result.bytes += *text;
+        } else {
+            result.bytes += '?';
+        }
     }
     result.changed = ToUtf8(result.bytes) != utf8;
     return result;
 }
 
 std::string CodePage::ToUtf8(std::string_view bytes) {
-    Converter converter("UTF-8", kGameCodePage);
     std::string text;
-    std::string_view rest = bytes;
-    while (!converter.Run(rest, text)) {
-        text += Utf8OfByteValue(static_cast<unsigned char>(rest.front()));
-        rest.remove_prefix(1);
-    }
+    text.reserve(bytes.size());
+    for (const char byte : bytes)
+        AppendUtf8(text, CodePointOfByte(static_cast<unsigned char>(byte)));
     return text;
 }

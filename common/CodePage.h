@@ -5,10 +5,10 @@
 // Titles are kept as the game reads them: 8-bit text in Windows-1252, the Windows code page of
 // the Western systems the game was sold for. The model, the project file and playlists.con
 // hold those bytes unchanged; text meets them only at the edges (window, clipboard, terminal,
-// tags), and crosses here, through the C library's iconv.
+// tags), and crosses here, through tables of our own, so that a title gives the same bytes on
+// every system whatever its locale or C library.
 //
-// Failure: both calls throw std::runtime_error when the C library cannot convert Windows-1252
-// at all (a broken installation); no input makes them fail otherwise.
+// Failure: none; malformed input becomes "?".
 class CodePage {
 public:
     struct Converted {
@@ -17,10 +17,10 @@ public:
     };
 
     // UTF-8 text to Windows-1252 bytes. A character Windows-1252 lacks becomes its best fit in
-    // the code page where Windows has one (the micro sign for the Greek mu), else iconv's
-    // transliteration ("Ellada" or "?" for Greek, "o" for "ő") and a malformed sequence becomes
-    // "?"; changed tells that the bytes no longer read back as the given text. The outcome
-    // does not depend on the user's locale.
+    // the code page where Windows has one (the micro sign for the Greek mu), else the closest
+    // Western text (the base letter of an accented Latin or Vietnamese letter, "-" for the
+    // other dashes, ASCII for fullwidth forms), else "?"; a malformed sequence becomes "?".
+    // changed tells that the bytes no longer read back as the given text.
     static Converted FromUtf8(std::string_view utf8);
 
     // Windows-1252 bytes to UTF-8 text. The five bytes the code page leaves undefined (81, 8D,
