@@ -1,5 +1,7 @@
 #include "audio/OggDecoder.h"
 
+#include "platform/StdFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -12,6 +14,22 @@ constexpr int kReadBufferBytes = 8192;
 constexpr std::size_t kOutputBufferBytes = 256 * 1024;
 // Damaged input may report one error after another without moving on; give up after these.
 constexpr int kMaxErrorsInARow = 64;
+
+// libvorbisfile reads the stream we opened (by a UTF-8 name on both systems) through these,
+// and closes it at ov_clear.
+size_t ReadStream(void* data, size_t size, size_t count, void* stream) {
+    return std::fread(data, size, count, static_cast<std::FILE*>(stream));
+}
+int SeekStream(void* stream, ogg_int64_t offset, int whence) {
+    return SeekStdFile(static_cast<std::FILE*>(stream), offset, whence);
+}
+int CloseStream(void* stream) {
+    return std::fclose(static_cast<std::FILE*>(stream));
+}
+long TellStream(void* stream) {
+    return static_cast<long>(TellStdFile(static_cast<std::FILE*>(stream)));
+}
+const ov_callbacks kStreamCallbacks = {ReadStream, SeekStream, CloseStream, TellStream};
 
 // A refused decode: the partial output stays, as after any other failure.
 int FailDecode(OggVorbis_File& file, std::FILE* output) {
@@ -88,13 +106,13 @@ int OggDecoder::rewriteWavHeader(std::FILE* out, std::uint32_t dataBytes) {
 }
 
 int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
-    std::FILE* input = std::fopen(in.c_str(), "rb");
+    std::FILE* input = OpenStdFile(in, "rb");
     if (!input) {
         std::fprintf(stderr, "ERROR: Failed to open input file: %s\n", std::strerror(errno));
         return 1;
     }
     std::vector<char> outputBuffer(kOutputBufferBytes); // outlives every close below
-    std::FILE* output = std::fopen(out.c_str(), "wb");
+    std::FILE* output = OpenStdFile(out, "wb");
     if (!output) {
         std::fprintf(stderr, "ERROR: Failed to open output file: %s\n", std::strerror(errno));
         std::fclose(input);
@@ -102,7 +120,7 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
     }
     std::setvbuf(output, outputBuffer.data(), _IOFBF, outputBuffer.size());
     OggVorbis_File file;
-    if (ov_open(input, &file, nullptr, 0) < 0) {
+    if (ov_open_callbacks(input, &file, nullptr, 0, kStreamCallbacks) < 0) {
         std::fprintf(stderr, "ERROR: Failed to open input as vorbis\n");
         std::fclose(input);
         std::fclose(output);

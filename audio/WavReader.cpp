@@ -2,12 +2,12 @@
 
 #include "audio/ChunkReading.h"
 #include "audio/SampleReading.h"
+#include "platform/StdFile.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <sys/types.h>
 
 namespace {
 
@@ -97,11 +97,11 @@ std::int32_t clampFrames(std::uint64_t frames) {
 
 // Streamed files announce a data length of 0: measure the rest of the file instead.
 std::int32_t framesToEndOfFile(std::FILE* stream, std::uint32_t block) {
-    off_t start = ftello(stream);
-    if (start < 0 || fseeko(stream, 0, SEEK_END) != 0)
+    const std::int64_t start = TellStdFile(stream);
+    if (start < 0 || SeekStdFile(stream, 0, SEEK_END) != 0)
         return 0;
-    off_t end = ftello(stream);
-    fseeko(stream, start, SEEK_SET);
+    const std::int64_t end = TellStdFile(stream);
+    SeekStdFile(stream, start, SEEK_SET);
     if (end < start)
         return 0;
     return clampFrames(static_cast<std::uint64_t>(end - start) / block);

@@ -6,14 +6,14 @@
 #include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
 #include "common/DeleteFolderTree.h"
-#include "common/FileOps.h"
-#include "common/FolderLock.h"
 #include "common/Progress.h"
 #include "common/ProgressCloser.h"
 #include "common/Prompts.h"
-#include "common/SafeFile.h"
-#include "common/ShortPathOf.h"
 #include "common/WorkerPool.h"
+#include "platform/FileOps.h"
+#include "platform/FolderLock.h"
+#include "platform/SafeFile.h"
+#include "platform/ShortPathOf.h"
 
 #include <algorithm>
 #include <ctime>

@@ -2,10 +2,9 @@
 
 #include "builder/SongProject.h"
 #include "common/FileError.h"
-#include "common/SafeFile.h"
 #include "common/TextFileWriter.h"
-
-#include <sys/stat.h>
+#include "platform/SafeFile.h"
+#include "platform/StdFile.h"
 
 #include <bit>
 #include <cstdio>
@@ -112,15 +111,13 @@ bool SaveProjectFileAside(const SongProject& project, const std::string& file) {
 
 bool LoadProjectFile(SongProject& project, const std::string& file) {
     project.Reset();
-    struct stat info;
     // A folder opens on Linux but is no project file; a named pipe would wait for a writer.
-    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
-    if (!stream || ::fstat(::fileno(stream.get()), &info) != 0 || !S_ISREG(info.st_mode))
+    std::unique_ptr<std::FILE, FileCloser> stream(OpenRegularStdFile(file));
+    const auto length = stream ? OpenFileLength(stream.get()) : std::nullopt;
+    if (!length)
         return false;
     project.SetPath(file);
-    FieldReader reader(stream.get(), static_cast<std::uint64_t>(info.st_size), file);
+    FieldReader reader(stream.get(), *length, file);
     if (reader.Int32() >= kFileVersion)
         project.SetQuality(reader.Int32());
     for (int position = 1; position <= SongProject::kSlotCount; ++position)

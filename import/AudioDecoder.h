@@ -2,14 +2,17 @@
 #include "import/ImportProblem.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Reads any audio file libsndfile decodes (WAV of every PCM and float kind, AIFF, FLAC, Ogg
 // Vorbis, Opus, MP3) as interleaved float frames, one block at a time, so memory stays the
-// same whatever the length. Keeps libsndfile's header out of the rest of the program.
+// same whatever the length. Keeps libsndfile's header out of the rest of the program. The file
+// is opened by the platform layer (a UTF-8 name on both systems) and read by libsndfile
+// through its virtual I/O.
 class AudioDecoder {
 public:
-    AudioDecoder() = default;
+    AudioDecoder();
     ~AudioDecoder();
     AudioDecoder(const AudioDecoder&) = delete;
     AudioDecoder& operator=(const AudioDecoder&) = delete;
@@ -32,7 +35,10 @@ public:
     bool failed() const;
 
 private:
-    void* file_ = nullptr; // SNDFILE
+    struct Source;
+
+    std::unique_ptr<Source> source_; // the file libsndfile reads, opened by the platform
+    void* file_ = nullptr;           // SNDFILE
     int channels_ = 0;
     int sampleRate_ = 0;
     std::int64_t frames_ = 0;

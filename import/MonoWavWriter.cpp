@@ -1,6 +1,6 @@
 #include "import/MonoWavWriter.h"
 
-#include "common/SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 

@@ -1,5 +1,7 @@
 #include "import/SongTags.h"
 
+#include "platform/NativePath.h"
+
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
 
@@ -31,7 +33,8 @@ std::string FileStem(const std::string& path) {
 
 SongTags ReadSongTags(const std::string& path) {
     SongTags tags;
-    TagLib::FileRef file(path.c_str(), false);
+    // TagLib opens the file itself: the system's own form of the name (UTF-16 on Windows).
+    TagLib::FileRef file(NativePath(path).c_str(), false);
     if (file.isNull() || !file.tag())
         return tags;
     tags.artist = FirstLine(file.tag()->artist().to8Bit(true));

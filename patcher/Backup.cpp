@@ -1,20 +1,20 @@
 #include "patcher/Backup.h"
 
-#include "common/FileOps.h"
-#include "common/FileSteps.h"
-#include "common/FolderLock.h"
-#include "common/SafeFile.h"
-#include "common/Sha256.h"
 #include "patcher/BackupManifest.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/StagedInstall.h"
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/FolderLock.h"
+#include "platform/SafeFile.h"
+#include "platform/Sha256.h"
+
+#include "platform/NativePath.h"
 
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -44,8 +44,7 @@ void ShowCreateFailure(Prompts& prompts, const std::string& folder) {
 }
 
 bool IsRegularFile(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return InspectPath(path).kind == PathKind::RegularFile;
 }
 
 // Whether a Default.con holds the line a patch appends; nothing when it cannot be read.
@@ -53,7 +52,7 @@ std::optional<bool> HoldsRunLine(const std::string& path) {
     const auto length = FileLength(path);
     if (!length || *length > kLargestDefaultCon)
         return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(NativePath(path), std::ios::binary);
     std::ostringstream bytes;
     if (!file || !(bytes << file.rdbuf()))
         return std::nullopt;
@@ -76,7 +75,7 @@ bool BackUpFile(const std::string& from, const std::string& to, BackupManifest::
 // Removes the manifest first, so a backup cut short by a crash never looks complete.
 bool RemoveManifest(const std::string& gameFolder) {
     const std::string manifest = BackupManifestFile(gameFolder);
-    if (IsRegularFile(manifest) && ::unlink(manifest.c_str()) != 0)
+    if (IsRegularFile(manifest) && !RemoveFile(manifest))
         return false;
     return FlushFolder(BackupsFolder(gameFolder));
 }
@@ -84,8 +83,7 @@ bool RemoveManifest(const std::string& gameFolder) {
 } // namespace
 
 bool GameFolderExists(const std::string& gameFolder) {
-    struct stat info;
-    return !gameFolder.empty() && ::stat(gameFolder.c_str(), &info) == 0;
+    return FileExists(gameFolder) || FolderExists(gameFolder);
 }
 
 BackupState CheckBackups(const std::string& gameFolder) {

@@ -1,10 +1,10 @@
 #include "patcher/GameFolderState.h"
 
-#include "common/FileOps.h"
 #include "patcher/Backup.h"
 #include "patcher/InstalledPackRecord.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/SmallFileReader.h"
+#include "platform/FileOps.h"
 
 namespace {
 

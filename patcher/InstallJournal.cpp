@@ -1,13 +1,12 @@
 #include "patcher/InstallJournal.h"
 
 #include "common/FileOps.h"
-#include "common/FileSteps.h"
-#include "common/SafeFile.h"
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -16,13 +15,12 @@ constexpr std::size_t kMostBytes = 65536;
 constexpr std::size_t kMostEntries = 16;
 
 bool Exists(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0;
+    const PathKind kind = InspectPath(path).kind;
+    return kind != PathKind::Missing && kind != PathKind::Unknown;
 }
 
 bool IsRegularFile(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return InspectPath(path).kind == PathKind::RegularFile;
 }
 
 std::string BaseName(const std::string& path) {
@@ -106,9 +104,9 @@ InstallJournal::Outcome InstallJournal::Commit() {
     };
     if (std::any_of(entries_.begin(), entries_.end(), outsideRoot) || !WriteJournal("install")) {
         // Nothing was changed yet; a journal that was renamed into place but not flushed goes.
-        ::unlink(journalPath_.c_str());
+        RemoveFile(journalPath_);
         for (const auto& entry : entries_)
-            ::unlink(entry.staged.c_str());
+            RemoveFile(entry.staged);
         return Outcome::RolledBack;
     }
     for (const auto& entry : entries_) {
@@ -126,7 +124,7 @@ bool InstallJournal::ReplaceTarget(const Entry& entry) const {
     if (entry.hadOld) {
         const std::string kept = KeptName(entry.target);
         if (Exists(kept))
-            ::unlink(kept.c_str()); // a leftover of an earlier run, no longer needed
+            RemoveFile(kept); // a leftover of an earlier run, no longer needed
         if (!KeepOldFile(entry.target, kept) || !FlushFolder(folder))
             return false;
     }
@@ -141,26 +139,26 @@ bool InstallJournal::RollBack() const {
         const std::string kept = KeptName(entry->target);
         const std::string folder = FolderOf(entry->target);
         if (Exists(entry->staged)) { // never renamed: the target still holds its old file
-            ::unlink(entry->staged.c_str());
+            RemoveFile(entry->staged);
             if (entry->hadOld && Exists(kept))
-                ::unlink(kept.c_str());
+                RemoveFile(kept);
         } else if (entry->hadOld) {
             if (Exists(kept) && (!RenameReplacing(kept, entry->target) || !FlushFolder(folder)))
                 return false;
         } else if (Exists(entry->target)) {
-            if (::unlink(entry->target.c_str()) != 0 || !FlushFolder(folder))
+            if (!RemoveFile(entry->target) || !FlushFolder(folder))
                 return false;
         }
     }
-    return ::unlink(journalPath_.c_str()) == 0 && FlushFolder(FolderOf(journalPath_));
+    return RemoveFile(journalPath_) && FlushFolder(FolderOf(journalPath_));
 }
 
 void InstallJournal::Finish() const {
     for (const auto& entry : entries_)
         if (entry.hadOld)
-            ::unlink(KeptName(entry.target).c_str());
+            RemoveFile(KeptName(entry.target));
     // The commit's last act. Should it not reach the disk, the next run completes again.
-    if (::unlink(journalPath_.c_str()) == 0)
+    if (RemoveFile(journalPath_))
         FlushFolder(FolderOf(journalPath_));
 }
 

@@ -2,7 +2,7 @@
 
 #include "archive/UnpackArchive.h"
 #include "common/DeleteFolderTree.h"
-#include "common/FileOps.h"
+#include "platform/FileOps.h"
 
 #include <stdlib.h>
 

@@ -4,9 +4,9 @@
 #include "archive/UnpackArchive.h"
 #include "audio/OggDecoder.h"
 #include "common/DeleteFolderTree.h"
-#include "common/FileOps.h"
-#include "common/ShortPathOf.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
+#include "platform/ShortPathOf.h"
 
 #include <algorithm>
 #include <cstdio>
