@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveIo.h"
 #include "archive/DecompressBlock.h"
+#include "common/LittleEndian.h"
 #include "platform/StdFile.h"
 
 #include <algorithm>
@@ -54,7 +55,8 @@ bool ReadBlockTable(std::FILE* archive, std::uint32_t dataOffset,
     records.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* record = table.data() + i * kBlockRecordSize;
-        records[i] = {Uint32LEAt(record), Uint32LEAt(record + 4), Uint32LEAt(record + 8)};
+        records[i] = {LittleEndian32(record), LittleEndian32(record + 4),
+                      LittleEndian32(record + 8)};
     }
     return true;
 }

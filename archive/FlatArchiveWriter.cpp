@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveIo.h"
 #include "archive/FlatArchiveFormat.h"
+#include "common/LittleEndian.h"
 #include "platform/FileOps.h"
 #include "platform/StdFile.h"
 
@@ -99,13 +100,13 @@ void FlatArchiveWriter::AddEntry(const std::string& name, std::uint32_t copied,
 
 std::string FlatArchiveWriter::DirectoryBytes() const {
     std::string bytes;
-    AppendUint32LE(bytes, static_cast<std::uint32_t>(entries_.size()));
+    AppendLittleEndian32(bytes, static_cast<std::uint32_t>(entries_.size()));
     for (const ArchiveEntry& entry : entries_) {
-        AppendUint32LE(bytes, static_cast<std::uint32_t>(entry.name.size()));
+        AppendLittleEndian32(bytes, static_cast<std::uint32_t>(entry.name.size()));
         bytes += entry.name;
-        AppendUint32LE(bytes, entry.storedSize);
-        AppendUint32LE(bytes, entry.unpackedSize);
-        AppendUint32LE(bytes, entry.dataOffset);
+        AppendLittleEndian32(bytes, entry.storedSize);
+        AppendLittleEndian32(bytes, entry.unpackedSize);
+        AppendLittleEndian32(bytes, entry.dataOffset);
         bytes.append(kReservedRecordBytes.begin(), kReservedRecordBytes.end());
     }
     return bytes;
@@ -153,7 +154,7 @@ bool FlatArchiveWriter::Finish() {
         return false;
     const std::string directory = DirectoryBytes();
     std::string offsetField;
-    AppendUint32LE(offsetField, position_);
+    AppendLittleEndian32(offsetField, position_);
     const bool written = WriteAll(output_.get(), directory.data(), directory.size()) &&
                          std::fseek(output_.get(), 0, SEEK_SET) == 0 &&
                          WriteAll(output_.get(), offsetField.data(), offsetField.size());

@@ -37,16 +37,6 @@ bool discardBytes(std::FILE* stream, std::uint64_t count) {
     return true;
 }
 
-std::uint16_t littleEndian16(const unsigned char* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-std::uint32_t littleEndian32(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
 std::uint16_t bigEndian16(const unsigned char* bytes) {
     return static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
 }

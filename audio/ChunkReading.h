@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/LittleEndian.h"
+
 // Low-level helpers shared by the WAV and AIFF readers.
 
 // Moves the stream forward by count bytes: a relative seek, else reading and discarding.
@@ -16,7 +18,5 @@ bool skipRiffChunkBody(std::FILE* stream, std::uint64_t length);
 // Reads and discards count bytes; false when the stream ends first.
 bool discardBytes(std::FILE* stream, std::uint64_t count);
 
-std::uint16_t littleEndian16(const unsigned char* bytes);
-std::uint32_t littleEndian32(const unsigned char* bytes);
 std::uint16_t bigEndian16(const unsigned char* bytes);
 std::uint32_t bigEndian32(const unsigned char* bytes);

@@ -1,5 +1,7 @@
 #include "audio/OggDecoder.h"
 
+#include "common/LittleEndian.h"
+#include "common/WavHeader.h"
 #include "platform/StdFile.h"
 
 #include <cerrno>
@@ -38,11 +40,6 @@ int FailDecode(OggVorbis_File& file, std::FILE* output) {
     return 1;
 }
 
-void putLittleEndian(unsigned char* at, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
-}
-
 // Everything from the last "." replaced by ".wav", even when that "." is in a folder name.
 std::string wavNameFor(const std::string& oggPath) {
     return oggPath.substr(0, oggPath.rfind('.')) + ".wav";
@@ -69,20 +66,11 @@ int OggDecoder::writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_
     const std::uint32_t blockAlign = channels * bytesPerSample;
     const std::uint32_t length =
         knownFrames != 0 ? static_cast<std::uint32_t>(knownFrames) * blockAlign + 44 : 0x7FFFFFFF;
-
-    unsigned char* h = header_.data();
-    std::memcpy(h, "RIFF", 4);
-    putLittleEndian(h + 4, length - 8, 4);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    putLittleEndian(h + 16, 16, 4);
-    putLittleEndian(h + 20, 1, 2);
-    putLittleEndian(h + 22, channels, 2);
-    putLittleEndian(h + 24, rate, 4);
-    putLittleEndian(h + 28, channels * rate * bytesPerSample, 4);
-    putLittleEndian(h + 32, blockAlign, 2);
-    putLittleEndian(h + 34, static_cast<std::uint32_t>(bits), 2);
-    std::memcpy(h + 36, "data", 4);
-    putLittleEndian(h + 40, length - 44, 4);
+    // An unknown length gets the largest sizes, rewritten once the data is written.
+    const std::string header =
+        WavHeader::Pcm(static_cast<std::uint16_t>(channels), rate, static_cast<std::uint16_t>(bits),
+                       length - WavHeader::kBytes, length - 8);
+    std::memcpy(header_.data(), header.data(), header_.size());
 
     if (!putHeader(out)) {
         std::fprintf(stderr, "ERROR: Failed to write wav header: %s\n", std::strerror(errno));
@@ -92,8 +80,8 @@ int OggDecoder::writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_
 }
 
 int OggDecoder::rewriteWavHeader(std::FILE* out, std::uint32_t dataBytes) {
-    putLittleEndian(header_.data() + 4, dataBytes + 36, 4);
-    putLittleEndian(header_.data() + 40, dataBytes, 4);
+    PutLittleEndian32(header_.data() + 4, dataBytes + 36);
+    PutLittleEndian32(header_.data() + 40, dataBytes);
     if (std::fseek(out, 0, SEEK_SET) != 0) {
         std::fprintf(stderr, "ERROR: Failed to seek on seekable file: %s\n", std::strerror(errno));
         return 1;

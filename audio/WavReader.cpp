@@ -35,7 +35,7 @@ std::optional<std::uint32_t> findWavChunk(std::FILE* stream, const char* wanted)
             warnEof();
             return std::nullopt;
         }
-        std::uint32_t length = littleEndian32(header + 4);
+        std::uint32_t length = LittleEndian32(header + 4);
         if (std::memcmp(header, wanted, 4) == 0)
             return length;
         if (!skipRiffChunkBody(stream, length))
@@ -65,8 +65,8 @@ std::optional<WavFormat> readFormatChunk(std::FILE* stream) {
     }
     if (!skipRiffChunkBody(stream, *length - 16))
         return std::nullopt;
-    return WavFormat{littleEndian16(body), littleEndian16(body + 2), littleEndian32(body + 4),
-                     littleEndian16(body + 12), littleEndian16(body + 14)};
+    return WavFormat{LittleEndian16(body), LittleEndian16(body + 2), LittleEndian32(body + 4),
+                     LittleEndian16(body + 12), LittleEndian16(body + 14)};
 }
 
 // Bytes per sample of a supported encoding, or nothing after the matching error message.

@@ -2,6 +2,7 @@
 
 #include "builder/SongProject.h"
 #include "common/FileError.h"
+#include "common/LittleEndian.h"
 #include "common/TextFileWriter.h"
 #include "platform/SafeFile.h"
 #include "platform/StdFile.h"
@@ -16,9 +17,7 @@ namespace {
 constexpr std::int32_t kFileVersion = 2;
 
 void PutInt32(std::string& out, std::int32_t value) {
-    auto bits = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        out += static_cast<char>((bits >> shift) & 0xFF);
+    AppendLittleEndian32(out, static_cast<std::uint32_t>(value));
 }
 
 void PutString(std::string& out, const std::string& text) {
@@ -53,10 +52,7 @@ public:
     std::int32_t Int32() {
         unsigned char bytes[4];
         Read(bytes, sizeof bytes);
-        std::uint32_t value = 0;
-        for (int index = 3; index >= 0; --index)
-            value = (value << 8) | bytes[index];
-        return static_cast<std::int32_t>(value);
+        return static_cast<std::int32_t>(LittleEndian32(bytes));
     }
 
     float Float() { return std::bit_cast<float>(Int32()); }

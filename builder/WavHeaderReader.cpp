@@ -33,7 +33,7 @@ bool FindChunk(std::FILE* file, const char* wanted, std::uint32_t& length) {
         unsigned char header[8];
         if (!ReadBytes(file, header, sizeof header))
             return false;
-        length = littleEndian32(header + 4);
+        length = LittleEndian32(header + 4);
         if (std::memcmp(header, wanted, 4) == 0)
             return true;
         if (!skipRiffChunkBody(file, length))
@@ -65,12 +65,12 @@ bool WavHeaderReader::Open(const std::string& path) {
         !ReadBytes(file.get(), format, sizeof format) ||
         !skipRiffChunkBody(file.get(), formatLength - sizeof format))
         return false;
-    formatTag = littleEndian16(format);
-    channels = littleEndian16(format + 2);
-    sampleRate = littleEndian32(format + 4);
-    byteRate = littleEndian32(format + 8);
-    blockAlign = littleEndian16(format + 12);
-    bitsPerSample = littleEndian16(format + 14);
+    formatTag = LittleEndian16(format);
+    channels = LittleEndian16(format + 2);
+    sampleRate = LittleEndian32(format + 4);
+    byteRate = LittleEndian32(format + 8);
+    blockAlign = LittleEndian16(format + 12);
+    bitsPerSample = LittleEndian16(format + 14);
     if (formatTag != 1 || !isSupportedWavEncoding(formatTag, channels, blockAlign, bitsPerSample))
         return false;
 
