@@ -1,8 +1,8 @@
 #pragma once
+#include "common/LittleEndian.h"
+
 #include <cstdint>
 #include <cstdio>
-
-#include "common/LittleEndian.h"
 
 // Low-level helpers shared by the WAV and AIFF readers.
 

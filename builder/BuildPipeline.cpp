@@ -12,6 +12,7 @@
 #include "common/WorkerPool.h"
 #include "platform/FileOps.h"
 #include "platform/FolderLock.h"
+#include "platform/NativePath.h"
 #include "platform/SafeFile.h"
 #include "platform/ShortPathOf.h"
 
@@ -26,7 +27,7 @@ constexpr int kPackagingPosition = 35;
 
 bool SameFile(const std::string& one, const std::string& other) {
     std::error_code error;
-    return std::filesystem::equivalent(one, other, error) && !error;
+    return std::filesystem::equivalent(NativePath(one), NativePath(other), error) && !error;
 }
 
 constexpr int kLastSongPosition = 34;
