@@ -4,18 +4,13 @@
 #include "common/DeleteFolderTree.h"
 #include "platform/FileOps.h"
 
-#include <stdlib.h>
-
 namespace {
 
 // A fresh folder of its own, so the extracted pack meets nothing else.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& workFolder)
-        : path_(JoinPath(workFolder, "preview-XXXXXX")) {
-        if (!::mkdtemp(path_.data()))
-            path_.clear();
-    }
+        : path_(CreateUniqueFolder(workFolder, "preview-")) {}
     ~ScratchFolder() {
         if (!path_.empty())
             DeleteFolderTree(path_);

@@ -3,6 +3,7 @@
 #include "platform/SafeFile.h"
 
 #include <cerrno>
+#include <random>
 
 // The parts of the file operations that are the same on both systems, built on the rest.
 
@@ -42,6 +43,23 @@ bool CreateFolderTree(const std::string& path) {
     }
     const FolderStatus last = EnsureFolder(path);
     return last == FolderStatus::Existed || last == FolderStatus::Created;
+}
+
+std::string CreateUniqueFolder(const std::string& parent, const std::string& stem) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = JoinPath(parent, stem);
+        for (int i = 0; i < 6; ++i)
+            path += kLetters[pick(random)];
+        if (CreateFolder(path))
+            return path;
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to) {

@@ -38,6 +38,10 @@ FolderStatus EnsureFolder(const std::string& path);
 // way.
 bool CreateFolderTree(const std::string& path);
 
+// Creates a new folder of a fresh name, stem followed by six random letters or digits, in
+// parent (as mkdtemp). Its path, or "" when none could be made.
+std::string CreateUniqueFolder(const std::string& parent, const std::string& stem);
+
 // Removes an empty folder; fails (and removes nothing) when anything is in it.
 bool RemoveEmptyFolder(const std::string& path);
 

@@ -61,6 +61,14 @@ TEST(FolderTreeTest, CreatesEveryLevelAndStopsAtAFileInTheWay) {
     EXPECT_EQ(InspectPath(temp.file("linked")).kind, PathKind::Link);
     EXPECT_FALSE(RemoveEmptyFolder(temp.file("a/b")));
     EXPECT_TRUE(RemoveEmptyFolder(temp.file("a/new")));
+
+    const std::string first = CreateUniqueFolder(temp.path(), "preview-");
+    const std::string second = CreateUniqueFolder(temp.path(), "preview-");
+    ASSERT_FALSE(first.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.size(), temp.file("preview-").size() + 6);
+    EXPECT_TRUE(FolderExists(first));
+    EXPECT_EQ(CreateUniqueFolder(temp.file("missing"), "x"), "");
 }
 
 } // namespace
