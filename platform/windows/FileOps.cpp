@@ -127,7 +127,7 @@ std::string CanonicalPath(const std::string& path) {
     HANDLE handle = CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return Failed() ? std::string() : std::string();
+        return Failing(std::string());
     std::wstring buffer(MAX_PATH, L'\0');
     DWORD length = GetFinalPathNameByHandleW(
         handle, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);

@@ -1,6 +1,7 @@
 #include "platform/FileSteps.h"
 
 #include "platform/FaultInjection.h"
+#include "platform/FileOps.h"
 #include "platform/windows/WindowsText.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ int CreateExclusive(const std::string& path) {
         CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return Failed() ? 0 : -1;
+        return Failing(-1);
     return DescriptorOf(handle, _O_WRONLY | _O_BINARY);
 }
 
@@ -72,9 +73,14 @@ bool FlushFolder(const std::string&) {
 bool RenameReplacing(const std::string& from, const std::string& to) {
     if (FaultInjection::ShouldFail(FileStep::Rename))
         return false;
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
-           Failed();
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    // A target held open without shared deletion (the game is running) is refused as "access
+    // denied": told apart here, so that the caller can name it as busy.
+    const DWORD error = GetLastError();
+    errno = error == ERROR_ACCESS_DENIED && HeldOpenByAnother(to) ? EBUSY : ErrnoOf(error);
+    return false;
 }
 
 bool RenameRefusing(const std::string& from, const std::string& to) {
@@ -115,7 +121,7 @@ int OpenForFlushing(const std::string& path) {
     HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return Failed() ? 0 : -1;
+        return Failing(-1);
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {

@@ -50,7 +50,7 @@ std::int64_t InputFile::Read(void* data, std::size_t size) {
     DWORD got = 0;
     const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
     if (!ReadFile(AsHandle(native_), data, piece, &got, nullptr))
-        return Failed() ? 0 : -1;
+        return Failing(-1);
     return got;
 }
 
@@ -63,7 +63,7 @@ std::int64_t InputFile::ReadAt(std::uint64_t offset, void* data, std::size_t siz
     if (!ReadFile(AsHandle(native_), data, piece, &got, &at)) {
         if (GetLastError() == ERROR_HANDLE_EOF)
             return 0;
-        return Failed() ? 0 : -1;
+        return Failing(-1);
     }
     return got;
 }

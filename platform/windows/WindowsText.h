@@ -20,6 +20,12 @@ int ErrnoOf(DWORD error);
 // Sets errno from GetLastError(); returns false, for `return Failed();`.
 bool Failed();
 
+// Sets errno from GetLastError() and returns the given failure value.
+template <typename T> T Failing(T value) {
+    Failed();
+    return value;
+}
+
 // A handle of ours as a C library descriptor (_open_osfhandle), or -1 with the handle closed.
 int DescriptorOf(HANDLE handle, int flags);
 
