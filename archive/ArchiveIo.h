@@ -9,16 +9,6 @@
 // Reads a 32-bit little-endian value; false on a short read or read error.
 bool ReadUint32LE(std::FILE* file, std::uint32_t& value);
 
-// Appends a 32-bit little-endian value to a byte string.
-void AppendUint32LE(std::string& bytes, std::uint32_t value);
+// Other little-endian numbers: common/LittleEndian.h.
 
-// Decodes the 32-bit little-endian value at bytes[0..3].
-std::uint32_t Uint32LEAt(const std::uint8_t* bytes);
-
-// Length of an open file; nothing when it cannot be determined.
-std::optional<std::uint64_t> OpenFileLength(std::FILE* file);
-
-// Creates (or truncates) a file for binary writing without following a symbolic link at
-// its place, so that an extraction cannot be redirected outside its folder. Null on
-// failure, with errno set.
-std::FILE* CreateOutputFile(const std::string& path);
+// Opening and measuring files is the platform's (platform/StdFile.h).

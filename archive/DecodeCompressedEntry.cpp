@@ -2,11 +2,12 @@
 
 #include "archive/ArchiveIo.h"
 #include "archive/DecompressBlock.h"
+#include "common/LittleEndian.h"
+#include "platform/StdFile.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <sys/types.h>
 #include <vector>
 
 namespace {
@@ -43,8 +44,7 @@ bool ReadBlockTable(std::FILE* archive, std::uint32_t dataOffset,
                     std::vector<BlockRecord>& records) {
     const auto length = OpenFileLength(archive);
     std::uint32_t count = 0;
-    if (!length || ::fseeko(archive, static_cast<off_t>(dataOffset), SEEK_SET) != 0 ||
-        !ReadUint32LE(archive, count))
+    if (!length || SeekStdFile(archive, dataOffset, SEEK_SET) != 0 || !ReadUint32LE(archive, count))
         return false;
     const std::uint64_t tableStart = std::uint64_t{dataOffset} + 4;
     if (*length < tableStart || (*length - tableStart) / kBlockRecordSize < count)
@@ -55,7 +55,8 @@ bool ReadBlockTable(std::FILE* archive, std::uint32_t dataOffset,
     records.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* record = table.data() + i * kBlockRecordSize;
-        records[i] = {Uint32LEAt(record), Uint32LEAt(record + 4), Uint32LEAt(record + 8)};
+        records[i] = {LittleEndian32(record), LittleEndian32(record + 4),
+                      LittleEndian32(record + 8)};
     }
     return true;
 }
@@ -99,7 +100,8 @@ int DecodeBlock(std::FILE* archive, const BlockRecord& block, std::uint64_t bloc
         return kEntryBlockTooLarge;
     std::memset(buffers.output.data(), 0, block.decompressedSize);
     // The block was checked to lie within the archive, so a short read is a read error.
-    if (::fseeko(archive, static_cast<off_t>(blocksStart + block.offset), SEEK_SET) != 0 ||
+    if (SeekStdFile(archive, static_cast<std::int64_t>(blocksStart + block.offset), SEEK_SET) !=
+            0 ||
         std::fread(buffers.input.data(), 1, block.compressedSize, archive) != block.compressedSize)
         return kEntryTableUnreadable;
     return DecompressBlock(buffers.input.data(), buffers.output.data(), block.compressedSize,
@@ -163,7 +165,7 @@ int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
                           std::uint32_t unpackedSize, std::uint32_t dataOffset,
                           BlockBuffers& buffers, std::FILE* blockLines,
                           const CancelCheck& cancelled) {
-    const off_t noted = ::ftello(archive);
+    const std::int64_t noted = TellStdFile(archive);
     const auto archiveLength = OpenFileLength(archive);
     std::vector<BlockRecord> records;
     if (noted < 0 || !archiveLength || !ReadBlockTable(archive, dataOffset, records))
@@ -186,7 +188,7 @@ int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
         std::perror("unpack:fwrite(output)");
         return kEntryOutputFailed;
     }
-    if (::fseeko(archive, noted, SEEK_SET) != 0)
+    if (SeekStdFile(archive, noted, SEEK_SET) != 0)
         return kEntryTableUnreadable;
     return kEntryDecoded;
 }

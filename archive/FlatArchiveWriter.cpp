@@ -2,16 +2,15 @@
 
 #include "archive/ArchiveIo.h"
 #include "archive/FlatArchiveFormat.h"
+#include "common/LittleEndian.h"
+#include "platform/FileOps.h"
+#include "platform/StdFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <filesystem>
 #include <limits>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
@@ -21,7 +20,7 @@ constexpr std::uint64_t kLargestOffset = std::numeric_limits<std::uint32_t>::max
 struct InputCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-using InputFile = std::unique_ptr<std::FILE, InputCloser>;
+using SourceStream = std::unique_ptr<std::FILE, InputCloser>;
 
 std::string WithoutTrailingSeparator(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/')
@@ -40,28 +39,26 @@ std::uint64_t RecordSize(const std::string& entryName) {
 } // namespace
 
 void FlatArchiveWriter::ScanFolder(const std::string& folder, const std::string& relativeFolder) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    std::vector<fs::directory_entry> listed;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        listed.push_back(*it);
-    // Sorted byte-wise so that the same folder packs to the same bytes on every machine.
-    std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
-        return a.path().filename().native() < b.path().filename().native();
-    });
+    std::vector<FolderEntry> listed = ListFolder(folder);
+    // Sorted byte-wise (UTF-8) so that the same folder packs to the same bytes on every machine.
+    std::sort(listed.begin(), listed.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     std::vector<std::string> subfolders;
-    for (const fs::directory_entry& entry : listed) {
-        const std::string name = entry.path().filename().native();
+    for (const FolderEntry& entry : listed) {
+        const std::string& name = entry.name;
         const std::string relative = relativeFolder.empty() ? name : relativeFolder + "/" + name;
-        // Linked folders are not followed, so a link loop cannot make the scan endless.
-        const bool linked = entry.is_symlink(error);
-        if (!linked && entry.is_directory(error)) {
+        const std::string path = folder + "/" + name;
+        // Linked folders are not followed, so a link loop cannot make the scan endless; a link
+        // to a regular file is packed as that file.
+        if (entry.kind == PathKind::Folder) {
             subfolders.push_back(relative);
-        } else if (entry.is_regular_file(error)) {
-            const std::uint64_t size = entry.file_size(error);
+        } else if (entry.kind == PathKind::RegularFile || entry.kind == PathKind::Link) {
+            const std::optional<std::uint64_t> size = FileLength(path);
+            if (!size)
+                continue;
             const std::string entryName =
                 namePrefix.empty() ? relative : namePrefix + "/" + relative;
-            sources_.push_back({entry.path().native(), entryName, error ? 0 : size});
+            sources_.push_back({path, entryName, *size});
         }
     }
     for (const std::string& relative : subfolders)
@@ -103,13 +100,13 @@ void FlatArchiveWriter::AddEntry(const std::string& name, std::uint32_t copied,
 
 std::string FlatArchiveWriter::DirectoryBytes() const {
     std::string bytes;
-    AppendUint32LE(bytes, static_cast<std::uint32_t>(entries_.size()));
+    AppendLittleEndian32(bytes, static_cast<std::uint32_t>(entries_.size()));
     for (const ArchiveEntry& entry : entries_) {
-        AppendUint32LE(bytes, static_cast<std::uint32_t>(entry.name.size()));
+        AppendLittleEndian32(bytes, static_cast<std::uint32_t>(entry.name.size()));
         bytes += entry.name;
-        AppendUint32LE(bytes, entry.storedSize);
-        AppendUint32LE(bytes, entry.unpackedSize);
-        AppendUint32LE(bytes, entry.dataOffset);
+        AppendLittleEndian32(bytes, entry.storedSize);
+        AppendLittleEndian32(bytes, entry.unpackedSize);
+        AppendLittleEndian32(bytes, entry.dataOffset);
         bytes.append(kReservedRecordBytes.begin(), kReservedRecordBytes.end());
     }
     return bytes;
@@ -121,35 +118,27 @@ bool FlatArchiveWriter::Begin(const std::string& outputPath) {
     plannedEnd_ = kDataAreaStart + 4;
     // A new file, never one that shares its bytes with another name (a hard link into the
     // game folder, say) or reached through a link. Only a file or a link is replaced.
-    struct stat info;
-    if (::lstat(outputPath.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
+    const PathKind existing = InspectPath(outputPath).kind;
+    if (existing == PathKind::RegularFile || existing == PathKind::Link) {
+        if (!RemoveFile(outputPath))
             return false;
-        if (::unlink(outputPath.c_str()) != 0)
-            return false;
-    } else if (errno != ENOENT) {
+    } else if (existing != PathKind::Missing) {
         return false;
     }
-    const int descriptor =
-        ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (descriptor < 0)
+    output_.reset(CreateNewOutputFile(outputPath));
+    if (!output_)
         return false;
-    output_.reset(::fdopen(descriptor, "wb"));
-    if (!output_) {
-        ::close(descriptor);
-        return false;
-    }
     const std::uint8_t placeholder[4] = {0, 0, 0, 0};
     return WriteAll(output_.get(), placeholder, 4) &&
            WriteAll(output_.get(), kFixedHeaderBlock.data(), kFixedHeaderBlock.size());
 }
 
 bool FlatArchiveWriter::Append(const std::string& sourcePath, const std::string& entryName) {
-    InputFile input(std::fopen(sourcePath.c_str(), "rb"));
-    struct stat info;
-    if (!output_ || !input || ::fstat(::fileno(input.get()), &info) != 0 || !S_ISREG(info.st_mode))
+    SourceStream input(OpenRegularStdFile(sourcePath));
+    const std::optional<std::uint64_t> length = input ? OpenFileLength(input.get()) : std::nullopt;
+    if (!output_ || !length)
         return false;
-    const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    const std::uint64_t size = *length;
     if (plannedEnd_ + size + RecordSize(entryName) > kLargestOffset)
         return false;
     std::uint32_t copied = 0;
@@ -165,7 +154,7 @@ bool FlatArchiveWriter::Finish() {
         return false;
     const std::string directory = DirectoryBytes();
     std::string offsetField;
-    AppendUint32LE(offsetField, position_);
+    AppendLittleEndian32(offsetField, position_);
     const bool written = WriteAll(output_.get(), directory.data(), directory.size()) &&
                          std::fseek(output_.get(), 0, SEEK_SET) == 0 &&
                          WriteAll(output_.get(), offsetField.data(), offsetField.size());
@@ -181,7 +170,7 @@ bool FlatArchiveWriter::WriteArchive(const std::string& outputPath) {
     bool allCopied = true;
     for (const SourceFile& source : sources_) {
         std::uint32_t copied = 0;
-        InputFile input(std::fopen(source.path.c_str(), "rb"));
+        SourceStream input(OpenStdFile(source.path, "rb"));
         if (!input || !CopyBytes(input.get(), source.listedSize, copied)) {
             allCopied = false;
             if (std::ferror(output_.get()))

@@ -7,14 +7,13 @@
 #include "archive/EntryName.h"
 #include "archive/FlatArchiveFormat.h"
 #include "common/EscapeForTerminal.h"
+#include "platform/FileOps.h"
+#include "platform/StdFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -90,7 +89,7 @@ CopyResult ExtractStored(std::FILE* archive, const ArchiveEntry& entry, const st
         return CopyResult::Failed;
     }
     std::vector<char> buffer(std::min<std::size_t>(kCopyChunk, entry.storedSize));
-    if (::fseeko(archive, static_cast<off_t>(entry.dataOffset), SEEK_SET) != 0) {
+    if (SeekStdFile(archive, entry.dataOffset, SEEK_SET) != 0) {
         std::perror("unpack:fseek(data)");
         return CopyResult::Failed;
     }
@@ -124,9 +123,9 @@ public:
     void AddFolder(const std::string& path) { folders_.push_back(path); }
     void RemoveAll() {
         for (const std::string& file : files_)
-            ::unlink(file.c_str());
+            RemoveFile(file);
         for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
-            ::rmdir(folder->c_str());
+            RemoveEmptyFolder(*folder);
         files_.clear();
         folders_.clear();
     }
@@ -197,7 +196,7 @@ bool Extraction::SeekDirectory() {
         return false;
     }
     // An unreadable count is caught by the probe, which reads past it.
-    if (::fseeko(archive_, static_cast<off_t>(directoryOffset_), SEEK_SET) == 0 &&
+    if (SeekStdFile(archive_, directoryOffset_, SEEK_SET) == 0 &&
         !ReadUint32LE(archive_, entryCount_))
         entryCount_ = 0;
     return true;
@@ -213,7 +212,7 @@ bool Extraction::ProbeStoredMode() {
     storedMode_ = first.storedSize == first.unpackedSize;
     if (!storedMode_)
         buffers_ = std::make_unique<BlockBuffers>();
-    return ::fseeko(archive_, static_cast<off_t>(directoryOffset_) + 4, SEEK_SET) == 0;
+    return SeekStdFile(archive_, std::int64_t{directoryOffset_} + 4, SEEK_SET) == 0;
 }
 
 void Extraction::Trace(const ArchiveEntry& entry, std::uint32_t nameLength,
@@ -249,8 +248,8 @@ bool Extraction::ExtractData(const ArchiveEntry& entry) {
     }
     const std::string path = OutputPath(targetFolder_, entry.name);
     // A link in the file's place is refused by the open, and is not ours to remove.
-    struct stat existing;
-    if (::lstat(path.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))
+    const PathKind existing = InspectPath(path).kind;
+    if (existing != PathKind::Link && existing != PathKind::Folder && existing != PathKind::Other)
         created_.AddFile(path);
     if (storedMode_) {
         const CopyResult copied =
@@ -280,14 +279,14 @@ bool Extraction::ExtractEntry(std::uint64_t previousRecordEnd) {
         return false;
     }
     Trace(entry, nameLength, previousRecordEnd);
-    const off_t recordEnd = ::ftello(archive_);
+    const std::int64_t recordEnd = TellStdFile(archive_);
     if (entry.dataOffset > archiveLength_) {
         Refuse("data offset beyond the end of the archive");
         return false;
     }
     if (!ExtractData(entry))
         return false;
-    return recordEnd >= 0 && ::fseeko(archive_, recordEnd, SEEK_SET) == 0;
+    return recordEnd >= 0 && SeekStdFile(archive_, recordEnd, SEEK_SET) == 0;
 }
 
 bool Extraction::Run() {
@@ -295,7 +294,7 @@ bool Extraction::Run() {
     std::uint64_t previousRecordEnd = 0;
     for (std::uint32_t i = 0; extracted && i < entryCount_; ++i) {
         extracted = !Cancelled() && ExtractEntry(previousRecordEnd);
-        previousRecordEnd = static_cast<std::uint64_t>(::ftello(archive_));
+        previousRecordEnd = static_cast<std::uint64_t>(TellStdFile(archive_));
     }
     if (!extracted)
         created_.RemoveAll();
@@ -304,8 +303,7 @@ bool Extraction::Run() {
 
 // True when path names a real folder, not a link to one.
 bool IsRealFolder(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return InspectPath(path).kind == PathKind::Folder;
 }
 
 } // namespace
@@ -322,7 +320,7 @@ bool CreateFolders(const std::string& targetFolder, const std::string& entryName
         folder += "/" + components[i];
         if (IsRealFolder(folder))
             continue;
-        if (::mkdir(folder.c_str(), 0755) != 0) {
+        if (!CreateFolder(folder)) {
             std::fputs("failed to create directory!\n", report);
             return false;
         }
@@ -340,7 +338,7 @@ bool CreateEntryFolders(const std::string& targetFolder, const std::string& entr
 
 bool UnpackArchive(const std::string& archivePath, const std::string& targetFolder,
                    std::FILE* trace, const CancelCheck& cancelled) {
-    File archive(std::fopen(archivePath.c_str(), "rb"));
+    File archive(OpenStdFile(archivePath, "rb"));
     if (!archive) {
         std::perror("unpack:fopen()");
         return false;

@@ -1,14 +1,15 @@
 #include "audio/ChunkReading.h"
 
+#include "platform/StdFile.h"
+
 #include <algorithm>
-#include <sys/types.h>
 
 bool skipBytes(std::FILE* stream, std::uint64_t count) {
     if (count == 0)
         return true;
     // Counts come from 32-bit chunk lengths, so they always fit a 64-bit offset and the seek
     // can only go forward.
-    if (fseeko(stream, static_cast<off_t>(count), SEEK_CUR) == 0)
+    if (SeekStdFile(stream, static_cast<std::int64_t>(count), SEEK_CUR) == 0)
         return true;
     return discardBytes(stream, count);
 }
@@ -34,16 +35,6 @@ bool discardBytes(std::FILE* stream, std::uint64_t count) {
         count -= got;
     }
     return true;
-}
-
-std::uint16_t littleEndian16(const unsigned char* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-std::uint32_t littleEndian32(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
 std::uint16_t bigEndian16(const unsigned char* bytes) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/LittleEndian.h"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -16,7 +18,5 @@ bool skipRiffChunkBody(std::FILE* stream, std::uint64_t length);
 // Reads and discards count bytes; false when the stream ends first.
 bool discardBytes(std::FILE* stream, std::uint64_t count);
 
-std::uint16_t littleEndian16(const unsigned char* bytes);
-std::uint32_t littleEndian32(const unsigned char* bytes);
 std::uint16_t bigEndian16(const unsigned char* bytes);
 std::uint32_t bigEndian32(const unsigned char* bytes);

@@ -1,10 +1,11 @@
 #include "audio/CreateDirectories.h"
 
+#include "platform/FileOps.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -21,25 +22,23 @@ std::size_t nextSeparator(const std::string& path, std::size_t from) {
 
 // Makes sure one folder exists; -1 after the matching message.
 int ensureFolder(const std::string& segment) {
-    struct stat status;
-    if (stat(segment.c_str(), &status) != 0) {
-        if (errno != ENOENT) {
-            std::fprintf(stderr, "Error checking for existence of directory %s: %s\n",
-                         segment.c_str(), std::strerror(errno));
-            return -1;
-        }
-        if (mkdir(segment.c_str(), 0777) != 0) {
-            std::fprintf(stderr, "Couldn't create directory \"%s\": %s\n", segment.c_str(),
-                         std::strerror(errno));
-            return -1;
-        }
+    switch (EnsureFolder(segment)) {
+    case FolderStatus::Existed:
+    case FolderStatus::Created:
         return 0;
-    }
-    if (!S_ISDIR(status.st_mode)) {
-        std::fprintf(stderr, "Error: path segment \"%s\" is not a directory\n", segment.c_str());
+    case FolderStatus::Uninspectable:
+        std::fprintf(stderr, "Error checking for existence of directory %s: %s\n", segment.c_str(),
+                     std::strerror(errno));
         return -1;
+    case FolderStatus::CreateFailed:
+        std::fprintf(stderr, "Couldn't create directory \"%s\": %s\n", segment.c_str(),
+                     std::strerror(errno));
+        return -1;
+    case FolderStatus::NotAFolder:
+        break;
     }
-    return 0;
+    std::fprintf(stderr, "Error: path segment \"%s\" is not a directory\n", segment.c_str());
+    return -1;
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "audio/OggDecoder.h"
 
+#include "common/LittleEndian.h"
+#include "common/WavHeader.h"
+#include "platform/StdFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -13,16 +17,27 @@ constexpr std::size_t kOutputBufferBytes = 256 * 1024;
 // Damaged input may report one error after another without moving on; give up after these.
 constexpr int kMaxErrorsInARow = 64;
 
+// libvorbisfile reads the stream we opened (by a UTF-8 name on both systems) through these,
+// and closes it at ov_clear.
+size_t ReadStream(void* data, size_t size, size_t count, void* stream) {
+    return std::fread(data, size, count, static_cast<std::FILE*>(stream));
+}
+int SeekStream(void* stream, ogg_int64_t offset, int whence) {
+    return SeekStdFile(static_cast<std::FILE*>(stream), offset, whence);
+}
+int CloseStream(void* stream) {
+    return std::fclose(static_cast<std::FILE*>(stream));
+}
+long TellStream(void* stream) {
+    return static_cast<long>(TellStdFile(static_cast<std::FILE*>(stream)));
+}
+const ov_callbacks kStreamCallbacks = {ReadStream, SeekStream, CloseStream, TellStream};
+
 // A refused decode: the partial output stays, as after any other failure.
 int FailDecode(OggVorbis_File& file, std::FILE* output) {
     ov_clear(&file);
     std::fclose(output);
     return 1;
-}
-
-void putLittleEndian(unsigned char* at, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
 }
 
 // Everything from the last "." replaced by ".wav", even when that "." is in a folder name.
@@ -51,20 +66,11 @@ int OggDecoder::writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_
     const std::uint32_t blockAlign = channels * bytesPerSample;
     const std::uint32_t length =
         knownFrames != 0 ? static_cast<std::uint32_t>(knownFrames) * blockAlign + 44 : 0x7FFFFFFF;
-
-    unsigned char* h = header_.data();
-    std::memcpy(h, "RIFF", 4);
-    putLittleEndian(h + 4, length - 8, 4);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    putLittleEndian(h + 16, 16, 4);
-    putLittleEndian(h + 20, 1, 2);
-    putLittleEndian(h + 22, channels, 2);
-    putLittleEndian(h + 24, rate, 4);
-    putLittleEndian(h + 28, channels * rate * bytesPerSample, 4);
-    putLittleEndian(h + 32, blockAlign, 2);
-    putLittleEndian(h + 34, static_cast<std::uint32_t>(bits), 2);
-    std::memcpy(h + 36, "data", 4);
-    putLittleEndian(h + 40, length - 44, 4);
+    // An unknown length gets the largest sizes, rewritten once the data is written.
+    const std::string header =
+        WavHeader::Pcm(static_cast<std::uint16_t>(channels), rate, static_cast<std::uint16_t>(bits),
+                       length - WavHeader::kBytes, length - 8);
+    std::memcpy(header_.data(), header.data(), header_.size());
 
     if (!putHeader(out)) {
         std::fprintf(stderr, "ERROR: Failed to write wav header: %s\n", std::strerror(errno));
@@ -74,8 +80,8 @@ int OggDecoder::writeWavHeader(OggVorbis_File* file, std::FILE* out, std::int64_
 }
 
 int OggDecoder::rewriteWavHeader(std::FILE* out, std::uint32_t dataBytes) {
-    putLittleEndian(header_.data() + 4, dataBytes + 36, 4);
-    putLittleEndian(header_.data() + 40, dataBytes, 4);
+    PutLittleEndian32(header_.data() + 4, dataBytes + 36);
+    PutLittleEndian32(header_.data() + 40, dataBytes);
     if (std::fseek(out, 0, SEEK_SET) != 0) {
         std::fprintf(stderr, "ERROR: Failed to seek on seekable file: %s\n", std::strerror(errno));
         return 1;
@@ -88,13 +94,13 @@ int OggDecoder::rewriteWavHeader(std::FILE* out, std::uint32_t dataBytes) {
 }
 
 int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
-    std::FILE* input = std::fopen(in.c_str(), "rb");
+    std::FILE* input = OpenStdFile(in, "rb");
     if (!input) {
         std::fprintf(stderr, "ERROR: Failed to open input file: %s\n", std::strerror(errno));
         return 1;
     }
     std::vector<char> outputBuffer(kOutputBufferBytes); // outlives every close below
-    std::FILE* output = std::fopen(out.c_str(), "wb");
+    std::FILE* output = OpenStdFile(out, "wb");
     if (!output) {
         std::fprintf(stderr, "ERROR: Failed to open output file: %s\n", std::strerror(errno));
         std::fclose(input);
@@ -102,7 +108,7 @@ int OggDecoder::decodeFile(const std::string& in, const std::string& out) {
     }
     std::setvbuf(output, outputBuffer.data(), _IOFBF, outputBuffer.size());
     OggVorbis_File file;
-    if (ov_open(input, &file, nullptr, 0) < 0) {
+    if (ov_open_callbacks(input, &file, nullptr, 0, kStreamCallbacks) < 0) {
         std::fprintf(stderr, "ERROR: Failed to open input as vorbis\n");
         std::fclose(input);
         std::fclose(output);

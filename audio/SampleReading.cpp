@@ -29,7 +29,7 @@ struct Signed8 {
 struct Little16 {
     static constexpr int bytes = 2;
     float operator()(const unsigned char* at) const {
-        return static_cast<float>(static_cast<std::int16_t>(littleEndian16(at))) *
+        return static_cast<float>(static_cast<std::int16_t>(LittleEndian16(at))) *
                3.0517578125e-05f;
     }
 };
@@ -42,7 +42,7 @@ struct Big16 {
 struct LittleFloat32 {
     static constexpr int bytes = 4;
     float operator()(const unsigned char* at) const {
-        return std::bit_cast<float>(littleEndian32(at));
+        return std::bit_cast<float>(LittleEndian32(at));
     }
 };
 

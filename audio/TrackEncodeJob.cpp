@@ -3,6 +3,7 @@
 #include "audio/CreateDirectories.h"
 #include "audio/InputFormat.h"
 #include "audio/VorbisEncoder.h"
+#include "platform/StdFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -48,7 +49,7 @@ bool TrackEncodeJob::Run(const std::string& inputPath) {
     std::FILE* output = nullptr;
     bool failed = true;
 
-    std::FILE* input = std::fopen(inputPath.c_str(), "rb");
+    std::FILE* input = OpenStdFile(inputPath, "rb");
     std::string outputName = outputNameFor(inputPath);
     if (!input) {
         std::fprintf(stderr, "ERROR: Cannot open input file \"%s\": %s\n", inputPath.c_str(),
@@ -61,7 +62,7 @@ bool TrackEncodeJob::Run(const std::string& inputPath) {
                      "ERROR: Could not create required subdirectories for output filename "
                      "\"%s\"\n",
                      outputName.c_str());
-    } else if (!(output = std::fopen(outputName.c_str(), "wb"))) {
+    } else if (!(output = OpenStdFile(outputName, "wb"))) {
         std::fprintf(stderr, "ERROR: Cannot open output file \"%s\": %s\n", outputName.c_str(),
                      std::strerror(errno));
     } else {

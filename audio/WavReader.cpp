@@ -2,12 +2,12 @@
 
 #include "audio/ChunkReading.h"
 #include "audio/SampleReading.h"
+#include "platform/StdFile.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <sys/types.h>
 
 namespace {
 
@@ -35,7 +35,7 @@ std::optional<std::uint32_t> findWavChunk(std::FILE* stream, const char* wanted)
             warnEof();
             return std::nullopt;
         }
-        std::uint32_t length = littleEndian32(header + 4);
+        std::uint32_t length = LittleEndian32(header + 4);
         if (std::memcmp(header, wanted, 4) == 0)
             return length;
         if (!skipRiffChunkBody(stream, length))
@@ -65,8 +65,8 @@ std::optional<WavFormat> readFormatChunk(std::FILE* stream) {
     }
     if (!skipRiffChunkBody(stream, *length - 16))
         return std::nullopt;
-    return WavFormat{littleEndian16(body), littleEndian16(body + 2), littleEndian32(body + 4),
-                     littleEndian16(body + 12), littleEndian16(body + 14)};
+    return WavFormat{LittleEndian16(body), LittleEndian16(body + 2), LittleEndian32(body + 4),
+                     LittleEndian16(body + 12), LittleEndian16(body + 14)};
 }
 
 // Bytes per sample of a supported encoding, or nothing after the matching error message.
@@ -97,11 +97,11 @@ std::int32_t clampFrames(std::uint64_t frames) {
 
 // Streamed files announce a data length of 0: measure the rest of the file instead.
 std::int32_t framesToEndOfFile(std::FILE* stream, std::uint32_t block) {
-    off_t start = ftello(stream);
-    if (start < 0 || fseeko(stream, 0, SEEK_END) != 0)
+    const std::int64_t start = TellStdFile(stream);
+    if (start < 0 || SeekStdFile(stream, 0, SEEK_END) != 0)
         return 0;
-    off_t end = ftello(stream);
-    fseeko(stream, start, SEEK_SET);
+    const std::int64_t end = TellStdFile(stream);
+    SeekStdFile(stream, start, SEEK_SET);
     if (end < start)
         return 0;
     return clampFrames(static_cast<std::uint64_t>(end - start) / block);

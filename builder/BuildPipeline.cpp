@@ -6,14 +6,15 @@
 #include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
 #include "common/DeleteFolderTree.h"
-#include "common/FileOps.h"
-#include "common/FolderLock.h"
 #include "common/Progress.h"
 #include "common/ProgressCloser.h"
 #include "common/Prompts.h"
-#include "common/SafeFile.h"
-#include "common/ShortPathOf.h"
 #include "common/WorkerPool.h"
+#include "platform/FileOps.h"
+#include "platform/FolderLock.h"
+#include "platform/NativePath.h"
+#include "platform/SafeFile.h"
+#include "platform/ShortPathOf.h"
 
 #include <algorithm>
 #include <ctime>
@@ -26,7 +27,7 @@ constexpr int kPackagingPosition = 35;
 
 bool SameFile(const std::string& one, const std::string& other) {
     std::error_code error;
-    return std::filesystem::equivalent(one, other, error) && !error;
+    return std::filesystem::equivalent(NativePath(one), NativePath(other), error) && !error;
 }
 
 constexpr int kLastSongPosition = 34;

@@ -9,10 +9,8 @@
 #include "common/CommandLineOptions.h"
 #include "common/EscapeForTerminal.h"
 #include "common/FileError.h"
-#include "common/FileOps.h"
 #include "common/Prompts.h"
-
-#include <sys/stat.h>
+#include "platform/FileOps.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -160,8 +158,7 @@ int RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& prog
 
 // The project named by --add: loaded when the file exists, a new one otherwise.
 bool OpenProjectToAdd(const std::string& file, SongProject& project, Prompts& prompts) {
-    struct stat info;
-    if (::lstat(file.c_str(), &info) != 0 && errno == ENOENT) {
+    if (InspectPath(file).kind == PathKind::Missing) {
         project.Reset();
         project.SetPath(file);
         return true;

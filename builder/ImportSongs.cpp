@@ -6,14 +6,12 @@
 #include "builder/WavHeaderReader.h"
 #include "common/CodePage.h"
 #include "common/EscapeForTerminal.h"
-#include "common/FileOps.h"
 #include "common/Progress.h"
 #include "common/ProgressCloser.h"
 #include "common/Prompts.h"
 #include "import/ParallelImport.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/FileOps.h"
+#include "platform/NativePath.h"
 
 #include <chrono>
 #include <cmath>
@@ -39,8 +37,7 @@ bool BuilderTakesAsIs(const std::string& path) {
 }
 
 bool IsRealFolder(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return InspectPath(path).kind == PathKind::Folder;
 }
 
 // Beside a project only the one folder is made, so a project in a missing folder fails here
@@ -48,11 +45,10 @@ bool IsRealFolder(const std::string& path) {
 bool MakeSongFolder(const std::string& folder, bool besideProject) {
     if (IsRealFolder(folder))
         return true;
-    std::error_code error;
     if (besideProject)
         CreateFolder(folder);
     else
-        std::filesystem::create_directories(folder, error);
+        CreateFolderTree(folder);
     return IsRealFolder(folder);
 }
 
@@ -87,9 +83,9 @@ std::string ImportSongs::SongFolderFor(const std::string& projectPath,
                                        const std::string& dataFolder) {
     if (projectPath.empty())
         return dataFolder + "/songs";
-    const std::filesystem::path project(projectPath);
-    const std::string folder = project.parent_path().string();
-    return (folder.empty() ? std::string(".") : folder) + "/" + project.stem().string() + " songs";
+    const std::filesystem::path project = NativePath(projectPath);
+    const std::string folder = Utf8Path(project.parent_path());
+    return (folder.empty() ? std::string(".") : folder) + "/" + Utf8Path(project.stem()) + " songs";
 }
 
 bool ImportSongs::IsEmptySlot(const SongSlot& slot) {
@@ -134,7 +130,7 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
                 batch.Cancel();
                 batch.TakeResults();
                 if (madeFolder)
-                    ::rmdir(folder.c_str()); // only when nothing else is in it
+                    RemoveEmptyFolder(folder); // only when nothing else is in it
                 outcome.result = Result::Cancelled;
                 prompts_.Message("Import cancelled. No song was added.");
                 return outcome;

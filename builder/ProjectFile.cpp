@@ -2,10 +2,10 @@
 
 #include "builder/SongProject.h"
 #include "common/FileError.h"
-#include "common/SafeFile.h"
+#include "common/LittleEndian.h"
 #include "common/TextFileWriter.h"
-
-#include <sys/stat.h>
+#include "platform/SafeFile.h"
+#include "platform/StdFile.h"
 
 #include <bit>
 #include <cstdio>
@@ -17,9 +17,7 @@ namespace {
 constexpr std::int32_t kFileVersion = 2;
 
 void PutInt32(std::string& out, std::int32_t value) {
-    auto bits = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        out += static_cast<char>((bits >> shift) & 0xFF);
+    AppendLittleEndian32(out, static_cast<std::uint32_t>(value));
 }
 
 void PutString(std::string& out, const std::string& text) {
@@ -54,10 +52,7 @@ public:
     std::int32_t Int32() {
         unsigned char bytes[4];
         Read(bytes, sizeof bytes);
-        std::uint32_t value = 0;
-        for (int index = 3; index >= 0; --index)
-            value = (value << 8) | bytes[index];
-        return static_cast<std::int32_t>(value);
+        return static_cast<std::int32_t>(LittleEndian32(bytes));
     }
 
     float Float() { return std::bit_cast<float>(Int32()); }
@@ -112,15 +107,13 @@ bool SaveProjectFileAside(const SongProject& project, const std::string& file) {
 
 bool LoadProjectFile(SongProject& project, const std::string& file) {
     project.Reset();
-    struct stat info;
     // A folder opens on Linux but is no project file; a named pipe would wait for a writer.
-    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
-    if (!stream || ::fstat(::fileno(stream.get()), &info) != 0 || !S_ISREG(info.st_mode))
+    std::unique_ptr<std::FILE, FileCloser> stream(OpenRegularStdFile(file));
+    const auto length = stream ? OpenFileLength(stream.get()) : std::nullopt;
+    if (!length)
         return false;
     project.SetPath(file);
-    FieldReader reader(stream.get(), static_cast<std::uint64_t>(info.st_size), file);
+    FieldReader reader(stream.get(), *length, file);
     if (reader.Int32() >= kFileVersion)
         project.SetQuality(reader.Int32());
     for (int position = 1; position <= SongProject::kSlotCount; ++position)

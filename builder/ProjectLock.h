@@ -1,5 +1,5 @@
 #pragma once
-#include "common/FolderLock.h"
+#include "platform/FolderLock.h"
 
 #include <string>
 

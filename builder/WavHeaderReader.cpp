@@ -2,9 +2,7 @@
 
 #include "audio/ChunkReading.h"
 #include "audio/WavReader.h"
-
-#include <sys/stat.h>
-#include <sys/types.h>
+#include "platform/StdFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,14 +23,7 @@ bool ReadBytes(std::FILE* file, unsigned char* out, std::size_t count) {
 // Regular files only: a folder opens fine on Linux but is no WAV file, and opening a named
 // pipe would wait for a writer, freezing the window while the user types a path.
 FilePtr OpenRegularFile(const std::string& path) {
-    struct stat before;
-    if (path.empty() || ::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
-        return nullptr;
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    struct stat info;
-    if (!file || ::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
-        return nullptr;
-    return file;
+    return FilePtr(OpenRegularStdFile(path));
 }
 
 // Skips chunks up to the wanted one, as the build's reader does, but quietly. Returns the
@@ -42,7 +33,7 @@ bool FindChunk(std::FILE* file, const char* wanted, std::uint32_t& length) {
         unsigned char header[8];
         if (!ReadBytes(file, header, sizeof header))
             return false;
-        length = littleEndian32(header + 4);
+        length = LittleEndian32(header + 4);
         if (std::memcmp(header, wanted, 4) == 0)
             return true;
         if (!skipRiffChunkBody(file, length))
@@ -51,11 +42,11 @@ bool FindChunk(std::FILE* file, const char* wanted, std::uint32_t& length) {
 }
 
 std::uint64_t BytesToEnd(std::FILE* file) {
-    struct stat info;
-    const off_t here = ::ftello(file);
-    if (here < 0 || ::fstat(::fileno(file), &info) != 0 || info.st_size < here)
+    const std::int64_t here = TellStdFile(file);
+    const auto length = OpenFileLength(file);
+    if (here < 0 || !length || *length < static_cast<std::uint64_t>(here))
         return 0;
-    return static_cast<std::uint64_t>(info.st_size - here);
+    return *length - static_cast<std::uint64_t>(here);
 }
 
 } // namespace
@@ -74,12 +65,12 @@ bool WavHeaderReader::Open(const std::string& path) {
         !ReadBytes(file.get(), format, sizeof format) ||
         !skipRiffChunkBody(file.get(), formatLength - sizeof format))
         return false;
-    formatTag = littleEndian16(format);
-    channels = littleEndian16(format + 2);
-    sampleRate = littleEndian32(format + 4);
-    byteRate = littleEndian32(format + 8);
-    blockAlign = littleEndian16(format + 12);
-    bitsPerSample = littleEndian16(format + 14);
+    formatTag = LittleEndian16(format);
+    channels = LittleEndian16(format + 2);
+    sampleRate = LittleEndian32(format + 4);
+    byteRate = LittleEndian32(format + 8);
+    blockAlign = LittleEndian16(format + 12);
+    bitsPerSample = LittleEndian16(format + 14);
     if (formatTag != 1 || !isSupportedWavEncoding(formatTag, channels, blockAlign, bitsPerSample))
         return false;
 

@@ -3,7 +3,7 @@
 #include "builder/window/BuilderWindow.h"
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
-#include "common/FileOps.h"
+#include "platform/WorkFolders.h"
 
 #include <QApplication>
 

@@ -1,36 +1,14 @@
 #include "common/ConsoleProgress.h"
 
+#include "platform/ConsoleInterrupt.h"
+
 #include <algorithm>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <limits>
 #include <utility>
 
 namespace {
-
-// Lock-free, so safe in a signal handler, and safe to read on the main thread when the
-// signal lands on a worker thread.
-std::atomic<bool> interruptSeen{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-struct sigaction previousAction;
-
-extern "C" void NoteInterrupt(int) {
-    interruptSeen = true;
-}
-
-void InstallInterruptHandler() {
-    interruptSeen = false;
-    struct sigaction action {};
-    action.sa_handler = NoteInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousAction);
-}
-
-void RestoreInterruptHandler() {
-    sigaction(SIGINT, &previousAction, nullptr);
-}
 
 constexpr std::size_t maxTextBytes = 511;
 
@@ -46,7 +24,7 @@ ConsoleProgress::~ConsoleProgress() {
 
 bool ConsoleProgress::Open(const std::string&, bool) {
     if (!open)
-        InstallInterruptHandler();
+        StartNotingInterrupts();
     open = true;
     return true;
 }
@@ -67,7 +45,7 @@ void ConsoleProgress::SetText(const std::string& newText) {
 bool ConsoleProgress::Pump(bool) {
     if (cancelled)
         return true;
-    if (open && interruptSeen) {
+    if (open && InterruptNoted()) {
         cancelled = true;
         return true;
     }
@@ -84,7 +62,7 @@ bool ConsoleProgress::Pump(bool) {
 void ConsoleProgress::Close() {
     if (!open)
         return;
-    RestoreInterruptHandler();
+    StopNotingInterrupts();
     open = false;
 }
 

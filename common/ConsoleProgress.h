@@ -5,9 +5,10 @@
 #include <string>
 
 // Progress on the command line: one "[ NN%] status text" line on standard error per change
-// seen at a pump. Ctrl-C (SIGINT) acts as the Cancel button: it is noted by a signal handler
-// installed by Open and seen at the next Pump. Only one ConsoleProgress should be open at a
-// time, since the signal is process-wide. Nothing here fails; Open always yields true.
+// seen at a pump. Ctrl-C acts as the Cancel button: it is noted by the handler of
+// platform/ConsoleInterrupt.h, installed by Open, and seen at the next Pump. Only one
+// ConsoleProgress should be open at a time, since the signal is process-wide. Nothing here fails;
+// Open always yields true.
 class ConsoleProgress : public Progress {
 public:
     explicit ConsoleProgress(std::ostream& out);

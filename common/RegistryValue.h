@@ -1,5 +1,5 @@
 #pragma once
-#include "common/RegistryBackend.h"
+#include "platform/RegistryBackend.h"
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "common/TextFileWriter.h"
 
 #include "common/FileError.h"
+#include "platform/StdFile.h"
 
 TextFileWriter::~TextFileWriter() {
     if (file_)
@@ -11,7 +12,7 @@ bool TextFileWriter::Open(const std::string& path, bool append) {
     if (file_)
         std::fclose(file_);
     path_ = path;
-    file_ = std::fopen(path.c_str(), append ? "ab" : "wb");
+    file_ = OpenStdFile(path, append ? "ab" : "wb");
     return file_ != nullptr;
 }
 

@@ -1,14 +1,14 @@
 #include "import/AudioDecoder.h"
 
 #include "import/TagArea.h"
+#include "platform/InputFile.h"
 
-#include <fcntl.h>
 #include <sndfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -54,41 +54,70 @@ SNDFILE* AsFile(void* file) {
 
 static_assert(AudioDecoder::kUnknownLength == SF_COUNT_MAX);
 
+// The open file and libsndfile's position in it.
+struct AudioDecoder::Source {
+    InputFile file;
+    sf_count_t position = 0;
+
+    static Source& Of(void* data) { return *static_cast<Source*>(data); }
+    static sf_count_t Length(void* data) { return static_cast<sf_count_t>(Of(data).file.Size()); }
+    static sf_count_t Seek(sf_count_t offset, int whence, void* data) {
+        Source& source = Of(data);
+        const sf_count_t base = whence == SEEK_SET   ? 0
+                                : whence == SEEK_CUR ? source.position
+                                                     : Length(data);
+        if (base + offset < 0)
+            return -1;
+        source.position = base + offset;
+        return source.position;
+    }
+    // libsndfile asks once per piece, so a short read is resumed here.
+    static sf_count_t Read(void* buffer, sf_count_t count, void* data) {
+        Source& source = Of(data);
+        auto* bytes = static_cast<char*>(buffer);
+        sf_count_t done = 0;
+        while (done < count) {
+            const std::int64_t got =
+                source.file.ReadAt(static_cast<std::uint64_t>(source.position), bytes + done,
+                                   static_cast<std::size_t>(count - done));
+            if (got <= 0)
+                break;
+            source.position += got;
+            done += got;
+        }
+        return done;
+    }
+    static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
+    static sf_count_t Tell(void* data) { return Of(data).position; }
+};
+
+AudioDecoder::AudioDecoder() = default;
+
 AudioDecoder::~AudioDecoder() {
     if (file_)
         sf_close(AsFile(file_));
 }
 
 ImportProblem AudioDecoder::Open(const std::string& path) {
-    // Non-blocking, so that a named pipe cannot hang the import before it is refused.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info;
-    if (fd < 0)
+    // A named pipe is refused without waiting for a writer.
+    auto source = std::make_unique<Source>();
+    if (!source->file.Open(path))
         return ImportProblem::Unreadable;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return ImportProblem::Unreadable;
-    }
-    if (info.st_size == 0) {
-        ::close(fd);
+    if (source->file.Size() == 0)
         return ImportProblem::Empty;
-    }
-    if (TagAreaBytes(fd, kMostTagBytes) > kMostTagBytes) {
-        ::close(fd);
+    if (TagAreaBytes(source->file, kMostTagBytes) > kMostTagBytes)
         return ImportProblem::TagsTooLarge;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     Head head{};
-    if (::pread(fd, head.data(), head.size(), 0) < 0) {
-        ::close(fd);
+    if (source->file.ReadAt(0, head.data(), head.size()) < 0)
         return ImportProblem::Unreadable;
-    }
+    static SF_VIRTUAL_IO io = {Source::Length, Source::Seek, Source::Read, Source::Write,
+                               Source::Tell};
     SF_INFO sfInfo{};
-    SNDFILE* file = sf_open_fd(fd, SFM_READ, &sfInfo, SF_TRUE);
+    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &sfInfo, source.get());
     if (!file)
         return RefusalReason(sf_error(nullptr), head);
+    source_ = std::move(source);
     file_ = file;
-    descriptor_ = fd;
     if (sfInfo.channels <= 0 || sfInfo.samplerate <= 0)
         return ImportProblem::Damaged;
     channels_ = sfInfo.channels;
@@ -106,4 +135,8 @@ std::int64_t AudioDecoder::Read(float* buffer, std::int64_t count) {
 
 bool AudioDecoder::failed() const {
     return file_ && sf_error(AsFile(file_)) != SF_ERR_NO_ERROR;
+}
+
+InputFile& AudioDecoder::input() {
+    return source_->file;
 }

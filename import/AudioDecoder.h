@@ -2,24 +2,29 @@
 #include "import/ImportProblem.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Reads any audio file libsndfile decodes (WAV of every PCM and float kind, AIFF, FLAC, Ogg
 // Vorbis, Opus, MP3) as interleaved float frames, one block at a time, so memory stays the
-// same whatever the length. Keeps libsndfile's header out of the rest of the program.
+// same whatever the length. Keeps libsndfile's header out of the rest of the program. The file
+// is opened by the platform layer (a UTF-8 name on both systems) and read by libsndfile
+// through its virtual I/O.
+class InputFile;
+
 class AudioDecoder {
 public:
-    AudioDecoder() = default;
+    AudioDecoder();
     ~AudioDecoder();
     AudioDecoder(const AudioDecoder&) = delete;
     AudioDecoder& operator=(const AudioDecoder&) = delete;
 
     // Opens a regular file (a link to one is fine) once, read-only; every check runs on that
-    // descriptor. Yields None, or why it cannot be decoded: Unreadable, NotAudio, Unsupported,
+    // open file. Yields None, or why it cannot be decoded: Unreadable, NotAudio, Unsupported,
     // Damaged, Empty (a file of no bytes) or TagsTooLarge (checked before decoding starts).
     ImportProblem Open(const std::string& path);
-    // The open file, for reading by position (pread) only, while the decoder is open; -1 before.
-    int descriptor() const { return descriptor_; }
+    // The open source file, for reading its tags by position (after a successful Open).
+    InputFile& input();
 
     int channels() const { return channels_; }
     int sampleRate() const { return sampleRate_; }
@@ -39,8 +44,10 @@ public:
     bool failed() const;
 
 private:
-    void* file_ = nullptr; // SNDFILE, which owns descriptor_
-    int descriptor_ = -1;
+    struct Source;
+
+    std::unique_ptr<Source> source_; // the file libsndfile reads, opened by the platform
+    void* file_ = nullptr;           // SNDFILE
     int channels_ = 0;
     int sampleRate_ = 0;
     std::int64_t frames_ = 0;

@@ -1,20 +1,12 @@
 #include "import/MonoWavWriter.h"
 
-#include "common/SafeFile.h"
+#include "common/LittleEndian.h"
+#include "common/WavHeader.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 
 namespace {
-
-void PutUint32(std::string& out, std::uint32_t value) {
-    for (int index = 0; index < 4; ++index)
-        out += static_cast<char>(value >> (8 * index));
-}
-
-void PutUint16(std::string& out, std::uint16_t value) {
-    out += static_cast<char>(value);
-    out += static_cast<char>(value >> 8);
-}
 
 constexpr std::size_t kBufferBytes = 1 << 16;
 
@@ -29,18 +21,7 @@ bool MonoWavWriter::Begin() {
     if (announced_ > kMaxSamples)
         return ok_ = false;
     const auto dataBytes = static_cast<std::uint32_t>(announced_ * 2);
-    std::string header = "RIFF";
-    PutUint32(header, dataBytes + kHeaderBytes - 8);
-    header += "WAVEfmt ";
-    PutUint32(header, 16);
-    PutUint16(header, 1); // integer PCM
-    PutUint16(header, 1); // mono
-    PutUint32(header, kSampleRate);
-    PutUint32(header, kSampleRate * 2);
-    PutUint16(header, 2);
-    PutUint16(header, 16);
-    header += "data";
-    PutUint32(header, dataBytes);
+    const std::string header = WavHeader::Pcm(1, kSampleRate, 16, dataBytes);
     ok_ = ok_ && file_.Write(header);
     return ok_;
 }
@@ -52,8 +33,7 @@ bool MonoWavWriter::Write(const std::int16_t* samples, std::size_t count) {
         buffer_.resize(at + 2 * now);
         for (std::size_t index = 0; index < now; ++index) {
             const auto bits = static_cast<std::uint16_t>(samples[done + index]);
-            buffer_[at + 2 * index] = static_cast<char>(bits);
-            buffer_[at + 2 * index + 1] = static_cast<char>(bits >> 8);
+            PutLittleEndian16(reinterpret_cast<unsigned char*>(&buffer_[at + 2 * index]), bits);
         }
         done += now;
         if (buffer_.size() >= kBufferBytes)

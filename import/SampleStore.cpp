@@ -1,14 +1,7 @@
 #include "import/SampleStore.h"
 
-#include "common/FileSteps.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-#include <random>
 
 namespace {
 
@@ -22,26 +15,7 @@ SampleStore::SampleStore(std::string folder) : folder_(std::move(folder)) {
 }
 
 SampleStore::~SampleStore() {
-    if (scratch_ >= 0)
-        ::close(scratch_);
     memory_.swap(spareMemory);
-}
-
-bool SampleStore::OpenScratch() {
-    scratch_ = ::open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (scratch_ >= 0)
-        return true;
-    // File systems without unnamed files: a fresh name, removed as soon as it is open.
-    std::random_device random;
-    for (int attempt = 0; attempt < 100 && scratch_ < 0; ++attempt) {
-        const std::string name = folder_ + "/.kp-scratch-" + std::to_string(random());
-        scratch_ = CreateExclusive(name);
-        if (scratch_ >= 0)
-            ::unlink(name.c_str());
-        else if (errno != EEXIST)
-            return false;
-    }
-    return scratch_ >= 0;
 }
 
 bool SampleStore::Append(const float* samples, std::size_t count) {
@@ -53,10 +27,9 @@ bool SampleStore::Append(const float* samples, std::size_t count) {
     const std::size_t rest = count - inMemory;
     if (rest == 0)
         return true;
-    if (scratch_ < 0 && !OpenScratch())
+    if (!scratch_.IsOpen() && !scratch_.Create(folder_))
         return false;
-    if (!WriteFully(scratch_, reinterpret_cast<const char*>(samples + inMemory),
-                    rest * sizeof(float)))
+    if (!scratch_.Append(reinterpret_cast<const char*>(samples + inMemory), rest * sizeof(float)))
         return false;
     size_ += rest;
     return true;
@@ -73,18 +46,6 @@ bool SampleStore::Read(std::uint64_t first, std::size_t count, float* out) const
         out += now;
         count -= now;
     }
-    auto* bytes = reinterpret_cast<char*>(out);
-    std::size_t left = count * sizeof(float);
-    auto offset = static_cast<off_t>((first - held) * sizeof(float));
-    while (left > 0) {
-        const ssize_t got = ::pread(scratch_, bytes, left, offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        bytes += got;
-        left -= static_cast<std::size_t>(got);
-        offset += got;
-    }
-    return true;
+    return count == 0 || scratch_.ReadAt((first - held) * sizeof(float),
+                                         reinterpret_cast<char*>(out), count * sizeof(float));
 }

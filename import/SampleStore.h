@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/ScratchFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,10 +28,8 @@ public:
     std::uint64_t size() const { return size_; }
 
 private:
-    bool OpenScratch();
-
     std::string folder_;
     std::vector<float> memory_;
-    int scratch_ = -1;
+    ScratchFile scratch_;
     std::uint64_t size_ = 0;
 };

@@ -1,7 +1,5 @@
 #include "import/SongImporter.h"
 
-#include "common/FileSteps.h"
-#include "common/SafeFile.h"
 #include "import/AudioDecoder.h"
 #include "import/LoudnessMeter.h"
 #include "import/MonoWavWriter.h"
@@ -10,8 +8,9 @@
 #include "import/SongFileName.h"
 #include "import/SongTags.h"
 #include "import/TpdfDither.h"
-
-#include <unistd.h>
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/SafeFile.h"
 
 #include <cerrno>
 #include <cmath>
@@ -234,7 +233,7 @@ ImportedSong SongImporter::Import(const std::string& source, const std::atomic<b
     song.problem = decoder.Open(source);
     if (song.problem != ImportProblem::None)
         return song;
-    song.title = SongTitleFor(ReadSongTags(decoder.descriptor(), source), source);
+    song.title = SongTitleFor(ReadSongTags(decoder.input(), source), source);
     if (AnnouncedTooLong(decoder)) {
         song.problem = ImportProblem::TooLong;
         return song;
@@ -293,7 +292,7 @@ bool SongImporter::Publish(ImportedSong& song) {
                 return true;
             }
             // Not sure to survive a crash: taken back rather than left without a slot.
-            ::unlink(candidate.c_str());
+            RemoveFile(candidate);
             break;
         }
         if (errno != EEXIST)

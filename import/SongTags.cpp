@@ -1,29 +1,26 @@
 #include "import/SongTags.h"
 
+#include "platform/InputFile.h"
+
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
 #include <taglib/tiostream.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 
 namespace {
 
-// The source as TagLib sees it: read-only, by position on a descriptor the caller opened and
+// The source as TagLib sees it: read-only, by position on a file the caller opened and
 // checked, and no more than kMostTagBytesRead in all. Past that every read yields nothing, as
 // at the end of the file, and TagLib gives up on the tag.
 class DescriptorStream : public TagLib::IOStream {
 public:
-    DescriptorStream(int descriptor, const std::string& name)
-        : descriptor_(descriptor), name_(name) {}
+    DescriptorStream(InputFile& file, const std::string& name) : file_(file), name_(name) {}
 
     TagLib::FileName name() const override { return name_.c_str(); }
     bool readOnly() const override { return true; }
-    bool isOpen() const override { return descriptor_ >= 0; }
+    bool isOpen() const override { return file_.IsOpen(); }
 
     TagLib::ByteVector readBlock(unsigned long length) override {
         if (length > kMostTagBytesRead - budgetUsed_) {
@@ -33,10 +30,8 @@ public:
         TagLib::ByteVector bytes(static_cast<unsigned int>(length), '\0');
         std::size_t have = 0;
         while (have < length) {
-            const ssize_t got = ::pread(descriptor_, bytes.data() + have, length - have,
-                                        static_cast<off_t>(position_ + have));
-            if (got < 0 && errno == EINTR)
-                continue;
+            const std::int64_t got = file_.ReadAt(static_cast<std::uint64_t>(position_) + have,
+                                                  bytes.data() + have, length - have);
             if (got <= 0)
                 break;
             have += static_cast<std::size_t>(got);
@@ -58,13 +53,10 @@ public:
         position_ = std::max(0L, base + offset);
     }
     long tell() const override { return position_; }
-    long length() override {
-        struct stat info;
-        return ::fstat(descriptor_, &info) == 0 ? static_cast<long>(info.st_size) : 0;
-    }
+    long length() override { return static_cast<long>(file_.Size()); }
 
 private:
-    int descriptor_;
+    InputFile& file_;
     std::string name_;
     long position_ = 0;
     std::size_t budgetUsed_ = 0;
@@ -105,9 +97,9 @@ std::string FileStem(const std::string& path) {
 
 } // namespace
 
-SongTags ReadSongTags(int descriptor, const std::string& name) {
+SongTags ReadSongTags(InputFile& source, const std::string& name) {
     SongTags tags;
-    DescriptorStream stream(descriptor, name);
+    DescriptorStream stream(source, name);
     TagLib::FileRef file(&stream, false);
     if (file.isNull() || !file.tag())
         return tags;
@@ -117,15 +109,10 @@ SongTags ReadSongTags(int descriptor, const std::string& name) {
 }
 
 SongTags ReadSongTags(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (descriptor < 0)
+    InputFile file;
+    if (!file.Open(path))
         return {};
-    struct stat info;
-    SongTags tags;
-    if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode))
-        tags = ReadSongTags(descriptor, path);
-    ::close(descriptor);
-    return tags;
+    return ReadSongTags(file, path);
 }
 
 std::string SongTitleFor(const SongTags& tags, const std::string& path) {

@@ -1,15 +1,14 @@
 #include "import/TagArea.h"
 
-#include <unistd.h>
+#include "platform/InputFile.h"
 
 #include <array>
 #include <cstring>
 
 namespace {
 
-bool ReadAt(int descriptor, std::uint64_t offset, unsigned char* into, std::size_t size) {
-    return ::pread(descriptor, into, size, static_cast<off_t>(offset)) ==
-           static_cast<ssize_t>(size);
+bool ReadAt(InputFile& file, std::uint64_t offset, unsigned char* into, std::size_t size) {
+    return file.ReadAt(offset, into, size) == static_cast<std::int64_t>(size);
 }
 
 std::uint64_t Id3v2Bytes(const unsigned char* head) {
@@ -19,7 +18,7 @@ std::uint64_t Id3v2Bytes(const unsigned char* head) {
 }
 
 // Sum of the FLAC metadata blocks' lengths, up to the last block.
-std::uint64_t FlacMetadataBytes(int descriptor, std::uint64_t cap) {
+std::uint64_t FlacMetadataBytes(InputFile& descriptor, std::uint64_t cap) {
     std::uint64_t offset = 4, total = 0;
     for (;;) {
         unsigned char header[4];
@@ -36,7 +35,7 @@ std::uint64_t FlacMetadataBytes(int descriptor, std::uint64_t cap) {
 
 // Length of the second packet (the comment header) of the first Ogg stream, from the pages'
 // segment tables.
-std::uint64_t OggCommentBytes(int descriptor, std::uint64_t cap) {
+std::uint64_t OggCommentBytes(InputFile& descriptor, std::uint64_t cap) {
     std::uint64_t offset = 0, comment = 0;
     int packet = 0;
     std::array<unsigned char, 27 + 255> page{};
@@ -71,7 +70,7 @@ std::uint64_t OggCommentBytes(int descriptor, std::uint64_t cap) {
 
 } // namespace
 
-std::uint64_t TagAreaBytes(int descriptor, std::uint64_t cap) {
+std::uint64_t TagAreaBytes(InputFile& descriptor, std::uint64_t cap) {
     unsigned char head[10];
     if (!ReadAt(descriptor, 0, head, sizeof head))
         return 0;

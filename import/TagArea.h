@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+class InputFile;
+
 // The most tag bytes a file may carry: enough for the tags and cover pictures real files
 // hold; beyond it the file is refused (ImportProblem::TagsTooLarge) rather than read.
 inline constexpr std::uint64_t kMostTagBytes = 16u << 20;
@@ -10,5 +12,5 @@ inline constexpr std::uint64_t kMostTagBytes = 16u << 20;
 // file, or the comment packet of an Ogg stream (Vorbis, Opus). The decoders read those whole
 // into memory, so a file whose tags pass a cap is refused before any decoder sees it.
 // Counting stops once `cap` is passed; 0 for a file of another kind or without tags. Reads by
-// position (pread) only; never fails.
-std::uint64_t TagAreaBytes(int descriptor, std::uint64_t cap);
+// position only; never fails.
+std::uint64_t TagAreaBytes(InputFile& file, std::uint64_t cap);

@@ -1,6 +1,5 @@
 #include "patcher/ApplyPatch.h"
 
-#include "common/FolderLock.h"
 #include "common/ProgressCloser.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderRecovery.h"
@@ -9,6 +8,7 @@
 #include "patcher/PatchJob.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/ProgressReporter.h"
+#include "platform/FolderLock.h"
 
 namespace {
 

@@ -1,19 +1,18 @@
 #include "patcher/Backup.h"
 
-#include "common/FileOps.h"
-#include "common/FileSteps.h"
-#include "common/FolderLock.h"
-#include "common/SafeFile.h"
-#include "common/Sha256.h"
-#include "common/SmallFileReader.h"
 #include "patcher/BackupManifest.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/StagedInstall.h"
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/FolderLock.h"
+#include "platform/SafeFile.h"
+#include "platform/Sha256.h"
+#include "platform/SmallFileReader.h"
+
 
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,8 +42,7 @@ void ShowCreateFailure(Prompts& prompts, const std::string& folder) {
 }
 
 bool IsRegularFile(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return InspectPath(path).kind == PathKind::RegularFile;
 }
 
 // Whether a Default.con holds the line a patch appends; nothing when it cannot be read.
@@ -72,8 +70,8 @@ bool BackUpFile(const std::string& from, const std::string& to, BackupManifest::
 std::string SpecialFileInBackups(const std::string& gameFolder) {
     for (const auto& path : {BackedUpDefaultCon(gameFolder), BackedUpMusicRfa(gameFolder),
                              BackupManifestFile(gameFolder)}) {
-        struct stat info;
-        if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        const PathKind kind = InspectPath(path).kind;
+        if (kind != PathKind::Missing && kind != PathKind::RegularFile)
             return path;
     }
     return "";
@@ -82,7 +80,7 @@ std::string SpecialFileInBackups(const std::string& gameFolder) {
 // Removes the manifest first, so a backup cut short by a crash never looks complete.
 bool RemoveManifest(const std::string& gameFolder) {
     const std::string manifest = BackupManifestFile(gameFolder);
-    if (IsRegularFile(manifest) && ::unlink(manifest.c_str()) != 0)
+    if (IsRegularFile(manifest) && !RemoveFile(manifest))
         return false;
     return FlushFolder(BackupsFolder(gameFolder));
 }
@@ -90,8 +88,7 @@ bool RemoveManifest(const std::string& gameFolder) {
 } // namespace
 
 bool GameFolderExists(const std::string& gameFolder) {
-    struct stat info;
-    return !gameFolder.empty() && ::stat(gameFolder.c_str(), &info) == 0;
+    return FileExists(gameFolder) || FolderExists(gameFolder);
 }
 
 BackupState CheckBackups(const std::string& gameFolder) {

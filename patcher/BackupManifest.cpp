@@ -1,11 +1,9 @@
 #include "patcher/BackupManifest.h"
 
-#include "common/FileOps.h"
-#include "common/SafeFile.h"
-#include "common/SmallFileReader.h"
-#include "common/Sha256.h"
-
-#include <sys/stat.h>
+#include "platform/FileOps.h"
+#include "platform/SmallFileReader.h"
+#include "platform/SafeFile.h"
+#include "platform/Sha256.h"
 
 namespace {
 
@@ -94,9 +92,8 @@ bool BackupManifest::Matches(const std::string& folder) const {
         return false;
     for (const auto& item : items) {
         const std::string path = JoinPath(folder, item.name);
-        struct stat info;
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            static_cast<std::uint64_t>(info.st_size) != item.size)
+        const PathInfo info = InspectPath(path);
+        if (info.kind != PathKind::RegularFile || info.size != item.size)
             return false;
         if (Sha256::OfFile(path) != item.sha256)
             return false;

@@ -3,12 +3,12 @@
 #include "archive/UnpackArchive.h"
 #include "common/CommandLineOptions.h"
 #include "common/EscapeForTerminal.h"
-#include "common/FileOps.h"
 #include "common/ProgressCloser.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/WorkFolderSession.h"
+#include "platform/FileOps.h"
 
 #include <exception>
 #include <ostream>

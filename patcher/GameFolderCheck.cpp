@@ -1,7 +1,7 @@
 #include "patcher/GameFolderCheck.h"
 
-#include "common/FileOps.h"
-#include "common/PathNoCase.h"
+#include "platform/FileOps.h"
+#include "platform/PathNoCase.h"
 
 std::string GameFolderProblem(const std::string& folder) {
     if (!folder.empty() && !FolderExists(folder))

@@ -6,22 +6,25 @@
 inline constexpr const char* kGameDirRegistryPath =
     "SOFTWARE\\EA GAMES\\Battlefield Vietnam\\GAMEDIR";
 
-// The game folder recorded in a Wine prefix's registry, turned into the local folder the game
-// runs from (drive letter mapped through the prefix, the rest matched without regard to case).
-// "" when there is no prefix, key or value; never fails otherwise.
+// Linux only: the game folder recorded in a Wine prefix's registry, turned into the local
+// folder the game runs from (drive letter mapped through the prefix, the rest matched without
+// regard to case). "" when there is no prefix, key or value; never fails otherwise.
 std::string GameFolderInWinePrefix(const std::string& prefix);
 
-// The same for the prefix in $WINEPREFIX, or else ~/.wine.
+// The game folder the registry names: on Linux through the prefix in $WINEPREFIX, or else
+// ~/.wine; on Windows the real registry, its 32-bit view first. "" when there is none.
 std::string RegistryGameFolder();
 
-// One game folder found, and the kind of Wine prefix it lies in: "wine", "lutris", "bottles",
-// "playonlinux" or "proton".
+// One game folder found, and where it was found: on Linux the kind of Wine prefix it lies in
+// ("wine", "lutris", "bottles", "playonlinux" or "proton"); on Windows "registry" or
+// "program files".
 struct FoundGameFolder {
     std::string folder;
     std::string prefixKind;
 };
 
-// Where to look: the home folder and the prefix named by $WINEPREFIX ("" for none).
+// Where to look on Linux: the home folder and the prefix named by $WINEPREFIX ("" for none).
+// Windows needs neither.
 struct DiscoveryPlaces {
     std::string home;
     std::string winePrefix;
@@ -37,4 +40,6 @@ struct DiscoveryPlaces {
 // resolved) is listed once, under the first prefix that reached it. Prefixes that are files,
 // or links leading out of the home folder, are passed over (except $WINEPREFIX, which the user
 // named). Never throws; empty when nothing is found.
+// On Windows: GAMEDIR in the registry's 32-bit view, then in its 64-bit view, then the usual
+// install folders under Program Files (x86) and Program Files, game folders only, each once.
 std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places);

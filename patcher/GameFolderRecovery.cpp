@@ -1,16 +1,12 @@
 #include "patcher/GameFolderRecovery.h"
 
-#include "common/FileOps.h"
-#include "common/FileSteps.h"
-#include "common/FolderLock.h"
-#include "common/SafeFile.h"
 #include "patcher/InstallJournal.h"
 #include "patcher/InstalledPackRecord.h"
 #include "patcher/PatcherPaths.h"
-
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/FolderLock.h"
+#include "platform/SafeFile.h"
 
 namespace {
 
@@ -28,19 +24,13 @@ bool IsLeftoverOf(const std::string& name, const std::string& targetName) {
 void RemoveLeftoversOf(const std::string& target) {
     const std::string folder = FolderOf(target);
     const std::string targetName = BaseName(target);
-    DIR* listing = ::opendir(folder.c_str());
-    if (!listing)
-        return;
     std::vector<std::string> leftovers;
-    while (const dirent* entry = ::readdir(listing))
-        if (IsLeftoverOf(entry->d_name, targetName))
-            leftovers.push_back(JoinPath(folder, entry->d_name));
-    ::closedir(listing);
-    for (const auto& path : leftovers) {
-        struct stat info;
-        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            ::unlink(path.c_str());
-    }
+    for (const FolderEntry& entry : ListFolder(folder))
+        if (IsLeftoverOf(entry.name, targetName))
+            leftovers.push_back(JoinPath(folder, entry.name));
+    for (const auto& path : leftovers)
+        if (InspectPath(path).kind == PathKind::RegularFile)
+            RemoveFile(path);
 }
 
 void RemoveLeftovers(const std::string& gameFolder) {
@@ -57,8 +47,7 @@ void RemoveLeftovers(const std::string& gameFolder) {
 
 std::string FolderOfOursNotReal(const std::string& gameFolder) {
     for (const auto& folder : {CustomMusicFolder(gameFolder), BackupsFolder(gameFolder)}) {
-        struct stat info;
-        if (::lstat(folder.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        if (InspectPath(folder).kind == PathKind::Link)
             return folder;
     }
     return "";

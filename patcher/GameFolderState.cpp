@@ -1,10 +1,10 @@
 #include "patcher/GameFolderState.h"
 
-#include "common/FileOps.h"
-#include "common/SmallFileReader.h"
 #include "patcher/Backup.h"
 #include "patcher/InstalledPackRecord.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
+#include "platform/SmallFileReader.h"
 
 namespace {
 

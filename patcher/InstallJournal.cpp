@@ -1,14 +1,12 @@
 #include "patcher/InstallJournal.h"
 
-#include "common/FileOps.h"
-#include "common/FileSteps.h"
-#include "common/SafeFile.h"
-#include "common/SmallFileReader.h"
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/SafeFile.h"
+#include "platform/SmallFileReader.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,23 +15,21 @@ constexpr std::size_t kMostBytes = 65536;
 constexpr std::size_t kMostEntries = 16;
 
 bool Exists(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0;
+    const PathKind kind = InspectPath(path).kind;
+    return kind != PathKind::Missing && kind != PathKind::Unknown;
 }
 
 bool IsRegularFile(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return InspectPath(path).kind == PathKind::RegularFile;
 }
 
 bool IsFolder(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return InspectPath(path).kind == PathKind::Folder;
 }
 
 bool IsEmptyRegularFile(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
+    const PathInfo info = InspectPath(path);
+    return info.kind == PathKind::RegularFile && info.size == 0;
 }
 
 std::string BaseName(const std::string& path) {
@@ -76,7 +72,7 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 // Empty, it needs no flush of its own: the folder's flush that follows makes it last.
 bool MarkNoOldFile(const std::string& kept) {
     const int descriptor = CreateExclusive(kept);
-    return descriptor >= 0 && ::close(descriptor) == 0;
+    return descriptor >= 0 && CloseFile(descriptor);
 }
 
 // Keeps a second name for a target's current file: a hard link, or a flushed copy where the
@@ -124,9 +120,9 @@ InstallJournal::Outcome InstallJournal::Commit() {
     };
     if (std::any_of(entries_.begin(), entries_.end(), outsideRoot) || !WriteJournal("install")) {
         // Nothing was changed yet; a journal that was renamed into place but not flushed goes.
-        ::unlink(journalPath_.c_str());
+        RemoveFile(journalPath_);
         for (const auto& entry : entries_)
-            ::unlink(entry.staged.c_str());
+            RemoveFile(entry.staged);
         return Outcome::RolledBack;
     }
     for (const auto& entry : entries_) {
@@ -143,7 +139,7 @@ bool InstallJournal::ReplaceTarget(const Entry& entry) const {
     const std::string folder = FolderOf(entry.target);
     const std::string kept = KeptName(entry.target);
     if (Exists(kept))
-        ::unlink(kept.c_str()); // a leftover of an earlier run, no longer needed
+        RemoveFile(kept); // a leftover of an earlier run, no longer needed
     const bool keptOld = entry.hadOld ? KeepOldFile(entry.target, kept) : MarkNoOldFile(kept);
     if (!keptOld || !FlushFolder(folder))
         return false;
@@ -158,30 +154,30 @@ bool InstallJournal::RollBack() const {
         const std::string kept = KeptName(entry->target);
         const std::string folder = FolderOf(entry->target);
         if (Exists(entry->staged)) { // never renamed: the target still holds its old file
-            ::unlink(entry->staged.c_str());
+            RemoveFile(entry->staged);
             if (IsRegularFile(kept))
-                ::unlink(kept.c_str());
+                RemoveFile(kept);
         } else if (entry->hadOld) {
             if (Exists(kept) && (!RenameReplacing(kept, entry->target) || !FlushFolder(folder)))
                 return false;
         } else {
             // The marker goes only after the new file, so an interrupted roll-back still knows.
             if (Exists(entry->target) &&
-                (::unlink(entry->target.c_str()) != 0 || !FlushFolder(folder)))
+                (!RemoveFile(entry->target) || !FlushFolder(folder)))
                 return false;
             if (IsRegularFile(kept))
-                ::unlink(kept.c_str());
+                RemoveFile(kept);
         }
     }
-    return ::unlink(journalPath_.c_str()) == 0 && FlushFolder(FolderOf(journalPath_));
+    return RemoveFile(journalPath_) && FlushFolder(FolderOf(journalPath_));
 }
 
 void InstallJournal::Finish() const {
     for (const auto& entry : entries_)
         if (IsRegularFile(KeptName(entry.target)))
-            ::unlink(KeptName(entry.target).c_str());
+            RemoveFile(KeptName(entry.target));
     // The commit's last act. Should it not reach the disk, the next run completes again.
-    if (::unlink(journalPath_.c_str()) == 0)
+    if (RemoveFile(journalPath_))
         FlushFolder(FolderOf(journalPath_));
 }
 

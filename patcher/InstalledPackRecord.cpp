@@ -1,11 +1,9 @@
 #include "patcher/InstalledPackRecord.h"
 
-#include "common/FileOps.h"
-#include "common/SafeFile.h"
-#include "common/SmallFileReader.h"
 #include "patcher/PatcherPaths.h"
-
-#include <unistd.h>
+#include "platform/FileOps.h"
+#include "platform/SmallFileReader.h"
+#include "platform/SafeFile.h"
 
 #include <sstream>
 
@@ -79,5 +77,5 @@ std::optional<std::string> InstalledPackRecord::Read(const std::string& gameFold
 
 void InstalledPackRecord::Forget(const std::string& gameFolder) {
     if (!gameFolder.empty())
-        ::unlink(Path(gameFolder).c_str());
+        RemoveFile(Path(gameFolder));
 }

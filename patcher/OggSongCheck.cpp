@@ -1,10 +1,9 @@
 #include "patcher/OggSongCheck.h"
 
+#include "platform/StdFile.h"
+
 #include <ogg/ogg.h>
 #include <vorbis/vorbisfile.h>
-
-#include <sys/stat.h>
-#include <sys/types.h>
 
 #include <cstdio>
 #include <memory>
@@ -21,11 +20,7 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 File OpenRegularFile(const std::string& path) {
-    File file(std::fopen(path.c_str(), "rb"));
-    struct stat info;
-    if (file && (::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)))
-        file.reset();
-    return file;
+    return File(OpenRegularStdFile(path));
 }
 
 // The number of logical streams the pages of the file belong to: 0 for a file without an
@@ -61,10 +56,10 @@ size_t ReadCallback(void* data, size_t size, size_t count, void* file) {
     return std::fread(data, size, count, static_cast<std::FILE*>(file));
 }
 int SeekCallback(void* file, ogg_int64_t offset, int whence) {
-    return ::fseeko(static_cast<std::FILE*>(file), static_cast<off_t>(offset), whence);
+    return SeekStdFile(static_cast<std::FILE*>(file), offset, whence);
 }
 long TellCallback(void* file) {
-    return static_cast<long>(::ftello(static_cast<std::FILE*>(file)));
+    return static_cast<long>(TellStdFile(static_cast<std::FILE*>(file)));
 }
 
 enum class Decoding { Clean, Faulty, Cancelled };

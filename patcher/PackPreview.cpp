@@ -2,9 +2,7 @@
 
 #include "archive/UnpackArchive.h"
 #include "common/DeleteFolderTree.h"
-#include "common/FileOps.h"
-
-#include <stdlib.h>
+#include "platform/FileOps.h"
 
 namespace {
 
@@ -12,10 +10,7 @@ namespace {
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& workFolder)
-        : path_(JoinPath(workFolder, "preview-XXXXXX")) {
-        if (!::mkdtemp(path_.data()))
-            path_.clear();
-    }
+        : path_(CreateUniqueFolder(workFolder, "preview-")) {}
     ~ScratchFolder() {
         if (!path_.empty())
             DeleteFolderTree(path_);

@@ -1,10 +1,11 @@
 #include "patcher/PackValidator.h"
 
 #include "common/EscapeForTerminal.h"
-#include "common/SmallFileReader.h"
+#include "platform/SmallFileReader.h"
 #include "common/WorkerPool.h"
 #include "patcher/KnownSoundScript.h"
 #include "patcher/PlaylistScriptReader.h"
+#include "platform/NativePath.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,9 +45,11 @@ std::vector<std::string> ExpectedNames() {
 std::set<std::string> FolderContents(const std::string& folder) {
     std::set<std::string> found;
     std::error_code error;
-    for (fs::recursive_directory_iterator item(folder, error), end; !error && item != end;
+    const fs::path root = NativePath(folder);
+    for (fs::recursive_directory_iterator item(root, error), end; !error && item != end;
          item.increment(error)) {
-        const std::string relative = fs::relative(item->path(), folder, error).generic_string();
+        const std::string relative =
+            Utf8Path(fs::relative(item->path(), root, error).generic_u8string());
         if (!item->is_directory(error) || item->is_symlink(error))
             found.insert(relative);
         else if (fs::is_empty(item->path(), error))

@@ -1,11 +1,12 @@
 #include "patcher/PatchInstall.h"
 
 #include "common/DeleteFolderTree.h"
-#include "common/FileOps.h"
-#include "common/SafeFile.h"
+#include "patcher/GameFilesInUse.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/StagedInstall.h"
+#include "platform/FileOps.h"
+#include "platform/SafeFile.h"
 
 bool PrepareWorkFolder(const std::string& baseFolder, Prompts& prompts) {
     const std::string workFolder = WorkFolderIn(baseFolder);
@@ -49,6 +50,11 @@ bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workF
             return false;
     const char* const names[] = {"US.ssc", "playlists.con", "Default.con", "music.rfa"};
     const auto targets = InstallTargets(gameFolder);
+    // A running game holds its files open: on Windows they cannot be replaced then.
+    if (const std::string busy = FirstFileInUse(targets); !busy.empty()) {
+        prompts.Message(FileInUseMessage(busy));
+        return false;
+    }
     StagedInstall install(gameFolder);
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (install.Stage(JoinPath(workFolder, names[i]), targets[i]))

@@ -4,13 +4,12 @@
 #include "archive/UnpackArchive.h"
 #include "audio/OggDecoder.h"
 #include "common/DeleteFolderTree.h"
-#include "common/FileOps.h"
-#include "common/ShortPathOf.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
+#include "platform/ShortPathOf.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -23,16 +22,14 @@ std::string SongFileName(int number, const char* extension = "ogg") {
 
 // The names in a folder, sorted, when it holds regular files only; empty otherwise.
 std::vector<std::string> RegularFilesOnly(const std::string& folder) {
-    namespace fs = std::filesystem;
     std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (!it->is_regular_file(error) || it->is_symlink(error))
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        if (entry.kind != PathKind::RegularFile)
             return {};
-        names.push_back(it->path().filename().native());
+        names.push_back(entry.name);
     }
     std::sort(names.begin(), names.end());
-    return error ? std::vector<std::string>{} : names;
+    return names;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "patcher/PatcherPaths.h"
 
-#include "common/FileOps.h"
-#include "common/PathNoCase.h"
+#include "platform/FileOps.h"
+#include "platform/PathNoCase.h"
 
 std::string CustomMusicFolder(const std::string& gameFolder) {
     return JoinPath(gameFolder, "custom_music");

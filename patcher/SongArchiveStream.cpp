@@ -1,6 +1,6 @@
 #include "patcher/SongArchiveStream.h"
 
-#include "common/FileOps.h"
+#include "platform/FileOps.h"
 
 SongArchiveStream::SongArchiveStream(const std::string& archivePath,
                                      std::vector<std::string> songPaths, std::string namePrefix)

@@ -1,6 +1,6 @@
 #pragma once
 #include "archive/FlatArchiveWriter.h"
-#include "common/BackgroundFlush.h"
+#include "platform/BackgroundFlush.h"
 
 #include <mutex>
 #include <optional>

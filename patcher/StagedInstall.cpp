@@ -1,8 +1,8 @@
 #include "patcher/StagedInstall.h"
 
-#include "common/FileOps.h"
-#include "common/SafeFile.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
+#include "platform/SafeFile.h"
 
 StagedInstall::StagedInstall(std::string gameFolder) : gameFolder_(std::move(gameFolder)) {}
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "common/FolderLock.h"
 #include "common/Prompts.h"
+#include "platform/FolderLock.h"
 
 #include <string>
 

@@ -1,13 +1,14 @@
 // Palisor: the window, or the command line when there are options.
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
-#include "common/FileOps.h"
 #include "patcher/CommandLine.h"
 #include "patcher/GameFolderCheck.h"
 #include "patcher/GameFolderDiscovery.h"
 #include "patcher/window/PalisorIcon.h"
 #include "patcher/window/PatcherWindow.h"
 #include "patcher/window/RecentChoices.h"
+#include "platform/FileOps.h"
+#include "platform/WorkFolders.h"
 
 #include <QApplication>
 

@@ -4,6 +4,9 @@
 //   demo_songs SONG_FOLDER PROJECT.velkp [LENGTH_SCALE]
 //   demo_songs --one FILE.wav SECONDS
 #include "builder/SongProject.h"
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/NativePath.h"
 #include "tools/SongSynth.h"
 
 #include <sndfile.h>
@@ -24,7 +27,7 @@ const char* const kTitles[16] = {
     "Night Ambush",          "Saigon Shuffle", "Extraction",        "Going Home"};
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(NativePath(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
@@ -51,13 +54,13 @@ bool WriteTaggedFlac(const std::string& path, const std::vector<std::int16_t>& s
 }
 
 int WriteOne(const std::string& path, double seconds) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    CreateFolderTree(FolderOf(path));
     return WriteFile(path, SongSynth::WavFile(SongSynth().Render(16, seconds))) ? 0 : 1;
 }
 
 int WriteAll(const std::string& folder, const std::string& projectPath, double scale) {
-    std::filesystem::create_directories(folder);
-    std::string absolute = std::filesystem::absolute(folder).string();
+    CreateFolderTree(folder);
+    std::string absolute = Utf8Path(std::filesystem::absolute(NativePath(folder)));
     SongProject project;
     project.Reset();
     SongSynth synth;

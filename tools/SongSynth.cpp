@@ -1,5 +1,8 @@
 #include "tools/SongSynth.h"
 
+#include "common/LittleEndian.h"
+#include "common/WavHeader.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -26,11 +29,6 @@ double Envelope(double t, double length) {
     double attack = std::min(1.0, t / 0.05);
     double release = std::min(1.0, (length - t) / 0.2);
     return std::max(0.0, std::min(attack, release));
-}
-
-void PutLE(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 } // namespace
@@ -69,19 +67,8 @@ std::vector<std::int16_t> SongSynth::Render(int index, double seconds) const {
 
 std::string SongSynth::WavFile(const std::vector<std::int16_t>& samples) {
     const std::uint32_t dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    std::string out = "RIFF";
-    PutLE(out, 36 + dataBytes, 4);
-    out += "WAVEfmt ";
-    PutLE(out, 16, 4);
-    PutLE(out, 1, 2); // integer PCM
-    PutLE(out, 1, 2); // mono
-    PutLE(out, kSampleRate, 4);
-    PutLE(out, kSampleRate * 2, 4); // byte rate
-    PutLE(out, 2, 2);               // block align
-    PutLE(out, 16, 2);              // bits per sample
-    out += "data";
-    PutLE(out, dataBytes, 4);
+    std::string out = WavHeader::Pcm(1, kSampleRate, 16, dataBytes);
     for (auto sample : samples)
-        PutLE(out, static_cast<std::uint16_t>(sample), 2);
+        AppendLittleEndian16(out, static_cast<std::uint16_t>(sample));
     return out;
 }

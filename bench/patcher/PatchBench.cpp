@@ -11,13 +11,13 @@
 #include "bench/support/SilentProgress.h"
 #include "builder/GameScripts.h"
 #include "builder/SongProject.h"
-#include "common/FileOps.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
 #include "common/WorkerPool.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
+#include "platform/FileOps.h"
 
 #include <benchmark/benchmark.h>
 #include <vorbis/vorbisfile.h>

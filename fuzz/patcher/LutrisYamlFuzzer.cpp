@@ -1,5 +1,5 @@
 // Reads the prefix out of an arbitrary Lutris game file.
-#include "patcher/LutrisGames.h"
+#include "gamefolders/LutrisGames.h"
 
 #include <cstdint>
 

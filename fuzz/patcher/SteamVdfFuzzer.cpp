@@ -1,5 +1,5 @@
 // Reads the library paths out of an arbitrary libraryfolders.vdf.
-#include "patcher/SteamLibraries.h"
+#include "gamefolders/SteamLibraries.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // Reads the game folder value from an arbitrary system.reg of a Wine prefix.
-#include "common/WineRegistry.h"
 #include "fuzz/FuzzInputFile.h"
+#include "gamefolders/WineRegistry.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,5 @@
 #include "patcher/window/PatcherWindow.h"
 
-#include "common/FileOps.h"
-#include "common/FolderLock.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderCheck.h"
@@ -15,6 +13,8 @@
 #include "patcher/window/PackPreviewList.h"
 #include "patcher/window/PalisorIcon.h"
 #include "patcher/window/RecentChoices.h"
+#include "platform/FileOps.h"
+#include "platform/FolderLock.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/HyperlinkLabel.h"
 #include "widgets/ProgressWindow.h"

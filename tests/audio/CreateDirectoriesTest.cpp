@@ -1,5 +1,5 @@
 #include "audio/CreateDirectories.h"
-#include "common/FileOps.h"
+#include "platform/FileOps.h"
 #include "tests/support/TempFolder.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "builder/ImportSongs.h"
 #include "builder/SongProject.h"
-#include "common/FaultInjection.h"
+#include "platform/FaultInjection.h"
 #include "tests/support/AudioFileFixture.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"

@@ -1,6 +1,6 @@
 #include "patcher/Backup.h"
-#include "common/FileOps.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakePrompts.h"

@@ -1,6 +1,6 @@
 #include "patcher/CommandLine.h"
-#include "common/FileOps.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"

@@ -1,10 +1,10 @@
 // A real full disk and a real read-only file system under the game folder: a small tmpfs,
 // mounted when the test runs as root (skipped otherwise).
-#include "common/FileOps.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"

@@ -2,13 +2,13 @@
 // in a crash, for every step each of them takes: the game folder must hold the original files
 // or the complete patched set, never a mix and never a leftover, and one Restore must then
 // give back the originals byte for byte.
-#include "common/FaultInjection.h"
-#include "common/FileOps.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FaultInjection.h"
+#include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"

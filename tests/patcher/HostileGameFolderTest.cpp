@@ -1,14 +1,14 @@
 // Links pre-placed in the game folder at every temporary and destination name, and journals
 // that were not written by Palisor: nothing outside the game folder may change, no link may be
 // followed, and nothing the journal was not allowed to name may be touched.
-#include "common/FileOps.h"
-#include "common/SafeFile.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/InstallJournal.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
+#include "platform/SafeFile.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"

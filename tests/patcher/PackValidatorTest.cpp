@@ -1,10 +1,10 @@
 #include "patcher/PackValidator.h"
 
-#include "common/FileOps.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"

@@ -1,5 +1,4 @@
 #include "audio/OggDecoder.h"
-#include "common/FileOps.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderState.h"
@@ -7,6 +6,7 @@
 #include "patcher/PatchInstall.h"
 #include "patcher/PatchJob.h"
 #include "patcher/PatcherPaths.h"
+#include "platform/FileOps.h"
 #include "tests/audio/OggFixture.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"

@@ -1,5 +1,0 @@
-#include "common/ShortPathOf.h"
-
-std::string ShortPathOf(const std::string& path) {
-    return path;
-}

@@ -1,0 +1,86 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Small file-system operations with the effects of the Windows calls the programs were
+// designed around. Each returns false (or nothing) on failure with errno set (see
+// FileFailure.h), and shows nothing. Paths are UTF-8 on both systems.
+
+bool FileExists(const std::string& path);   // a regular file (or a link to one)
+bool FolderExists(const std::string& path); // a folder (or a link to one)
+
+// Byte length of an existing regular file (links followed); nothing when it does not exist.
+std::optional<std::uint64_t> FileLength(const std::string& path);
+
+// What has a name, the name itself looked at: a link (on Windows any reparse point, a
+// junction too) is a Link, never what it leads to. Unknown: the name could not be looked at
+// for another reason than its absence (errno tells why).
+enum class PathKind { Missing, RegularFile, Folder, Link, Other, Unknown };
+struct PathInfo {
+    PathKind kind = PathKind::Missing;
+    std::uint64_t size = 0; // of a regular file
+};
+PathInfo InspectPath(const std::string& path);
+
+// Creates one folder; fails if it exists already or its parent is missing.
+bool CreateFolder(const std::string& path);
+
+// Makes sure one folder exists (links followed), creating it when nothing has its name.
+enum class FolderStatus { Existed, Created, NotAFolder, Uninspectable, CreateFailed };
+FolderStatus EnsureFolder(const std::string& path);
+
+// Makes sure a folder and every folder above it exist: the one way the programs create a
+// folder with its parents. False (errno set) when one cannot be created or a file is in the
+// way.
+bool CreateFolderTree(const std::string& path);
+
+// Creates a new folder of a fresh name, stem followed by six random letters or digits, in
+// parent (as mkdtemp). Its path, or "" when none could be made.
+std::string CreateUniqueFolder(const std::string& parent, const std::string& stem);
+
+// Removes an empty folder; fails (and removes nothing) when anything is in it.
+bool RemoveEmptyFolder(const std::string& path);
+
+// Nothing has this name, or a regular file that is not a link: what a finished file may
+// replace. A link, a folder, a device or a pipe is never replaced.
+bool IsReplaceable(const std::string& path);
+
+// True when another program holds the file open so that it cannot be replaced or removed
+// now (Windows: opened without sharing deletion, as a running game holds its files). Never
+// true on Linux, where an open file can always be replaced. False for a missing file.
+bool HeldOpenByAnother(const std::string& path);
+
+// Copies a regular file byte for byte through a temporary file beside the target (SafeFile,
+// without flushes: for work folders), replacing an existing regular target file.
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+
+// The same, but fails without touching anything if anything has the target's name.
+bool CopyFileRefusing(const std::string& from, const std::string& to);
+
+// Renames or moves a file or folder; never replaces an existing target (not even an empty
+// folder). Moves files across file systems by copying and then deleting the source.
+bool MoveNoReplace(const std::string& from, const std::string& to);
+
+// Deletes one file or link (never a folder).
+bool RemoveFile(const std::string& path);
+
+// Folder + "/" + name.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The path with every link resolved and made absolute; "" when some part of it is missing.
+std::string CanonicalPath(const std::string& path);
+
+// One entry of a folder, the entry itself looked at (as InspectPath).
+struct FolderEntry {
+    std::string name;
+    PathKind kind = PathKind::Unknown;
+};
+// The entries of a folder ("." and ".." left out) in the order the system gives them, at
+// most maxEntries. Empty when the folder cannot be read.
+std::vector<FolderEntry>
+ListFolder(const std::string& folder,
+           std::size_t maxEntries = std::numeric_limits<std::size_t>::max());

@@ -1,0 +1,5 @@
+#include "platform/ShortPathOf.h"
+
+std::string ShortPathOf(const std::string& path) {
+    return path;
+}

@@ -1,0 +1,166 @@
+#include "platform/FileOps.h"
+
+#include "platform/windows/WindowsText.h"
+
+#include <cerrno>
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The attributes of what a path finally leads to, links followed (as stat does).
+bool FollowedInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    if (path.empty())
+        return false;
+    HANDLE handle = CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Failed();
+    const bool known = GetFileInformationByHandle(handle, &info) || Failed();
+    CloseHandle(handle);
+    return known;
+}
+
+bool IsFolderAttributes(DWORD attributes) {
+    return attributes & FILE_ATTRIBUTE_DIRECTORY;
+}
+
+PathKind KindOf(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return PathKind::Link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return PathKind::Folder;
+    if (attributes & FILE_ATTRIBUTE_DEVICE)
+        return PathKind::Other;
+    return PathKind::RegularFile;
+}
+
+} // namespace
+
+bool FileExists(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return FollowedInformation(path, info) && !IsFolderAttributes(info.dwFileAttributes);
+}
+
+bool FolderExists(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return FollowedInformation(path, info) && IsFolderAttributes(info.dwFileAttributes);
+}
+
+std::optional<std::uint64_t> FileLength(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!FollowedInformation(path, info) || IsFolderAttributes(info.dwFileAttributes))
+        return std::nullopt;
+    return (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+}
+
+PathInfo InspectPath(const std::string& path) {
+    // Of the name itself: GetFileAttributesExW does not follow a reparse point.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
+        if (path.empty())
+            errno = ENOENT;
+        else
+            Failed();
+        return {errno == ENOENT ? PathKind::Missing : PathKind::Unknown, 0};
+    }
+    const PathKind kind = KindOf(data.dwFileAttributes);
+    const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    return {kind, kind == PathKind::RegularFile ? size : 0};
+}
+
+bool CreateFolder(const std::string& path) {
+    return !path.empty() && (CreateDirectoryW(Wide(path).c_str(), nullptr) || Failed());
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+    return !path.empty() && (RemoveDirectoryW(Wide(path).c_str()) || Failed());
+}
+
+bool HeldOpenByAnother(const std::string& path) {
+    if (InspectPath(path).kind != PathKind::RegularFile)
+        return false;
+    // Replacing the file needs deletion access to it; a program that opened it without sharing
+    // deletion (as the game holds its files while it runs) makes that a sharing violation.
+    HANDLE handle = CreateFileW(Wide(path).c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    }
+    CloseHandle(handle);
+    return false;
+}
+
+bool MoveNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty() || InspectPath(to).kind != PathKind::Missing)
+        return false;
+    // Without MOVEFILE_REPLACE_EXISTING nothing is replaced; a file moves across volumes by a
+    // copy and a deletion, as on Linux.
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                       MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) ||
+           Failed();
+}
+
+bool RemoveFile(const std::string& path) {
+    const PathInfo info = InspectPath(path);
+    if (info.kind == PathKind::Missing || info.kind == PathKind::Unknown)
+        return false;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data))
+        return Failed();
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A link to a folder (a directory symbolic link or a junction) is removed as a folder,
+        // which removes the link and never what it leads to; a real folder is refused.
+        if (info.kind != PathKind::Link) {
+            errno = EISDIR;
+            return false;
+        }
+        return RemoveDirectoryW(Wide(path).c_str()) || Failed();
+    }
+    return DeleteFileW(Wide(path).c_str()) || Failed();
+}
+
+std::string CanonicalPath(const std::string& path) {
+    if (path.empty())
+        return {};
+    HANDLE handle = CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Failing(std::string());
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(
+        handle, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                           FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(handle);
+    if (length == 0 || length >= buffer.size())
+        return {};
+    buffer.resize(length);
+    // "\\?\C:\..." is the long form of "C:\..."; a network path keeps its long form.
+    const std::wstring local = L"\\\\?\\";
+    if (buffer.compare(0, local.size(), local) == 0 && buffer.size() > local.size() + 1 &&
+        buffer[local.size() + 1] == L':')
+        buffer.erase(0, local.size());
+    return Utf8(buffer);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder, std::size_t maxEntries) {
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileExW(Wide(folder + "/*").c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        entries.push_back({Utf8(name), KindOf(found.dwFileAttributes)});
+    } while (entries.size() < maxEntries && FindNextFileW(search, &found));
+    FindClose(search);
+    return entries;
+}

@@ -1,0 +1,87 @@
+#include "platform/StdFile.h"
+
+#include "platform/windows/WindowsText.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+std::FILE* OpenStdFile(const std::string& path, const char* mode) {
+    return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+}
+
+std::FILE* OpenRegularStdFile(const std::string& path) {
+    // A folder does not open as a file here, and a named pipe of another program is not a
+    // disk file: both are refused by the type check.
+    std::FILE* file = path.empty() ? nullptr : OpenStdFile(path, "rb");
+    if (file && !IsRegularOpenFile(file)) {
+        std::fclose(file);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return file;
+}
+
+std::FILE* CreateOutputFile(const std::string& path) {
+    // Never through a reparse point: the name itself is opened, and refused when it is one.
+    HANDLE handle =
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Failing(nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        !SetEndOfFile(handle)) {
+        CloseHandle(handle);
+        errno = EACCES;
+        return nullptr;
+    }
+    const int descriptor = DescriptorOf(handle, _O_WRONLY | _O_BINARY);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (!file)
+        _close(descriptor);
+    return file;
+}
+
+std::FILE* CreateNewOutputFile(const std::string& path) {
+    HANDLE handle =
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Failed();
+        return nullptr;
+    }
+    const int descriptor = DescriptorOf(handle, _O_WRONLY | _O_BINARY);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (!file)
+        _close(descriptor);
+    return file;
+}
+
+std::optional<std::uint64_t> OpenFileLength(std::FILE* file) {
+    struct _stat64 info;
+    if (_fstat64(_fileno(file), &info) != 0 || info.st_size < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool IsRegularOpenFile(std::FILE* file) {
+    HANDLE handle = HandleOf(_fileno(file));
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int SeekStdFile(std::FILE* file, std::int64_t offset, int whence) {
+    return _fseeki64(file, offset, whence);
+}
+
+std::int64_t TellStdFile(std::FILE* file) {
+    return _ftelli64(file);
+}

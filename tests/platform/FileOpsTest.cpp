@@ -1,0 +1,94 @@
+#include "platform/FileOps.h"
+#include "common/DeleteFolderTree.h"
+#include "common/FileError.h"
+#include "common/TextFileWriter.h"
+#include "platform/ShortPathOf.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+TEST(PathHelpers, ShortPathIsThePathOnLinuxAndTreeDeletionIsComplete) {
+    TempFolder temp;
+    EXPECT_EQ(ShortPathOf(temp.path()), temp.path());
+
+    std::string root = temp.file("tree");
+    std::filesystem::create_directories(root + "/a/b/c");
+    WriteFileBytes(root + "/a/b/c/file", "x");
+    WriteFileBytes(root + "/top", "y");
+    WriteFileBytes(temp.file("outside"), "keep");
+    std::filesystem::create_directory_symlink(temp.path(), root + "/a/link-out");
+
+    EXPECT_TRUE(DeleteFolderTree(root));
+    EXPECT_FALSE(std::filesystem::exists(root));
+    EXPECT_EQ(ReadFileBytes(temp.file("outside")), "keep"); // the link was not followed
+    EXPECT_TRUE(DeleteFolderTree(root));                    // nothing there: still success
+}
+
+TEST(FileOps, CopiesReplaceOrRefuseAsAsked) {
+    TempFolder temp;
+    WriteFileBytes(temp.file("a"), "first");
+    WriteFileBytes(temp.file("b"), "second");
+
+    EXPECT_FALSE(CopyFileRefusing(temp.file("a"), temp.file("b")));
+    EXPECT_EQ(ReadFileBytes(temp.file("b")), "second");
+    EXPECT_TRUE(CopyFileReplacing(temp.file("a"), temp.file("b")));
+    EXPECT_EQ(ReadFileBytes(temp.file("b")), "first");
+    EXPECT_TRUE(CopyFileRefusing(temp.file("a"), temp.file("c")));
+    EXPECT_EQ(ReadFileBytes(temp.file("c")), "first");
+    EXPECT_TRUE(CopyFileReplacing(temp.file("a"), temp.file("a")));
+    EXPECT_EQ(ReadFileBytes(temp.file("a")), "first");
+    EXPECT_FALSE(CopyFileReplacing(temp.file("missing"), temp.file("d")));
+    EXPECT_FALSE(FileExists(temp.file("d")));
+    EXPECT_EQ(FileLength(temp.file("a")), 5u);
+    EXPECT_FALSE(FileLength(temp.path()));
+}
+
+TEST(FileOps, MoveNeverReplacesAFileOrAnEmptyFolder) {
+    TempFolder temp;
+    WriteFileBytes(temp.file("a"), "a");
+    WriteFileBytes(temp.file("b"), "b");
+    ASSERT_TRUE(CreateFolder(temp.file("empty")));
+    ASSERT_TRUE(CreateFolder(temp.file("full")));
+
+    EXPECT_FALSE(MoveNoReplace(temp.file("a"), temp.file("b")));
+    EXPECT_FALSE(MoveNoReplace(temp.file("full"), temp.file("empty")));
+    EXPECT_TRUE(FolderExists(temp.file("full")));
+    EXPECT_TRUE(MoveNoReplace(temp.file("a"), temp.file("full/a")));
+    EXPECT_EQ(ReadFileBytes(temp.file("full/a")), "a");
+    EXPECT_FALSE(FileExists(temp.file("a")));
+    EXPECT_TRUE(MoveNoReplace(temp.file("full"), temp.file("renamed")));
+    EXPECT_TRUE(FileExists(temp.file("renamed/a")));
+}
+
+TEST(FileOps, CreateFolderNeedsParentAndFailsWhenPresent) {
+    TempFolder temp;
+    EXPECT_FALSE(CreateFolder(temp.file("x/y")));
+    EXPECT_TRUE(CreateFolder(temp.file("x")));
+    EXPECT_FALSE(CreateFolder(temp.file("x")));
+    EXPECT_FALSE(RemoveFile(temp.file("x")));
+    EXPECT_TRUE(FolderExists(temp.file("x")));
+}
+
+TEST(TextFileWriter, WritesCrLfAndThrowsOnWriteFailure) {
+    TempFolder temp;
+    TextFileWriter writer;
+    ASSERT_TRUE(writer.Open(temp.file("t.txt")));
+    writer.WriteText("a\nb\n");
+    writer.Close();
+    ASSERT_TRUE(writer.Open(temp.file("t.txt"), true));
+    writer.WriteText("c\n");
+    writer.Close();
+    EXPECT_EQ(ReadFileBytes(temp.file("t.txt")), "a\r\nb\r\nc\r\n");
+
+    EXPECT_FALSE(writer.Open(temp.file("no/such/folder")));
+    ASSERT_TRUE(writer.Open("/dev/full"));
+    try {
+        writer.WriteText(std::string(1 << 16, 'x'));
+        writer.Close();
+        FAIL() << "no error for a full device";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.fileName(), "/dev/full");
+    }
+}
