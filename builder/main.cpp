@@ -1,34 +1,18 @@
 // korvane: the window, or the command line when there are options.
 #include "builder/BuilderCommandLine.h"
-#include "builder/window/BuilderWindow.h"
+#include "builder/RunBuilderWindow.h"
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
+#include "platform/ProgramArguments.h"
 #include "platform/WorkFolders.h"
-
-#include <QApplication>
 
 #include <iostream>
 
-namespace {
-
-int RunWindow(int argc, char** argv, const BuilderArguments& arguments) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Korvane"));
-    QApplication::setOrganizationName(QStringLiteral("Korvane"));
-    BuilderWindow window(WorkBaseFolder("Korvane"));
-    if (!arguments.project.empty())
-        window.OpenProjectFile(arguments.project);
-    window.exec();
-    return 0;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    const BuilderArguments arguments =
-        ParseBuilderArguments(std::vector<std::string>(argv + 1, argv + argc));
+    const BuilderArguments arguments = ParseBuilderArguments(ProgramArguments(argc, argv));
     if (arguments.mode == BuilderArguments::Mode::Window)
-        return RunWindow(argc, argv, arguments);
+        return RunBuilderWindow(argc, argv, arguments);
+    PrepareConsoleOutput();
     ConsolePrompts prompts(std::cout);
     ConsoleProgress progress(std::cerr);
     return RunBuilderCommand(arguments, prompts, progress, WorkBaseFolder("Korvane"), std::cout,

@@ -19,12 +19,20 @@ function(add_project_program name)
   target_compile_options(${name} PRIVATE ${KP_WARNINGS})
 endfunction()
 
+# Tests everywhere use M_PI, which mingw's strict C++ mode hides without this.
+function(kp_test_platform_settings name)
+  if(WIN32)
+    target_compile_definitions(${name} PRIVATE _USE_MATH_DEFINES)
+  endif()
+endfunction()
+
 # add_project_test(NAME SOURCES ... DEPS ...): a GoogleTest executable, one ctest entry per test.
 function(add_project_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   target_compile_options(${name} PRIVATE ${KP_WARNINGS})
+  kp_test_platform_settings(${name})
   # Parameterised cases carry names of their own; a dump of the parameter's bytes adds nothing.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")

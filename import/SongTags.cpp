@@ -1,5 +1,6 @@
 #include "import/SongTags.h"
 
+#include "platform/FileSteps.h"
 #include "platform/InputFile.h"
 
 #include <taglib/fileref.h>
@@ -87,8 +88,7 @@ std::string FirstLine(const std::string& text) {
 }
 
 std::string FileStem(const std::string& path) {
-    auto slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = FileNameOf(path);
     auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         name.erase(dot);

@@ -10,20 +10,15 @@
 
 namespace {
 
-std::string BaseName(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool IsLeftoverOf(const std::string& name, const std::string& targetName) {
     return SafeFile::IsTemporaryNameOf(name, targetName) ||
-           name == BaseName(InstallJournal::KeptName(targetName));
+           name == FileNameOf(InstallJournal::KeptName(targetName));
 }
 
 // Removes the regular files a crash left under a target's temporary names.
 void RemoveLeftoversOf(const std::string& target) {
     const std::string folder = FolderOf(target);
-    const std::string targetName = BaseName(target);
+    const std::string targetName = FileNameOf(target);
     std::vector<std::string> leftovers;
     for (const FolderEntry& entry : ListFolder(folder))
         if (IsLeftoverOf(entry.name, targetName))

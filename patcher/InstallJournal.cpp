@@ -32,11 +32,6 @@ bool IsEmptyRegularFile(const std::string& path) {
     return info.kind == PathKind::RegularFile && info.size == 0;
 }
 
-std::string BaseName(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // A path inside the root: no leading "/", no empty, "." or ".." component, no control bytes.
 bool IsPlainRelativePath(const std::string& path) {
     if (path.empty() || path.front() == '/' || path.back() == '/')
@@ -201,7 +196,7 @@ std::optional<InstallJournal> InstallJournal::Parse(const std::string& root,
         const std::string staged = line.substr(tab2 + 1);
         if (!IsPlainRelativePath(target) || !IsPlainRelativePath(staged) ||
             FolderOf(target) != FolderOf(staged) ||
-            !SafeFile::IsTemporaryNameOf(BaseName(staged), BaseName(target)))
+            !SafeFile::IsTemporaryNameOf(FileNameOf(staged), FileNameOf(target)))
             return std::nullopt;
         const std::string fullTarget = root + "/" + target;
         if (std::any_of(journal.entries_.begin(), journal.entries_.end(),

@@ -2,6 +2,7 @@
 
 #include "patcher/PatcherPaths.h"
 #include "platform/FileOps.h"
+#include "platform/FileSteps.h"
 #include "platform/SmallFileReader.h"
 #include "platform/SafeFile.h"
 
@@ -12,11 +13,6 @@ namespace {
 const char* const kHeader = "Palisor installed pack 1";
 constexpr std::size_t kMaxNameBytes = 255;
 constexpr std::size_t kMaxRecordBytes = 4096;
-
-std::string FileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool IsPlainName(const std::string& name) {
     if (name.empty() || name.size() > kMaxNameBytes)

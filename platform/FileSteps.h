@@ -36,6 +36,8 @@ bool LinkFile(const std::string& existing, const std::string& newName);
 
 // The folder part of a path ("." when it has none).
 std::string FolderOf(const std::string& path);
+// The last part of a path: the name after its last separator (on Windows "\\" or "/").
+std::string FileNameOf(const std::string& path);
 
 // Closes a descriptor the layer opened; false when the system reports a late write error.
 bool CloseFile(int descriptor);

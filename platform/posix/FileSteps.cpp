@@ -95,6 +95,10 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
 bool CloseFile(int descriptor) {
     return ::close(descriptor) == 0;
 }

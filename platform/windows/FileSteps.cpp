@@ -100,6 +100,10 @@ bool LinkFile(const std::string& existing, const std::string& newName) {
     return CreateHardLinkW(Wide(newName).c_str(), Wide(existing).c_str(), nullptr) || Failed();
 }
 
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.find_last_of("/\\") + 1);
+}
+
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of("/\\");
     if (slash == std::string::npos)

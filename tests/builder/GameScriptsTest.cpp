@@ -1,6 +1,7 @@
 #include "builder/GameScripts.h"
 #include "builder/SongProject.h"
 #include "common/FileError.h"
+#include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -103,9 +104,9 @@ std::string SetCommaLocale(const TempFolder& folder) {
         "localedef -i de_DE -f UTF-8 '" + folder.file("de_DE.UTF-8") + "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         return {};
-    ::setenv("LOCPATH", folder.path().c_str(), 1);
+    SetEnvironment("LOCPATH", folder.path());
     const char* name = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-    ::unsetenv("LOCPATH");
+    UnsetEnvironment("LOCPATH");
     return name ? "de_DE.UTF-8" : "";
 }
 

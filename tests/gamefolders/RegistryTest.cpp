@@ -3,6 +3,7 @@
 #include "gamefolders/WineRegistry.h"
 #include "patcher/GameFolderDiscovery.h"
 #include "platform/PathNoCase.h"
+#include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -222,19 +223,19 @@ TEST_F(WinePrefixTest, OtherDriveLettersGoThroughDosdevices) {
 TEST_F(WinePrefixTest, DefaultPrefixComesFromTheEnvironment) {
     const char* saved = std::getenv("WINEPREFIX");
     std::string restore = saved ? saved : "";
-    ::setenv("WINEPREFIX", temp.path().c_str(), 1);
+    SetEnvironment("WINEPREFIX", temp.path());
     EXPECT_EQ(WineRegistry::DefaultPrefix(), temp.path());
     WriteHive(kPlainKey);
     MakeDriveC("Program Files/EA GAMES/Battlefield Vietnam");
     EXPECT_EQ(RegistryGameFolder(),
               temp.path() + "/dosdevices/c:/Program Files/EA GAMES/Battlefield Vietnam");
-    ::unsetenv("WINEPREFIX");
+    UnsetEnvironment("WINEPREFIX");
     const char* home = std::getenv("HOME");
     if (home) {
         EXPECT_EQ(WineRegistry::DefaultPrefix(), std::string(home) + "/.wine");
     }
     if (saved)
-        ::setenv("WINEPREFIX", restore.c_str(), 1);
+        SetEnvironment("WINEPREFIX", restore);
 }
 
 TEST(PathNoCaseTest, ResolvesEachComponentAndKeepsTheRestAsSpelled) {

@@ -2,6 +2,7 @@
 #include "patcher/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
+#include "tests/support/Environment.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
@@ -169,13 +170,13 @@ TEST_F(CommandLineTest, FindGamesListsEachFolderWithItsPrefixKind) {
     const char* savedPrefix = std::getenv("WINEPREFIX");
     const std::string restoreHome = savedHome ? savedHome : "";
     const std::string restorePrefix = savedPrefix ? savedPrefix : "";
-    ::setenv("HOME", home.c_str(), 1);
-    ::unsetenv("WINEPREFIX");
+    SetEnvironment("HOME", home);
+    UnsetEnvironment("WINEPREFIX");
     EXPECT_EQ(Run({"--find-games"}), 0);
     EXPECT_EQ(out.str(), install + "\twine\n");
-    savedHome ? ::setenv("HOME", restoreHome.c_str(), 1) : ::unsetenv("HOME");
+    savedHome ? SetEnvironment("HOME", restoreHome) : UnsetEnvironment("HOME");
     if (savedPrefix)
-        ::setenv("WINEPREFIX", restorePrefix.c_str(), 1);
+        SetEnvironment("WINEPREFIX", restorePrefix);
     EXPECT_FALSE(FolderExists(WorkFolderIn(base)));
 }
 

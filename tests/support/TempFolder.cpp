@@ -1,5 +1,8 @@
 #include "tests/support/TempFolder.h"
 
+#include "platform/FileOps.h"
+#include "platform/NativePath.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,23 +11,26 @@
 #include <vector>
 
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kptest-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data()))
+    // With "/" throughout, so that tests may join names with "/" on every system.
+    std::string parent = Utf8Path(std::filesystem::temp_directory_path());
+    for (char& c : parent)
+        c = c == '\\' ? '/' : c;
+    while (parent.size() > 1 && parent.back() == '/')
+        parent.pop_back();
+    path_ = CreateUniqueFolder(parent, "kptest-");
+    if (path_.empty())
         throw std::runtime_error("cannot create a temporary folder");
-    path_ = buffer.data();
 }
 
 TempFolder::~TempFolder() {
     std::error_code error;
     // Tests may leave read-only folders behind; give write access back before deleting.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, error);
+    for (auto it = std::filesystem::recursive_directory_iterator(NativePath(path_), error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
         if (it->is_directory(error))
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, error);
-    std::filesystem::remove_all(path_, error);
+    std::filesystem::remove_all(NativePath(path_), error);
 }
 
 std::string TempFolder::file(const std::string& name) const {
@@ -32,14 +38,14 @@ std::string TempFolder::file(const std::string& name) const {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(NativePath(path), std::ios::binary | std::ios::trunc);
     if (!out)
         throw std::runtime_error("cannot write " + path);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

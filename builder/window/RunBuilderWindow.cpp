@@ -1,0 +1,18 @@
+// Korvane's window, started by main() when there are no options.
+#include "builder/RunBuilderWindow.h"
+
+#include "builder/window/BuilderWindow.h"
+#include "platform/WorkFolders.h"
+
+#include <QApplication>
+
+int RunBuilderWindow(int argc, char** argv, const BuilderArguments& arguments) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvane"));
+    QApplication::setOrganizationName(QStringLiteral("Korvane"));
+    BuilderWindow window(WorkBaseFolder("Korvane"));
+    if (!arguments.project.empty())
+        window.OpenProjectFile(arguments.project);
+    window.exec();
+    return 0;
+}

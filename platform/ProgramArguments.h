@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// The words after the program's name, in UTF-8 whatever the system's own encoding of them
+// (Windows: the UTF-16 command line, so that a file under "C:\Users\Zoë" is named right).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Readies standard output and error for the command line's UTF-8 messages (Windows: the
+// console's code page set to UTF-8, and no "\n" turned into CR LF). Nothing on Linux.
+void PrepareConsoleOutput();
