@@ -1,9 +1,11 @@
 #include "builder/ProjectFile.h"
 
 #include "builder/SongProject.h"
+#include "common/CodePage.h"
 #include "common/FileError.h"
 #include "common/LittleEndian.h"
 #include "common/TextFileWriter.h"
+#include "platform/FileOps.h"
 #include "platform/SafeFile.h"
 #include "platform/StdFile.h"
 
@@ -80,10 +82,19 @@ private:
     std::string name_;
 };
 
+// Song paths are stored as UTF-8, which names any file on every system. The original program
+// stored them in the Windows code page: such bytes are not UTF-8, and are read as
+// Windows-1252 unless a file of exactly those bytes exists (a Linux name in another encoding).
+std::string SongPathOf(const std::string& stored) {
+    if (CodePage::IsUtf8(stored) || FileExists(stored))
+        return stored;
+    return CodePage::ToUtf8(stored);
+}
+
 void LoadSlot(SongSlot& slot, FieldReader& reader) {
     slot.Clear();
     // Each field lands as soon as it is read, so a cut file leaves what it held.
-    slot.SetStoredPath(reader.String());
+    slot.SetStoredPath(SongPathOf(reader.String()));
     slot.SetTitle(reader.String());
     slot.SetStoredLength(reader.Float());
     slot.Probe();

@@ -192,3 +192,10 @@ std::string CodePage::ToUtf8(std::string_view bytes) {
         AppendUtf8(text, CodePointOfByte(static_cast<unsigned char>(byte)));
     return text;
 }
+
+bool CodePage::IsUtf8(std::string_view text) {
+    while (!text.empty())
+        if (TakeCodePoint(text) == kInvalid)
+            return false;
+    return true;
+}

@@ -27,4 +27,7 @@ public:
     // 8F, 90, 9D) become the code points of the same value, as Windows reads them, so every
     // byte string reads back unchanged through FromUtf8.
     static std::string ToUtf8(std::string_view bytes);
+
+    // True when text is well-formed UTF-8 (no overlong form, surrogate or cut sequence).
+    static bool IsUtf8(std::string_view text);
 };

@@ -31,6 +31,9 @@ bool HoldsTerminalControls(std::string_view text) {
 }
 
 std::string EscapeForTerminal(std::string_view text) {
+    // A Windows path prints as typed; only among escapes must a backslash be told apart.
+    if (!HoldsTerminalControls(text))
+        return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -234,3 +234,25 @@ TEST(ProjectFile, WriteErrorAfterOpenThrows) {
 }
 
 } // namespace
+
+// Paths: UTF-8 as written on Linux and Windows; Windows-1252 as the original program wrote them.
+TEST(ProjectFile, SongPathsFromEverySystemFindTheirSongs) {
+    TempFolder folder;
+    const std::string song = MonoWav(folder, "Caf\xC3\xA9 Sa\xC3\xAFgon.wav", 1);
+    const std::string folderBytes = folder.path() + "/";
+    const std::pair<std::string, std::string> cases[] = {
+        {song, song},                                              // UTF-8
+        {folderBytes + "Caf\xE9 Sa\xEFgon.wav", song},              // Windows-1252
+        {folderBytes + "gone \xE9.wav", folderBytes + "gone \xC3\xA9.wav"}, // missing: still read
+    };
+    for (const auto& [stored, expected] : cases) {
+        std::string bytes("\x02\0\0\0\x04\0\0\0", 8);
+        PutRecord(bytes, stored, "T", 0);
+        bytes += ClearedRecords(15);
+        WriteFileBytes(folder.file("p.velkp"), bytes);
+        SongProject project;
+        ASSERT_TRUE(project.Load(folder.file("p.velkp")));
+        EXPECT_EQ(project.SlotAt(1).path(), expected);
+        EXPECT_EQ(project.SlotAt(1).valid(), stored != cases[2].first);
+    }
+}
