@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the Windows programs on Debian: the libraries from Debian's sources (cached outside the
+# clone, see windows-deps.sh), then korvane.exe and palisor.exe cross-compiled with mingw-w64
+# into build-win/, with their tests. The programs and the DLLs they need are gathered in
+# build-win/dist/, a folder that runs as it is on 64-bit Windows 10 and 11.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+KP_PACKAGES=(cmake ninja-build pkg-config g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+             mingw-w64-tools wine wine64 python3)
+kp_install_packages
+
+prefix=$(scripts/windows-deps.sh)
+cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DKP_WINDOWS_PREFIX="$prefix" \
+    -DKP_BUILD_GUI=OFF -DKP_BUILD_BENCH=OFF >/dev/null
+cmake --build build-win -j"$(nproc)"
+
+rm -rf build-win/dist
+mkdir -p build-win/dist
+cp build-win/bin/korvane.exe build-win/bin/palisor.exe "$prefix"/bin/*.dll build-win/dist/
+rm -f build-win/dist/libsyn123.dll # built with mpg123, used by nothing of ours
+echo "Windows programs: $(pwd)/build-win/dist"

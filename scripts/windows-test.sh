@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The Windows edition's checks: builds it (scripts/windows-build.sh), runs every core test suite
+# under Wine through ctest, then the whole job with the Windows programs under Wine, held
+# against the Linux programs (which scripts/test.sh has built into build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/windows-build.sh
+source scripts/windows-env.sh
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+(cd build-win && ctest --output-on-failure -j"$(nproc)")
+
+cmake --build build -j"$(nproc)" --target korvane palisor demo_songs
+scripts/windows-e2e.sh build/bin build-win/bin build-win/e2e
