@@ -6,6 +6,7 @@
 #include "common/ProgressCloser.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
+#include "patcher/GameFolderDiscovery.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/WorkFolderSession.h"
 #include "platform/FileOps.h"
@@ -21,12 +22,7 @@ using Mode = PatcherArguments::Mode;
 
 const char* const kVersionLine = "Palisor " KP_VERSION;
 
-const char* const kHelpFooter =
-    "Without --game-folder the game folder comes from the game's registry entry\n"
-    "(under Wine: the prefix in $WINEPREFIX, or else ~/.wine).\n"
-    "--find-games searches $WINEPREFIX, ~/.wine and the prefixes of Lutris, Bottles,\n"
-    "PlayOnLinux and Steam's Proton, and prints each folder, a tab and the kind of prefix\n"
-    "(exit status 1 when it finds none).\n"
+const char* const kHelpFooterEnd =
     "Messages go to standard output, one per line, progress to standard error; Ctrl-C\n"
     "cancels, also in the middle of unpacking.\n"
     "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments.";
@@ -49,7 +45,7 @@ struct PatcherOptions : CommandLineOptions {
         : CommandLineOptions(
               "Palisor installs Korvane music packs into Battlefield Vietnam; without options it\n"
               "opens its window.",
-              "palisor", kHelpFooter, kVersionLine) {
+              "palisor", std::string(GameSearchHelp().footer) + kHelpFooterEnd, kVersionLine) {
         backup = AddFlag("--backup", "Back up the game's Default.con and music.rfa");
         restore = AddFlag("--restore", "Put the backed-up files back");
         apply = Add("--apply", parsed.pack, "PACK.velk", "Install a music pack");
@@ -57,7 +53,7 @@ struct PatcherOptions : CommandLineOptions {
         to = Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into");
         gameFolder = Add("--game-folder", gameFolderValue, "DIR",
                          "The game folder, for the window or an operation");
-        findGames = AddFlag("--find-games", "List every game folder found under Wine");
+        findGames = AddFlag("--find-games", GameSearchHelp().findGames);
         verbose = AddFlag("--verbose", "Print the archive reader's line for each entry");
         windowPack = Add("PACK.velk", parsed.pack, "", "Open the window with this pack chosen");
         ExcludeEachOther({backup, restore, apply, unpack, findGames});

@@ -43,3 +43,11 @@ struct DiscoveryPlaces {
 // On Windows: GAMEDIR in the registry's 32-bit view, then in its 64-bit view, then the usual
 // install folders under Program Files (x86) and Program Files, game folders only, each once.
 std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places);
+
+// How --help describes where the game is looked for, on this system: the start of the help's
+// footer, and the line of --find-games.
+struct GameSearchText {
+    const char* footer;
+    const char* findGames;
+};
+GameSearchText GameSearchHelp();

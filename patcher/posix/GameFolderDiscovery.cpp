@@ -75,3 +75,12 @@ std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places) {
                     found.push_back({folder, prefix.kind});
     return found;
 }
+
+GameSearchText GameSearchHelp() {
+    return {"Without --game-folder the game folder comes from the game's registry entry\n"
+            "(under Wine: the prefix in $WINEPREFIX, or else ~/.wine).\n"
+            "--find-games searches $WINEPREFIX, ~/.wine and the prefixes of Lutris, Bottles,\n"
+            "PlayOnLinux and Steam's Proton, and prints each folder, a tab and the kind of prefix\n"
+            "(exit status 1 when it finds none).\n",
+            "List every game folder found under Wine"};
+}

@@ -58,3 +58,12 @@ std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces&) {
             found.push_back(std::move(candidate));
     return found;
 }
+
+GameSearchText GameSearchHelp() {
+    return {"Without --game-folder the game folder comes from the game's registry entry\n"
+            "(GAMEDIR, the 32-bit view first).\n"
+            "--find-games lists the registry's answers and the usual install folders under\n"
+            "Program Files and Program Files (x86), and prints each folder, a tab and where it\n"
+            "was found (exit status 1 when it finds none).\n",
+            "List every game folder found"};
+}
