@@ -9,9 +9,9 @@ namespace {
 // resolves only backslashes in it.
 std::wstring WindowsPath(const std::string& utf8) {
     std::wstring wide(utf8.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-        CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-        static_cast<int>(wide.size()))));
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
     for (wchar_t& c : wide)
         if (c == L'/')
             c = L'\\';
