@@ -7,6 +7,12 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -211,9 +217,18 @@ TEST(OggDecoder, HeaderSizesForUnknownAndKnownLengths) {
     std::fclose(out);
 }
 
+// The C library's pipe: a stream that cannot seek.
+int MakePipe(int fds[2]) {
+#ifdef _WIN32
+    return _pipe(fds, 4096, _O_BINARY);
+#else
+    return pipe(fds);
+#endif
+}
+
 TEST(OggDecoder, RewriteOnAnUnseekableStreamFails) {
     int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(MakePipe(fds), 0);
     std::FILE* out = fdopen(fds[1], "wb");
     ASSERT_TRUE(out);
     OggDecoder decoder;
