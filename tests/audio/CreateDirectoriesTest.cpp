@@ -72,7 +72,7 @@ TEST(CreateDirectories, DriveLetterIsNeverQueriedOrCreated) {
     TempFolder temp;
 #ifdef _WIN32
     // Here "C:" is a drive (the temporary folder's): the folders below it are made, the drive
-    // itself is never a segment, and nothing is made on the drive's own top.
+    // itself is never a segment.
     ASSERT_EQ(temp.path().substr(1, 2), ":/");
     const Outcome out = Create(temp.file("work/velk_work/music01.ogg"));
     EXPECT_EQ(out.result, 0);
