@@ -70,6 +70,15 @@ TEST(CreateDirectories, NoSeparatorCreatesNothing) {
 
 TEST(CreateDirectories, DriveLetterIsNeverQueriedOrCreated) {
     TempFolder temp;
+#ifdef _WIN32
+    // Here "C:" is a drive (the temporary folder's): the folders below it are made, the drive
+    // itself is never a segment.
+    ASSERT_EQ(temp.path().substr(1, 2), ":/");
+    const Outcome out = Create(temp.file("work/velk_work/music01.ogg"));
+    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(out.messages, "");
+    EXPECT_TRUE(FolderExists(temp.file("work/velk_work")));
+#else
     InFolder here(temp.path());
     // Here "C:" is not a folder, so the first segment queried, "C:\work", cannot be created;
     // had the drive prefix been a segment of its own it would have been created first.
@@ -81,6 +90,7 @@ TEST(CreateDirectories, DriveLetterIsNeverQueriedOrCreated) {
     ASSERT_TRUE(CreateFolder(temp.file("C:")));
     EXPECT_EQ(Create("C:/work/velk_work/music01.ogg").result, 0);
     EXPECT_TRUE(FolderExists(temp.file("C:/work/velk_work")));
+#endif
 }
 
 } // namespace

@@ -6,6 +6,10 @@
 #include "tests/support/WavFixture.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -203,7 +207,15 @@ TEST(EncodeStream, ReportsProgressAfterTenPacketsAndEndsOnce) {
 }
 
 TEST(EncodeStream, FullDiskFailsThroughTheErrorCallback) {
+#ifdef _WIN32
+    // No /dev/full on Windows: a pipe without its reader refuses every write.
+    int fds[2];
+    ASSERT_EQ(_pipe(fds, 4096, _O_BINARY), 0);
+    _close(fds[0]);
+    std::FILE* full = _fdopen(fds[1], "wb");
+#else
     std::FILE* full = std::fopen("/dev/full", "wb");
+#endif
     ASSERT_TRUE(full);
     RawPcmSource source(1, ToneSamples(1, 44100, 10 * 44100, 440.0));
     ASSERT_TRUE(source.opened());

@@ -1,6 +1,8 @@
 #include "platform/FileFailure.h"
 #include "platform/FileOps.h"
 #include "platform/InputFile.h"
+#include "tests/support/MakeLink.h"
+#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -54,11 +56,6 @@ TEST(FolderTreeTest, CreatesEveryLevelAndStopsAtAFileInTheWay) {
     EXPECT_EQ(EnsureFolder(temp.file("a/new")), FolderStatus::Created);
     EXPECT_EQ(EnsureFolder(temp.file("no/such/parent")), FolderStatus::CreateFailed);
     EXPECT_EQ(LastFileFailure(), FileFailure::Missing);
-
-    // A link to a folder is a folder to those who follow it, but never removed as one.
-    std::filesystem::create_directory_symlink(temp.file("a/b"), temp.file("linked"));
-    EXPECT_EQ(EnsureFolder(temp.file("linked")), FolderStatus::Existed);
-    EXPECT_EQ(InspectPath(temp.file("linked")).kind, PathKind::Link);
     EXPECT_FALSE(RemoveEmptyFolder(temp.file("a/b")));
     EXPECT_TRUE(RemoveEmptyFolder(temp.file("a/new")));
 
@@ -69,6 +66,11 @@ TEST(FolderTreeTest, CreatesEveryLevelAndStopsAtAFileInTheWay) {
     EXPECT_EQ(first.size(), temp.file("preview-").size() + 6);
     EXPECT_TRUE(FolderExists(first));
     EXPECT_EQ(CreateUniqueFolder(temp.file("missing"), "x"), "");
+
+    // A link to a folder is a folder to those who follow it, but never removed as one.
+    REQUIRE_LINK(MakeFolderLink(temp.file("a/b"), temp.file("linked")));
+    EXPECT_EQ(EnsureFolder(temp.file("linked")), FolderStatus::Existed);
+    EXPECT_EQ(InspectPath(temp.file("linked")).kind, PathKind::Link);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The one reader of small state files, against every kind of thing a hostile folder can hold
 // at the name: none may hang it, and only a regular file within the cap is read.
 #include "platform/SmallFileReader.h"
+#include "tests/support/MakeLink.h"
+#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +10,12 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <vector>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -37,6 +42,8 @@ TEST_P(SmallFileReaderTest, ReadsOnlyARegularFileWithinTheCap) {
     const std::string path = temp.file("state");
     GetParam().make(temp, path);
     ASSERT_FALSE(HasFatalFailure());
+    if (IsSkipped())
+        return;
     EXPECT_EQ(SmallFileReader::Read(path, kCap, GetParam().links), GetParam().expected);
 }
 
@@ -50,9 +57,12 @@ auto File(const std::string& bytes) {
 
 void LinkToFile(const TempFolder& temp, const std::string& path) {
     WriteFileBytes(temp.file("real"), "abc");
-    fs::create_symlink(temp.file("real"), path);
+    REQUIRE_LINK(MakeSymbolicLink(temp.file("real"), path));
 }
 
+// Windows has neither in its folders; its pipes and devices have their own case there
+// (windows/DeviceNamesTest.cpp).
+#ifndef _WIN32
 void Pipe(const TempFolder&, const std::string& path) {
     ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
 }
@@ -62,12 +72,12 @@ void Device(const TempFolder&, const std::string& path) {
     if (::geteuid() == 0)
         ASSERT_EQ(::mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 5)), 0);
     else
-        fs::create_symlink("/dev/zero", path);
+        ASSERT_TRUE(MakeSymbolicLink("/dev/zero", path));
 }
+#endif
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, SmallFileReaderTest,
-    ::testing::Values(
+std::vector<ReaderCase> Cases() {
+    return {
         ReaderCase{"Regular", File("abc"), Links::Refuse, "abc"},
         ReaderCase{"Empty", File(""), Links::Refuse, ""},
         ReaderCase{"ExactlyTheCap", File("12345678"), Links::Refuse, "12345678"},
@@ -77,9 +87,15 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"LinkFollowed", LinkToFile, Links::Follow, "abc"},
         ReaderCase{"Folder", [](auto&, auto& path) { fs::create_directory(path); }, Links::Follow,
                    std::nullopt},
+#ifndef _WIN32
         ReaderCase{"Pipe", Pipe, Links::Follow, std::nullopt},
-        ReaderCase{"Device", Device, Links::Follow, std::nullopt}),
-    [](const auto& param) { return param.param.label; });
+        ReaderCase{"Device", Device, Links::Follow, std::nullopt},
+#endif
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SmallFileReaderTest, ::testing::ValuesIn(Cases()),
+                         [](const auto& param) { return param.param.label; });
 
 TEST(SmallFileReader, EmptyPathNamesNothing) {
     EXPECT_EQ(SmallFileReader::Read("", kCap), std::nullopt);
