@@ -162,6 +162,11 @@ bool FlatArchiveWriter::Finish() {
     return std::fclose(output_.release()) == 0 && written;
 }
 
+void FlatArchiveWriter::Abandon() {
+    output_.reset();
+    copyBuffer_ = {};
+}
+
 bool FlatArchiveWriter::WriteArchive(const std::string& outputPath) {
     sources_.clear();
     ScanFolder(WithoutTrailingSeparator(sourceFolder), "");

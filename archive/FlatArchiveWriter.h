@@ -23,7 +23,7 @@ public:
     bool WriteArchive(const std::string& outputPath);
 
     // Entry by entry, in the order they are appended; the fields are not used.
-    // After a false the output is unfinished: the caller removes it.
+    // After a false the output is unfinished: the caller abandons it, then removes it.
     bool Begin(const std::string& outputPath);
     // Stores a whole regular file and hands its bytes to the system, so that a flush of the
     // output from elsewhere covers them. False when it cannot be read in full or the archive
@@ -31,6 +31,9 @@ public:
     bool Append(const std::string& sourcePath, const std::string& entryName);
     // Writes the directory and closes the output.
     bool Finish();
+    // Closes an unfinished output as it is, so that it can be removed (Windows removes no file
+    // that is still open).
+    void Abandon();
 
 private:
     struct SourceFile {

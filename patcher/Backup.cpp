@@ -1,6 +1,7 @@
 #include "patcher/Backup.h"
 
 #include "patcher/BackupManifest.h"
+#include "patcher/GameFilesInUse.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
 #include "patcher/StagedInstall.h"
@@ -245,6 +246,11 @@ bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupCon
     const auto manifest = BackupManifest::Read(BackupManifestFile(gameFolder));
     if (state == BackupState::Untrusted || !manifest)
         return fail(untrustedMessage);
+    // The game holds its files open while it runs; Windows cannot replace them then.
+    if (const std::string held =
+            FirstFileInUse({GameDefaultCon(gameFolder), GameMusicRfa(gameFolder)});
+        !held.empty())
+        return fail(FileInUseMessage(held));
     const std::string defaultConFailure =
         "Couldn't do it - error while trying to move Default.con from backup to: " +
         GameDefaultCon(gameFolder);

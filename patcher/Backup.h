@@ -39,6 +39,7 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
 
 // The "Restore Originals" handler: checks the backup against its manifest, puts both files
 // back together (or neither), checks what landed, then deletes the backed-up copies. A backup
-// that does not check out is refused and left alone. True only when the success message was
+// that does not check out is refused and left alone. While another program holds a game file
+// open (the game running, on Windows) it changes nothing and shows FileInUseMessage. True only when the success message was
 // shown.
 bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupControls& controls);

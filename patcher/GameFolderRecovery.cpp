@@ -1,5 +1,6 @@
 #include "patcher/GameFolderRecovery.h"
 
+#include "patcher/GameFilesInUse.h"
 #include "patcher/InstallJournal.h"
 #include "patcher/InstalledPackRecord.h"
 #include "patcher/PatcherPaths.h"
@@ -71,6 +72,13 @@ bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts) 
     if (!CheckFoldersOfOurs(gameFolder, prompts))
         return false; // nothing there is read or trusted
     const std::string journal = InstallJournalFile(gameFolder);
+    // Finishing or undoing a change replaces game files, which a running game holds open.
+    if (InspectPath(journal).kind != PathKind::Missing) {
+        if (const std::string busy = FirstFileInUse(InstallTargets(gameFolder)); !busy.empty()) {
+            prompts.Message(FileInUseMessage(busy));
+            return false;
+        }
+    }
     std::string folderInTheWay;
     switch (InstallJournal::Recover(gameFolder, journal, InstallTargets(gameFolder),
                                     &folderInTheWay)) {

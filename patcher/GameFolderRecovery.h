@@ -26,7 +26,8 @@ bool CheckFoldersOfOurs(const std::string& gameFolder, Prompts& prompts);
 // After CheckFoldersOfOurs, finishes or rolls back an interrupted install or restore and says
 // which it did; removes the temporary files a crash left beside the game's files and the
 // backups. True when the game folder is whole (also when there was nothing to do); false with
-// a message otherwise.
+// a message otherwise. With a journal there and a game file held open by another program, it
+// changes nothing and shows FileInUseMessage.
 bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts);
 
 // Locks the game folder for one command (lock held until the FolderLock goes), then

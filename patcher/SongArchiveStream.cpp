@@ -14,7 +14,8 @@ SongArchiveStream::SongArchiveStream(const std::string& archivePath,
 SongArchiveStream::~SongArchiveStream() {
     if (!finished_) {
         flush_.reset();
-        RemoveFile(archivePath_); // the writer closes it after
+        writer_.Abandon(); // closed first: Windows removes no open file
+        RemoveFile(archivePath_);
     }
 }
 

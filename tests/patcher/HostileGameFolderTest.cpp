@@ -1,6 +1,8 @@
 // Links pre-placed in the game folder at every temporary and destination name, and journals
 // that were not written by Palisor: nothing outside the game folder may change, no link may be
-// followed, and nothing the journal was not allowed to name may be touched.
+// followed, and nothing the journal was not allowed to name may be touched. On Windows the
+// links are reparse points; pipes and device nodes exist only on POSIX, and Windows puts a
+// folder where they were.
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderRecovery.h"
@@ -13,20 +15,39 @@
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
+#include "tests/support/MakeLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
 namespace fs = std::filesystem;
 using Messages = std::vector<std::string>;
+
+const char* const kNoLinks = "this system makes no links (Wine 8 has no reparse points)";
+
+// Whether links can be made here: always on POSIX; on Windows where reparse points exist.
+bool CanMakeLinks() {
+    static const bool can = [] {
+        TempFolder probe;
+        WriteFileBytes(probe.file("target"), "");
+        return MakeSymbolicLink(probe.file("target"), probe.file("link"));
+    }();
+    return can;
+}
+
+bool IsLink(const std::string& path) {
+    return InspectPath(path).kind == PathKind::Link;
+}
 
 class HostileGameFolderTest : public ::testing::Test {
 protected:
@@ -56,6 +77,8 @@ protected:
 };
 
 TEST_F(HostileGameFolderTest, LinksAtTemporaryNamesAreNeitherFollowedNorReplacedBy) {
+    if (!CanMakeLinks())
+        GTEST_SKIP() << kNoLinks;
     std::vector<std::string> links;
     auto targets = InstallTargets(game);
     for (const auto& path : {BackedUpDefaultCon(game), BackedUpMusicRfa(game),
@@ -66,28 +89,30 @@ TEST_F(HostileGameFolderTest, LinksAtTemporaryNamesAreNeitherFollowedNorReplaced
                                  SafeFile::TemporaryName(target, 1), target + ".copying"})
             links.push_back(name);
     for (const auto& link : links)
-        fs::create_symlink(victim, link);
-    fs::create_symlink(victim, InstallJournal::KeptName(GameDefaultCon(game)));
+        ASSERT_TRUE(MakeSymbolicLink(victim, link)) << link;
+    ASSERT_TRUE(MakeSymbolicLink(victim, InstallJournal::KeptName(GameDefaultCon(game))));
 
     ASSERT_TRUE(Apply());
     EXPECT_TRUE(RestoreOriginals(game, prompts, controls));
     EXPECT_TRUE(BackupOriginals(game, prompts, controls));
     EXPECT_EQ(ReadFileBytes(victim), "not the player's game");
-    EXPECT_EQ(fs::directory_iterator(outside)->path(), victim);
+    EXPECT_EQ(ListFolder(outside).size(), 1u);
     for (const auto& link : links)
-        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link))) << link;
+        EXPECT_TRUE(IsLink(link)) << link;
     for (const auto& target : InstallTargets(game))
-        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << target;
+        EXPECT_EQ(InspectPath(target).kind, PathKind::RegularFile) << target;
 }
 
 TEST_F(HostileGameFolderTest, LinkAtADestinationIsRefusedAndNothingChanges) {
+    if (!CanMakeLinks())
+        GTEST_SKIP() << kNoLinks;
     for (const auto& target : InstallTargets(game)) {
         SCOPED_TRACE(target);
         const std::string saved = temp.file("saved");
         const bool existed = FileExists(target);
         if (existed)
             fs::rename(target, saved);
-        fs::create_symlink(victim, target);
+        ASSERT_TRUE(MakeSymbolicLink(victim, target));
         auto before = TreeSnapshot(game);
         prompts.messages.clear();
         EXPECT_FALSE(Apply());
@@ -97,7 +122,7 @@ TEST_F(HostileGameFolderTest, LinkAtADestinationIsRefusedAndNothingChanges) {
                            "replaces. Move it away, then apply again."});
         EXPECT_EQ(TreeSnapshot(game), before);
         EXPECT_EQ(ReadFileBytes(victim), "not the player's game");
-        fs::remove(target);
+        ASSERT_TRUE(RemoveFile(target));
         if (existed)
             fs::rename(saved, target);
     }
@@ -141,6 +166,14 @@ INSTANTIATE_TEST_SUITE_P(
         JournalCase{"CutShort", "state rollback\n1\t" + kDefaultCon + "\t" + kDefaultCon},
         JournalCase{"Escaping", "state rollback\n1\t../outside/victim\t../outside/victim.kp-new\n"},
         JournalCase{"Absolute", "state rollback\n1\t/etc/passwd\t/etc/passwd.kp-new\n"},
+        // Windows reads these as the game's own files or places outside the game folder.
+        JournalCase{"DriveLetter", "state rollback\n1\tC:/Windows/win.ini\tC:/Windows/win.ini.kp-new\n"},
+        JournalCase{"Backslashes", "state rollback\n1\tMods\\BfVietnam\\settings\\Default.con\t"
+                                   "Mods\\BfVietnam\\settings\\Default.con.kp-new\n"},
+        JournalCase{"EscapingBackslashes",
+                    "state rollback\n1\t..\\outside\\victim\t..\\outside\\victim.kp-new\n"},
+        JournalCase{"OtherCase", "state rollback\n1\tmods/bfvietnam/settings/default.con\t"
+                                 "mods/bfvietnam/settings/default.con.kp-new\n"},
         JournalCase{"NotATarget", "state rollback\n0\tcustom_music/backups/music.rfa\t"
                                   "custom_music/backups/music.rfa.kp-new\n"},
         JournalCase{"StagedElsewhere",
@@ -153,7 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return param.param.label; });
 
 // Palisor's own state files and folders made hostile: a pipe, a link, a folder, a device, a
-// huge file, or a journal forged to make a roll-back destroy the originals.
+// huge file, or a journal forged to make a roll-back destroy the originals. Pipes and devices
+// are POSIX-only; Windows meets a folder in their place (the Folder cases, on both systems).
 enum class Refusal { UnreadableJournal, LinkedFolder, SpecialInBackups, FolderInTheWay };
 enum Command { kBackup = 1, kRestore = 2, kApply = 4, kEvery = 7 };
 
@@ -163,6 +197,7 @@ struct StateFileCase {
     Refusal refusal;
     // Makes the hostile thing and returns the path the message must name.
     std::function<std::string(const std::string& game, const std::string& outside)> make;
+    bool makesLinks = false;
 };
 
 void PrintTo(const StateFileCase& stateCase, std::ostream* out) {
@@ -192,6 +227,7 @@ std::string ExpectedMessage(Refusal refusal, const std::string& named) {
     return {};
 }
 
+#ifndef _WIN32
 // A pipe, or a device node like /dev/null (made as root; otherwise a link to /dev/zero).
 void MakePipe(const std::string& path) {
     ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
@@ -201,8 +237,9 @@ void MakeDevice(const std::string& path) {
     if (::geteuid() == 0)
         ASSERT_EQ(::mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 3)), 0);
     else
-        fs::create_symlink("/dev/zero", path);
+        ASSERT_TRUE(MakeSymbolicLink("/dev/zero", path));
 }
+#endif
 
 const std::string kMusicRfa = "Mods/BfVietnam/Archives/music.rfa";
 
@@ -220,14 +257,21 @@ std::string Replaced(const std::string& path, const std::function<void(const std
 std::string MovedOutAndLinked(const std::string& folder, const std::string& outside) {
     const std::string away = outside + "/moved";
     fs::rename(folder, away);
-    fs::create_symlink(away, folder);
+    EXPECT_TRUE(MakeFolderLink(away, folder));
     return folder;
+}
+
+std::string LinkedToVictim(const std::string& path, const std::string& outside) {
+    EXPECT_TRUE(MakeSymbolicLink(outside + "/victim", path));
+    return path;
 }
 
 class HostileStateFileTest : public HostileGameFolderTest,
                              public ::testing::WithParamInterface<StateFileCase> {};
 
 TEST_P(HostileStateFileTest, IsRefusedNamedAndNothingChanges) {
+    if (GetParam().makesLinks && !CanMakeLinks())
+        GTEST_SKIP() << kNoLinks;
     const std::string named = GetParam().make(game, outside);
     ASSERT_FALSE(HasFatalFailure());
     const auto gameBefore = TreeSnapshot(game);
@@ -250,21 +294,14 @@ TEST_P(HostileStateFileTest, IsRefusedNamedAndNothingChanges) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StateFiles, HostileStateFileTest,
-    ::testing::Values(
-        StateFileCase{"PipeAsJournal", kEvery, Refusal::UnreadableJournal,
-                      [](auto& game, auto&) { return Replaced(InstallJournalFile(game), MakePipe); }},
-        StateFileCase{"DeviceAsJournal", kEvery, Refusal::UnreadableJournal,
-                      [](auto& game, auto&) {
-                          return Replaced(InstallJournalFile(game), MakeDevice);
-                      }},
+std::vector<StateFileCase> StateFileCases() {
+    std::vector<StateFileCase> cases = {
         StateFileCase{"LinkAsJournal", kEvery, Refusal::UnreadableJournal,
                       [](auto& game, auto& outside) {
-                          fs::create_symlink(outside + "/victim", InstallJournalFile(game));
-                          return InstallJournalFile(game);
-                      }},
-        StateFileCase{"FolderAsJournal", kApply, Refusal::UnreadableJournal,
+                          return LinkedToVictim(InstallJournalFile(game), outside);
+                      },
+                      true},
+        StateFileCase{"FolderAsJournal", kEvery, Refusal::UnreadableJournal,
                       [](auto& game, auto&) {
                           fs::create_directory(InstallJournalFile(game));
                           return InstallJournalFile(game);
@@ -287,18 +324,11 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         StateFileCase{"KeptOriginalIsALink", kEvery, Refusal::UnreadableJournal,
                       [](auto& game, auto& outside) {
-                          fs::create_symlink(outside + "/victim",
-                                             InstallJournal::KeptName(GameMusicRfa(game)));
+                          LinkedToVictim(InstallJournal::KeptName(GameMusicRfa(game)), outside);
                           return Journal(game, "state rollback\n1\t" + kMusicRfa + "\t" +
                                                    kMusicRfa + ".kp-new\n");
-                      }},
-        StateFileCase{"KeptOriginalIsAPipe", kApply, Refusal::UnreadableJournal,
-                      [](auto& game, auto&) {
-                          MakePipe(InstallJournal::KeptName(GameMusicRfa(game)));
-                          return Journal(game, "state rollback\n1\t" + kMusicRfa + "\t" +
-                                                   kMusicRfa + ".kp-new\n1\t" + kDefaultCon +
-                                                   "\t" + kDefaultCon + ".kp-new\n");
-                      }},
+                      },
+                      true},
         StateFileCase{"KeptOriginalIsAFolder", kEvery, Refusal::FolderInTheWay,
                       [](auto& game, auto&) {
                           const std::string kept = InstallJournal::KeptName(GameMusicRfa(game));
@@ -310,21 +340,23 @@ INSTANTIATE_TEST_SUITE_P(
         StateFileCase{"CustomMusicIsALink", kEvery, Refusal::LinkedFolder,
                       [](auto& game, auto& outside) {
                           return MovedOutAndLinked(CustomMusicFolder(game), outside);
-                      }},
+                      },
+                      true},
         StateFileCase{"BackupsIsALink", kEvery, Refusal::LinkedFolder,
                       [](auto& game, auto& outside) {
                           return MovedOutAndLinked(BackupsFolder(game), outside);
-                      }},
-        StateFileCase{"PipeAsManifest", kBackup, Refusal::SpecialInBackups,
-                      [](auto& game, auto&) { return Replaced(BackupManifestFile(game), MakePipe); }},
-        StateFileCase{"DeviceAsManifest", kBackup, Refusal::SpecialInBackups,
-                      [](auto& game, auto&) {
-                          return Replaced(BackupManifestFile(game), MakeDevice);
-                      }},
+                      },
+                      true},
         StateFileCase{"LinkAsManifest", kBackup, Refusal::SpecialInBackups,
                       [](auto& game, auto& outside) {
-                          return Replaced(BackupManifestFile(game), [&](const std::string& path) {
-                              fs::create_symlink(outside + "/victim", path);
+                          fs::remove(BackupManifestFile(game));
+                          return LinkedToVictim(BackupManifestFile(game), outside);
+                      },
+                      true},
+        StateFileCase{"FolderAsManifest", kBackup, Refusal::SpecialInBackups,
+                      [](auto& game, auto&) {
+                          return Replaced(BackupManifestFile(game), [](const std::string& path) {
+                              fs::create_directory(path);
                           });
                       }},
         StateFileCase{"FolderAsBackedUpMusic", kBackup, Refusal::SpecialInBackups,
@@ -332,8 +364,36 @@ INSTANTIATE_TEST_SUITE_P(
                           return Replaced(BackedUpMusicRfa(game), [](const std::string& path) {
                               fs::create_directory(path);
                           });
-                      }}),
-    [](const auto& param) { return param.param.label; });
+                      }}};
+#ifndef _WIN32
+    // Windows has neither pipes nor device nodes in a folder: the Folder cases stand for them.
+    const std::vector<StateFileCase> posixOnly = {
+        StateFileCase{"PipeAsJournal", kEvery, Refusal::UnreadableJournal,
+                      [](auto& game, auto&) { return Replaced(InstallJournalFile(game), MakePipe); }},
+        StateFileCase{"DeviceAsJournal", kEvery, Refusal::UnreadableJournal,
+                      [](auto& game, auto&) {
+                          return Replaced(InstallJournalFile(game), MakeDevice);
+                      }},
+        StateFileCase{"KeptOriginalIsAPipe", kApply, Refusal::UnreadableJournal,
+                      [](auto& game, auto&) {
+                          MakePipe(InstallJournal::KeptName(GameMusicRfa(game)));
+                          return Journal(game, "state rollback\n1\t" + kMusicRfa + "\t" +
+                                                   kMusicRfa + ".kp-new\n1\t" + kDefaultCon +
+                                                   "\t" + kDefaultCon + ".kp-new\n");
+                      }},
+        StateFileCase{"PipeAsManifest", kBackup, Refusal::SpecialInBackups,
+                      [](auto& game, auto&) { return Replaced(BackupManifestFile(game), MakePipe); }},
+        StateFileCase{"DeviceAsManifest", kBackup, Refusal::SpecialInBackups,
+                      [](auto& game, auto&) {
+                          return Replaced(BackupManifestFile(game), MakeDevice);
+                      }}};
+    cases.insert(cases.end(), posixOnly.begin(), posixOnly.end());
+#endif
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(StateFiles, HostileStateFileTest, ::testing::ValuesIn(StateFileCases()),
+                         [](const auto& param) { return param.param.label; });
 
 TEST_F(HostileGameFolderTest, RollBackRemovesANewFileOnlyWithItsEmptyMarker) {
     // An interrupted first install: US.ssc was new, and its marker says so.
@@ -344,9 +404,9 @@ TEST_F(HostileGameFolderTest, RollBackRemovesANewFileOnlyWithItsEmptyMarker) {
                   "1\t" + kDefaultCon + "\t" + kDefaultCon + ".kp-new\n");
     WriteFileBytes(GameDefaultCon(game) + ".kp-new", "staged, never renamed");
     EXPECT_TRUE(RecoverInterruptedInstall(game, prompts));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(ussc)));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(InstallJournal::KeptName(ussc))));
-    EXPECT_FALSE(fs::exists(GameDefaultCon(game) + ".kp-new"));
+    EXPECT_EQ(InspectPath(ussc).kind, PathKind::Missing);
+    EXPECT_EQ(InspectPath(InstallJournal::KeptName(ussc)).kind, PathKind::Missing);
+    EXPECT_EQ(InspectPath(GameDefaultCon(game) + ".kp-new").kind, PathKind::Missing);
     EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
     EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
 }

@@ -154,7 +154,7 @@ std::map<std::string, std::string> TreeSnapshot(const std::string& folder) {
     std::map<std::string, std::string> tree;
     namespace fs = std::filesystem;
     for (const auto& item : fs::recursive_directory_iterator(folder)) {
-        std::string relative = fs::relative(item.path(), folder).string();
+        std::string relative = fs::relative(item.path(), folder).generic_string();
         const auto status = item.symlink_status();
         if (fs::is_symlink(status))
             tree[relative] = "<link to " + fs::read_symlink(item.path()).string() + ">";

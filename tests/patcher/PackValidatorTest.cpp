@@ -172,14 +172,16 @@ const std::string kSongTwelve = "music12.ogg is refused: ";
 
 std::vector<HostilePack> HostilePacks() {
     const auto song = [](const KorvanePack& p) { return p.velk("music12.ogg"); };
-    return {
+    std::vector<HostilePack> packs = {
+        // DEL and the C1 CSI (U+009B) are the terminal controls Windows allows in a file name.
         {"extra entries",
          [](auto& p) {
              WriteFileBytes(p.velk("evil.con"), "run x");
              fs::create_directories(p.work() + "/other");
-             WriteFileBytes(p.work() + "/other/a\r\x1b[31m", "");
+             WriteFileBytes(p.work() + "/other/a\x7f\xc2\x9b" "31m", "");
          },
-         "The pack holds entries Korvane never writes: other/a\\r\\x1B[31m, velk/evil.con."},
+         "The pack holds entries Korvane never writes: other/a\\x7F\\xC2\\x9B31m, "
+         "velk/evil.con."},
         {"missing script", [](auto& p) { fs::remove(p.velk("playlists.con")); },
          "playlists.con is missing."},
         {"missing sound script", [](auto& p) { fs::remove(p.velk("US.ssc")); },
@@ -239,6 +241,16 @@ std::vector<HostilePack> HostilePacks() {
              WriteFileBytes(song(p), ogg);
          },
          kSongTwelve + "it does not decode cleanly."}};
+#ifndef _WIN32
+    // Windows refuses C0 controls in file names, so only POSIX can hold such an entry.
+    packs.push_back({"extra entries with C0 controls",
+                     [](auto& p) {
+                         fs::create_directories(p.work() + "/other");
+                         WriteFileBytes(p.work() + "/other/a\r\x1b[31m", "");
+                     },
+                     "The pack holds entries Korvane never writes: other/a\\r\\x1B[31m."});
+#endif
+    return packs;
 }
 
 void PrintTo(const HostilePack& pack, std::ostream* out) {
