@@ -247,10 +247,10 @@ bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupCon
     if (state == BackupState::Untrusted || !manifest)
         return fail(untrustedMessage);
     // The game holds its files open while it runs; Windows cannot replace them then.
-    if (const std::string held =
-            FirstFileInUse({GameDefaultCon(gameFolder), GameMusicRfa(gameFolder)});
-        !held.empty())
-        return fail(FileInUseMessage(held));
+    if (const std::string why =
+            WhyGameFilesCannotBeReplaced({GameDefaultCon(gameFolder), GameMusicRfa(gameFolder)});
+        !why.empty())
+        return fail(why);
     const std::string defaultConFailure =
         "Couldn't do it - error while trying to move Default.con from backup to: " +
         GameDefaultCon(gameFolder);

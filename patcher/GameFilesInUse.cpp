@@ -18,3 +18,14 @@ std::string FileInUseMessage(const std::string& path) {
            " is in use by another program (is the game running?). Close the game, then try "
            "again. Nothing was changed.";
 }
+
+std::string WhyGameFilesCannotBeReplaced(const std::vector<std::string>& paths) {
+    if (const std::string held = FirstFileInUse(paths); !held.empty())
+        return FileInUseMessage(held);
+    for (const std::string& path : paths)
+        if (IsReadOnlyFile(path))
+            return "Couldn't do it - " + path +
+                   " is read-only, so Palisor cannot replace it. Clear its Read-only attribute "
+                   "(in the file's Properties), then try again. Nothing was changed.";
+    return {};
+}

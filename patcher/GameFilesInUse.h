@@ -16,3 +16,7 @@ std::string FirstFileInUse(const std::vector<std::string>& paths);
 // "Couldn't do it - <path> is in use by another program (is the game running?). Close the
 // game, then try again. Nothing was changed."
 std::string FileInUseMessage(const std::string& path);
+
+// Why game files about to be replaced cannot be: the message for the first one held open,
+// else for the first one marked read-only (Windows); "" when every one can be replaced.
+std::string WhyGameFilesCannotBeReplaced(const std::vector<std::string>& paths);

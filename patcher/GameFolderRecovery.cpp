@@ -74,8 +74,9 @@ bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts) 
     const std::string journal = InstallJournalFile(gameFolder);
     // Finishing or undoing a change replaces game files, which a running game holds open.
     if (InspectPath(journal).kind != PathKind::Missing) {
-        if (const std::string busy = FirstFileInUse(InstallTargets(gameFolder)); !busy.empty()) {
-            prompts.Message(FileInUseMessage(busy));
+        if (const std::string why = WhyGameFilesCannotBeReplaced(InstallTargets(gameFolder));
+            !why.empty()) {
+            prompts.Message(why);
             return false;
         }
     }

@@ -51,8 +51,8 @@ bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workF
     const char* const names[] = {"US.ssc", "playlists.con", "Default.con", "music.rfa"};
     const auto targets = InstallTargets(gameFolder);
     // A running game holds its files open: on Windows they cannot be replaced then.
-    if (const std::string busy = FirstFileInUse(targets); !busy.empty()) {
-        prompts.Message(FileInUseMessage(busy));
+    if (const std::string why = WhyGameFilesCannotBeReplaced(targets); !why.empty()) {
+        prompts.Message(why);
         return false;
     }
     StagedInstall install(gameFolder);

@@ -54,6 +54,11 @@ bool IsReplaceable(const std::string& path);
 // true on Linux, where an open file can always be replaced. False for a missing file.
 bool HeldOpenByAnother(const std::string& path);
 
+// True when a regular file carries Windows' read-only attribute, which keeps it from being
+// replaced and its second name from being removed. Never true on Linux, where the folder's
+// permissions decide that. False for a missing file.
+bool IsReadOnlyFile(const std::string& path);
+
 // Copies a regular file byte for byte through a temporary file beside the target (SafeFile,
 // without flushes: for work folders), replacing an existing regular target file.
 bool CopyFileReplacing(const std::string& from, const std::string& to);

@@ -83,6 +83,10 @@ bool HeldOpenByAnother(const std::string&) {
     return false;
 }
 
+bool IsReadOnlyFile(const std::string&) {
+    return false;
+}
+
 bool MoveNoReplace(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty() || PathTaken(to))
         return false;

@@ -92,6 +92,13 @@ bool HeldOpenByAnother(const std::string& path) {
     return false;
 }
 
+bool IsReadOnlyFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) ==
+               FILE_ATTRIBUTE_READONLY;
+}
+
 bool MoveNoReplace(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty() || InspectPath(to).kind != PathKind::Missing)
         return false;

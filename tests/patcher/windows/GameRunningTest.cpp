@@ -10,6 +10,7 @@
 #include "patcher/PatchInstall.h"
 #include "patcher/PatcherPaths.h"
 #include "platform/FileOps.h"
+#include "platform/NativePath.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/patcher/windows/HeldByGame.h"
@@ -19,6 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -105,6 +109,29 @@ TEST_F(GameRunningTest, AnInterruptedChangeWaitsForTheGameToClose) {
               Messages{"Palisor found an interrupted change to the game files and undid it: the "
                        "game folder holds the same files as before that change."});
     EXPECT_EQ(InspectPath(staged).kind, PathKind::Missing);
+    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+}
+
+// A game file marked read-only cannot be replaced, nor its kept second name removed: apply
+// and restore refuse before changing anything, and work once the mark is cleared.
+TEST_F(GameRunningTest, ReadOnlyGameFilesAreRefusedBeforeAnythingChanges) {
+    ASSERT_TRUE(Backup());
+    const std::wstring defaultCon = NativePath(GameDefaultCon(game)).wstring();
+    for (const auto& run : std::initializer_list<std::function<bool()>>{
+             [&] { return Apply(); }, [&] { return Restore(); }}) {
+        ASSERT_TRUE(SetFileAttributesW(defaultCon.c_str(), FILE_ATTRIBUTE_READONLY));
+        const auto before = TreeSnapshot(game);
+        prompts.messages.clear();
+        EXPECT_FALSE(run());
+        EXPECT_EQ(prompts.messages,
+                  Messages{"Couldn't do it - " + GameDefaultCon(game) +
+                           " is read-only, so Palisor cannot replace it. Clear its Read-only "
+                           "attribute (in the file's Properties), then try again. Nothing was "
+                           "changed."});
+        EXPECT_EQ(TreeSnapshot(game), before);
+        ASSERT_TRUE(SetFileAttributesW(defaultCon.c_str(), FILE_ATTRIBUTE_NORMAL));
+        EXPECT_TRUE(run());
+    }
     EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
 }
 
