@@ -1,0 +1,46 @@
+#include "tests/support/MakeLink.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace {
+
+// UTF-16 with the system's separators: a link's target is stored as given, and Windows
+// resolves only backslashes in it.
+std::wstring WindowsPath(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
+        CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+        static_cast<int>(wide.size()))));
+    for (wchar_t& c : wide)
+        if (c == L'/')
+            c = L'\\';
+    return wide;
+}
+
+bool MakeLink(const std::string& target, const std::string& linkPath, DWORD kind) {
+    return CreateSymbolicLinkW(WindowsPath(linkPath).c_str(), WindowsPath(target).c_str(),
+                               kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+}
+
+} // namespace
+
+bool MakeSymbolicLink(const std::string& target, const std::string& linkPath) {
+    return MakeLink(target, linkPath, 0);
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& linkPath) {
+    return MakeLink(target, linkPath, SYMBOLIC_LINK_FLAG_DIRECTORY);
+}
+
+#else
+#include <unistd.h>
+
+bool MakeSymbolicLink(const std::string& target, const std::string& linkPath) {
+    return symlink(target.c_str(), linkPath.c_str()) == 0;
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& linkPath) {
+    return symlink(target.c_str(), linkPath.c_str()) == 0;
+}
+#endif

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+// Links for fixtures of the link-refusal cases, on both systems. On Windows these are reparse
+// points (symbolic links made without the administrator's privilege where the system allows it);
+// mingw's standard library cannot make them. Both return false when the system refuses.
+
+// A symbolic link to a file at linkPath.
+bool MakeSymbolicLink(const std::string& target, const std::string& linkPath);
+
+// A symbolic link to a folder at linkPath.
+bool MakeFolderLink(const std::string& target, const std::string& linkPath);
