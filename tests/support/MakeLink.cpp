@@ -18,9 +18,14 @@ std::wstring WindowsPath(const std::string& utf8) {
     return wide;
 }
 
+// Wine 8 answers success without making anything, so the link is looked at before it counts.
 bool MakeLink(const std::string& target, const std::string& linkPath, DWORD kind) {
-    return CreateSymbolicLinkW(WindowsPath(linkPath).c_str(), WindowsPath(target).c_str(),
-                               kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+    const std::wstring link = WindowsPath(linkPath);
+    if (!CreateSymbolicLinkW(link.c_str(), WindowsPath(target).c_str(),
+                             kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+        return false;
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 } // namespace
