@@ -96,7 +96,9 @@ TEST(PlaylistScript, MovedSlotBecomesIndexZero) {
 // Sets LC_NUMERIC to a locale with a decimal comma: an installed one, or one compiled into
 // the folder with localedef. Yields the name, or nothing when neither works.
 std::string SetCommaLocale(const TempFolder& folder) {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
+    // The last two are the Windows runtime's names.
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8",
+                             "German_Germany.1252", "French_France.1252"}) {
         if (std::setlocale(LC_NUMERIC, name))
             return name;
     }

@@ -1,6 +1,5 @@
 #include "builder/SongProject.h"
 #include "common/FileError.h"
-#include "tests/builder/FifoWatch.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestNames.h"
 #include "tests/support/WavFixture.h"
@@ -151,16 +150,6 @@ TEST(ProjectFile, UnopenableFileFailsAndLeavesProjectReset) {
     EXPECT_EQ(project.quality(), 4);
     EXPECT_EQ(project.path(), "");
     EXPECT_EQ(project.SlotAt(1).title(), "empty slot");
-}
-
-TEST(ProjectFile, NamedPipeIsNotOpenedAndWaitedOn) {
-    TempFolder folder;
-    SongProject project;
-    bool loaded = true;
-    EXPECT_FALSE(WaitedOnFifo(folder.file("p.velkp"),
-                              [&] { loaded = project.Load(folder.file("p.velkp")); }));
-    EXPECT_FALSE(loaded);
-    EXPECT_EQ(project.path(), "");
 }
 
 TEST(ProjectFile, ShorterThanFourBytesIsReadError) {

@@ -1,5 +1,4 @@
 #include "builder/SongSlot.h"
-#include "tests/builder/FifoWatch.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
 
@@ -157,14 +156,6 @@ TEST(Probe, UnopenablePathsAreInvalidFormat) {
         EXPECT_FALSE(slot.valid()) << path;
         EXPECT_EQ(slot.status(), "invalid format") << path;
     }
-}
-
-TEST(Probe, NamedPipeFailsWithoutWaitingForAWriter) {
-    TempFolder folder;
-    SongSlot slot;
-    EXPECT_FALSE(
-        WaitedOnFifo(folder.file("pipe.wav"), [&] { slot.SetPath(folder.file("pipe.wav")); }));
-    EXPECT_EQ(slot.status(), "invalid format");
 }
 
 TEST(Probe, ReplacedByStereoKeepsOldLength) {

@@ -1,9 +1,24 @@
 #include "tests/support/AudioFileFixture.h"
 
+#include "platform/NativePath.h"
+
 #include <sndfile.h>
 
 #include <cmath>
 #include <memory>
+
+namespace {
+
+// Opens by the system's own form of the UTF-8 path, so fixtures may sit in any folder.
+SNDFILE* OpenSoundFile(const std::string& path, int mode, SF_INFO& info) {
+#ifdef _WIN32
+    return sf_wchar_open(NativePath(path).c_str(), mode, &info);
+#else
+    return sf_open(path.c_str(), mode, &info);
+#endif
+}
+
+} // namespace
 
 namespace AudioFormat {
 int Mp3() {
@@ -52,7 +67,7 @@ bool WriteAudioFile(const std::string& path, const AudioFileSpec& spec) {
     info.samplerate = spec.sampleRate;
     info.channels = spec.channels;
     info.format = spec.format;
-    std::unique_ptr<SNDFILE, Closer> file(sf_open(path.c_str(), SFM_WRITE, &info));
+    std::unique_ptr<SNDFILE, Closer> file(OpenSoundFile(path, SFM_WRITE, info));
     if (!file)
         return false;
     if (!spec.title.empty())
@@ -77,7 +92,7 @@ bool WriteAudioFile(const std::string& path, const AudioFileSpec& spec) {
 
 bool ReadAudioFile(const std::string& path, DecodedAudio& audio) {
     SF_INFO info{};
-    std::unique_ptr<SNDFILE, Closer> file(sf_open(path.c_str(), SFM_READ, &info));
+    std::unique_ptr<SNDFILE, Closer> file(OpenSoundFile(path, SFM_READ, info));
     if (!file)
         return false;
     audio.sampleRate = info.samplerate;
