@@ -7,9 +7,6 @@
 #include "patcher/PlaylistScriptReader.h"
 #include "platform/NativePath.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
