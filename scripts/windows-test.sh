@@ -4,10 +4,15 @@
 # against the Linux programs (which scripts/test.sh has built into build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$SECONDS
 scripts/windows-build.sh
+built=$SECONDS
 source scripts/windows-env.sh
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 (cd build-win && ctest --output-on-failure -j"$(nproc)")
+tested=$SECONDS
 
 cmake --build build -j"$(nproc)" --target korvane palisor demo_songs
 scripts/windows-e2e.sh build/bin build-win/bin build-win/e2e
+echo "Windows edition: libraries and cross build $((built - started)) s, suites under Wine" \
+    "$((tested - built)) s, end to end $((SECONDS - tested)) s"
