@@ -34,7 +34,8 @@ function(add_project_test name)
   target_compile_options(${name} PRIVATE ${KP_WARNINGS})
   kp_test_platform_settings(${name})
   # Parameterised cases carry names of their own; a dump of the parameter's bytes adds nothing.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES
+  # Under Wine the first program started after the server may take a while to end.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES DISCOVERY_TIMEOUT 120
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
 
