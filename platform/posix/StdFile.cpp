@@ -27,9 +27,11 @@ std::FILE* OpenRegularStdFile(const std::string& path) {
     return file;
 }
 
-std::FILE* CreateOutputFile(const std::string& path) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+namespace {
+
+// A stream writing to a file opened with extra flags, never through a link at its name.
+std::FILE* OutputStream(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | flags, 0644);
     if (fd < 0)
         return nullptr;
     std::FILE* file = ::fdopen(fd, "wb");
@@ -38,14 +40,14 @@ std::FILE* CreateOutputFile(const std::string& path) {
     return file;
 }
 
+} // namespace
+
+std::FILE* CreateOutputFile(const std::string& path) {
+    return OutputStream(path, O_TRUNC);
+}
+
 std::FILE* CreateNewOutputFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return nullptr;
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (!file)
-        ::close(fd);
-    return file;
+    return OutputStream(path, O_EXCL);
 }
 
 std::optional<std::uint64_t> OpenFileLength(std::FILE* file) {

@@ -23,6 +23,21 @@ std::FILE* OpenRegularStdFile(const std::string& path) {
     return file;
 }
 
+namespace {
+
+// A binary stream writing through a handle we opened; the stream owns it.
+std::FILE* OutputStream(HANDLE handle) {
+    const int descriptor = DescriptorOf(handle, _O_WRONLY | _O_BINARY);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (!file)
+        _close(descriptor);
+    return file;
+}
+
+} // namespace
+
 std::FILE* CreateOutputFile(const std::string& path) {
     // Never through a reparse point: the name itself is opened, and refused when it is one.
     HANDLE handle =
@@ -38,13 +53,7 @@ std::FILE* CreateOutputFile(const std::string& path) {
         errno = EACCES;
         return nullptr;
     }
-    const int descriptor = DescriptorOf(handle, _O_WRONLY | _O_BINARY);
-    if (descriptor < 0)
-        return nullptr;
-    std::FILE* file = _fdopen(descriptor, "wb");
-    if (!file)
-        _close(descriptor);
-    return file;
+    return OutputStream(handle);
 }
 
 std::FILE* CreateNewOutputFile(const std::string& path) {
@@ -55,13 +64,7 @@ std::FILE* CreateNewOutputFile(const std::string& path) {
         Failed();
         return nullptr;
     }
-    const int descriptor = DescriptorOf(handle, _O_WRONLY | _O_BINARY);
-    if (descriptor < 0)
-        return nullptr;
-    std::FILE* file = _fdopen(descriptor, "wb");
-    if (!file)
-        _close(descriptor);
-    return file;
+    return OutputStream(handle);
 }
 
 std::optional<std::uint64_t> OpenFileLength(std::FILE* file) {
