@@ -45,9 +45,11 @@ function(add_project_qt_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
   target_compile_options(${name} PRIVATE ${KP_WARNINGS})
+  kp_test_platform_settings(${name})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  # Under Wine, QtTest writes to the debugger channel unless told to use stderr.
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR};WINEQT_FORCE_STDERR_LOGGING=1")
 endfunction()
 
 # add_project_benchmark(NAME SOURCES ... DEPS ...)
