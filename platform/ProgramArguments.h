@@ -9,3 +9,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // Readies standard output and error for the command line's UTF-8 messages (Windows: the
 // console's code page set to UTF-8, and no "\n" turned into CR LF). Nothing on Linux.
 void PrepareConsoleOutput();
+
+// A window program started from the desktop gets no console window of its own (Windows: a
+// console made for this program alone is released; one shared with a shell stays for
+// messages). Nothing on Linux.
+void ReleaseOwnConsole();

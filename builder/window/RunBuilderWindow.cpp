@@ -2,11 +2,13 @@
 #include "builder/RunBuilderWindow.h"
 
 #include "builder/window/BuilderWindow.h"
+#include "platform/ProgramArguments.h"
 #include "platform/WorkFolders.h"
 
 #include <QApplication>
 
 int RunBuilderWindow(int argc, char** argv, const BuilderArguments& arguments) {
+    ReleaseOwnConsole();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     QApplication::setOrganizationName(QStringLiteral("Korvane"));

@@ -7,6 +7,7 @@
 #include "patcher/window/PatcherWindow.h"
 #include "patcher/window/RecentChoices.h"
 #include "platform/FileOps.h"
+#include "platform/ProgramArguments.h"
 #include "platform/WorkFolders.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ std::vector<std::string> GameFolderChoices(const PatcherArguments& arguments) {
 } // namespace
 
 int RunPatcherWindow(int argc, char** argv, const PatcherArguments& arguments) {
+    ReleaseOwnConsole();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Palisor"));
     QApplication::setApplicationName(QStringLiteral("Palisor"));

@@ -5,3 +5,5 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 void PrepareConsoleOutput() {}
+
+void ReleaseOwnConsole() {}

@@ -28,3 +28,9 @@ void PrepareConsoleOutput() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
+
+void ReleaseOwnConsole() {
+    DWORD processes[2];
+    if (GetConsoleProcessList(processes, 2) == 1)
+        FreeConsole();
+}
