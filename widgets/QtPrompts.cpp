@@ -2,7 +2,6 @@
 
 #include "widgets/FileDialogRules.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,11 +11,11 @@
 namespace {
 
 QString FromPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return QString::fromStdString(path);
 }
 
 std::string ToPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return path.toStdString();
 }
 
 } // namespace

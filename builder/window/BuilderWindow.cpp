@@ -23,7 +23,6 @@
 #include <QClipboard>
 #include <QColor>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -52,12 +51,13 @@ const char* const kSongFilter =
     "|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc|Wav Files (*.wav)|*.wav||";
 const char* const kHomePage = "https://korvane.example.org/";
 
-// Paths travel in the file-name encoding, titles in the game's code page (Windows-1252).
+// Paths travel in UTF-8 on every system (Qt's 8-bit file-name encoding on Windows is the
+// ANSI code page), titles in the game's code page (Windows-1252).
 QString FromPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return QString::fromStdString(path);
 }
 std::string ToPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return path.toStdString();
 }
 QString FromTitle(const std::string& title) {
     return QString::fromStdString(CodePage::ToUtf8(title));

@@ -63,14 +63,14 @@ void WidenToText(QWidget* widget, const QString& text, int padding, int windowWi
 }
 
 void ShowPath(QLineEdit* field, const std::string& path) {
-    if (field->text() == QString::fromLocal8Bit(path.c_str()))
+    if (field->text() == QString::fromStdString(path))
         return;
-    field->setText(QString::fromLocal8Bit(path.c_str()));
+    field->setText(QString::fromStdString(path));
     field->setCursorPosition(0); // show where the path begins, as a Windows edit does
 }
 
 std::string FieldPath(const QLineEdit* field) {
-    return field->text().toLocal8Bit().toStdString();
+    return field->text().toStdString();
 }
 
 } // namespace
@@ -243,7 +243,7 @@ void PatcherWindow::ConnectFields() {
     connect(GameFolderField(), &QLineEdit::editingFinished, this,
             [this] { ChooseGameFolder(FieldPath(GameFolderField())); });
     connect(gameList, &QComboBox::activated, this, [this](int index) {
-        ChooseGameFolder(gameList->itemText(index).toLocal8Bit().toStdString());
+        ChooseGameFolder(gameList->itemText(index).toStdString());
     });
 }
 
@@ -258,7 +258,7 @@ QLineEdit* PatcherWindow::GameFolderField() const {
 void PatcherWindow::OfferGameFolders(const std::vector<std::string>& folders) {
     const QSignalBlocker quiet(gameList);
     for (const auto& folder : folders) {
-        const QString path = QString::fromLocal8Bit(folder.c_str());
+        const QString path = QString::fromStdString(folder);
         if (folder.empty() || gameList->findText(path, Qt::MatchExactly) >= 0)
             continue;
         gameList->addItem(path);
@@ -310,14 +310,14 @@ void PatcherWindow::ReadPackPreview() {
     }
     packReady = !packPath.empty() && prepared && read.problem.empty();
     preview->ShowSongs(read.songs);
-    packNote->setText(QString::fromLocal8Bit(read.problem.c_str()));
+    packNote->setText(QString::fromStdString(read.problem));
 }
 
 // What the state line, the flag and the buttons show follows from the folder and the pack as
 // they are on disk now.
 void PatcherWindow::Refresh() {
     const std::string problem = gameFolder.empty() ? "" : GameFolderProblem(gameFolder);
-    gameFlag->setText(QString::fromLocal8Bit(problem.c_str()));
+    gameFlag->setText(QString::fromStdString(problem));
     const bool isGame = !gameFolder.empty() && problem.empty();
     GameFolderState state; // read once: checking the backups reads them whole
     std::string line = "No game folder chosen.";
@@ -329,7 +329,7 @@ void PatcherWindow::Refresh() {
             line = state.Line();
         }
     }
-    stateLine->setText(QString::fromLocal8Bit(line.c_str()));
+    stateLine->setText(QString::fromStdString(line));
     const bool complete = state.backups == GameFolderState::Backups::Complete;
     backupButton->setEnabled(isGame && !complete);
     restoreButton->setEnabled(complete);
@@ -458,7 +458,7 @@ void PatcherWindow::contextMenuEvent(QContextMenuEvent* event) {
 void PatcherWindow::ShowUnexpectedError(const std::exception& error) {
     QMessageBox::critical(this, QStringLiteral("Palisor"),
                           QStringLiteral("An unexpected error occurred: %1")
-                              .arg(QString::fromLocal8Bit(error.what())));
+                              .arg(QString::fromUtf8(error.what())));
 }
 
 template <typename Handler> void PatcherWindow::Guarded(Handler handler) {

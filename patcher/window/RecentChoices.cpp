@@ -8,11 +8,11 @@ const char* const kGameFolderKey = "Settings/GameFolder";
 const char* const kPackKey = "Settings/PackPath";
 
 std::string Read(const char* key) {
-    return QSettings().value(QLatin1String(key)).toString().toLocal8Bit().toStdString();
+    return QSettings().value(QLatin1String(key)).toString().toStdString();
 }
 
 void Write(const char* key, const std::string& path) {
-    QSettings().setValue(QLatin1String(key), QString::fromLocal8Bit(path.c_str()));
+    QSettings().setValue(QLatin1String(key), QString::fromStdString(path));
 }
 
 } // namespace
