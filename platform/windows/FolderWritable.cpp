@@ -12,10 +12,9 @@ FolderAccess ProbeFolderWritable(const std::string& folder) {
         const std::string probe =
             JoinPath(folder, ".palisor-probe-" + std::to_string(random()) + ".tmp");
         // Closing the handle deletes the file; no other program may open it meanwhile.
-        HANDLE handle = CreateFileW(Wide(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN |
-                                        FILE_FLAG_DELETE_ON_CLOSE,
-                                    nullptr);
+        HANDLE handle = CreateFileW(
+            Wide(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             CloseHandle(handle);
             return FolderAccess::Writable;

@@ -100,30 +100,30 @@ TEST_F(VirtualStoreFixture, MovesTheCopiesAsideByteForByteAndRemovesTheEmptiedMi
     ASSERT_TRUE(outcome.moved) << outcome.failedCopy;
     const std::string aside = JoinPath(BackupsFolder(game), "VirtualStore 2026-12-07 20-15-00");
     EXPECT_EQ(outcome.backupFolder, aside);
-    EXPECT_EQ(TreeSnapshot(aside),
-              (std::map<std::string, std::string>{
-                  {"Mods", "<folder>"},
-                  {"Mods/BfVietnam", "<folder>"},
-                  {"Mods/BfVietnam/Archives", "<folder>"},
-                  {"Mods/BfVietnam/Archives/music.rfa", rfa},
-                  {"Mods/BfVietnam/settings", "<folder>"},
-                  {"Mods/BfVietnam/settings/Default.con", con},
-                  {"custom_music", "<folder>"},
-                  {"custom_music/backups", "<folder>"},
-                  {"custom_music/backups/music.rfa", "an old tool's backup"},
-                  {"custom_music/playlists.con", "old playlists\r\n"}}));
+    EXPECT_EQ(TreeSnapshot(aside), (std::map<std::string, std::string>{
+                                       {"Mods", "<folder>"},
+                                       {"Mods/BfVietnam", "<folder>"},
+                                       {"Mods/BfVietnam/Archives", "<folder>"},
+                                       {"Mods/BfVietnam/Archives/music.rfa", rfa},
+                                       {"Mods/BfVietnam/settings", "<folder>"},
+                                       {"Mods/BfVietnam/settings/Default.con", con},
+                                       {"custom_music", "<folder>"},
+                                       {"custom_music/backups", "<folder>"},
+                                       {"custom_music/backups/music.rfa", "an old tool's backup"},
+                                       {"custom_music/playlists.con", "old playlists\r\n"}}));
     // The game's own files are as they were; only the backups gained the copies.
     auto gameAfter = TreeSnapshot(game);
     for (auto it = gameAfter.begin(); it != gameAfter.end();)
         it = it->first.rfind("custom_music/backups/VirtualStore", 0) == 0 ? gameAfter.erase(it)
-                                                                           : std::next(it);
+                                                                          : std::next(it);
     EXPECT_EQ(gameAfter, gameBefore);
     // What is not a copy of ours stays, with the folders that hold it; emptied ones go.
-    EXPECT_EQ(TreeSnapshot(copies.Mirror()),
-              (std::map<std::string, std::string>{{"Mods", "<folder>"},
-                                                  {"Mods/BfVietnam", "<folder>"},
-                                                  {"Mods/BfVietnam/Archives", "<folder>"},
-                                                  {"Mods/BfVietnam/Archives/other.rfa", "not ours"}}));
+    EXPECT_EQ(
+        TreeSnapshot(copies.Mirror()),
+        (std::map<std::string, std::string>{{"Mods", "<folder>"},
+                                            {"Mods/BfVietnam", "<folder>"},
+                                            {"Mods/BfVietnam/Archives", "<folder>"},
+                                            {"Mods/BfVietnam/Archives/other.rfa", "not ours"}}));
     EXPECT_TRUE(copies.Existing().empty());
 }
 

@@ -41,8 +41,7 @@ TEST(WindowsCommandLineTest, QuotesSoThatWindowsSplitsBackTheSameArguments) {
         {{"D:\\Games\\BfV\\", "plain.velk"}, "D:\\Games\\BfV\\ plain.velk"},
         // A trailing backslash inside quotes is doubled, or it would escape the quote.
         {{"D:\\My Games\\BfV\\"}, "\"D:\\My Games\\BfV\\\\\""},
-        {{"say \"hi\"", "a\\\"b", "tab\there"},
-         "\"say \\\"hi\\\"\" \"a\\\\\\\"b\" \"tab\there\""},
+        {{"say \"hi\"", "a\\\"b", "tab\there"}, "\"say \\\"hi\\\"\" \"a\\\\\\\"b\" \"tab\there\""},
         {{"", "x"}, "\"\" x"},
     };
     for (const Row& row : rows) {
