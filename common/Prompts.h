@@ -17,6 +17,8 @@ struct FileDialogOptions {
 class Prompts {
 public:
     enum class SaveChoice { Save, Discard, Cancel };
+    enum class Buttons { RetryCancel, YesNo, YesNoCancel };
+    enum class Answer { Yes, No, Retry, Cancel };
 
     virtual ~Prompts() = default;
 
@@ -44,6 +46,13 @@ public:
     virtual SaveChoice AskToSave(const std::string& question) {
         static_cast<void>(question);
         return SaveChoice::Cancel;
+    }
+    // A question with the given buttons (question icon). Falls back on Cancel, which stops
+    // what was about to happen; a Yes/No question takes it as No.
+    virtual Answer Ask(const std::string& question, Buttons buttons) {
+        static_cast<void>(question);
+        static_cast<void>(buttons);
+        return Answer::Cancel;
     }
     // Open dialog choosing one or more files, in the order given. False when cancelled;
     // paths untouched then. Falls back on OpenFile for a single file.

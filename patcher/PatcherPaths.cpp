@@ -36,11 +36,11 @@ std::string InstalledUsSsc(const std::string& gameFolder) {
 }
 
 std::string GameDefaultCon(const std::string& gameFolder) {
-    return ResolvePathNoCase(gameFolder, "Mods/BfVietnam/settings/Default.con");
+    return ResolvePathNoCase(gameFolder, kGameDefaultConInFolder);
 }
 
 std::string GameMusicRfa(const std::string& gameFolder) {
-    return ResolvePathNoCase(gameFolder, "Mods/BfVietnam/Archives/music.rfa");
+    return ResolvePathNoCase(gameFolder, kGameMusicRfaInFolder);
 }
 
 std::string WorkFolderIn(const std::string& baseFolder) {

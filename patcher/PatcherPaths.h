@@ -19,6 +19,9 @@ std::string InstalledUsSsc(const std::string& gameFolder);
 // missing.
 std::string GameDefaultCon(const std::string& gameFolder);
 std::string GameMusicRfa(const std::string& gameFolder);
+// The same two files relative to the game folder, as the game spells them.
+inline constexpr const char* kGameDefaultConInFolder = "Mods/BfVietnam/settings/Default.con";
+inline constexpr const char* kGameMusicRfaInFolder = "Mods/BfVietnam/Archives/music.rfa";
 
 // The work folder "work" inside the folder that holds it (beside the program).
 std::string WorkFolderIn(const std::string& baseFolder);

@@ -12,6 +12,8 @@ public:
     // with a message, when another Palisor holds it or the folder cannot be created; the
     // other Palisor's work is never touched.
     bool Begin(const std::string& baseFolder, Prompts& prompts);
+    // Lets the lock go, so that a Palisor started in this one's place can take it.
+    void End() { lock_.Unlock(); }
 
 private:
     FolderLock lock_;

@@ -65,6 +65,26 @@ Prompts::SaveChoice QtPrompts::AskToSave(const std::string& question) {
     }
 }
 
+Prompts::Answer QtPrompts::Ask(const std::string& question, Buttons buttons) {
+    const QMessageBox::StandardButtons shown =
+        buttons == Buttons::RetryCancel ? QMessageBox::Retry | QMessageBox::Cancel
+        : buttons == Buttons::YesNo     ? QMessageBox::Yes | QMessageBox::No
+                                        : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Question, programName, QString::fromUtf8(question), shown, parent);
+    box.setDefaultButton(buttons == Buttons::RetryCancel ? QMessageBox::Retry : QMessageBox::Yes);
+    box.setEscapeButton(buttons == Buttons::YesNo ? QMessageBox::No : QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 bool QtPrompts::OpenFile(const FileDialogOptions& options, std::string& path) {
     const std::vector<std::string> chosen = RunFileDialog(Mode::Open, options);
     if (chosen.empty())

@@ -2,12 +2,15 @@
 
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
+#include "patcher/ElevationDecision.h"
+#include "patcher/GameFilesInUse.h"
 #include "patcher/GameFolderCheck.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/GameFolderState.h"
 #include "patcher/PackPreview.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatcherPaths.h"
+#include "patcher/SystemGameFolderAccess.h"
 #include "patcher/window/AboutWindow.h"
 #include "patcher/window/ElidedPathEdit.h"
 #include "patcher/window/PackPreviewList.h"
@@ -24,6 +27,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -62,6 +66,40 @@ void WidenToText(QWidget* widget, const QString& text, int padding, int windowWi
     widget->setGeometry(area);
 }
 
+GameFolderAccess& ChooseAccess(GameFolderAccess* given, std::unique_ptr<GameFolderAccess>& own) {
+    if (given)
+        return *given;
+    own = std::make_unique<SystemGameFolderAccess>();
+    return *own;
+}
+
+constexpr const char* kVirtualStoreNote =
+    "The game reads copies of its files from VirtualStore, not from this folder.";
+
+std::string HeldOpenQuestion(const std::string& path) {
+    return path + " is in use by another program (is the game running?). Close the game, then "
+                  "press Retry. Nothing was changed.";
+}
+
+std::string VirtualStoreQuestion(const std::string& mirror) {
+    return "The game reads copies of its files from VirtualStore (" + mirror +
+           "), not from the game folder, so it would not see what Palisor changes there.\n\n"
+           "Move the copies aside into custom_music/backups, where they are kept, so that the "
+           "game reads its own folder again?";
+}
+
+std::string VirtualStoreKeptMessage(const std::string& mirror) {
+    return "The copies in " + mirror +
+           " were left where they are: the game will keep reading them instead of the files "
+           "Palisor changes.";
+}
+
+std::string VirtualStoreMoveFailedMessage(const VirtualStoreCopies::MoveOutcome& outcome) {
+    return "Couldn't move " + outcome.failedCopy + " aside into " + outcome.backupFolder +
+           ". What was moved before it is kept there, nothing was deleted, and nothing else was "
+           "changed.";
+}
+
 void ShowPath(QLineEdit* field, const std::string& path) {
     if (field->text() == QString::fromStdString(path))
         return;
@@ -76,9 +114,10 @@ std::string FieldPath(const QLineEdit* field) {
 } // namespace
 
 PatcherWindow::PatcherWindow(std::string initialGameFolder, std::string workBase,
-                             Prompts* givenPrompts, QWidget* parent)
+                             Prompts* givenPrompts, GameFolderAccess* givenAccess, QWidget* parent)
     : QDialog(parent), baseFolder(std::move(workBase)),
-      prompts(ChoosePrompts(givenPrompts, ownPrompts, this)) {
+      prompts(ChoosePrompts(givenPrompts, ownPrompts, this)),
+      access(ChooseAccess(givenAccess, ownAccess)) {
     setWindowTitle(QStringLiteral("Palisor 1.02.2"));
     setWindowIcon(PalisorIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -327,6 +366,8 @@ void PatcherWindow::Refresh() {
             state = GameFolderState::Read(gameFolder);
             state.recovered = recovered;
             line = state.Line();
+            if (!VirtualStore().Existing().empty())
+                line += std::string(" ") + kVirtualStoreNote;
         }
     }
     stateLine->setText(QString::fromStdString(line));
@@ -359,6 +400,12 @@ bool PatcherWindow::PrepareForUse() {
 
 void PatcherWindow::RecoverGameFolder() {
     if (!GameFolderExists(gameFolder))
+        return;
+    // Without the rights it would fail halfway; the next action offers them first.
+    if (FileExists(InstallJournalFile(gameFolder)) &&
+        !FirstFolderDenied(gameFolder, [this](const std::string& folder) {
+             return access.ProbeWritable(folder);
+         }).empty())
         return;
     OnGameFolder([&] {
         FolderLock gameLock;
@@ -396,7 +443,7 @@ void PatcherWindow::BrowseForGameFolder() {
 
 void PatcherWindow::ApplyPatch() {
     TakeTypedPaths();
-    if (!applyButton->isEnabled())
+    if (!applyButton->isEnabled() || !ReadyToChange(InstallTargets(gameFolder)))
         return;
     ProgressWindow progress(this);
     OnGameFolder([&] { ::ApplyPatch(gameFolder, packPath, baseFolder, prompts, progress); });
@@ -405,7 +452,8 @@ void PatcherWindow::ApplyPatch() {
 
 void PatcherWindow::BackupOriginals() {
     TakeTypedPaths();
-    if (!backupButton->isEnabled())
+    if (!backupButton->isEnabled() ||
+        !ReadyToChange({GameDefaultCon(gameFolder), GameMusicRfa(gameFolder)}))
         return;
     OnGameFolder([&] { ::BackupOriginals(gameFolder, prompts, *this); });
     Refresh();
@@ -413,10 +461,101 @@ void PatcherWindow::BackupOriginals() {
 
 void PatcherWindow::RestoreOriginals() {
     TakeTypedPaths();
-    if (!restoreButton->isEnabled())
+    if (!restoreButton->isEnabled() ||
+        !ReadyToChange({GameDefaultCon(gameFolder), GameMusicRfa(gameFolder)}))
         return;
     OnGameFolder([&] { ::RestoreOriginals(gameFolder, prompts, *this); });
     Refresh();
+}
+
+// Rights first: moving the VirtualStore copies aside writes the game folder too, and an
+// elevated Palisor asks about them again.
+bool PatcherWindow::ReadyToChange(const std::vector<std::string>& files) {
+    return GameFilesClosed(files) && FoldersWritable() && VirtualStoreCopiesSettled();
+}
+
+bool PatcherWindow::GameFilesClosed(const std::vector<std::string>& files) {
+    for (;;) {
+        const std::string held = FirstFileInUse(
+            files, [this](const std::string& path) { return access.HeldOpen(path); });
+        if (held.empty())
+            return true;
+        if (prompts.Ask(HeldOpenQuestion(held), Prompts::Buttons::RetryCancel) !=
+            Prompts::Answer::Retry)
+            return false;
+    }
+}
+
+bool PatcherWindow::FoldersWritable() {
+    const std::string denied = FirstFolderDenied(
+        gameFolder, [this](const std::string& folder) { return access.ProbeWritable(folder); });
+    const ElevationDecision decision =
+        DecideElevation(access.Elevated(), denied.empty(), access.CanRestartElevated(), denied);
+    switch (decision.step) {
+    case ElevationDecision::Step::Proceed:
+        return true;
+    case ElevationDecision::Step::Refuse:
+        prompts.Message(decision.message);
+        return false;
+    case ElevationDecision::Step::OfferRestart:
+        if (prompts.Ask(decision.message, Prompts::Buttons::YesNo) == Prompts::Answer::Yes)
+            RestartAsAdministrator();
+        return false;
+    }
+    return false;
+}
+
+// The elevated Palisor opens with this game folder and pack, and takes over the work folder.
+void PatcherWindow::RestartAsAdministrator() {
+    std::vector<std::string> arguments = {"--game-folder", gameFolder};
+    if (!packPath.empty())
+        arguments.push_back(packPath);
+    session.End();
+    const RestartOutcome outcome = access.RestartElevated(arguments);
+    if (outcome == RestartOutcome::Started) {
+        QTimer::singleShot(0, this, &QDialog::accept);
+        return;
+    }
+    if (outcome != RestartOutcome::Declined)
+        prompts.Message(RestartFailedMessage());
+    bool ready = false;
+    Guarded([&] { ready = session.Begin(baseFolder, prompts); });
+    if (!ready) {
+        QTimer::singleShot(0, this, &QDialog::reject);
+        return;
+    }
+    ReadPackPreview(); // the work folder was emptied again
+    Refresh();
+}
+
+bool PatcherWindow::VirtualStoreCopiesSettled() {
+    const VirtualStoreCopies copies = VirtualStore();
+    if (copies.Existing().empty())
+        return true;
+    switch (prompts.Ask(VirtualStoreQuestion(copies.Mirror()), Prompts::Buttons::YesNoCancel)) {
+    case Prompts::Answer::No:
+        prompts.Message(VirtualStoreKeptMessage(copies.Mirror()));
+        return true;
+    case Prompts::Answer::Yes: {
+        VirtualStoreCopies::MoveOutcome outcome;
+        const std::string stamp = QDateTime::currentDateTime()
+                                      .toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"))
+                                      .toStdString();
+        Guarded([&] { outcome = copies.MoveAside(stamp); });
+        if (!outcome.moved && !outcome.failedCopy.empty()) {
+            prompts.Message(VirtualStoreMoveFailedMessage(outcome));
+            Refresh();
+        }
+        return outcome.moved;
+    }
+    default:
+        return false;
+    }
+}
+
+VirtualStoreCopies PatcherWindow::VirtualStore() {
+    return VirtualStoreCopies(gameFolder, access.ProgramFilesFolders(),
+                              access.LocalAppDataFolder());
 }
 
 void PatcherWindow::ShowAbout() {

@@ -1,6 +1,8 @@
 #pragma once
 #include "common/Prompts.h"
 #include "patcher/BackupControls.h"
+#include "patcher/GameFolderAccess.h"
+#include "patcher/VirtualStoreCopies.h"
 #include "patcher/WorkFolderSession.h"
 
 #include <QDialog>
@@ -24,6 +26,10 @@ class PackPreviewList;
 // buttons are read again from the game folder. The game folder and pack chosen last are kept
 // for the next run. Handlers report through Prompts (message boxes unless the caller passes
 // its own) and never throw: an unexpected file error ends the handler with a generic error box.
+// Before Backup, Apply and Restore change anything, the window asks the user to close a game
+// that holds its files open, offers to restart as administrator when the folder needs it, and
+// offers to move VirtualStore copies of the game's files aside (GameFolderAccess tells it the
+// system's side: the real one unless the caller passes its own).
 class PatcherWindow : public QDialog, public BackupControls {
     Q_OBJECT
 
@@ -33,7 +39,7 @@ public:
     // gameFolder: the folder to start with (from --game-folder, the last run or the registry),
     // or "". baseFolder: the folder that holds the work folder.
     PatcherWindow(std::string gameFolder, std::string baseFolder, Prompts* prompts = nullptr,
-                  QWidget* parent = nullptr);
+                  GameFolderAccess* access = nullptr, QWidget* parent = nullptr);
     ~PatcherWindow() override;
 
     // Locks and prepares the work folder, as the window does when it is first shown, then
@@ -102,12 +108,22 @@ private:
     template <typename Handler> void Guarded(Handler handler);
     template <typename Action> void OnGameFolder(Action action);
     void RecoverGameFolder();
+    // The checks before an action that replaces `files` of the game folder; false (the user
+    // told why, or the window closing for an elevated Palisor) when it must not start.
+    bool ReadyToChange(const std::vector<std::string>& files);
+    bool GameFilesClosed(const std::vector<std::string>& files);
+    bool FoldersWritable();
+    void RestartAsAdministrator();
+    bool VirtualStoreCopiesSettled();
+    VirtualStoreCopies VirtualStore();
 
     std::string gameFolder;
     std::string packPath;
     std::string baseFolder;
     std::unique_ptr<Prompts> ownPrompts;
     Prompts& prompts;
+    std::unique_ptr<GameFolderAccess> ownAccess;
+    GameFolderAccess& access;
     bool prepared = false;
     bool packReady = false; // the pack passed the checks an install makes
     bool recovered = false; // an interrupted install was finished or undone in this folder

@@ -8,6 +8,7 @@
 #include "patcher/window/PackPreviewList.h"
 #include "patcher/window/RecentChoices.h"
 #include "platform/FileOps.h"
+#include "tests/patcher/FakeGameFolderAccess.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakePrompts.h"
@@ -64,8 +65,9 @@ private:
     std::string game, base;
     FakePrompts prompts;
 
-    std::unique_ptr<PatcherWindow> OpenWindow(const std::string& gameFolder) {
-        auto window = std::make_unique<PatcherWindow>(gameFolder, base, &prompts);
+    std::unique_ptr<PatcherWindow> OpenWindow(const std::string& gameFolder,
+                                              GameFolderAccess* access = nullptr) {
+        auto window = std::make_unique<PatcherWindow>(gameFolder, base, &prompts, access);
         window->show();
         QCoreApplication::processEvents();
         return window;
@@ -375,6 +377,155 @@ private slots:
         QCOMPARE(window->StateLine()->text(),
                  QStringLiteral("Backups made and checked. No pack installed. "
                                 "An interrupted install was recovered."));
+    }
+
+    void heldGameFileAsksToCloseTheGameFirst() {
+        MakeBackups();
+        FakeGameFolderAccess access;
+        access.heldChecksLeft = 1;
+        auto window = OpenWindow(game, &access);
+        const auto before = TreeSnapshot(game);
+        window->BackupButton()->setEnabled(true); // backing up again is refused by the core
+        prompts.questionAnswers = {Prompts::Answer::Cancel};
+        window->RestoreButton()->click();
+        const std::string question =
+            GameDefaultCon(game) +
+            " is in use by another program (is the game running?). Close the game, then press "
+            "Retry. Nothing was changed.";
+        QCOMPARE(prompts.questions, Messages{question});
+        QVERIFY(prompts.questionButtons == std::vector{Prompts::Buttons::RetryCancel});
+        QVERIFY(prompts.messages.empty());
+        QVERIFY(TreeSnapshot(game) == before);
+        QVERIFY(window->RestoreButton()->isEnabled());
+        // Closed after the first Retry: the restore runs.
+        access.heldChecksLeft = 2;
+        prompts.questionAnswers = {Prompts::Answer::Retry, Prompts::Answer::Retry};
+        window->RestoreButton()->click();
+        QCOMPARE(prompts.questions, (Messages{question, question, question}));
+        QCOMPARE(prompts.messages, Messages{"Your original files have been restored."});
+    }
+
+    void virtualStoreCopiesAreOfferedToBeMovedAside() {
+        FakeGameFolderAccess access;
+        access.programFiles = {temp->path()};
+        access.localAppData = temp->file("Local");
+        const VirtualStoreCopies copies(game, access.programFiles, access.localAppData);
+        const std::string mirror = copies.Mirror();
+        QVERIFY(!mirror.empty());
+        std::filesystem::create_directories(JoinPath(mirror, "Mods/BfVietnam/Archives"));
+        const std::string copiedRfa("what an older tool wrote\0\xFF", 26);
+        WriteFileBytes(JoinPath(mirror, kGameMusicRfaInFolder), copiedRfa);
+        auto window = OpenWindow(game, &access);
+        const QString note =
+            QStringLiteral("The game reads copies of its files from VirtualStore, not from this folder.");
+        QCOMPARE(window->StateLine()->text(), QStringLiteral("No backups yet. No pack installed. ") + note);
+        const std::string question =
+            "The game reads copies of its files from VirtualStore (" + mirror +
+            "), not from the game folder, so it would not see what Palisor changes there.\n\n"
+            "Move the copies aside into custom_music/backups, where they are kept, so that the "
+            "game reads its own folder again?";
+
+        // Cancel: nothing is done.
+        const auto before = TreeSnapshot(temp->path());
+        prompts.questionAnswers = {Prompts::Answer::Cancel};
+        window->BackupButton()->click();
+        QCOMPARE(prompts.questions, Messages{question});
+        QVERIFY(prompts.questionButtons == std::vector{Prompts::Buttons::YesNoCancel});
+        QVERIFY(prompts.messages.empty());
+        QVERIFY(TreeSnapshot(temp->path()) == before);
+
+        // No: the backup is made, and the user is told the game keeps reading the copies.
+        prompts.questionAnswers = {Prompts::Answer::No};
+        window->BackupButton()->click();
+        QCOMPARE(prompts.messages,
+                 (Messages{"The copies in " + mirror +
+                               " were left where they are: the game will keep reading them "
+                               "instead of the files Palisor changes.",
+                           "Your files are now backed up in: " + BackupsFolder(game)}));
+        QCOMPARE(ReadFileBytes(JoinPath(mirror, kGameMusicRfaInFolder)), copiedRfa);
+
+        // Yes: the copies go into the backups, then the restore runs.
+        prompts.messages.clear();
+        prompts.questionAnswers = {Prompts::Answer::Yes};
+        window->RestoreButton()->click();
+        QCOMPARE(prompts.messages, Messages{"Your original files have been restored."});
+        QVERIFY(copies.Existing().empty());
+        QVERIFY(!FolderExists(mirror));
+        std::vector<FolderEntry> aside = ListFolder(BackupsFolder(game));
+        QCOMPARE(aside.size(), std::size_t(1));
+        QVERIFY(aside[0].name.rfind("VirtualStore 20", 0) == 0);
+        QCOMPARE(ReadFileBytes(JoinPath(JoinPath(BackupsFolder(game), aside[0].name),
+                                        kGameMusicRfaInFolder)),
+                 copiedRfa);
+        QCOMPARE(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+        QCOMPARE(window->StateLine()->text(), QStringLiteral("No backups yet. No pack installed."));
+    }
+
+    void aFolderNeedingAdministratorOffersARestart() {
+        FakeGameFolderAccess access;
+        const std::string archives = JoinPath(game, "Mods/BfVietnam/Archives");
+        access.deniedFolders = {archives};
+        auto window = OpenWindow(game, &access);
+        const std::string pack = temp->file("Summer Songs.velk");
+        WriteFileBytes(pack, KorvanePackBytes());
+        window->ChoosePack(pack);
+        QVERIFY(window->ApplyButton()->isEnabled());
+        const auto before = TreeSnapshot(game);
+        const std::string question =
+            "Only an administrator may change files in " + archives +
+            ", so Palisor cannot do it as it runs now. Nothing was changed.\n\nRestart Palisor "
+            "as administrator, with the same game folder and pack?";
+        const std::vector<std::string> arguments = {"--game-folder", game, pack};
+
+        // No, then the system's prompt declined, then a failure: the window stays, nothing
+        // is changed, and the work folder is still this window's.
+        access.restartOutcome = RestartOutcome::Declined;
+        prompts.questionAnswers = {Prompts::Answer::No, Prompts::Answer::Yes};
+        window->ApplyButton()->click();
+        QVERIFY(access.restarts.empty());
+        window->ApplyButton()->click();
+        access.restartOutcome = RestartOutcome::Failed;
+        prompts.questionAnswers = {Prompts::Answer::Yes};
+        window->BackupButton()->click();
+        QCOMPARE(prompts.questions, (Messages{question, question, question}));
+        QVERIFY(access.restarts == (std::vector{arguments, arguments}));
+        QCOMPARE(prompts.messages,
+                 Messages{"Couldn't restart Palisor as administrator. Nothing was changed."});
+        QVERIFY(TreeSnapshot(game) == before);
+        QVERIFY(window->isVisible());
+        QVERIFY(window->ApplyButton()->isEnabled()); // the pack was read again
+        prompts.messages.clear();
+        auto second = OpenWindow(game);
+        QCOMPARE(prompts.messages.size(), std::size_t(1)); // another Palisor holds the work folder
+        QTRY_VERIFY(!second->isVisible());
+
+        // Yes, and the elevated Palisor started: this window closes and lets the work folder go.
+        access.restartOutcome = RestartOutcome::Started;
+        prompts.questionAnswers = {Prompts::Answer::Yes};
+        window->ApplyButton()->click();
+        QVERIFY(access.restarts.back() == arguments);
+        QTRY_VERIFY(!window->isVisible());
+        QVERIFY(TreeSnapshot(game) == before);
+        prompts.messages.clear();
+        auto elevated = OpenWindow(game);
+        QVERIFY(prompts.messages.empty());
+        QVERIFY(elevated->isVisible());
+    }
+
+    void aFolderNotWritableWithoutElevationIsOnlyExplained() {
+        FakeGameFolderAccess access;
+        access.canRestart = false; // Linux
+        access.deniedFolders = {game}; // where custom_music would be made
+        auto window = OpenWindow(game, &access);
+        const auto before = TreeSnapshot(game);
+        window->BackupButton()->click();
+        QCOMPARE(prompts.messages,
+                 Messages{"Couldn't do it - you may not change files in " + game +
+                          ". Give your user permission to write the game folder, then try "
+                          "again. Nothing was changed."});
+        QVERIFY(prompts.questions.empty());
+        QVERIFY(access.restarts.empty());
+        QVERIFY(TreeSnapshot(game) == before);
     }
 
     void enterKeepsTheWindowOpen() {

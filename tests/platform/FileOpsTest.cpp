@@ -75,6 +75,27 @@ TEST(FileOps, MoveNeverReplacesAFileOrAnEmptyFolder) {
     EXPECT_TRUE(FileExists(temp.file("renamed/a")));
 }
 
+// How VirtualStore copies are moved aside: a folder goes whole with its bytes, never into
+// itself, and its place stays taken by nothing.
+TEST(FileOps, MoveTakesAFolderWholeButNeverIntoItself) {
+    TempFolder temp;
+    const std::string bytes("copied\r\n\0\xFF", 10);
+    ASSERT_TRUE(CreateFolderTree(temp.file("store/custom_music/backups")));
+    WriteFileBytes(temp.file("store/custom_music/backups/music.rfa"), bytes);
+    ASSERT_TRUE(CreateFolderTree(temp.file("game/custom_music/backups/aside")));
+
+    EXPECT_FALSE(MoveNoReplace(temp.file("store/custom_music"),
+                               temp.file("store/custom_music/backups/custom_music")));
+    EXPECT_EQ(ReadFileBytes(temp.file("store/custom_music/backups/music.rfa")), bytes);
+    EXPECT_TRUE(MoveNoReplace(temp.file("store/custom_music"),
+                              temp.file("game/custom_music/backups/aside/custom_music")));
+    EXPECT_EQ(ReadFileBytes(temp.file("game/custom_music/backups/aside/custom_music/backups/"
+                                      "music.rfa")),
+              bytes);
+    EXPECT_EQ(InspectPath(temp.file("store/custom_music")).kind, PathKind::Missing);
+    EXPECT_TRUE(RemoveEmptyFolder(temp.file("store")));
+}
+
 TEST(FileOps, CreateFolderNeedsParentAndFailsWhenPresent) {
     TempFolder temp;
     EXPECT_FALSE(CreateFolder(temp.file("x/y")));

@@ -50,6 +50,16 @@ Prompts::SaveChoice FakePrompts::AskToSave(const std::string& question) {
     return choice;
 }
 
+Prompts::Answer FakePrompts::Ask(const std::string& question, Buttons buttons) {
+    questions.push_back(question);
+    questionButtons.push_back(buttons);
+    if (questionAnswers.empty())
+        return Prompts::Answer::Cancel;
+    const Prompts::Answer answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
+}
+
 bool FakePrompts::OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) {
     dialogs.push_back({"open many", options, {}});
     if (fileListAnswers.empty())

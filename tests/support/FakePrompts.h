@@ -24,6 +24,7 @@ public:
     void Inform(const std::string& text) override;
     bool InformWithOffer(const std::string& text, const std::string& offer) override;
     SaveChoice AskToSave(const std::string& question) override;
+    Prompts::Answer Ask(const std::string& question, Buttons buttons) override;
     bool OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) override;
 
     // Scripted answers, taken in order; std::nullopt means the user cancels.
@@ -35,6 +36,10 @@ public:
     std::deque<bool> offerAnswers;
     std::vector<std::string> saveQuestions;
     std::deque<SaveChoice> saveAnswers;
+    // Questions of Ask, and their answers in order; with none left the user cancels.
+    std::vector<std::string> questions;
+    std::vector<Buttons> questionButtons;
+    std::deque<Prompts::Answer> questionAnswers;
     // Answers of "open many" dialogs; std::nullopt means the user cancels.
     std::deque<std::optional<std::vector<std::string>>> fileListAnswers;
 

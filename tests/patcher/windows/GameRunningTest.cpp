@@ -9,6 +9,7 @@
 #include "patcher/InstallJournal.h"
 #include "patcher/PatchInstall.h"
 #include "patcher/PatcherPaths.h"
+#include "patcher/VirtualStoreCopies.h"
 #include "platform/FileOps.h"
 #include "platform/NativePath.h"
 #include "tests/patcher/PackFixture.h"
@@ -141,6 +142,22 @@ TEST_F(GameRunningTest, BackupReadsTheFilesTheGameHolds) {
     ASSERT_TRUE(running.Held());
     EXPECT_TRUE(Backup());
     EXPECT_TRUE(BackupsComplete(game));
+}
+
+TEST_F(GameRunningTest, AVirtualStoreCopyTheGameHoldsIsNotMovedAndNothingIsLost) {
+    // The game running from Program Files reads its VirtualStore copies and holds them open.
+    const VirtualStoreCopies copies(game, {temp.path()}, temp.file("Local"));
+    ASSERT_FALSE(copies.Mirror().empty());
+    const std::string copy = JoinPath(copies.Mirror(), kGameMusicRfaInFolder);
+    std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
+    WriteFileBytes(copy, "the copy the game reads");
+    HeldByGame running(copy);
+    ASSERT_TRUE(running.Held());
+    const auto outcome = copies.MoveAside("stamp");
+    EXPECT_FALSE(outcome.moved);
+    EXPECT_EQ(outcome.failedCopy, copy);
+    EXPECT_EQ(ReadFileBytes(copy), "the copy the game reads");
+    EXPECT_FALSE(FileExists(JoinPath(outcome.backupFolder, kGameMusicRfaInFolder)));
 }
 
 } // namespace

@@ -1,0 +1,17 @@
+#include "platform/Elevation.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+bool RunsElevated() {
+    return ::geteuid() == 0;
+}
+
+bool CanRestartElevated() {
+    return false;
+}
+
+RestartOutcome RestartElevated(const std::vector<std::string>&) {
+    errno = ENOSYS;
+    return RestartOutcome::Unavailable;
+}
