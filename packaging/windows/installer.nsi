@@ -43,8 +43,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "GPL-3.0-or-later"
 !define MUI_ICON "korvane.ico"
 !define MUI_UNICON "korvane.ico"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\korvane.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "Start Korvane"
+; No "start the program" box on the last page: it would run as the administrator the
+; installer runs as, not as the user.
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${PAYLOAD}\COPYING.txt"
 !insertmacro MUI_PAGE_DIRECTORY
