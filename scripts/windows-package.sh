@@ -17,6 +17,9 @@ KP_PACKAGES=(nsis zip)
 kp_install_packages
 
 fail() { echo "WINDOWS PACKAGE FAILED: $*" >&2; exit 1; }
+# One time for every file made here (strip writes it into the programs' headers, zip into its
+# entries), so that the same files give the same packages.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 [ -f "$dist/korvane.exe" ] && [ -f "$dist/palisor.exe" ] || fail "no korvane.exe and palisor.exe in $dist"
 libraries=${KP_WINDOWS_PREFIX:-$(scripts/windows-deps.sh --print-prefix)}
 qt=$(scripts/windows-qt.sh --print-prefix) || true # empty until Qt is built
@@ -172,6 +175,8 @@ make_installer() {
     # Four numbers for the version information, leading zeros dropped: 1.02.2 gives 1.2.2.0.
     quad=$(echo "$version.0.0.0" | awk -F. '{ printf "%d.%d.%d.%d", $1, $2, $3, $4 }')
     kb=$(du -sk --apparent-size "$payload" | cut -f1)
+    # The installer keeps each file's time.
+    find "$payload" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     write_file_list "$work/files.nsh"
     makensis -V2 -DVERSION="$version" -DVERSION_QUAD="$quad" -DPAYLOAD="$payload" \
         -DFILES_NSH="$work/files.nsh" -DPAYLOAD_KB="$kb" -DOUTFILE="$setup" \
@@ -181,7 +186,7 @@ make_installer() {
 }
 
 # The same files in a folder of their own, with the marker that keeps the work folders there.
-# Fixed times and order, so that the same files give the same zip.
+# Fixed times and order.
 make_zip() {
     local zipfile="$out/KorvanePalisor-$version-portable.zip" top="Korvane and Palisor $version"
     mkdir -p "$work/zip"
@@ -190,7 +195,7 @@ make_zip() {
         "Korvane and Palisor keep their work folders here, beside the programs, because this" \
         "file is here: the whole folder can move to another place or computer. Without this" \
         "file they keep them in your user folder (AppData\\Local)." | crlf >"$work/zip/$top/portable.txt"
-    find "$work/zip" -exec touch -h -d "@${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}" {} +
+    find "$work/zip" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     rm -f "$zipfile"
     (cd "$work/zip" && find "$top" | LC_ALL=C sort | zip -q -X -9 "$zipfile" -@)
     echo "Portable zip: $zipfile ($(du -h "$zipfile" | cut -f1))"
