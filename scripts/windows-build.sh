@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows programs on Debian: the libraries from Debian's sources (cached outside the
 # clone, see windows-deps.sh and windows-qt.sh), then korvane.exe and palisor.exe with their
-# windows, cross-compiled with mingw-w64 into build-win/, with their tests. The programs and the DLLs they need are gathered in
-# build-win/dist/, a folder that runs as it is on 64-bit Windows 10 and 11.
+# windows, cross-compiled with mingw-w64 into build-win/, with their tests. The programs and the
+# DLLs they need are gathered in build-win/dist/, a folder that runs as it is on 64-bit Windows
+# 10 and 11; the installer and the portable zip made from it in build-win/package/
+# (scripts/windows-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -26,3 +28,10 @@ cp "$qt"/plugins/platforms/qwindows.dll build-win/dist/platforms/
 cp "$qt"/plugins/styles/qwindowsvistastyle.dll build-win/dist/styles/
 rm -f build-win/dist/libsyn123.dll # built with mpg123, used by nothing of ours
 echo "Windows programs: $(pwd)/build-win/dist"
+
+# The installer and the portable zip, in build-win/package.
+packing=$SECONDS
+rm -rf build-win/package
+scripts/windows-package.sh build-win/dist build-win/package \
+    "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-win/CMakeCache.txt)"
+echo "Windows packages made in $((SECONDS - packing)) s"
