@@ -19,6 +19,23 @@ function(add_project_program name)
   target_compile_options(${name} PRIVATE ${KP_WARNINGS})
 endfunction()
 
+# Windows headless. Wine hands no QT_* variable to a Windows program, but turns WINEQT_* into
+# QT_*; QtTest there writes to the debugger channel unless told to use stderr.
+set(KP_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+if(WIN32)
+  # Offscreen Qt reads fonts from a folder: the prefix's, where scripts/windows-env.sh puts Tahoma.
+  list(APPEND KP_TEST_ENVIRONMENT WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
+       WINEQT_QPA_FONTDIR=C:/windows/Fonts)
+endif()
+
+# The static C++ runtime's thread-local data needs four winpthread functions that only the
+# compiler driver's own -lpthread, last on the line, would otherwise find: in its DLL. Asking for
+# them up front takes them from the static winpthread the toolchain links.
+if(WIN32)
+  add_link_options(LINKER:-u,pthread_once,-u,pthread_key_create,-u,pthread_getspecific
+                   LINKER:-u,pthread_setspecific)
+endif()
+
 # Tests everywhere use M_PI, which mingw's strict C++ mode hides without this.
 function(kp_test_platform_settings name)
   if(WIN32)
@@ -36,7 +53,7 @@ function(add_project_test name)
   # Parameterised cases carry names of their own; a dump of the parameter's bytes adds nothing.
   # Under Wine the first program started after the server may take a while to end.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES DISCOVERY_TIMEOUT 120
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES ENVIRONMENT "${KP_TEST_ENVIRONMENT};KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
 
 # add_project_qt_test(NAME SOURCES ... DEPS ...): a QtTest executable run headless.
@@ -47,9 +64,8 @@ function(add_project_qt_test name)
   target_compile_options(${name} PRIVATE ${KP_WARNINGS})
   kp_test_platform_settings(${name})
   add_test(NAME ${name} COMMAND ${name})
-  # Under Wine, QtTest writes to the debugger channel unless told to use stderr.
   set_tests_properties(${name} PROPERTIES ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;KP_SOURCE_DIR=${PROJECT_SOURCE_DIR};WINEQT_FORCE_STDERR_LOGGING=1")
+    "${KP_TEST_ENVIRONMENT};KP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
 
 # add_project_benchmark(NAME SOURCES ... DEPS ...)

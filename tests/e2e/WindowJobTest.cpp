@@ -62,7 +62,9 @@ class WindowJobTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+        // A file in a folder of the test's own, never the Windows registry.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QString::fromStdString(settingsFolder.path()));
         QCoreApplication::setOrganizationName("KorvaneWindowJobTest");
         QVERIFY(CreateFolderTree(folder.file("songs")));

@@ -82,7 +82,9 @@ private:
 private slots:
     void initTestCase() {
         settingsFolder = std::make_unique<TempFolder>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+        // A file in a folder of the test's own, never the Windows registry.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QString::fromStdString(settingsFolder->path()));
     }
 
