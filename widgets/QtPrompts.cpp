@@ -2,6 +2,7 @@
 
 #include "widgets/FileDialogRules.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,8 +15,10 @@ QString FromPath(const std::string& path) {
     return QString::fromStdString(path);
 }
 
+// Qt's dialogs answer with "/"; the system's own separator is what its user reads in
+// the fields and messages.
 std::string ToPath(const QString& path) {
-    return path.toStdString();
+    return QDir::toNativeSeparators(path).toStdString();
 }
 
 } // namespace

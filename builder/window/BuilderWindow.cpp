@@ -104,7 +104,11 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    // The classic dialog font: Windows draws "MS Sans Serif" as Microsoft Sans Serif, Wine has
+    // Tahoma, and elsewhere the system's sans serif stands in.
     QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                      QStringLiteral("MS Sans Serif")});
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
     CreateControls();
