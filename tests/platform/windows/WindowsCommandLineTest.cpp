@@ -1,6 +1,7 @@
 // The arguments of Palisor restarted as administrator are one command line; Windows splits it
 // again with CommandLineToArgvW's rules, which must give back exactly the same arguments.
 #include "platform/WindowsCommandLine.h"
+#include "platform/windows/WindowsText.h"
 
 #include <windows.h>
 
@@ -9,14 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    std::wstring wide(utf8.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
-    return wide;
-}
 
 std::vector<std::wstring> SplitAsWindowsDoes(const std::string& line) {
     int count = 0;
