@@ -3,9 +3,9 @@
 #include "archive/FlatArchiveWriter.h"
 #include "audio/TrackEncodeJob.h"
 #include "builder/GameScripts.h"
-#include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
 #include "common/DeleteFolderTree.h"
+#include "common/PackLayout.h"
 #include "common/Progress.h"
 #include "common/ProgressCloser.h"
 #include "common/Prompts.h"
@@ -34,10 +34,6 @@ constexpr int kLastSongPosition = 34;
 // The steps of a song on a worker, for the progress display.
 constexpr int kCopyingStep = 1;
 constexpr int kEncodingStep = 2;
-
-std::string TrackName(int number, const char* extension) {
-    return "music" + NumberLabel(number) + extension;
-}
 
 bool EncodeWorkCopy(const std::string& workCopy, std::int32_t quality, std::int32_t serial,
                     const std::atomic<bool>& stop) {
@@ -127,12 +123,13 @@ bool BuildPipeline::PrepareWorkFolder() {
 
 bool BuildPipeline::RunSteps(const SongProject& project) {
     ReportStep("Creating Playlist", 1);
-    if (!project.WritePlaylistScript(JoinPath(WorkFolder(), "playlists.con"))) {
+    if (!project.WritePlaylistScript(
+            JoinPath(WorkFolder(), std::string(PackLayout::kPlaylistScript)))) {
         prompts_.Message("Unable to create playlists.con file.");
         return false;
     }
     ReportStep("Creating ssc", 2);
-    if (!WriteSoundScript(JoinPath(WorkFolder(), "US.ssc"))) {
+    if (!WriteSoundScript(JoinPath(WorkFolder(), std::string(PackLayout::kSoundScript)))) {
         prompts_.Message("Unable to create US.ssc file.");
         return false;
     }
@@ -156,14 +153,14 @@ BuildPipeline::SerialNumbers BuildPipeline::DrawSerialNumbers() const {
 }
 
 bool BuildPipeline::BuildTrack(const SongProject& project, int number, std::int32_t serial) {
-    const std::string workCopy = JoinPath(WorkFolder(), TrackName(number, ".wav"));
-    if (ReportStep("Creating " + TrackName(number, ".wav"), 2 * number + 1))
+    const std::string workCopy = JoinPath(WorkFolder(), PackLayout::SongFileName(number, "wav"));
+    if (ReportStep("Creating " + PackLayout::SongFileName(number, "wav"), 2 * number + 1))
         return false;
     if (!CopyFileReplacing(project.SlotAt(number).path(), workCopy)) {
         ShowFailure(number, TrackFailure::Copy, project);
         return false;
     }
-    if (ReportStep("Encoding " + TrackName(number, ".wav"), 2 * number + 2))
+    if (ReportStep("Encoding " + PackLayout::SongFileName(number, "wav"), 2 * number + 2))
         return false;
     // Encoded on a worker so that the display keeps answering; a Cancel stops the encoder.
     WorkerPool pool(1, 1);
@@ -172,7 +169,7 @@ bool BuildPipeline::BuildTrack(const SongProject& project, int number, std::int3
         [&] { return progress_.Pump(true); });
     if (pool.State(0) == WorkerPool::SlotState::Stopped) {
         // As a cancel seen at this step: the work copy stays, no partial track does.
-        RemoveFile(JoinPath(WorkFolder(), TrackName(number, ".ogg")));
+        RemoveFile(JoinPath(WorkFolder(), PackLayout::SongFileName(number, "ogg")));
         return false;
     }
     if (pool.State(0) != WorkerPool::SlotState::Done) {
@@ -189,7 +186,7 @@ bool BuildPipeline::BuildTrack(const SongProject& project, int number, std::int3
 
 bool BuildPipeline::BuildTracksTogether(const SongProject& project, const SerialNumbers& serials) {
     int shown = 3;
-    std::string text = "Creating " + TrackName(1, ".wav");
+    std::string text = "Creating " + PackLayout::SongFileName(1, "wav");
     if (ReportStep(text, shown))
         return false;
     WorkerPool pool(SongProject::kSlotCount, WorkerPool::UsefulThreads(jobs_));
@@ -217,7 +214,8 @@ bool BuildPipeline::BuildTracksTogether(const SongProject& project, const Serial
     }
     // The last song's position as a serial build ends it; a cancel from here on is as one
     // during packaging.
-    const std::string lastText = "Encoding " + TrackName(SongProject::kSlotCount, ".wav");
+    const std::string lastText =
+        "Encoding " + PackLayout::SongFileName(SongProject::kSlotCount, "wav");
     if (shown != kLastSongPosition || text != lastText)
         ReportStep(lastText, kLastSongPosition);
     return true;
@@ -226,7 +224,7 @@ bool BuildPipeline::BuildTracksTogether(const SongProject& project, const Serial
 bool BuildPipeline::BuildTrackOnWorker(const SongProject& project, int number, std::int32_t serial,
                                        WorkerPool& pool, TrackFailure& failure) const {
     const int slot = number - 1;
-    const std::string workCopy = JoinPath(WorkFolder(), TrackName(number, ".wav"));
+    const std::string workCopy = JoinPath(WorkFolder(), PackLayout::SongFileName(number, "wav"));
     pool.SetStep(slot, kCopyingStep);
     if (!CopyFileReplacing(project.SlotAt(number).path(), workCopy)) {
         failure = TrackFailure::Copy;
@@ -254,7 +252,8 @@ bool BuildPipeline::ReportTracks(const WorkerPool& pool, int& shown, std::string
         const bool encoding = pool.Step(running) == kEncodingStep;
         const int position = 2 * pool.DoneCount() + (encoding ? 4 : 3);
         shown = std::clamp(position, shown, kLastSongPosition);
-        text = (encoding ? "Encoding " : "Creating ") + TrackName(running + 1, ".wav");
+        text =
+            (encoding ? "Encoding " : "Creating ") + PackLayout::SongFileName(running + 1, "wav");
     }
     return ReportStep(text, shown);
 }
@@ -266,10 +265,10 @@ void BuildPipeline::ShowFailure(int number, TrackFailure failure, const SongProj
         break;
     case TrackFailure::Encode:
     case TrackFailure::None:
-        prompts_.Message(TrackName(number, ".ogg") + " could not be encoded.");
+        prompts_.Message(PackLayout::SongFileName(number, "ogg") + " could not be encoded.");
         break;
     case TrackFailure::Delete:
-        prompts_.Message("Error deleting temporary " + TrackName(number, ".wav"));
+        prompts_.Message("Error deleting temporary " + PackLayout::SongFileName(number, "wav"));
         break;
     }
 }
@@ -278,8 +277,9 @@ void BuildPipeline::ShowFailure(int number, TrackFailure failure, const SongProj
 // after this song: nothing of a later song.
 void BuildPipeline::DiscardTracksAfter(int number) const {
     for (int later = number + 1; later <= SongProject::kSlotCount; ++later) {
-        for (const char* extension : {".wav", ".ogg"}) {
-            const std::string path = JoinPath(WorkFolder(), TrackName(later, extension));
+        for (const char* extension : {"wav", "ogg"}) {
+            const std::string path =
+                JoinPath(WorkFolder(), PackLayout::SongFileName(later, extension));
             if (FileExists(path))
                 RemoveFile(path);
         }
@@ -293,7 +293,7 @@ bool BuildPipeline::PackageRelease(const std::string& destination) {
     RemoveFile(release);
     FlatArchiveWriter writer;
     writer.sourceFolder = ShortPathOf(WorkFolder());
-    writer.namePrefix = "velk";
+    writer.namePrefix = PackLayout::kPackFolder;
     const bool written = writer.WriteArchive(release);
     const auto length = FileLength(release);
     if (!written || !length || *length == 0)

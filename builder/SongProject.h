@@ -1,5 +1,6 @@
 #pragma once
 #include "builder/SongSlot.h"
+#include "common/PackLayout.h"
 
 #include <array>
 #include <cstdint>
@@ -10,7 +11,7 @@
 // addressed by identity: moving changes positions, references to slots stay good.
 class SongProject {
 public:
-    static constexpr int kSlotCount = 16;
+    static constexpr int kSlotCount = PackLayout::kSongCount;
     static constexpr std::int32_t kDefaultQuality = 4;
 
     SongProject();

@@ -1,5 +1,6 @@
 #include "patcher/Backup.h"
 
+#include "common/PackLayout.h"
 #include "patcher/BackupManifest.h"
 #include "patcher/GameFilesInUse.h"
 #include "patcher/GameFolderRecovery.h"
@@ -12,12 +13,10 @@
 #include "platform/Sha256.h"
 #include "platform/SmallFileReader.h"
 
-
 #include <optional>
 
 namespace {
 
-constexpr const char* kRunLine = "run ../../../custom_music/playlists.con";
 constexpr std::uint64_t kLargestDefaultCon = 16u << 20;
 
 // Shows the busy cursor for the life of a handler, however it ends.
@@ -52,7 +51,7 @@ std::optional<bool> HoldsRunLine(const std::string& path) {
         SmallFileReader::Read(path, kLargestDefaultCon, SmallFileReader::Links::Follow);
     if (!text)
         return std::nullopt;
-    return text->find(kRunLine) != std::string::npos;
+    return text->find(PackLayout::kRunLine) != std::string::npos;
 }
 
 // Copies one game file into the backups folder; the manifest item describes what was copied.

@@ -1,5 +1,6 @@
 #include "patcher/GameFolderState.h"
 
+#include "common/PackLayout.h"
 #include "patcher/Backup.h"
 #include "patcher/InstalledPackRecord.h"
 #include "patcher/PatcherPaths.h"
@@ -8,8 +9,6 @@
 
 namespace {
 
-// The line a patched Default.con ends with, between CR LF pairs.
-const std::string kRunLine = "run ../../../custom_music/playlists.con";
 constexpr std::size_t kMaxDefaultConBytes = 16 << 20;
 
 GameFolderState::Backups ReadBackups(const std::string& gameFolder) {
@@ -31,9 +30,9 @@ bool RunsInstalledPlaylist(const std::string& gameFolder) {
                                             SmallFileReader::Links::Follow);
     if (!text || !FileExists(InstalledPlaylists(gameFolder)))
         return false;
-    for (std::size_t at = text->find(kRunLine); at != std::string::npos;
-         at = text->find(kRunLine, at + 1)) {
-        const std::size_t end = at + kRunLine.size();
+    for (std::size_t at = text->find(PackLayout::kRunLine); at != std::string::npos;
+         at = text->find(PackLayout::kRunLine, at + 1)) {
+        const std::size_t end = at + PackLayout::kRunLine.size();
         const bool lineStart = at == 0 || (*text)[at - 1] == '\n';
         const bool lineEnd = end == text->size() || (*text)[end] == '\r' || (*text)[end] == '\n';
         if (lineStart && lineEnd)

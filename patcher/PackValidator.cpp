@@ -1,12 +1,12 @@
 #include "patcher/PackValidator.h"
 
 #include "common/EscapeForTerminal.h"
-#include "platform/SmallFileReader.h"
+#include "common/PackLayout.h"
 #include "common/WorkerPool.h"
 #include "patcher/KnownSoundScript.h"
 #include "patcher/PlaylistScriptReader.h"
 #include "platform/NativePath.h"
-
+#include "platform/SmallFileReader.h"
 
 #include <algorithm>
 #include <array>
@@ -19,22 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSongCount = 16;
+using PackLayout::kSongCount;
 constexpr std::size_t kMaxScriptBytes = 1u << 20;
 constexpr std::size_t kNamedExtras = 5;
 
 std::string SongName(int number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "music%.2d.ogg", number);
-    return name;
+    return PackLayout::SongFileName(number);
 }
 
-// velk/playlists.con, velk/US.ssc, velk/music01.ogg ... in the order they are checked.
-std::vector<std::string> ExpectedNames() {
-    std::vector<std::string> names = {"playlists.con", "US.ssc"};
-    for (int number = 1; number <= kSongCount; ++number)
-        names.push_back(SongName(number));
-    return names;
+// The path of a pack's entry below the folder it was extracted into.
+std::string EntryPath(const std::string& folder, const std::string& name) {
+    return folder + "/" + PackLayout::PackEntryName(name);
 }
 
 // Every file, link or other non-folder below folder, and every empty folder (with a
@@ -81,8 +76,8 @@ std::string PackValidator::Check(OggSongDepth depth, const CancelCheck& cancelle
 std::string PackValidator::CheckEntries() const {
     std::set<std::string> found = FolderContents(folder_);
     std::vector<std::string> missing;
-    for (const std::string& name : ExpectedNames())
-        if (found.erase("velk/" + name) == 0)
+    for (const std::string& name : PackLayout::EntryNames())
+        if (found.erase(PackLayout::PackEntryName(name)) == 0)
             missing.push_back(name);
     for (const std::string& earlier : earlier_)
         found.erase(earlier);
@@ -104,14 +99,16 @@ std::string PackValidator::CheckEntries() const {
 }
 
 std::string PackValidator::CheckSoundScript() const {
-    const auto script = SmallFileReader::Read(folder_ + "/velk/US.ssc", kMaxScriptBytes);
+    const auto script = SmallFileReader::Read(
+        EntryPath(folder_, std::string(PackLayout::kSoundScript)), kMaxScriptBytes);
     if (!script || *script != KnownSoundScript())
         return "US.ssc is refused: it is not the sound script Korvane writes.";
     return {};
 }
 
 std::string PackValidator::CheckPlaylistScript() {
-    const auto script = SmallFileReader::Read(folder_ + "/velk/playlists.con", kMaxScriptBytes);
+    const auto script = SmallFileReader::Read(
+        EntryPath(folder_, std::string(PackLayout::kPlaylistScript)), kMaxScriptBytes);
     if (!script)
         return "playlists.con is refused: it is not a file of at most 1 MiB.";
     std::vector<ListedSong> listed;
@@ -128,7 +125,7 @@ std::string PackValidator::CheckSongs(OggSongDepth depth, const CancelCheck& can
         return CheckSongsTogether(depth, cancelled);
     for (int number = 1; number <= kSongCount; ++number) {
         OggSongFacts facts;
-        const std::string path = folder_ + "/velk/" + SongName(number);
+        const std::string path = EntryPath(folder_, SongName(number));
         const std::string why = CancelWanted(cancelled)
                                     ? kSongCheckCancelled
                                     : CheckOggSong(path, depth, facts, cancelled);
@@ -152,7 +149,7 @@ std::string PackValidator::CheckSongsTogether(OggSongDepth depth, const CancelCh
     pool.Run(
         [&](int slot) {
             const auto index = static_cast<std::size_t>(slot);
-            const std::string path = folder_ + "/velk/" + SongName(slot + 1);
+            const std::string path = EntryPath(folder_, SongName(slot + 1));
             reasons[index] = CheckOggSong(path, depth, facts[index],
                                           [&pool, slot] { return pool.StopFlag(slot).load(); });
             return reasons[index].empty();

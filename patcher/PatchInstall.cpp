@@ -1,6 +1,7 @@
 #include "patcher/PatchInstall.h"
 
 #include "common/DeleteFolderTree.h"
+#include "common/PackLayout.h"
 #include "patcher/GameFilesInUse.h"
 #include "patcher/GameFolderRecovery.h"
 #include "patcher/PatcherPaths.h"
@@ -23,7 +24,7 @@ bool BuildPatchedDefaultCon(const std::string& gameFolder, const std::string& wo
     // The backed-up copy plus the run line framed by CR LF pairs, as text mode writes it.
     SafeFile patched(JoinPath(workFolder, "Default.con"), SafeFile::Care::Unflushed);
     if (!patched.CopyFrom(BackedUpDefaultCon(gameFolder)) ||
-        !patched.Write("\r\nrun ../../../custom_music/playlists.con\r\n") || !patched.Commit()) {
+        !patched.Write("\r\n" + std::string(PackLayout::kRunLine) + "\r\n") || !patched.Commit()) {
         prompts.Message("Unable to create patched Default.con");
         return false;
     }

@@ -4,6 +4,7 @@
 #include "archive/UnpackArchive.h"
 #include "audio/OggDecoder.h"
 #include "common/DeleteFolderTree.h"
+#include "common/PackLayout.h"
 #include "patcher/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "platform/ShortPathOf.h"
@@ -14,11 +15,8 @@
 
 namespace {
 
-std::string SongFileName(int number, const char* extension = "ogg") {
-    char name[32];
-    std::snprintf(name, sizeof name, "music%.2d.%s", number, extension);
-    return name;
-}
+using PackLayout::kSongCount;
+using PackLayout::SongFileName;
 
 // The names in a folder, sorted, when it holds regular files only; empty otherwise.
 std::vector<std::string> RegularFilesOnly(const std::string& folder) {
@@ -69,12 +67,12 @@ bool PatchJob::VerifyPack() {
     if (!FolderExists(packFolder))
         return Invalid("Not a valid velk file.");
     Report("Verifying playlist");
-    if (!FileExists(JoinPath(packFolder, "playlists.con")))
+    if (!FileExists(JoinPath(packFolder, std::string(PackLayout::kPlaylistScript))))
         return Invalid("Not a valid velk file.");
     Report("Verifying ssc");
-    if (!FileExists(JoinPath(packFolder, "US.ssc")))
+    if (!FileExists(JoinPath(packFolder, std::string(PackLayout::kSoundScript))))
         return Invalid("Not a valid velk file.");
-    for (int number = 1; number <= 16; ++number) {
+    for (int number = 1; number <= kSongCount; ++number) {
         const std::string song = SongFileName(number);
         Report("Verifying " + song);
         if (!FileExists(JoinPath(packFolder, song)))
@@ -98,7 +96,7 @@ bool PatchJob::DecodeSongs() {
     if (jobs > 1)
         return DecodeSongsTogether();
     StartArchiveStream();
-    for (int number = 1; number <= 16; ++number) {
+    for (int number = 1; number <= kSongCount; ++number) {
         if (!DecodeSong(number) || cancelled) {
             archiveStream_.reset(); // a decode that stops leaves no archive
             return false;
@@ -111,9 +109,10 @@ bool PatchJob::DecodeSongs() {
 
 void PatchJob::StartArchiveStream() {
     std::vector<std::string> wavs;
-    for (int number = 1; number <= 16; ++number)
+    for (int number = 1; number <= kSongCount; ++number)
         wavs.push_back(JoinPath(PackFolder(workFolder), SongFileName(number, "wav")));
-    archiveStream_.emplace(JoinPath(workFolder, "music.rfa"), std::move(wavs), "music/US");
+    archiveStream_.emplace(JoinPath(workFolder, "music.rfa"), std::move(wavs),
+                           std::string(PackLayout::kGameArchiveFolder));
 }
 
 // One song on a worker, reported again while it decodes so that a Cancel stops it at once.
@@ -152,7 +151,7 @@ bool PatchJob::DecodeSongsTogether() {
         return false;
     const std::string packFolder = PackFolder(workFolder);
     StartArchiveStream();
-    WorkerPool pool(16, WorkerPool::UsefulThreads(jobs));
+    WorkerPool pool(kSongCount, WorkerPool::UsefulThreads(jobs));
     pool.Run(
         [&](int slot) {
             OggDecoder decoder;
@@ -171,25 +170,25 @@ bool PatchJob::DecodeSongsTogether() {
     // failing song keeps what its decoder left; later songs go back to their .ogg alone.
     const int failed = pool.FirstFailed();
     const int decoded = failed >= 0 ? failed : pool.DonePrefix();
-    for (int number = 1; number <= 16; ++number) {
+    for (int number = 1; number <= kSongCount; ++number) {
         if (number <= decoded)
             RemoveFile(JoinPath(packFolder, SongFileName(number)));
         else if (number > decoded + 1 || failed < 0)
             RemoveFile(JoinPath(packFolder, SongFileName(number, "wav")));
     }
-    if (decoded < 16) {
+    if (decoded < kSongCount) {
         archiveStream_.reset(); // a decode that stops leaves no archive
         position = first + decoded;
         return false;
     }
     // The last song's position as a serial decode ends it; the songs are all decoded, so a
     // cancel from here on is as one during the later steps.
-    const std::string lastText = "Decoding " + SongFileName(16);
-    if (position != first + 15 || text != lastText) {
-        position = first + 15;
+    const std::string lastText = "Decoding " + SongFileName(kSongCount);
+    if (position != first + kSongCount - 1 || text != lastText) {
+        position = first + kSongCount - 1;
         Report(lastText);
     }
-    position = first + 16;
+    position = first + kSongCount;
     return true;
 }
 
@@ -199,7 +198,7 @@ void PatchJob::ReportDecoding(const WorkerPool& pool, int first, std::string& te
     const int running = pool.FirstRunning();
     if (running >= 0)
         text = "Decoding " + SongFileName(running + 1);
-    position = first + std::min(pool.DoneCount(), 15);
+    position = first + std::min(pool.DoneCount(), kSongCount - 1);
     Report(text);
 }
 
@@ -209,7 +208,8 @@ bool PatchJob::PrepareUsFolder() {
     const std::string usFolder = UsFolder(workFolder);
     if (!MoveNoReplace(PackFolder(workFolder), usFolder))
         return false;
-    for (const char* script : {"playlists.con", "US.ssc"})
+    for (const std::string& script :
+         {std::string(PackLayout::kPlaylistScript), std::string(PackLayout::kSoundScript)})
         if (!MoveNoReplace(JoinPath(usFolder, script), JoinPath(workFolder, script)))
             return false;
     return true;
@@ -221,7 +221,7 @@ bool PatchJob::PackStreamedArchive() {
     if (!archiveStream_)
         return false;
     std::vector<std::string> expected;
-    for (int number = 1; number <= 16; ++number)
+    for (int number = 1; number <= kSongCount; ++number)
         expected.push_back(SongFileName(number, "wav"));
     const bool finished =
         RegularFilesOnly(UsFolder(workFolder)) == expected && archiveStream_->Finish();
@@ -251,7 +251,7 @@ bool PatchJob::PackGameArchive() {
     }
     FlatArchiveWriter writer;
     writer.sourceFolder = usFolder;
-    writer.namePrefix = "music/US";
+    writer.namePrefix = PackLayout::kGameArchiveFolder;
     // Hundreds of megabytes: written on a worker while the display keeps answering (a Cancel
     // has no effect any more). A file error is rethrown here, on the calling thread.
     bool written = false;

@@ -1,5 +1,6 @@
 #include "patcher/PatcherPaths.h"
 
+#include "common/PackLayout.h"
 #include "platform/FileOps.h"
 #include "platform/PathNoCase.h"
 
@@ -28,11 +29,11 @@ std::string InstallJournalFile(const std::string& gameFolder) {
 }
 
 std::string InstalledPlaylists(const std::string& gameFolder) {
-    return JoinPath(CustomMusicFolder(gameFolder), "playlists.con");
+    return JoinPath(CustomMusicFolder(gameFolder), std::string(PackLayout::kPlaylistScript));
 }
 
 std::string InstalledUsSsc(const std::string& gameFolder) {
-    return JoinPath(CustomMusicFolder(gameFolder), "US.ssc");
+    return JoinPath(CustomMusicFolder(gameFolder), std::string(PackLayout::kSoundScript));
 }
 
 std::string GameDefaultCon(const std::string& gameFolder) {
@@ -48,7 +49,7 @@ std::string WorkFolderIn(const std::string& baseFolder) {
 }
 
 std::string PackFolder(const std::string& workFolder) {
-    return JoinPath(workFolder, "velk");
+    return JoinPath(workFolder, std::string(PackLayout::kPackFolder));
 }
 
 std::string UsFolder(const std::string& workFolder) {

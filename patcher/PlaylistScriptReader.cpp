@@ -1,12 +1,13 @@
 #include "patcher/PlaylistScriptReader.h"
 
+#include "common/PackLayout.h"
 #include "common/PlaylistScriptLayout.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kSongCount = 16;
+using PackLayout::kSongCount;
 constexpr int kHeadLines = 6;
 constexpr std::size_t kMaxLengthDigits = 10;
 

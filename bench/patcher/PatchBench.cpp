@@ -11,6 +11,7 @@
 #include "bench/support/SilentProgress.h"
 #include "builder/GameScripts.h"
 #include "builder/SongProject.h"
+#include "common/PackLayout.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
 #include "common/WorkerPool.h"
@@ -110,9 +111,7 @@ std::string ToneWav(int seconds, double hertz) {
 }
 
 std::string SongName(int number, const char* extension) {
-    char name[32];
-    std::snprintf(name, sizeof name, "music%.2d.%s", number, extension);
-    return name;
+    return PackLayout::SongFileName(number, extension);
 }
 
 // A pack, its loose songs, and a backed-up game folder, made once for the whole run.

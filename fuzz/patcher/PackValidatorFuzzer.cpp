@@ -3,6 +3,7 @@
 // is the content. The other files are Korvane's: the known sound script, a playlist script
 // of its layout and, as every song, the last song input that was accepted (a seed song in
 // the corpus provides one early).
+#include "common/PackLayout.h"
 #include "common/PlaylistScriptLayout.h"
 #include "fuzz/FuzzInputFile.h"
 #include "patcher/KnownSoundScript.h"
@@ -24,7 +25,7 @@ std::string PlaylistScript() {
 }
 
 std::string SongName(int number) {
-    return "music" + std::string(number < 10 ? "0" : "") + std::to_string(number) + ".ogg";
+    return PackLayout::SongFileName(number);
 }
 
 void WriteFile(const fs::path& path, const std::string& bytes) {

@@ -2,6 +2,7 @@
 
 #include "archive/FlatArchiveFormat.h"
 #include "audio/TrackEncodeJob.h"
+#include "common/PackLayout.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
 
@@ -107,17 +108,15 @@ const std::vector<std::string>& SongOggs() {
     static const std::vector<std::string> songs = [] {
         TempFolder folder;
         std::vector<std::string> encoded;
-        for (int n = 1; n <= 16; ++n) {
-            char name[32];
-            std::snprintf(name, sizeof name, "music%.2d", n);
-            std::string wav = folder.file(std::string(name) + ".wav");
+        for (int n = 1; n <= PackLayout::kSongCount; ++n) {
+            std::string wav = folder.file(PackLayout::SongFileName(n, "wav"));
             WriteFileBytes(
                 wav, MakeWav(1, 22050, 16,
                              Pcm16Bytes(ToneSamples(1, 22050, 2205 + 97 * n, 220.0 + 40 * n))));
             TrackEncodeJob job;
             if (!job.Run(wav))
                 throw std::runtime_error("cannot encode the fixture songs");
-            encoded.push_back(ReadFileBytes(folder.file(std::string(name) + ".ogg")));
+            encoded.push_back(ReadFileBytes(folder.file(PackLayout::SongFileName(n))));
         }
         return encoded;
     }();
@@ -126,7 +125,7 @@ const std::vector<std::string>& SongOggs() {
 
 std::string FixturePlaylistScript() {
     std::string script(kPlaylistScriptHead);
-    for (int index = 0; index < 16; ++index)
+    for (int index = 0; index < PackLayout::kSongCount; ++index)
         script += std::string(kRegisterSongPrefix) + std::to_string(index) + " \"Song " +
                   std::to_string(index + 1) + "\" 1.0\r\n";
     return script + std::string(kPlaylistScriptTail);
@@ -135,11 +134,9 @@ std::string FixturePlaylistScript() {
 std::vector<PackEntry> RegularPackEntries() {
     std::vector<PackEntry> entries = {{"velk/playlists.con", kPlaylistsText},
                                       {"velk/US.ssc", kUsSscText}};
-    for (int n = 1; n <= 16; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "velk/music%.2d.ogg", n);
-        entries.push_back({name, SongOggs()[static_cast<std::size_t>(n - 1)]});
-    }
+    for (int n = 1; n <= PackLayout::kSongCount; ++n)
+        entries.push_back({PackLayout::PackEntryName(PackLayout::SongFileName(n)),
+                           SongOggs()[static_cast<std::size_t>(n - 1)]});
     return entries;
 }
 

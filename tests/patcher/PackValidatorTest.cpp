@@ -1,5 +1,6 @@
 #include "patcher/PackValidator.h"
 
+#include "common/PackLayout.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/PatchInstall.h"
@@ -59,11 +60,7 @@ public:
     std::string file() const { return temp_.file("pack.velk"); }
     std::string root() const { return temp_.path(); }
     std::string velk(const std::string& name) const { return work() + "/velk/" + name; }
-    static std::string Song(int n) {
-        char name[16];
-        std::snprintf(name, sizeof name, "music%.2d.ogg", n);
-        return name;
-    }
+    static std::string Song(int n) { return PackLayout::SongFileName(n); }
 
 private:
     TempFolder temp_;
@@ -178,7 +175,9 @@ std::vector<HostilePack> HostilePacks() {
          [](auto& p) {
              WriteFileBytes(p.velk("evil.con"), "run x");
              fs::create_directories(p.work() + "/other");
-             WriteFileBytes(p.work() + "/other/a\x7f\xc2\x9b" "31m", "");
+             WriteFileBytes(p.work() + "/other/a\x7f\xc2\x9b"
+                                       "31m",
+                            "");
          },
          "The pack holds entries Korvane never writes: other/a\\x7F\\xC2\\x9B31m, "
          "velk/evil.con."},

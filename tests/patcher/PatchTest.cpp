@@ -1,4 +1,5 @@
 #include "audio/OggDecoder.h"
+#include "common/PackLayout.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/GameFolderState.h"
@@ -28,9 +29,7 @@ using Messages = std::vector<std::string>;
 const std::string kRunLine = "\r\nrun ../../../custom_music/playlists.con\r\n";
 
 std::string SongName(int number, const char* extension) {
-    char name[32];
-    std::snprintf(name, sizeof name, "music%.2d.%s", number, extension);
-    return name;
+    return PackLayout::SongFileName(number, extension);
 }
 
 // A game folder with complete backups, a base folder holding the prepared work folder, and
@@ -186,7 +185,8 @@ TEST_F(PatchTest, NoBackupsRefusesWithoutOpeningProgress) {
 
 #ifdef _WIN32
 // Windows names hold no C0 controls; DEL and the C1 CSI are terminal controls they may hold.
-const std::string kControlName = "\x7f\xc2\x9b" "2J";
+const std::string kControlName = "\x7f\xc2\x9b"
+                                 "2J";
 const std::string kControlNameShown = "\\x7F\\xC2\\x9B2J";
 #else
 const std::string kControlName = "\x1b[2J";

@@ -1,0 +1,5 @@
+#include "common/ProgramVersion.h"
+
+const char* ProgramVersion() {
+    return KP_VERSION;
+}
