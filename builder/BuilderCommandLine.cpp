@@ -6,9 +6,10 @@
 #include "builder/ProjectFile.h"
 #include "builder/ProjectLock.h"
 #include "builder/SongProject.h"
-#include "common/CommandLineOptions.h"
+#include "common/CommandLineProgram.h"
 #include "common/EscapeForTerminal.h"
 #include "common/FileError.h"
+#include "common/ProgramVersion.h"
 #include "common/Prompts.h"
 #include "platform/FileOps.h"
 
@@ -20,15 +21,12 @@
 
 namespace {
 
-using Outcome = CommandLineOptions::Outcome;
 using Mode = BuilderArguments::Mode;
+using Branch = CommandLineProgram::Branch;
 
-const char* const kVersionLine = "Korvane Version " KP_VERSION;
-
-const char* const kHelpFooter =
-    "Messages go to standard output, one per line, progress to standard error; Ctrl-C\n"
-    "cancels.\n"
-    "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments or unreadable project.";
+std::string KorvaneVersionLine() {
+    return std::string("Korvane Version ") + ProgramVersion();
+}
 
 // A value that must not be empty, such as a file name.
 const CLI::Validator kNotEmpty(
@@ -37,7 +35,7 @@ const CLI::Validator kNotEmpty(
 
 // The declared options, bound to the fields they fill. Each mode is one option naming its
 // main value; the options that complete a mode need it.
-struct BuilderOptions : CommandLineOptions {
+struct BuilderOptions : CommandLineProgram {
     CLI::Option* window = nullptr;
     CLI::Option* build = nullptr;
     CLI::Option* pack = nullptr;
@@ -50,17 +48,22 @@ struct BuilderOptions : CommandLineOptions {
     CLI::Option* jobs = nullptr;
 
     explicit BuilderOptions(BuilderArguments& parsed)
-        : CommandLineOptions(
+        : CommandLineProgram(
+              "korvane",
               "Korvane builds Battlefield Vietnam music packs; without options it opens its "
               "window.",
-              "korvane", kHelpFooter, kVersionLine) {
-        window = Add("PROJECT.velkp", parsed.project, "", "Open this project in the window");
-        build = Add("--build", parsed.project, "PROJECT.velkp", "Build a music pack to --output");
-        pack =
-            Add("--pack", parsed.folder, "FOLDER", "Write a flat archive of a folder to --output");
-        prefix = Add("--prefix", parsed.prefix, "PREFIX",
-                     "Name prefix of the archive's entries (with --pack)");
-        output = Add("--output", parsed.output, "FILE", "The pack or archive to write");
+              "", KorvaneVersionLine()) {
+        CommandLineOptions& options = Options();
+        CLI::App& app = options.app;
+        window =
+            options.Add("PROJECT.velkp", parsed.project, "", "Open this project in the window");
+        build = options.Add("--build", parsed.project, "PROJECT.velkp",
+                            "Build a music pack to --output");
+        pack = options.Add("--pack", parsed.folder, "FOLDER",
+                           "Write a flat archive of a folder to --output");
+        prefix = options.Add("--prefix", parsed.prefix, "PREFIX",
+                             "Name prefix of the archive's entries (with --pack)");
+        output = options.Add("--output", parsed.output, "FILE", "The pack or archive to write");
         output->check(kNotEmpty);
         add = app.add_option("--add", addWords,
                              "Import songs of any format into empty slots (new project if none)")
@@ -83,13 +86,13 @@ struct BuilderOptions : CommandLineOptions {
         prefix->needs(pack);
         add->excludes(window)->excludes(build)->excludes(pack)->excludes(output);
         noLoudness->needs(add);
-        // The build and the archive writer print no diagnostics yet, so nothing changes.
         verbose = app.add_flag("--verbose", parsed.verbose,
                                "Print detailed diagnostic lines (with --build or --pack)");
         verbose->option_text(" ");
     }
 
-    // The mode chosen by the options given; throws for options that belong to no mode.
+    // The mode chosen by the options given (None: the window); throws for options that belong
+    // to no mode.
     Mode ChosenMode(BuilderArguments& parsed) const {
         if (*add) {
             parsed.project = addWords.front();
@@ -104,7 +107,7 @@ struct BuilderOptions : CommandLineOptions {
             throw CLI::RequiresError("--output", "--build or --pack");
         if (*verbose)
             throw CLI::RequiresError("--verbose", "--build or --pack");
-        return Mode::Window;
+        return Mode::None;
     }
 };
 
@@ -118,42 +121,34 @@ void RefuseRepeatedAdd(const std::vector<std::string>& arguments) {
         throw CLI::ArgumentMismatch::AtMost("--add", 1, static_cast<std::size_t>(count));
 }
 
-// A mode that takes no values, with an error line for Mode::Invalid.
-BuilderArguments Only(Mode mode, std::string error = "") {
-    BuilderArguments parsed;
-    parsed.mode = mode;
-    parsed.error = std::move(error);
-    return parsed;
-}
-
-int RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
-             const std::string& workBaseFolder, std::ostream& err) {
+ExitStatus RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
+                    const std::string& workBaseFolder, std::ostream& err) {
     SongProject project;
     try {
         if (!project.Load(arguments.project)) {
             prompts.Message("Error reading project file.");
-            return kExitBadInput;
+            return ExitStatus::BadInput;
         }
     } catch (const FileError& error) {
         prompts.Message(error.what());
-        return kExitBadInput;
+        return ExitStatus::BadInput;
     }
     if (!project.AllValid()) {
         prompts.Message("One or more items are not valid. Unable to build.");
-        return kExitFailed;
+        return ExitStatus::Failed;
     }
     BuildPipeline pipeline(prompts, progress, workBaseFolder);
     if (arguments.jobs > 0)
         pipeline.SetJobs(arguments.jobs);
     try {
         if (pipeline.BuildMusicPackTo(project, arguments.output))
-            return kExitDone;
+            return ExitStatus::Done;
     } catch (const FileError& error) {
         prompts.Message(error.what());
-        return kExitFailed;
+        return ExitStatus::Failed;
     }
     err << "korvane: no music pack was written to " << EscapeForTerminal(arguments.output) << "\n";
-    return kExitFailed;
+    return ExitStatus::Failed;
 }
 
 // The project named by --add: loaded when the file exists, a new one otherwise.
@@ -173,39 +168,39 @@ bool OpenProjectToAdd(const std::string& file, SongProject& project, Prompts& pr
     return false;
 }
 
-int RunAdd(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
-           const std::string& workBaseFolder) {
+ExitStatus RunAdd(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
+                  const std::string& workBaseFolder) {
     SongProject project;
     ProjectLock lock;
     if (!lock.Take(arguments.project, prompts))
-        return kExitFailed;
+        return ExitStatus::Failed;
     if (!OpenProjectToAdd(arguments.project, project, prompts))
-        return kExitBadInput;
+        return ExitStatus::BadInput;
     const ImportSongsOutcome outcome =
         ImportSongs(prompts, progress)
             .Run(project, arguments.songs,
                  ImportSongsOptions{arguments.matchLoudness, 0, workBaseFolder});
     using Result = ImportSongsOutcome::Result;
     if (outcome.result == Result::Cancelled || outcome.result == Result::NoFolder)
-        return kExitFailed;
+        return ExitStatus::Failed;
     if (!SaveProjectFileAside(project, arguments.project)) {
         // The songs would belong to no project: take back what this import wrote.
         for (const std::string& file : outcome.newFiles)
             RemoveFile(file);
         prompts.Message("Error saving project...");
-        return kExitFailed;
+        return ExitStatus::Failed;
     }
-    return outcome.result == Result::AllAdded ? kExitDone : kExitFailed;
+    return outcome.result == Result::AllAdded ? ExitStatus::Done : ExitStatus::Failed;
 }
 
-int RunPack(const BuilderArguments& arguments, std::ostream& err) {
+ExitStatus RunPack(const BuilderArguments& arguments, std::ostream& err) {
     FlatArchiveWriter writer;
     writer.sourceFolder = arguments.folder;
     writer.namePrefix = arguments.prefix;
     if (writer.WriteArchive(arguments.output) && FileExists(arguments.output))
-        return kExitDone;
+        return ExitStatus::Done;
     err << "korvane: could not write the archive " << EscapeForTerminal(arguments.output) << "\n";
-    return kExitFailed;
+    return ExitStatus::Failed;
 }
 
 } // namespace
@@ -213,47 +208,42 @@ int RunPack(const BuilderArguments& arguments, std::ostream& err) {
 BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments) {
     BuilderArguments parsed;
     BuilderOptions options(parsed);
-    std::string error;
-    const auto outcome = options.Parse(
-        arguments,
-        [&] {
-            RefuseRepeatedAdd(arguments);
-            parsed.mode = options.ChosenMode(parsed);
-        },
-        error);
-    if (outcome != Outcome::Parsed)
-        return Only(outcome == Outcome::Help      ? Mode::Help
-                    : outcome == Outcome::Version ? Mode::Version
-                                                  : Mode::Invalid,
-                    error);
-    return parsed;
+    const Branch branch = options.Parse(arguments, [&] {
+        RefuseRepeatedAdd(arguments);
+        parsed.mode = options.ChosenMode(parsed);
+        return parsed.mode != Mode::None;
+    });
+    if (branch == Branch::Operation || branch == Branch::Window) {
+        parsed.branch = branch;
+        return parsed;
+    }
+    BuilderArguments only; // the values of a failed parse mean nothing
+    only.branch = branch;
+    only.error = options.Error();
+    return only;
 }
 
 std::string BuilderUsage() {
     BuilderArguments unused;
-    return BuilderOptions(unused).app.help();
+    return BuilderOptions(unused).Usage();
 }
 
-int RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
-                      const std::string& workBaseFolder, std::ostream& out, std::ostream& err) {
-    switch (arguments.mode) {
-    case Mode::Help:
-        out << BuilderUsage();
-        return kExitDone;
-    case Mode::Version:
-        out << kVersionLine << "\n";
-        return kExitDone;
-    case Mode::Build:
-        return RunBuild(arguments, prompts, progress, workBaseFolder, err);
-    case Mode::Pack:
-        return RunPack(arguments, err);
-    case Mode::Add:
-        return RunAdd(arguments, prompts, progress, workBaseFolder);
-    case Mode::Window:
-    case Mode::Invalid:
-        break;
-    }
-    err << "korvane: " << (arguments.error.empty() ? "no command" : arguments.error) << "\n"
-        << "Run with --help for more information.\n";
-    return kExitBadInput;
+ExitStatus RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts,
+                             Progress& progress, const std::string& workBaseFolder,
+                             std::ostream& out, std::ostream& err) {
+    BuilderArguments unused;
+    BuilderOptions program(unused);
+    return program.Run(arguments.branch, arguments.error, out, err, [&] {
+        switch (arguments.mode) {
+        case Mode::Build:
+            return RunBuild(arguments, prompts, progress, workBaseFolder, err);
+        case Mode::Pack:
+            return RunPack(arguments, err);
+        case Mode::Add:
+            return RunAdd(arguments, prompts, progress, workBaseFolder);
+        case Mode::None:
+            break;
+        }
+        return ExitStatus::BadInput;
+    });
 }

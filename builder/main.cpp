@@ -10,11 +10,11 @@
 
 int main(int argc, char** argv) {
     const BuilderArguments arguments = ParseBuilderArguments(ProgramArguments(argc, argv));
-    if (arguments.mode == BuilderArguments::Mode::Window)
+    if (arguments.branch == BuilderArguments::Branch::Window)
         return RunBuilderWindow(argc, argv, arguments);
     PrepareConsoleOutput();
-    ConsolePrompts prompts(std::cout);
+    ConsolePrompts prompts(std::cout, StandardInputIsTerminal() ? &std::cin : nullptr);
     ConsoleProgress progress(std::cerr);
-    return RunBuilderCommand(arguments, prompts, progress, WorkBaseFolder("Korvane"), std::cout,
-                             std::cerr);
+    return ExitCode(RunBuilderCommand(arguments, prompts, progress, WorkBaseFolder("Korvane"),
+                                      std::cout, std::cerr));
 }

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <iosfwd>
+#include <istream>
 #include <string>
 #include <string_view>
 
@@ -10,11 +11,18 @@
 // each line of a message that holds control characters (from a path, title or entry name)
 // is printed escaped with EscapeForTerminal, so that it cannot steer the terminal;
 // there are no dialogs, so a dialog yields false (cancelled) unless the command line gave its
-// answer beforehand with AnswerNextDialog. Writing never fails visibly.
+// answer beforehand with AnswerNextDialog. Questions are asked only when a terminal answers
+// them (`answers`, e.g. std::cin when standard input is a terminal): the question, then a line
+// of the choices, read back by their first letter; the end of the input is Cancel. Without a
+// terminal every question is cancelled. Writing never fails visibly.
 class ConsolePrompts : public Prompts {
 public:
-    explicit ConsolePrompts(std::ostream& out);
+    explicit ConsolePrompts(std::ostream& out, std::istream* answers = nullptr);
     ConsolePrompts(); // writes to std::cout
+
+    bool CanAsk() const override { return answers_ != nullptr; }
+    Answer Ask(const std::string& question, Buttons buttons) override;
+    SaveChoice AskToSave(const std::string& question) override;
 
     void Message(const std::string& text) override;
     bool OpenFile(const FileDialogOptions& options, std::string& path) override;
@@ -29,6 +37,10 @@ private:
     bool TakeAnswer(std::string& out);
     void WriteLine(std::string_view line);
 
+    // The first letter of a line of `choices`' answers, or 0 at the end of the input.
+    char ReadChoice(const std::string& question, const char* choices, const char* letters);
+
     std::ostream& out;
+    std::istream* answers_;
     std::deque<std::string> answers;
 };

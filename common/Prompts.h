@@ -47,6 +47,10 @@ public:
         static_cast<void>(question);
         return SaveChoice::Cancel;
     }
+    // Whether Ask and AskToSave reach someone who can answer (a window, or a terminal on the
+    // command line). When not, they answer Cancel, and a caller that must not stop silently
+    // says instead what the user can do.
+    virtual bool CanAsk() const { return false; }
     // A question with the given buttons (question icon). Falls back on Cancel, which stops
     // what was about to happen; a Yes/No question takes it as No.
     virtual Answer Ask(const std::string& question, Buttons buttons) {

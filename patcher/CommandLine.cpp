@@ -1,8 +1,9 @@
 #include "patcher/CommandLine.h"
 
 #include "archive/UnpackArchive.h"
-#include "common/CommandLineOptions.h"
+#include "common/CommandLineProgram.h"
 #include "common/EscapeForTerminal.h"
+#include "common/ProgramVersion.h"
 #include "common/ProgressCloser.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
@@ -17,19 +18,16 @@
 
 namespace {
 
-using Outcome = CommandLineOptions::Outcome;
 using Mode = PatcherArguments::Mode;
+using Branch = CommandLineProgram::Branch;
 
-const char* const kVersionLine = "Palisor " KP_VERSION;
-
-const char* const kHelpFooterEnd =
-    "Messages go to standard output, one per line, progress to standard error; Ctrl-C\n"
-    "cancels, also in the middle of unpacking.\n"
-    "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments.";
+std::string PalisorVersionLine() {
+    return std::string("Palisor ") + ProgramVersion();
+}
 
 // The declared options, bound to the fields they fill. Each mode is one option; at most one
 // is given, and the options that complete a mode need it.
-struct PatcherOptions : CommandLineOptions {
+struct PatcherOptions : CommandLineProgram {
     std::string gameFolderValue;
     CLI::Option* gameFolder = nullptr;
     CLI::Option* backup = nullptr;
@@ -42,20 +40,24 @@ struct PatcherOptions : CommandLineOptions {
     CLI::Option* windowPack = nullptr;
 
     explicit PatcherOptions(PatcherArguments& parsed)
-        : CommandLineOptions(
+        : CommandLineProgram(
+              "palisor",
               "Palisor installs Korvane music packs into Battlefield Vietnam; without options it\n"
               "opens its window.",
-              "palisor", std::string(GameSearchHelp().footer) + kHelpFooterEnd, kVersionLine) {
-        backup = AddFlag("--backup", "Back up the game's Default.con and music.rfa");
-        restore = AddFlag("--restore", "Put the backed-up files back");
-        apply = Add("--apply", parsed.pack, "PACK.velk", "Install a music pack");
-        unpack = Add("--unpack", parsed.archive, "ARCHIVE", "Extract a flat archive into --to");
-        to = Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into");
-        gameFolder = Add("--game-folder", gameFolderValue, "DIR",
-                         "The game folder, for the window or an operation");
-        findGames = AddFlag("--find-games", GameSearchHelp().findGames);
-        verbose = AddFlag("--verbose", "Print the archive reader's line for each entry");
-        windowPack = Add("PACK.velk", parsed.pack, "", "Open the window with this pack chosen");
+              GameSearchHelp().footer, PalisorVersionLine()) {
+        CommandLineOptions& options = Options();
+        backup = options.AddFlag("--backup", "Back up the game's Default.con and music.rfa");
+        restore = options.AddFlag("--restore", "Put the backed-up files back");
+        apply = options.Add("--apply", parsed.pack, "PACK.velk", "Install a music pack");
+        unpack =
+            options.Add("--unpack", parsed.archive, "ARCHIVE", "Extract a flat archive into --to");
+        to = options.Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into");
+        gameFolder = options.Add("--game-folder", gameFolderValue, "DIR",
+                                 "The game folder, for the window or an operation");
+        findGames = options.AddFlag("--find-games", GameSearchHelp().findGames);
+        verbose = options.AddFlag("--verbose", "Print the archive reader's line for each entry");
+        windowPack =
+            options.Add("PACK.velk", parsed.pack, "", "Open the window with this pack chosen");
         ExcludeEachOther({backup, restore, apply, unpack, findGames});
         for (CLI::Option* mode : {backup, restore, apply, unpack, findGames})
             windowPack->excludes(mode);
@@ -71,7 +73,8 @@ struct PatcherOptions : CommandLineOptions {
                     mode->excludes(other);
     }
 
-    // The mode chosen by the options given; throws for options that belong to no mode.
+    // The mode chosen by the options given (None: the window); throws for options that belong
+    // to no mode.
     Mode ChosenMode() const {
         const std::pair<const CLI::Option*, Mode> modes[] = {{backup, Mode::Backup},
                                                              {restore, Mode::Restore},
@@ -83,17 +86,9 @@ struct PatcherOptions : CommandLineOptions {
                 return mode;
         if (*verbose)
             throw CLI::RequiresError("--verbose", "an operation");
-        return Mode::Window; // with --game-folder, a pack, both or neither
+        return Mode::None; // the window, with --game-folder, a pack, both or neither
     }
 };
-
-// A mode that takes no values, with an error line for Mode::Invalid.
-PatcherArguments Only(Mode mode, std::string error = "") {
-    PatcherArguments parsed;
-    parsed.mode = mode;
-    parsed.error = std::move(error);
-    return parsed;
-}
 
 // The window's buttons do not exist on the command line.
 class NoControls : public BackupControls {
@@ -108,11 +103,11 @@ std::FILE* TraceOf(const PatcherArguments& arguments) {
 }
 
 // Ctrl-C reaches the extraction through the progress display, as it reaches the patch.
-int Unpack(const PatcherArguments& arguments, CommandLineContext& context) {
+ExitStatus Unpack(const PatcherArguments& arguments, CommandLineContext& context) {
     if (!FolderExists(arguments.target) && !CreateFolder(arguments.target)) {
         context.err << "palisor: cannot create folder " << EscapeForTerminal(arguments.target)
                     << "\n";
-        return 1;
+        return ExitStatus::Failed;
     }
     ProgressCloser closer(context.progress);
     const bool opened = context.progress.Open("Unpacking", false);
@@ -120,12 +115,12 @@ int Unpack(const PatcherArguments& arguments, CommandLineContext& context) {
     const auto cancelled = [&] { return opened && context.progress.Pump(false); };
     if (!UnpackArchive(arguments.archive, arguments.target, TraceOf(arguments), cancelled)) {
         context.err << "palisor: cannot unpack " << EscapeForTerminal(arguments.archive) << "\n";
-        return 1;
+        return ExitStatus::Failed;
     }
-    return 0;
+    return ExitStatus::Done;
 }
 
-int FindGames(CommandLineContext& context) {
+ExitStatus FindGames(CommandLineContext& context) {
     const std::vector<FoundGameFolder> found =
         context.findGameFolders ? context.findGameFolders()
                                 : FindGameFolders(DiscoveryPlaces::FromEnvironment());
@@ -133,16 +128,16 @@ int FindGames(CommandLineContext& context) {
         context.out << EscapeForTerminal(game.folder) << '\t' << game.prefixKind << '\n';
     if (found.empty())
         context.err << "palisor: no game folder found\n";
-    return found.empty() ? 1 : 0;
+    return found.empty() ? ExitStatus::Failed : ExitStatus::Done;
 }
 
-int RunGameAction(const PatcherArguments& arguments, CommandLineContext& context) {
+ExitStatus RunGameAction(const PatcherArguments& arguments, CommandLineContext& context) {
     std::string gameFolder = arguments.gameFolder         ? *arguments.gameFolder
                              : context.registryGameFolder ? context.registryGameFolder()
                                                           : std::string();
     WorkFolderSession session;
     if (!session.Begin(context.baseFolder, context.prompts))
-        return 1;
+        return ExitStatus::Failed;
     NoControls controls;
     bool done = false;
     if (arguments.mode == Mode::Backup)
@@ -152,17 +147,11 @@ int RunGameAction(const PatcherArguments& arguments, CommandLineContext& context
     else
         done = ApplyPatch(gameFolder, arguments.pack, context.baseFolder, context.prompts,
                           context.progress, TraceOf(arguments));
-    return done ? 0 : 1;
+    return done ? ExitStatus::Done : ExitStatus::Failed;
 }
 
-int Run(const PatcherArguments& arguments, CommandLineContext& context) {
+ExitStatus RunOperation(const PatcherArguments& arguments, CommandLineContext& context) {
     switch (arguments.mode) {
-    case Mode::Help:
-        context.out << CommandLineUsage();
-        return 0;
-    case Mode::Version:
-        context.out << kVersionLine << "\n";
-        return 0;
     case Mode::Unpack:
         return Unpack(arguments, context);
     case Mode::FindGames:
@@ -171,13 +160,10 @@ int Run(const PatcherArguments& arguments, CommandLineContext& context) {
     case Mode::Restore:
     case Mode::Apply:
         return RunGameAction(arguments, context);
-    case Mode::Window:
-    case Mode::Invalid:
+    case Mode::None:
         break;
     }
-    context.err << "palisor: " << (arguments.error.empty() ? "no operation given" : arguments.error)
-                << "\nRun with --help for more information.\n";
-    return 2;
+    return ExitStatus::BadInput;
 }
 
 } // namespace
@@ -185,14 +171,17 @@ int Run(const PatcherArguments& arguments, CommandLineContext& context) {
 PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args) {
     PatcherArguments parsed;
     PatcherOptions options(parsed);
-    std::string error;
-    const auto outcome = options.Parse(
-        args, [&] { parsed.mode = options.ChosenMode(); }, error);
-    if (outcome != Outcome::Parsed)
-        return Only(outcome == Outcome::Help      ? Mode::Help
-                    : outcome == Outcome::Version ? Mode::Version
-                                                  : Mode::Invalid,
-                    error);
+    const Branch branch = options.Parse(args, [&] {
+        parsed.mode = options.ChosenMode();
+        return parsed.mode != Mode::None;
+    });
+    if (branch != Branch::Operation && branch != Branch::Window) {
+        PatcherArguments only; // the values of a failed parse mean nothing
+        only.branch = branch;
+        only.error = options.Error();
+        return only;
+    }
+    parsed.branch = branch;
     if (*options.gameFolder)
         parsed.gameFolder = options.gameFolderValue;
     parsed.verbose = static_cast<bool>(*options.verbose);
@@ -201,18 +190,16 @@ PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args) {
 
 std::string CommandLineUsage() {
     PatcherArguments unused;
-    return PatcherOptions(unused).app.help();
+    return PatcherOptions(unused).Usage();
 }
 
-int RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context) {
-    try {
-        return Run(arguments, context);
-    } catch (const std::exception& error) {
-        context.err << "palisor: " << error.what() << "\n";
-        return 1;
-    }
+ExitStatus RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context) {
+    PatcherArguments unused;
+    PatcherOptions program(unused);
+    return program.Run(arguments.branch, arguments.error, context.out, context.err,
+                       [&] { return RunOperation(arguments, context); });
 }
 
-int RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context) {
+ExitStatus RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context) {
     return RunPatcherCommand(ParsePatcherArguments(args), context);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/CommandLineProgram.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
 #include "patcher/GameFolderDiscovery.h"
@@ -11,14 +12,16 @@
 
 // What the palisor command line asks for.
 struct PatcherArguments {
-    enum class Mode { Window, Backup, Restore, Apply, Unpack, FindGames, Help, Version, Invalid };
-    Mode mode = Mode::Window;
+    using Branch = CommandLineProgram::Branch;
+    enum class Mode { None, Backup, Restore, Apply, Unpack, FindGames };
+    Branch branch = Branch::Window;
+    Mode mode = Mode::None;                // for Branch::Operation
     std::optional<std::string> gameFolder; // Backup, Restore, Apply, Window; else the registry's
     std::string pack;                      // Apply; Window: the pack to open with, or ""
     std::string archive;                   // Unpack
     std::string target;                    // Unpack: the folder to extract into
     bool verbose = false; // any operation; Apply and Unpack then trace on standard output
-    std::string error;    // Invalid: what was wrong, in one line
+    std::string error;    // Branch::Invalid: what was wrong, in one line
 };
 
 // What the command line runs against: the user-facing interfaces, the two text streams and
@@ -35,19 +38,19 @@ struct CommandLineContext {
 };
 
 // Never fails: no arguments, --game-folder DIR alone and a pack alone (with or without
-// --game-folder) give Mode::Window; unknown, incomplete or conflicting ones give
-// Mode::Invalid with the reason.
+// --game-folder) give Branch::Window; unknown, incomplete or conflicting ones give
+// Branch::Invalid with the reason.
 PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args);
 
-// Runs a non-window mode. The backup, restore and apply handlers run as in the window, after
-// the work folder has been prepared. Returns the exit status: 0 only when the operation's
-// success was reached (for --find-games: a game folder was found), 1 when it failed, 2 for
-// Mode::Window or Mode::Invalid (the reason and a pointer to --help go to err). Never throws: a
-// file-layer error is written to err and yields 1.
-int RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context);
+// Runs a branch other than the window. The backup, restore and apply handlers run as in the
+// window, after the work folder has been prepared. Returns Done only when the operation's
+// success was reached (for --find-games: a game folder was found), Failed when it failed,
+// BadInput for the window's branch or invalid arguments (the reason and a pointer to --help go
+// to err). Never throws: a file-layer error is written to err and yields Failed.
+ExitStatus RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context);
 
 // Parses args (without the program name) and runs them as RunPatcherCommand does.
-int RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context);
+ExitStatus RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context);
 
 // The --help text, generated from the declared options.
 std::string CommandLineUsage();

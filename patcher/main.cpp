@@ -11,12 +11,12 @@
 
 int main(int argc, char** argv) {
     const PatcherArguments arguments = ParsePatcherArguments(ProgramArguments(argc, argv));
-    if (arguments.mode == PatcherArguments::Mode::Window)
+    if (arguments.branch == PatcherArguments::Branch::Window)
         return RunPatcherWindow(argc, argv, arguments);
     PrepareConsoleOutput();
-    ConsolePrompts prompts;
+    ConsolePrompts prompts(std::cout, StandardInputIsTerminal() ? &std::cin : nullptr);
     ConsoleProgress progress;
     CommandLineContext context{
         prompts, progress, std::cout, std::cerr, WorkBaseFolder("Palisor"), RegistryGameFolder};
-    return RunPatcherCommand(arguments, context);
+    return ExitCode(RunPatcherCommand(arguments, context));
 }

@@ -14,3 +14,7 @@ void PrepareConsoleOutput();
 // console made for this program alone is released; one shared with a shell stays for
 // messages). Nothing on Linux.
 void ReleaseOwnConsole();
+
+// True when standard input is a terminal someone can type answers into (Windows: a console),
+// not a file, a pipe or nothing.
+bool StandardInputIsTerminal();

@@ -23,6 +23,7 @@ public:
     void Inform(const std::string& text) override;
     bool InformWithOffer(const std::string& text, const std::string& offer) override;
     SaveChoice AskToSave(const std::string& question) override;
+    bool CanAsk() const override { return true; }
     Answer Ask(const std::string& question, Buttons buttons) override;
     bool OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) override;
 

@@ -1,6 +1,7 @@
 #include "builder/window/AboutBox.h"
 
 #include "builder/window/ApplicationIcon.h"
+#include "common/ProgramVersion.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -11,7 +12,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Korvane"));
     auto* icon = new QLabel(this);
     icon->setPixmap(ApplicationIcon().pixmap(32, 32));
-    auto* version = new QLabel(QStringLiteral("Korvane Version 1.02.2"), this);
+    auto* version = new QLabel(
+        QStringLiteral("Korvane Version %1").arg(QString::fromLatin1(ProgramVersion())), this);
     version->setObjectName(QStringLiteral("version"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

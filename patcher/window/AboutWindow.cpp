@@ -1,5 +1,6 @@
 #include "patcher/window/AboutWindow.h"
 
+#include "common/ProgramVersion.h"
 #include "patcher/window/PalisorIcon.h"
 #include "widgets/DialogUnits.h"
 
@@ -15,7 +16,8 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(PalisorIcon().pixmap(32, 32));
     icon->setGeometry(DialogUnitsToPixels(*this, 11, 17, 20, 20));
 
-    auto* version = new QLabel(QStringLiteral("Palisor Version 1.02.1"), this);
+    auto* version = new QLabel(
+        QStringLiteral("Palisor Version %1").arg(QString::fromLatin1(ProgramVersion())), this);
     version->setGeometry(DialogUnitsToPixels(*this, 40, 10, 119, 8));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

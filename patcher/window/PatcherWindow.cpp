@@ -1,5 +1,6 @@
 #include "patcher/window/PatcherWindow.h"
 
+#include "common/ProgramVersion.h"
 #include "patcher/ApplyPatch.h"
 #include "patcher/Backup.h"
 #include "patcher/ElevationDecision.h"
@@ -118,7 +119,7 @@ PatcherWindow::PatcherWindow(std::string initialGameFolder, std::string workBase
     : QDialog(parent), baseFolder(std::move(workBase)),
       prompts(ChoosePrompts(givenPrompts, ownPrompts, this)),
       access(ChooseAccess(givenAccess, ownAccess)) {
-    setWindowTitle(QStringLiteral("Palisor 1.02.2"));
+    setWindowTitle(QStringLiteral("Palisor %1").arg(QString::fromLatin1(ProgramVersion())));
     setWindowIcon(PalisorIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -172,22 +173,21 @@ void PatcherWindow::BuildLayout() {
 
 void PatcherWindow::AnchorControls() {
     const int grow = kGrowWidth, right = kFollowRight, bottom = kFollowBottom;
-    const std::pair<QWidget*, int> controls[] = {
-        {patchingGroup, grow | kGrowHeight},
-        {packField, grow},
-        {packBrowse, right},
-        {preview, grow | kGrowHeight},
-        {packNote, grow | bottom},
-        {gameList, grow | bottom},
-        {gameBrowse, right | bottom},
-        {gameFlag, grow | bottom},
-        {stateLine, grow | bottom},
-        {applyButton, right | bottom},
-        {backupGroup, grow | bottom},
-        {backupNote, grow | bottom},
-        {backupButton, bottom},
-        {restoreButton, right | bottom},
-        {link, right | bottom}};
+    const std::pair<QWidget*, int> controls[] = {{patchingGroup, grow | kGrowHeight},
+                                                 {packField, grow},
+                                                 {packBrowse, right},
+                                                 {preview, grow | kGrowHeight},
+                                                 {packNote, grow | bottom},
+                                                 {gameList, grow | bottom},
+                                                 {gameBrowse, right | bottom},
+                                                 {gameFlag, grow | bottom},
+                                                 {stateLine, grow | bottom},
+                                                 {applyButton, right | bottom},
+                                                 {backupGroup, grow | bottom},
+                                                 {backupNote, grow | bottom},
+                                                 {backupButton, bottom},
+                                                 {restoreButton, right | bottom},
+                                                 {link, right | bottom}};
     // The preview can give up all but its heading and a row: it scrolls, also by keyboard.
     const int shrink = DialogUnitsToPixels(*this, 0, 0, 0, 72 - 16).height();
     for (const auto& [widget, anchors] : controls) {
@@ -264,9 +264,10 @@ void PatcherWindow::BuildPatchingGroup() {
 void PatcherWindow::BuildBackupGroup() {
     backupGroup = new QGroupBox(QStringLiteral("Backup"), this);
     backupGroup->setGeometry(DialogUnitsToPixels(*this, 5, 207, 285, 56));
-    backupNote = AddLabel(QStringLiteral("Backups of the original files for BFV will be put into a directory "
-                            "underneath BFV called custom_music/backups."),
-             10, 218, 275, 17);
+    backupNote = AddLabel(
+        QStringLiteral("Backups of the original files for BFV will be put into a directory "
+                       "underneath BFV called custom_music/backups."),
+        10, 218, 275, 17);
     backupButton = AddButton(QStringLiteral("Backup Originals"), 10, 242, 80, 15);
     restoreButton = AddButton(QStringLiteral("Restore Originals"), 208, 242, 80, 14);
 }
@@ -281,9 +282,8 @@ void PatcherWindow::ConnectFields() {
             [this] { ChoosePack(FieldPath(packField)); });
     connect(GameFolderField(), &QLineEdit::editingFinished, this,
             [this] { ChooseGameFolder(FieldPath(GameFolderField())); });
-    connect(gameList, &QComboBox::activated, this, [this](int index) {
-        ChooseGameFolder(gameList->itemText(index).toStdString());
-    });
+    connect(gameList, &QComboBox::activated, this,
+            [this](int index) { ChooseGameFolder(gameList->itemText(index).toStdString()); });
 }
 
 QLineEdit* PatcherWindow::PackField() const {
@@ -595,9 +595,9 @@ void PatcherWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void PatcherWindow::ShowUnexpectedError(const std::exception& error) {
-    QMessageBox::critical(this, QStringLiteral("Palisor"),
-                          QStringLiteral("An unexpected error occurred: %1")
-                              .arg(QString::fromUtf8(error.what())));
+    QMessageBox::critical(
+        this, QStringLiteral("Palisor"),
+        QStringLiteral("An unexpected error occurred: %1").arg(QString::fromUtf8(error.what())));
 }
 
 template <typename Handler> void PatcherWindow::Guarded(Handler handler) {

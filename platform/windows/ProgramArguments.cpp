@@ -2,8 +2,8 @@
 
 #include "platform/windows/WindowsText.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -33,4 +33,9 @@ void ReleaseOwnConsole() {
     DWORD processes[2];
     if (GetConsoleProcessList(processes, 2) == 1)
         FreeConsole();
+}
+
+bool StandardInputIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }

@@ -19,23 +19,39 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <utility>
 
 namespace {
 
 using Mode = BuilderArguments::Mode;
+using Branch = BuilderArguments::Branch;
 
-// The parsed values, or for Mode::Invalid the error line.
+// What a parse chose: a branch, and for an operation its mode.
+struct Chosen {
+    Branch branch;
+    Mode mode = Mode::None;
+    bool operator==(const Chosen&) const = default;
+};
+const Chosen kWindow{Branch::Window}, kHelp{Branch::Help}, kVersion{Branch::Version},
+    kInvalid{Branch::Invalid}, kBuild{Branch::Operation, Mode::Build},
+    kPack{Branch::Operation, Mode::Pack}, kAdd{Branch::Operation, Mode::Add};
+
+Chosen ChosenBy(const BuilderArguments& parsed) {
+    return {parsed.branch, parsed.mode};
+}
+
+// The parsed values, or for an invalid parse the error line.
 struct ParseCase {
     std::vector<std::string> arguments;
-    Mode mode;
+    Chosen mode;
     std::string project{}, folder{}, prefix{}, output{}, error{};
     int jobs = 0;
 };
 
 ParseCase Refused(std::vector<std::string> arguments, std::string error) {
-    return {std::move(arguments), Mode::Invalid, "", "", "", "", std::move(error)};
+    return {std::move(arguments), kInvalid, "", "", "", "", std::move(error)};
 }
 
 class ParseTest : public testing::TestWithParam<ParseCase> {};
@@ -43,20 +59,21 @@ class ParseTest : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParseTest, MapsArgumentsToModeAndValuesOrToExitTwo) {
     const ParseCase& expected = GetParam();
     const BuilderArguments parsed = ParseBuilderArguments(expected.arguments);
-    EXPECT_EQ(parsed.mode, expected.mode) << parsed.error;
+    EXPECT_TRUE(ChosenBy(parsed) == expected.mode) << parsed.error;
     EXPECT_EQ(parsed.project, expected.project);
     EXPECT_EQ(parsed.folder, expected.folder);
     EXPECT_EQ(parsed.prefix, expected.prefix);
     EXPECT_EQ(parsed.output, expected.output);
     EXPECT_EQ(parsed.error, expected.error);
     EXPECT_EQ(parsed.jobs, expected.jobs);
-    if (expected.mode != Mode::Invalid)
+    if (!(expected.mode == kInvalid))
         return;
     TempFolder base;
     std::ostringstream out, err, progressLines;
     ConsolePrompts prompts{out};
     ConsoleProgress progress{progressLines};
-    EXPECT_EQ(RunBuilderCommand(parsed, prompts, progress, base.path(), out, err), kExitBadInput);
+    EXPECT_EQ(RunBuilderCommand(parsed, prompts, progress, base.path(), out, err),
+              ExitStatus::BadInput);
     EXPECT_EQ(err.str(),
               "korvane: " + expected.error + "\nRun with --help for more information.\n");
     EXPECT_EQ(out.str() + progressLines.str(), "");
@@ -65,21 +82,16 @@ TEST_P(ParseTest, MapsArgumentsToModeAndValuesOrToExitTwo) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, ParseTest,
     testing::Values(
-        ParseCase{{}, Mode::Window}, ParseCase{{"songs.velkp"}, Mode::Window, "songs.velkp"},
+        ParseCase{{}, kWindow}, ParseCase{{"songs.velkp"}, kWindow, "songs.velkp"},
         ParseCase{
-            {"--build", "p.velkp", "--output", "o.velk"}, Mode::Build, "p.velkp", "", "", "o.velk"},
+            {"--build", "p.velkp", "--output", "o.velk"}, kBuild, "p.velkp", "", "", "o.velk"},
+        ParseCase{{"--output", "o.velk", "--build=p.velkp"}, kBuild, "p.velkp", "", "", "o.velk"},
         ParseCase{
-            {"--output", "o.velk", "--build=p.velkp"}, Mode::Build, "p.velkp", "", "", "o.velk"},
-        ParseCase{{"--pack", "dir", "--prefix", "velk", "--output", "a"},
-                  Mode::Pack,
-                  "",
-                  "dir",
-                  "velk",
-                  "a"},
+            {"--pack", "dir", "--prefix", "velk", "--output", "a"}, kPack, "", "dir", "velk", "a"},
         ParseCase{
-            {"--build", "p", "--output", "o", "--jobs", "1"}, Mode::Build, "p", "", "", "o", "", 1},
-        ParseCase{{"--help"}, Mode::Help}, ParseCase{{"-h"}, Mode::Help},
-        ParseCase{{"--build", "p", "--help"}, Mode::Help}, ParseCase{{"--version"}, Mode::Version},
+            {"--build", "p", "--output", "o", "--jobs", "1"}, kBuild, "p", "", "", "o", "", 1},
+        ParseCase{{"--help"}, kHelp}, ParseCase{{"-h"}, kHelp},
+        ParseCase{{"--build", "p", "--help"}, kHelp}, ParseCase{{"--version"}, kVersion},
         Refused({"--build", "p.velkp"}, "--build requires --output"),
         Refused({"--build"}, "--build: 1 required PROJECT.velkp missing"),
         Refused({"--build", "p", "--output", ""}, "--output: must not be empty"),
@@ -97,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused({"--jobs", "2"}, "--jobs requires --build"),
         Refused({"--output", "o.velk"}, "--output requires --build or --pack"),
         ParseCase{{"--verbose", "--build", "p.velkp", "--output", "o.velk"},
-                  Mode::Build,
+                  kBuild,
                   "p.velkp",
                   "",
                   "",
@@ -121,18 +133,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AddArgumentsTest, TakeProjectSongsAndLoudnessSwitch) {
     BuilderArguments parsed =
         ParseBuilderArguments({"--add", "my songs.velkp", "a.mp3", "b c.flac", "--no-loudness"});
-    EXPECT_EQ(parsed.mode, Mode::Add) << parsed.error;
+    EXPECT_TRUE(ChosenBy(parsed) == kAdd) << parsed.error;
     EXPECT_EQ(parsed.project, "my songs.velkp");
     EXPECT_EQ(parsed.songs, (std::vector<std::string>{"a.mp3", "b c.flac"}));
     EXPECT_FALSE(parsed.matchLoudness);
     parsed = ParseBuilderArguments({"--add", "p.velkp", "a.opus"});
-    EXPECT_EQ(parsed.mode, Mode::Add) << parsed.error;
+    EXPECT_TRUE(ChosenBy(parsed) == kAdd) << parsed.error;
     EXPECT_TRUE(parsed.matchLoudness);
 }
 
 class CommandLineTest : public testing::Test {
 protected:
-    int Run(const std::vector<std::string>& arguments) {
+    ExitStatus Run(const std::vector<std::string>& arguments) {
         return RunBuilderCommand(ParseBuilderArguments(arguments), prompts, progress, base.path(),
                                  out, err);
     }
@@ -160,7 +172,7 @@ protected:
 
 TEST_F(CommandLineTest, BuildOfValidProject) {
     const std::string pack = songs.file("pack.velk");
-    EXPECT_EQ(Run({"--build", ValidProject(), "--output", pack}), kExitDone);
+    EXPECT_EQ(Run({"--build", ValidProject(), "--output", pack}), ExitStatus::Done);
     EXPECT_EQ(out.str(), "Done!\n");
     EXPECT_TRUE(FileExists(pack));
     const std::string lines = progressLines.str();
@@ -175,7 +187,8 @@ TEST_F(CommandLineTest, InvalidProjectIsRefused) {
     SongProject project;
     project.SetPath(songs.file("empty.velkp"));
     ASSERT_TRUE(project.Save());
-    EXPECT_EQ(Run({"--build", project.path(), "--output", songs.file("pack.velk")}), kExitFailed);
+    EXPECT_EQ(Run({"--build", project.path(), "--output", songs.file("pack.velk")}),
+              ExitStatus::Failed);
     EXPECT_EQ(out.str(), "One or more items are not valid. Unable to build.\n");
     EXPECT_EQ(progressLines.str(), "");
     EXPECT_FALSE(FileExists(songs.file("pack.velk")));
@@ -183,18 +196,18 @@ TEST_F(CommandLineTest, InvalidProjectIsRefused) {
 
 TEST_F(CommandLineTest, UnreadableProjectFiles) {
     EXPECT_EQ(Run({"--build", songs.file("none.velkp"), "--output", songs.file("o.velk")}),
-              kExitBadInput);
+              ExitStatus::BadInput);
     EXPECT_EQ(out.str(), "Error reading project file.\n");
     out.str("");
     WriteFileBytes(songs.file("cut.velkp"), "\x02");
     EXPECT_EQ(Run({"--build", songs.file("cut.velkp"), "--output", songs.file("o.velk")}),
-              kExitBadInput);
+              ExitStatus::BadInput);
     EXPECT_NE(out.str().find("cut.velkp"), std::string::npos);
 }
 
 TEST_F(CommandLineTest, UndeliveredPackIsAFailure) {
     const std::string inside = base.file("velk_work/pack.velk");
-    EXPECT_EQ(Run({"--build", ValidProject(), "--output", inside}), kExitFailed);
+    EXPECT_EQ(Run({"--build", ValidProject(), "--output", inside}), ExitStatus::Failed);
     EXPECT_EQ(out.str(), "Unable to move released file\n");
 }
 
@@ -203,11 +216,11 @@ TEST_F(CommandLineTest, PackWritesAnArchive) {
     WriteFileBytes(songs.file("tree/a.txt"), "hello");
     EXPECT_EQ(
         Run({"--pack", songs.file("tree"), "--prefix", "velk", "--output", songs.file("a.velk")}),
-        kExitDone);
+        ExitStatus::Done);
     EXPECT_TRUE(FileExists(songs.file("a.velk")));
     EXPECT_EQ(Run({"--pack", songs.file("tree"), "--prefix", "velk", "--output",
                    songs.file("missing/a.velk")}),
-              kExitFailed);
+              ExitStatus::Failed);
 }
 
 // Sixteen songs of every kind the importer reads, each short.
@@ -254,7 +267,7 @@ TEST_F(CommandLineTest, AddSixteenMixedSongsThenBuild) {
     std::vector<std::string> arguments = {"--add", project};
     for (const std::string& file : MixedSongs(songs))
         arguments.push_back(file);
-    ASSERT_EQ(Run(arguments), kExitDone) << out.str();
+    ASSERT_EQ(Run(arguments), ExitStatus::Done) << out.str();
     std::istringstream lines(out.str());
     std::string line;
     for (char letter = 'A'; letter <= 'P'; ++letter) {
@@ -267,13 +280,13 @@ TEST_F(CommandLineTest, AddSixteenMixedSongsThenBuild) {
 
     // Full now: the next song is refused by name, and the project keeps its songs.
     out.str("");
-    EXPECT_EQ(Run({"--add", project, songs.file("one.mp3")}), kExitFailed);
+    EXPECT_EQ(Run({"--add", project, songs.file("one.mp3")}), ExitStatus::Failed);
     EXPECT_EQ(out.str(), "No empty slot left for " + songs.file("one.mp3") + ".\n");
     EXPECT_EQ(ReadFileBytes(project), saved);
 
     out.str("");
     const std::string pack = songs.file("Zoë/Café/my.velk");
-    EXPECT_EQ(Run({"--build", project, "--output", pack}), kExitDone) << out.str();
+    EXPECT_EQ(Run({"--build", project, "--output", pack}), ExitStatus::Done) << out.str();
     EXPECT_EQ(out.str(), "Done!\n");
     EXPECT_TRUE(FileExists(pack));
 }
@@ -282,11 +295,11 @@ TEST_F(CommandLineTest, AddRefusesAnUnreadableProjectAndCreatesAMissingOne) {
     WriteFileBytes(songs.file("cut.velkp"), "\x02");
     const std::string song = songs.file("song.flac");
     ASSERT_TRUE(WriteAudioFile(song, AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
-    EXPECT_EQ(Run({"--add", songs.file("cut.velkp"), song}), kExitBadInput);
+    EXPECT_EQ(Run({"--add", songs.file("cut.velkp"), song}), ExitStatus::BadInput);
     EXPECT_FALSE(FolderExists(songs.file("cut songs")));
 
     out.str("");
-    EXPECT_EQ(Run({"--add", songs.file("new.velkp"), song, "--no-loudness"}), kExitDone);
+    EXPECT_EQ(Run({"--add", songs.file("new.velkp"), song, "--no-loudness"}), ExitStatus::Done);
     EXPECT_EQ(out.str(), "A: song (0:00, gain +0.0 dB)\n");
     SongProject loaded;
     ASSERT_TRUE(loaded.Load(songs.file("new.velkp")));
@@ -300,7 +313,7 @@ TEST_F(CommandLineTest, AddWhoseProjectCannotBeSavedTakesItsSongsBack) {
     ASSERT_TRUE(WriteAudioFile(song, AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
     // The song's rename comes first, the project's second.
     FaultInjection::Arm(FileStep::Rename, 2);
-    EXPECT_EQ(Run({"--add", songs.file("p.velkp"), song}), kExitFailed);
+    EXPECT_EQ(Run({"--add", songs.file("p.velkp"), song}), ExitStatus::Failed);
     FaultInjection::Disarm();
     EXPECT_EQ(out.str(), "A: song (0:00, gain +0.0 dB)\nError saving project...\n");
     EXPECT_FALSE(FileExists(songs.file("p.velkp")));
@@ -319,10 +332,10 @@ TEST_F(CommandLineTest, SecondAddOnTheSameProjectIsRefusedAndChangesNothing) {
         ASSERT_TRUE(WriteAudioFile(song, AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
     // The second Korvane starts while the first one is converting its song.
     std::ostringstream secondOut;
-    int secondExit = -1;
+    std::optional<ExitStatus> secondExit;
     FakeProgress firstProgress;
     firstProgress.cancelWhen = [&](const auto&) {
-        if (secondExit == -1) {
+        if (!secondExit) {
             ConsolePrompts secondPrompts{secondOut};
             FakeProgress secondProgress;
             secondExit = RunBuilderCommand(ParseBuilderArguments({"--add", project, second}),
@@ -332,8 +345,8 @@ TEST_F(CommandLineTest, SecondAddOnTheSameProjectIsRefusedAndChangesNothing) {
     };
     EXPECT_EQ(RunBuilderCommand(ParseBuilderArguments({"--add", project, first}), prompts,
                                 firstProgress, base.path(), out, err),
-              kExitDone);
-    EXPECT_EQ(secondExit, kExitFailed);
+              ExitStatus::Done);
+    EXPECT_EQ(secondExit, ExitStatus::Failed);
     EXPECT_EQ(secondOut.str(), "Another Korvane is changing the project " + project +
                                    ". Nothing was changed. Wait until it has finished, then try "
                                    "again.\n");
@@ -509,14 +522,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return TestName(test.param.name); });
 
 TEST_F(CommandLineTest, HelpVersionAndBadArguments) {
-    EXPECT_EQ(Run({"--version"}), kExitDone);
+    EXPECT_EQ(Run({"--version"}), ExitStatus::Done);
     EXPECT_EQ(out.str(), "Korvane Version 1.02.2\n");
-    EXPECT_EQ(Run({"--help"}), kExitDone);
+    EXPECT_EQ(Run({"--help"}), ExitStatus::Done);
     EXPECT_EQ(out.str(), "Korvane Version 1.02.2\n" + BuilderUsage());
     for (const char* line : {"  --build PROJECT.velkp       Build a music pack to --output\n",
-                             "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments"})
+                             "Exit status:\n  0  done\n  1  refused, failed or cancelled\n"})
         EXPECT_NE(out.str().find(line), std::string::npos) << line;
-    EXPECT_EQ(Run({"--build"}), kExitBadInput);
+    EXPECT_EQ(Run({"--build"}), ExitStatus::BadInput);
     EXPECT_EQ(err.str(), "korvane: --build: 1 required PROJECT.velkp missing\n"
                          "Run with --help for more information.\n");
 }

@@ -88,4 +88,44 @@ TEST(ConsolePrompts, DialogsAnswerOnlyWhatTheCommandLineGave) {
     EXPECT_EQ(out.str(), "");
 }
 
+// A question on a terminal: typed lines until one starts with a choice's letter.
+struct QuestionCase {
+    Prompts::Buttons buttons;
+    std::string typed;
+    Prompts::Answer answer;
+    std::string choices; // the line of choices, as often as it was shown
+};
+
+TEST(ConsolePrompts, QuestionsAreAnsweredOnATerminalOnly) {
+    using Buttons = Prompts::Buttons;
+    using Answer = Prompts::Answer;
+    const std::string retry = "[R]etry or [C]ancel? ", yes = "[Y]es or [N]o? ",
+                      three = "[Y]es, [N]o or [C]ancel? ";
+    const QuestionCase cases[] = {
+        {Buttons::RetryCancel, "r\n", Answer::Retry, retry},
+        {Buttons::RetryCancel, "maybe\n\n  C\n", Answer::Cancel, retry + retry + retry},
+        {Buttons::RetryCancel, "", Answer::Cancel, retry + "\n"},
+        {Buttons::YesNo, "Yes\n", Answer::Yes, yes},
+        {Buttons::YesNo, "", Answer::No, yes + "\n"},
+        {Buttons::YesNoCancel, "no\n", Answer::No, three},
+        {Buttons::YesNoCancel, "x\ny\n", Answer::Yes, three + three},
+        {Buttons::YesNoCancel, "", Answer::Cancel, three + "\n"},
+    };
+    for (const QuestionCase& test : cases) {
+        SCOPED_TRACE(test.typed);
+        std::ostringstream out;
+        std::istringstream typed(test.typed);
+        ConsolePrompts prompts(out, &typed);
+        EXPECT_TRUE(prompts.CanAsk());
+        EXPECT_EQ(prompts.Ask("Go on?", test.buttons), test.answer);
+        EXPECT_EQ(out.str(), "Go on?\n" + test.choices);
+    }
+    std::ostringstream out;
+    ConsolePrompts noTerminal(out);
+    EXPECT_FALSE(noTerminal.CanAsk());
+    EXPECT_EQ(noTerminal.Ask("Go on?", Buttons::YesNoCancel), Answer::Cancel);
+    EXPECT_EQ(noTerminal.AskToSave("Save?"), Prompts::SaveChoice::Cancel);
+    EXPECT_EQ(out.str(), "");
+}
+
 } // namespace

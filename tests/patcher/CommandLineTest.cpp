@@ -38,7 +38,7 @@ protected:
                                        return registryFolder;
                                    }};
         context.findGameFolders = findGameFolders;
-        return RunCommandLine(args, context);
+        return ExitCode(RunCommandLine(args, context));
     }
 
     TempFolder temp;
@@ -107,7 +107,9 @@ TEST_F(CommandLineTest, UnpackExtractsIntoTheTargetFolder) {
 TEST_F(CommandLineTest, TraceLinesOnlyWithVerboseAndCtrlCStopsUnpacking) {
 #ifdef _WIN32
     // Windows names hold no C0 controls; DEL and the C1 CSI are terminal controls they may hold.
-    const std::string hostile = "b\x7f\xc2\x9b" "2J.wav", shown = "b\\x7F\\xC2\\x9B2J.wav";
+    const std::string hostile = "b\x7f\xc2\x9b"
+                                "2J.wav",
+                      shown = "b\\x7F\\xC2\\x9B2J.wav";
     const char control = '\x7f';
 #else
     const std::string hostile = "b\x1b[2J.wav", shown = "b\\x1B[2J.wav";
@@ -199,45 +201,58 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_EQ(out.str(), CommandLineUsage());
     for (const char* line : {"  --apply PACK.velk           Install a music pack\n",
-                             "Exit status: 0 done, 1 failed or cancelled, 2 bad arguments"})
+                             "Exit status:\n  0  done\n  1  refused, failed or cancelled\n"})
         EXPECT_NE(out.str().find(line), std::string::npos) << line;
 }
 
-// The parsed values, or for Mode::Invalid the error line.
+using Mode = PatcherArguments::Mode;
+using Branch = PatcherArguments::Branch;
+
+// What a parse chose: a branch, and for an operation its mode.
+struct Chosen {
+    Branch branch;
+    Mode mode = Mode::None;
+    bool operator==(const Chosen&) const = default;
+};
+const Chosen kWindow{Branch::Window}, kHelp{Branch::Help}, kVersion{Branch::Version},
+    kInvalid{Branch::Invalid}, kBackup{Branch::Operation, Mode::Backup},
+    kRestore{Branch::Operation, Mode::Restore}, kApply{Branch::Operation, Mode::Apply},
+    kUnpack{Branch::Operation, Mode::Unpack}, kFindGames{Branch::Operation, Mode::FindGames};
+
+// The parsed values, or for an invalid parse the error line.
 struct ParseCase {
     std::vector<std::string> args;
-    PatcherArguments::Mode mode;
+    Chosen mode;
     std::optional<std::string> gameFolder{};
     std::string pack{}, archive{}, target{}, error{};
 };
 
 ParseCase Refused(std::vector<std::string> args, std::string error) {
-    return {std::move(args), PatcherArguments::Mode::Invalid, {}, "", "", "", std::move(error)};
+    return {std::move(args), kInvalid, {}, "", "", "", std::move(error)};
 }
 
 TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
-    using Mode = PatcherArguments::Mode;
     const std::vector<ParseCase> cases = {
-        {{}, Mode::Window},
-        {{"--backup"}, Mode::Backup},
-        {{"--restore", "--game-folder", "g"}, Mode::Restore, "g"},
-        {{"--game-folder", "", "--backup"}, Mode::Backup, ""},
-        {{"--apply", "p.velk"}, Mode::Apply, std::nullopt, "p.velk"},
-        {{"--to", "out", "--unpack", "a.rfa"}, Mode::Unpack, std::nullopt, "", "a.rfa", "out"},
-        {{"--help"}, Mode::Help},
-        {{"--backup", "-h"}, Mode::Help},
-        {{"--version"}, Mode::Version},
-        {{"--find-games"}, Mode::FindGames},
-        {{"--verbose", "--apply", "p.velk"}, Mode::Apply, std::nullopt, "p.velk"},
-        {{"--verbose", "--backup"}, Mode::Backup},
+        {{}, kWindow},
+        {{"--backup"}, kBackup},
+        {{"--restore", "--game-folder", "g"}, kRestore, "g"},
+        {{"--game-folder", "", "--backup"}, kBackup, ""},
+        {{"--apply", "p.velk"}, kApply, std::nullopt, "p.velk"},
+        {{"--to", "out", "--unpack", "a.rfa"}, kUnpack, std::nullopt, "", "a.rfa", "out"},
+        {{"--help"}, kHelp},
+        {{"--backup", "-h"}, kHelp},
+        {{"--version"}, kVersion},
+        {{"--find-games"}, kFindGames},
+        {{"--verbose", "--apply", "p.velk"}, kApply, std::nullopt, "p.velk"},
+        {{"--verbose", "--backup"}, kBackup},
         Refused({"--bogus"}, "The following argument was not expected: --bogus"),
         Refused({"--backup", "extra"}, "--backup excludes PACK.velk"),
         Refused({"--apply"}, "--apply: 1 required PACK.velk missing"),
         Refused({"--backup", "--restore"}, "--backup excludes --restore"),
         Refused({"--apply", "p", "--unpack", "a", "--to", "b"}, "--apply excludes --unpack"),
-        {{"--game-folder", "g"}, Mode::Window, "g"},
-        {{"p.velk"}, Mode::Window, std::nullopt, "p.velk"},
-        {{"p.velk", "--game-folder", "g"}, Mode::Window, "g", "p.velk"},
+        {{"--game-folder", "g"}, kWindow, "g"},
+        {{"p.velk"}, kWindow, std::nullopt, "p.velk"},
+        {{"p.velk", "--game-folder", "g"}, kWindow, "g", "p.velk"},
         Refused({"p.velk", "--apply", "q.velk"}, "--apply excludes PACK.velk"),
         Refused({"p.velk", "q.velk"}, "The following argument was not expected: q.velk"),
         Refused({"--game-folder"}, "--game-folder: 1 required DIR missing"),
@@ -255,15 +270,15 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
     for (const ParseCase& expected : cases) {
         SCOPED_TRACE(testing::PrintToString(expected.args));
         const PatcherArguments parsed = ParsePatcherArguments(expected.args);
-        EXPECT_EQ(parsed.mode, expected.mode);
+        EXPECT_TRUE((Chosen{parsed.branch, parsed.mode}) == expected.mode);
         EXPECT_EQ(parsed.gameFolder, expected.gameFolder);
         EXPECT_EQ(parsed.pack, expected.pack);
         EXPECT_EQ(parsed.archive, expected.archive);
         EXPECT_EQ(parsed.target, expected.target);
         EXPECT_EQ(parsed.error, expected.error);
         EXPECT_EQ(parsed.verbose, !expected.args.empty() && expected.args.front() == "--verbose" &&
-                                      expected.mode != Mode::Invalid);
-        if (expected.mode != Mode::Invalid)
+                                      !(expected.mode == kInvalid));
+        if (!(expected.mode == kInvalid))
             continue;
         EXPECT_EQ(Run(expected.args), 2);
         EXPECT_EQ(err.str(),

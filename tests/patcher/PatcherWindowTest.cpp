@@ -131,9 +131,9 @@ private slots:
         QVERIFY(window->BackupButton()->isEnabled());
         QVERIFY(!window->RestoreButton()->isEnabled());
         // Successes are information, not warnings.
-        QCOMPARE(prompts.information, (Messages{"Your files are now backed up in: " +
-                                                    BackupsFolder(game),
-                                                "Your original files have been restored."}));
+        QCOMPARE(prompts.information,
+                 (Messages{"Your files are now backed up in: " + BackupsFolder(game),
+                           "Your original files have been restored."}));
     }
 
     void smallestWindowKeepsEveryControlOnAScaledSmallScreen() {
@@ -144,14 +144,16 @@ private slots:
         QVERIFY(window->minimumWidth() <= 640);
         QVERIFY(window->minimumHeight() <= 450 - 30);
         const std::vector<QWidget*> controls{
-            window->PackField(),   window->PackBrowseButton(), window->PreviewList(),
+            window->PackField(),      window->PackBrowseButton(), window->PreviewList(),
             window->GameFolderList(), window->GameBrowseButton(), window->StateLine(),
-            window->ApplyButton(), window->BackupButton(),     window->RestoreButton()};
+            window->ApplyButton(),    window->BackupButton(),     window->RestoreButton()};
         window->resize(window->minimumSize());
         QCoreApplication::processEvents();
         for (QWidget* control : controls)
-            QVERIFY2(window->rect().contains(control->geometry()), control->metaObject()->className());
-        QVERIFY(window->PreviewList()->geometry().bottom() < window->GameFolderList()->geometry().top());
+            QVERIFY2(window->rect().contains(control->geometry()),
+                     control->metaObject()->className());
+        QVERIFY(window->PreviewList()->geometry().bottom() <
+                window->GameFolderList()->geometry().top());
         const QRect smallPreview = window->PreviewList()->geometry();
         const QRect smallRestore = window->RestoreButton()->geometry();
         window->resize(window->minimumSize() + QSize(120, 90));
@@ -418,9 +420,10 @@ private slots:
         const std::string copiedRfa("what an older tool wrote\0\xFF", 26);
         WriteFileBytes(JoinPath(mirror, kGameMusicRfaInFolder), copiedRfa);
         auto window = OpenWindow(game, &access);
-        const QString note =
-            QStringLiteral("The game reads copies of its files from VirtualStore, not from this folder.");
-        QCOMPARE(window->StateLine()->text(), QStringLiteral("No backups yet. No pack installed. ") + note);
+        const QString note = QStringLiteral(
+            "The game reads copies of its files from VirtualStore, not from this folder.");
+        QCOMPARE(window->StateLine()->text(),
+                 QStringLiteral("No backups yet. No pack installed. ") + note);
         const std::string question =
             "The game reads copies of its files from VirtualStore (" + mirror +
             "), not from the game folder, so it would not see what Palisor changes there.\n\n"
@@ -456,8 +459,8 @@ private slots:
         std::vector<FolderEntry> aside = ListFolder(BackupsFolder(game));
         QCOMPARE(aside.size(), std::size_t(1));
         QVERIFY(aside[0].name.rfind("VirtualStore 20", 0) == 0);
-        QCOMPARE(ReadFileBytes(JoinPath(JoinPath(BackupsFolder(game), aside[0].name),
-                                        kGameMusicRfaInFolder)),
+        QCOMPARE(ReadFileBytes(
+                     JoinPath(JoinPath(BackupsFolder(game), aside[0].name), kGameMusicRfaInFolder)),
                  copiedRfa);
         QCOMPARE(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
         QCOMPARE(window->StateLine()->text(), QStringLiteral("No backups yet. No pack installed."));
@@ -516,7 +519,7 @@ private slots:
 
     void aFolderNotWritableWithoutElevationIsOnlyExplained() {
         FakeGameFolderAccess access;
-        access.canRestart = false; // Linux
+        access.canRestart = false;     // Linux
         access.deniedFolders = {game}; // where custom_music would be made
         auto window = OpenWindow(game, &access);
         const auto before = TreeSnapshot(game);
@@ -552,7 +555,7 @@ private slots:
         QCOMPARE(about.windowTitle(), QStringLiteral("About Palisor"));
         bool found = false;
         for (auto* label : about.findChildren<QLabel*>())
-            found = found || label->text() == QStringLiteral("Palisor Version 1.02.1");
+            found = found || label->text() == QStringLiteral("Palisor Version 1.02.2");
         QVERIFY(found);
         auto window = OpenWindow(game);
         bool shown = false;

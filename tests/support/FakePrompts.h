@@ -24,6 +24,7 @@ public:
     void Inform(const std::string& text) override;
     bool InformWithOffer(const std::string& text, const std::string& offer) override;
     SaveChoice AskToSave(const std::string& question) override;
+    bool CanAsk() const override { return canAsk; }
     Prompts::Answer Ask(const std::string& question, Buttons buttons) override;
     bool OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) override;
 
@@ -40,6 +41,7 @@ public:
     std::vector<std::string> questions;
     std::vector<Buttons> questionButtons;
     std::deque<Prompts::Answer> questionAnswers;
+    bool canAsk = true; // false: a command line without a terminal
     // Answers of "open many" dialogs; std::nullopt means the user cancels.
     std::deque<std::optional<std::vector<std::string>>> fileListAnswers;
 

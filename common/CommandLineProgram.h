@@ -1,0 +1,60 @@
+#pragma once
+#include "common/CommandLineOptions.h"
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// How a command-line run ended: the same set for both programs, listed at the end of --help.
+enum class ExitStatus : int {
+    Done = 0,     // the operation's success was reached
+    Failed = 1,   // refused, failed or cancelled
+    BadInput = 2, // wrong arguments, or an input file that cannot be read
+};
+
+// The shape both programs' command lines share: the options (CLI11, declared through
+// Options()), the branches every program has (its window, an operation, --help, --version, a
+// mistake in the arguments), what each of those prints and its exit status.
+class CommandLineProgram {
+public:
+    enum class Branch { Window, Operation, Help, Version, Invalid };
+
+    // name: the program's file name ("korvane"); footer: what the program says at the end of
+    // --help before the lines both programs share (messages, Ctrl-C, exit statuses).
+    CommandLineProgram(std::string name, const std::string& description, const std::string& footer,
+                       std::string versionLine);
+
+    CommandLineOptions& Options() { return options_; }
+
+    // Parses the words after the program's name. chooseOperation runs after a clean parse and
+    // answers whether an operation (rather than the window) was asked for; it may throw a
+    // CLI11 error of its own. Never fails: a mistake gives Invalid, with Error() saying what.
+    Branch Parse(const std::vector<std::string>& words,
+                 const std::function<bool()>& chooseOperation);
+    const std::string& Error() const { return error_; }
+
+    std::string Usage();
+    const std::string& VersionLine() const { return versionLine_; }
+
+    // Runs a branch: Help writes the usage and Version the version line to out (Done);
+    // Invalid and Window (no operation) write `mistake` (Error() of the parse) and a pointer
+    // to --help to err (BadInput); Operation runs `operation`, and a std::exception escaping
+    // it is written to err as "NAME: what" and gives Failed.
+    ExitStatus Run(Branch branch, const std::string& mistake, std::ostream& out, std::ostream& err,
+                   const std::function<ExitStatus()>& operation);
+
+    // The help footer's shared end: messages, Ctrl-C and the exit statuses.
+    static const char* const kCommonFooter;
+
+private:
+    std::string name_;
+    std::string versionLine_;
+    std::string error_;
+    CommandLineOptions options_;
+};
+
+// An exit status as the process returns it.
+inline int ExitCode(ExitStatus status) {
+    return static_cast<int>(status);
+}
