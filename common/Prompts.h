@@ -8,6 +8,7 @@ struct FileDialogOptions {
     std::string defaultExtension; // added when the user types a name without one
     std::string initialFileName;
     std::string initialFolder = {}; // where the dialog opens; empty: the dialog's own choice
+    std::string title = {};         // what the dialog is for; empty: the system's own caption
 };
 
 // How pipelines and handlers talk to the user: modal messages and the standard dialogs.

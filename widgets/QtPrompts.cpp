@@ -136,6 +136,8 @@ std::vector<std::string> QtPrompts::RunFileDialog(Mode mode, const FileDialogOpt
     dialog.setDefaultSuffix(QString::fromStdString(BareExtension(options.defaultExtension)));
     if (!options.initialFolder.empty())
         dialog.setDirectory(FromPath(options.initialFolder));
+    if (!options.title.empty())
+        dialog.setWindowTitle(QString::fromStdString(options.title));
     if (!options.initialFileName.empty())
         dialog.selectFile(FromPath(options.initialFileName));
     std::vector<std::string> chosen;
