@@ -1,5 +1,5 @@
 #include "patcher/CommandLine.h"
-#include "patcher/PatcherPaths.h"
+#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/support/Environment.h"

@@ -2,14 +2,14 @@
 // be replaced. Apply, restore and the recovery of an interrupted change must then say so and
 // change nothing, and work once the game is closed. (The Windows counterpart of the refusals
 // that POSIX tests make with a full or read-only file system.)
-#include "patcher/ApplyPatch.h"
-#include "patcher/Backup.h"
-#include "patcher/GameFilesInUse.h"
-#include "patcher/GameFolderRecovery.h"
-#include "patcher/InstallJournal.h"
-#include "patcher/PatchInstall.h"
-#include "patcher/PatcherPaths.h"
-#include "patcher/VirtualStoreCopies.h"
+#include "patcher/gamefolder/GameFilesInUse.h"
+#include "patcher/gamefolder/GameFolderRecovery.h"
+#include "patcher/gamefolder/InstallJournal.h"
+#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/VirtualStoreCopies.h"
+#include "patcher/install/ApplyPatch.h"
+#include "patcher/install/Backup.h"
+#include "patcher/install/PatchInstall.h"
 #include "platform/FileOps.h"
 #include "platform/NativePath.h"
 #include "tests/patcher/PackFixture.h"
