@@ -11,6 +11,9 @@ namespace {
 
 // libfaad2 may read a little past a frame's last byte: the buffer has zeros there.
 constexpr std::size_t kFramePadding = 16;
+// Frames decoded to learn the output rate: the decoder holds back one or two at its start.
+constexpr std::size_t kProbeFrames = 8;
+constexpr unsigned long kMostRate = 192000;
 
 NeAACDecHandle AsDecoder(void* decoder) {
     return static_cast<NeAACDecHandle>(decoder);
@@ -25,28 +28,67 @@ AacDecoder::~AacDecoder() {
         NeAACDecClose(AsDecoder(decoder_));
 }
 
+ImportProblem AacDecoder::Start() {
+    if (decoder_)
+        NeAACDecClose(AsDecoder(decoder_));
+    NeAACDecHandle decoder = NeAACDecOpen();
+    decoder_ = decoder;
+    if (!decoder)
+        return ImportProblem::CannotWrite; // out of memory
+    NeAACDecConfigurationPtr config = NeAACDecGetCurrentConfiguration(decoder);
+    config->outputFormat = FAAD_FMT_FLOAT;
+    config->downMatrix = 0;
+    // A low-rate stream that does not announce SBR is decoded at its own rate: upsampled on a
+    // guess, libfaad2's output would lag by its SBR filter bank's delay, which no encoder
+    // delay in the file accounts for.
+    config->dontUpSampleImplicitSBR = 1;
+    unsigned long rate = 0;
+    unsigned char channels = 0;
+    if (!NeAACDecSetConfiguration(decoder, config) ||
+        NeAACDecInit2(decoder, track_.decoderConfig.data(),
+                      static_cast<unsigned long>(track_.decoderConfig.size()), &rate,
+                      &channels) < 0 ||
+        rate == 0 || channels == 0)
+        return ImportProblem::Unsupported;
+    nextFrame_ = 0;
+    return ImportProblem::None;
+}
+
+// The rate libfaad2 announces is the upsampled one even when it will not upsample: the first
+// frame that yields samples tells the real one.
+ImportProblem AacDecoder::ProbeRate() {
+    for (std::size_t frame = 0; frame < std::min<std::size_t>(kProbeFrames, track_.frames.size());
+         ++frame) {
+        const AacFrame& at = track_.frames[frame];
+        frame_.assign(at.size + kFramePadding, 0);
+        if (!bytes_->ReadAt(at.offset, frame_.data(), at.size))
+            return ImportProblem::Damaged;
+        NeAACDecFrameInfo info{};
+        NeAACDecDecode(AsDecoder(decoder_), &info, frame_.data(), at.size);
+        if (info.error != 0)
+            return ImportProblem::Damaged;
+        if (info.samples > 0) {
+            if (info.samplerate == 0 || info.samplerate > kMostRate)
+                return ImportProblem::Unsupported;
+            outputRate_ = static_cast<int>(info.samplerate);
+            return ImportProblem::None;
+        }
+    }
+    return ImportProblem::Damaged;
+}
+
 ImportProblem AacDecoder::Open(ByteSource& bytes, AacTrack track) {
     bytes_ = &bytes;
     track_ = std::move(track);
     if (track_.frames.empty() || track_.timescale == 0 || track_.decoderConfig.empty())
         return ImportProblem::Damaged;
-    NeAACDecHandle decoder = NeAACDecOpen();
-    if (!decoder)
-        return ImportProblem::CannotWrite; // out of memory
-    decoder_ = decoder;
-    NeAACDecConfigurationPtr config = NeAACDecGetCurrentConfiguration(decoder);
-    config->outputFormat = FAAD_FMT_FLOAT;
-    config->downMatrix = 0;
-    if (!NeAACDecSetConfiguration(decoder, config))
-        return ImportProblem::Unsupported;
-    unsigned long rate = 0;
-    unsigned char channels = 0;
-    if (NeAACDecInit2(decoder, track_.decoderConfig.data(),
-                      static_cast<unsigned long>(track_.decoderConfig.size()), &rate,
-                      &channels) < 0 ||
-        rate == 0 || rate > 192000 || channels == 0)
-        return ImportProblem::Unsupported;
-    outputRate_ = static_cast<int>(rate);
+    ImportProblem problem = Start();
+    if (problem == ImportProblem::None)
+        problem = ProbeRate();
+    if (problem == ImportProblem::None)
+        problem = Start(); // from the first frame again
+    if (problem != ImportProblem::None)
+        return problem;
     const std::uint64_t duration = OutputTime(track_.Duration());
     begin_ = std::min(OutputTime(track_.start), duration);
     end_ = track_.length == UINT64_MAX

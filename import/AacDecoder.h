@@ -34,6 +34,8 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    ImportProblem Start();
+    ImportProblem ProbeRate();
     // Decodes the next frame into pending_; false at the end or on failure.
     bool DecodeNext();
     std::uint64_t OutputTime(std::uint64_t trackTime) const;

@@ -84,8 +84,8 @@ private:
                 Read(begin + 8, head + 8, 8);
                 size = Be64(head + 8);
                 header = 16;
-            } else if (size == 0) {
-                size = end - begin; // to the end of its parent
+            } else if (size == 0 && depth == 0) {
+                size = end - begin; // the last box, to the end of the file
             }
             if (size < header || size > end - begin)
                 Refuse();
