@@ -91,9 +91,8 @@ ImportProblem AacDecoder::Open(ByteSource& bytes, AacTrack track) {
         return problem;
     const std::uint64_t duration = OutputTime(track_.Duration());
     begin_ = std::min(OutputTime(track_.start), duration);
-    end_ = track_.length == UINT64_MAX
-               ? duration
-               : std::min(duration, begin_ + OutputTime(track_.length));
+    end_ = track_.length == UINT64_MAX ? duration
+                                       : std::min(duration, begin_ + OutputTime(track_.length));
     if (begin_ >= end_)
         return ImportProblem::Empty;
     return ImportProblem::None;
@@ -101,9 +100,8 @@ ImportProblem AacDecoder::Open(ByteSource& bytes, AacTrack track) {
 
 // Track units to output samples: with SBR the output rate is twice the track's.
 std::uint64_t AacDecoder::OutputTime(std::uint64_t trackTime) const {
-    return static_cast<std::uint64_t>(static_cast<long double>(trackTime) * outputRate_ /
-                                          track_.timescale +
-                                      0.5L);
+    return static_cast<std::uint64_t>(
+        static_cast<long double>(trackTime) * outputRate_ / track_.timescale + 0.5L);
 }
 
 bool AacDecoder::DecodeNext() {
@@ -129,7 +127,8 @@ bool AacDecoder::DecodeNext() {
     pendingAt_ = 0;
     if (info.samples == 0) {
         // Held back at the start: silence for the frame's duration keeps the timeline.
-        pending_.assign(static_cast<std::size_t>(frameEnd - std::min(frameEnd, decodedTime_)), 0.0f);
+        pending_.assign(static_cast<std::size_t>(frameEnd - std::min(frameEnd, decodedTime_)),
+                        0.0f);
     } else {
         const std::size_t count = info.samples / info.channels;
         pending_.resize(count);
@@ -164,8 +163,8 @@ std::int64_t AacDecoder::Read(float* buffer, std::int64_t count) {
                 break;
             continue;
         }
-        const auto now = static_cast<std::size_t>(
-            std::min<std::int64_t>(count - done, static_cast<std::int64_t>(pending_.size() - pendingAt_)));
+        const auto now = static_cast<std::size_t>(std::min<std::int64_t>(
+            count - done, static_cast<std::int64_t>(pending_.size() - pendingAt_)));
         std::memcpy(buffer + done, pending_.data() + pendingAt_, now * sizeof(float));
         pendingAt_ += now;
         done += static_cast<std::int64_t>(now);

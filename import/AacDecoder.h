@@ -46,9 +46,9 @@ private:
     int outputRate_ = 0;
     std::uint64_t begin_ = 0, end_ = 0; // the song within the decoded timeline
     std::size_t nextFrame_ = 0;
-    std::uint64_t trackTime_ = 0;       // start of the next frame, in track units
-    std::uint64_t decodedTime_ = 0;     // decoded samples so far, in output samples
-    std::vector<float> pending_;        // samples of the last frame not yet read
+    std::uint64_t trackTime_ = 0;   // start of the next frame, in track units
+    std::uint64_t decodedTime_ = 0; // decoded samples so far, in output samples
+    std::vector<float> pending_;    // samples of the last frame not yet read
     std::size_t pendingAt_ = 0;
     std::vector<unsigned char> frame_;
     bool failed_ = false;

@@ -16,8 +16,9 @@ struct AacTrack {
     std::vector<unsigned char> decoderConfig;
     std::uint32_t timescale = 0;
     std::vector<AacFrame> frames;
-    std::uint64_t start = 0;        // encoder delay to drop
-    std::uint64_t length = UINT64_MAX; // the song's length from `start`; all that is there if larger
+    std::uint64_t start = 0; // encoder delay to drop
+    std::uint64_t length =
+        UINT64_MAX; // the song's length from `start`; all that is there if larger
 
     std::uint64_t Duration() const {
         std::uint64_t total = 0;

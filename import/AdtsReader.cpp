@@ -14,12 +14,12 @@ constexpr std::uint32_t kRates[] = {96000, 88200, 64000, 48000, 44100, 32000, 24
                                     22050, 16000, 12000, 11025, 8000,  7350};
 
 struct Header {
-    unsigned profile = 0;   // object type - 1
+    unsigned profile = 0; // object type - 1
     unsigned rateIndex = 0;
-    unsigned channels = 0;  // channel configuration
+    unsigned channels = 0; // channel configuration
     std::uint32_t headerBytes = 0;
     std::uint32_t frameBytes = 0;
-    unsigned blocks = 0;    // raw data blocks - 1
+    unsigned blocks = 0; // raw data blocks - 1
 };
 
 bool Sync(const unsigned char* head) {

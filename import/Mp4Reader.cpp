@@ -116,13 +116,15 @@ private:
     void UserData(const Box& udta);
     std::uint32_t MediaTimescale(const Box& mdhd);
 
-    template <typename Each> void Table(const Box& box, std::uint64_t first, std::uint64_t count,
-                                        std::size_t entryBytes, Each each) {
+    template <typename Each>
+    void Table(const Box& box, std::uint64_t first, std::uint64_t count, std::size_t entryBytes,
+               Each each) {
         if (count > (box.end - first) / entryBytes)
             Refuse();
         std::vector<unsigned char> block(kTableBlock * entryBytes);
         for (std::uint64_t done = 0; done < count;) {
-            const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(kTableBlock, count - done));
+            const auto now =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kTableBlock, count - done));
             Read(first + done * entryBytes, block.data(), now * entryBytes);
             for (std::size_t index = 0; index < now; ++index)
                 each(block.data() + index * entryBytes);
@@ -162,7 +164,8 @@ ImportProblem Parser::Run(AacTrack& track) {
         track_.start = edit_->first;
         if (edit_->second > 0 && movieTimescale_ > 0)
             track_.length = static_cast<std::uint64_t>(static_cast<long double>(edit_->second) *
-                                                       track_.timescale / movieTimescale_ + 0.5L);
+                                                           track_.timescale / movieTimescale_ +
+                                                       0.5L);
     } else if (smpb_) {
         track_.start = smpb_->first;
         track_.length = smpb_->second;
@@ -356,10 +359,11 @@ void Parser::SampleTables(const Box& stbl) {
     if (fixedSize != 0) {
         frames.assign(static_cast<std::size_t>(count), AacFrame{0, fixedSize, 0});
     } else {
-        frames.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
-            count, (stsz->end - stsz->begin - 12) / 4)));
-        Table(*stsz, stsz->begin + 12, count, 4,
-              [&](const unsigned char* at) { frames.push_back(AacFrame{0, Be32(at), 0}); });
+        frames.reserve(static_cast<std::size_t>(
+            std::min<std::uint64_t>(count, (stsz->end - stsz->begin - 12) / 4)));
+        Table(*stsz, stsz->begin + 12, count, 4, [&](const unsigned char* at) {
+            frames.push_back(AacFrame{0, Be32(at), 0});
+        });
     }
     for (const AacFrame& frame : frames)
         if (frame.size == 0 || frame.size > kMostAacFrameBytes)
@@ -386,9 +390,8 @@ void Parser::SampleTables(const Box& stbl) {
     if (chunkCount > (chunks->end - chunks->begin - 8) / (wide ? 8 : 4))
         Refuse();
     offsets.reserve(static_cast<std::size_t>(chunkCount));
-    Table(*chunks, chunks->begin + 8, chunkCount, wide ? 8 : 4, [&](const unsigned char* at) {
-        offsets.push_back(wide ? Be64(at) : Be32(at));
-    });
+    Table(*chunks, chunks->begin + 8, chunkCount, wide ? 8 : 4,
+          [&](const unsigned char* at) { offsets.push_back(wide ? Be64(at) : Be32(at)); });
     struct Run {
         std::uint64_t firstChunk;
         std::uint64_t perChunk;
@@ -477,8 +480,8 @@ void Parser::UserData(const Box& udta) {
         if (name != "iTunSMPB")
             return;
         unsigned long long zero = 0, delay = 0, padding = 0, length = 0;
-        if (std::sscanf(text.c_str(), " %llx %llx %llx %llx", &zero, &delay, &padding,
-                        &length) == 4 &&
+        if (std::sscanf(text.c_str(), " %llx %llx %llx %llx", &zero, &delay, &padding, &length) ==
+                4 &&
             length > 0)
             smpb_ = std::make_pair(std::uint64_t{delay}, std::uint64_t{length});
     });

@@ -36,9 +36,10 @@ std::vector<std::int16_t> SourceSamples(int rate, int channels) {
     std::vector<std::int16_t> samples(frames * static_cast<std::size_t>(channels));
     for (std::size_t frame = 0; frame < frames; ++frame)
         for (int channel = 0; channel < channels; ++channel)
-            samples[frame * static_cast<std::size_t>(channels) + static_cast<std::size_t>(channel)] =
-                static_cast<std::int16_t>(std::lround(
-                    32767 * (channel ? 0.8 : 1.0) * Song(static_cast<double>(frame) / rate)));
+            samples[frame * static_cast<std::size_t>(channels) +
+                    static_cast<std::size_t>(channel)] =
+                static_cast<std::int16_t>(std::lround(32767 * (channel ? 0.8 : 1.0) *
+                                                      Song(static_cast<double>(frame) / rate)));
     return samples;
 }
 
@@ -59,7 +60,8 @@ double Correlation(const std::vector<float>& song, long lag) {
     const std::vector<double>& reference = Reference();
     double both = 0, songs = 0, sources = 0;
     const long first = std::max(0L, lag);
-    const long last = std::min(static_cast<long>(song.size()), lag + static_cast<long>(reference.size()));
+    const long last =
+        std::min(static_cast<long>(song.size()), lag + static_cast<long>(reference.size()));
     for (long index = first; index < last; ++index) {
         const double source = reference[static_cast<std::size_t>(index - lag)];
         const double sample = song[static_cast<std::size_t>(index)];
@@ -93,14 +95,16 @@ protected:
 TEST_P(AacSongTest, MatchesTheSourceAfterTheEncoderDelay) {
     const AacCase& param = GetParam();
     AacFrames aac;
-    ASSERT_TRUE(EncodeAac(SourceSamples(param.rate, param.channels), param.rate, param.channels, aac));
+    ASSERT_TRUE(
+        EncodeAac(SourceSamples(param.rate, param.channels), param.rate, param.channels, aac));
     Mp4Layout layout;
     layout.gapless = param.gapless;
     layout.length = static_cast<std::uint64_t>(kSeconds * param.rate);
     layout.artist = param.artist;
     layout.title = param.title;
     // An ID3v2 tag ahead of the frames, as some rippers write.
-    const std::string id3 = std::string("ID3\x04\x00\x00\x00\x00\x00\x0A", 10) + std::string(10, '\0');
+    const std::string id3 =
+        std::string("ID3\x04\x00\x00\x00\x00\x00\x0A", 10) + std::string(10, '\0');
     const std::string source = in.file(std::string(param.name) + (param.adts ? ".aac" : ".m4a"));
     WriteFileBytes(source, param.adts ? id3 + AdtsStream(aac) : Mp4File(aac, layout));
 
@@ -143,8 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         AacCase{"m4a_edit_list_mono", 44100, 1, false, Mp4Layout::Gapless::EditList, "Band",
                 "Café Song", "Band - Café Song"},
-        AacCase{"m4a_itunsmpb_stereo", 44100, 2, false, Mp4Layout::Gapless::ITunSmpb, "",
-                "Gapless", "Gapless"},
+        AacCase{"m4a_itunsmpb_stereo", 44100, 2, false, Mp4Layout::Gapless::ITunSmpb, "", "Gapless",
+                "Gapless"},
         AacCase{"m4a_both_48k", 48000, 2, false, Mp4Layout::Gapless::Both, "", "", "m4a_both_48k"},
         AacCase{"m4a_no_delay_22k", 22050, 1, false, Mp4Layout::Gapless::None, "", "",
                 "m4a_no_delay_22k"},
@@ -178,8 +182,9 @@ std::string Made(const std::function<void(Mp4Layout&)>& change) {
 }
 
 // The file with the 32-bit field at `offset` bytes into the first box of `type` replaced.
-std::string Patched(const char* type, std::size_t offset, std::uint32_t value,
-                    const std::function<void(Mp4Layout&)>& change = [](Mp4Layout&) {}) {
+std::string Patched(
+    const char* type, std::size_t offset, std::uint32_t value,
+    const std::function<void(Mp4Layout&)>& change = [](Mp4Layout&) {}) {
     std::string file = Made(change);
     const std::size_t at = BoxAt(file, type) + offset;
     for (int index = 0; index < 4; ++index)
@@ -202,7 +207,8 @@ std::vector<Mp4Case> Mp4Cases() {
     auto same = [](Mp4Layout&) {};
     return {
         {"good", [=] { return Made(same); }, P::None},
-        {"64-bit offsets", [] { return Made([](Mp4Layout& l) { l.wideOffsets = true; }); }, P::None},
+        {"64-bit offsets", [] { return Made([](Mp4Layout& l) { l.wideOffsets = true; }); },
+         P::None},
         {"fragment", [] { return Made([](Mp4Layout& l) { l.fragment = true; }); }, P::Fragmented},
         {"movie extends", [] { return Made([](Mp4Layout& l) { l.movieExtends = true; }); },
          P::Fragmented},
@@ -212,11 +218,26 @@ std::vector<Mp4Case> Mp4Cases() {
         {"alac", [] { return Made([](Mp4Layout& l) { l.sampleEntry = "alac"; }); },
          P::AppleLossless},
         {"protected and fragmented",
-         [] { return Made([](Mp4Layout& l) { l.sampleEntry = "enca"; l.movieExtends = true; }); },
+         [] {
+             return Made([](Mp4Layout& l) {
+                 l.sampleEntry = "enca";
+                 l.movieExtends = true;
+             });
+         },
          P::Protected},
-        {"truncated", [=] { const std::string f = Made(same); return f.substr(0, f.size() * 2 / 3); },
+        {"truncated",
+         [=] {
+             const std::string f = Made(same);
+             return f.substr(0, f.size() * 2 / 3);
+         },
          P::Damaged},
-        {"no moov", [] { return std::string("\0\0\0\x10" "ftypM4A \0\0\0\0", 16); }, P::Damaged},
+        {"no moov",
+         [] {
+             return std::string("\0\0\0\x10"
+                                "ftypM4A \0\0\0\0",
+                                16);
+         },
+         P::Damaged},
         {"video only", [] { return Patched("hdlr", 16, 0x76696465 /* vide */); }, P::NotAudio},
         {"mp3 in mp4", [] { return Patched("esds", 19, 0x6B150000); }, P::Unsupported},
         {"box under 8 bytes", [] { return Patched("trak", 0, 4); }, P::Damaged},
@@ -239,12 +260,16 @@ std::vector<Mp4Case> Mp4Cases() {
         // Only the boxes on the path to the samples are entered: nesting elsewhere is passed over.
         {"nested movie boxes",
          [] {
-             std::string box = "\0\0\0\x08" "free";
+             std::string box = "\0\0\0\x08"
+                               "free";
              for (int depth = 0; depth < 40; ++depth)
                  box = std::string(1, '\0') + static_cast<char>((box.size() + 8) >> 16) +
                        static_cast<char>((box.size() + 8) >> 8) +
                        static_cast<char>(box.size() + 8) + "moov" + box;
-             return std::string("\0\0\0\x10" "ftypM4A \0\0\0\0", 16) + box;
+             return std::string("\0\0\0\x10"
+                                "ftypM4A \0\0\0\0",
+                                16) +
+                    box;
          },
          P::NotAudio},
     };
@@ -262,7 +287,13 @@ TEST(AdtsProblemTest, BrokenStreamsAreDamaged) {
         {"cut short", stream.substr(0, stream.size() - 40)},
         {"garbage after", stream + std::string(300, 'x')},
         {"frame length under its header",
-         [&] { std::string s = stream; s[4] = 0; s[5] = 0; s[3] &= ~3; return s; }()},
+         [&] {
+             std::string s = stream;
+             s[4] = 0;
+             s[5] = 0;
+             s[3] &= ~3;
+             return s;
+         }()},
     };
     for (const auto& [name, bytes] : cases) {
         TempFolder in, out;
@@ -280,7 +311,8 @@ TEST(AdtsProblemTest, BrokenStreamsAreDamaged) {
     SongImporter importer(out.path(), ImportSettings{});
     std::atomic<bool> cancel{false};
     std::atomic<int> permille{0};
-    EXPECT_EQ(importer.Import(in.file("tagged.aac"), cancel, permille).problem, ImportProblem::None);
+    EXPECT_EQ(importer.Import(in.file("tagged.aac"), cancel, permille).problem,
+              ImportProblem::None);
 }
 
 TEST(AacMessagesTest, NameTheFileAndWhatToDo) {

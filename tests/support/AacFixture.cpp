@@ -24,7 +24,7 @@ bool EncodeAac(const std::vector<std::int16_t>& interleaved, int rate, int chann
     VO_AUDIO_CODECAPI api{};
     if (voGetAACEncAPI(&api) != VO_ERR_NONE || RateIndex(rate) < 0)
         return false;
-    VO_MEM_OPERATOR memory{cmnMemAlloc, cmnMemFree,  cmnMemSet,    cmnMemCopy,
+    VO_MEM_OPERATOR memory{cmnMemAlloc, cmnMemFree,    cmnMemSet, cmnMemCopy,
                            cmnMemCheck, cmnMemCompare, cmnMemMove};
     VO_CODEC_INIT_USERDATA user{};
     user.memflag = VO_IMF_USERMEMOPERATOR;
@@ -45,8 +45,8 @@ bool EncodeAac(const std::vector<std::int16_t>& interleaved, int rate, int chann
         const std::size_t first = frame * block.size();
         if (first < interleaved.size())
             std::copy(interleaved.begin() + static_cast<std::ptrdiff_t>(first),
-                      interleaved.begin() +
-                          static_cast<std::ptrdiff_t>(std::min(interleaved.size(), first + block.size())),
+                      interleaved.begin() + static_cast<std::ptrdiff_t>(
+                                                std::min(interleaved.size(), first + block.size())),
                       block.begin());
         VO_CODECBUFFER input{reinterpret_cast<VO_PBYTE>(block.data()),
                              static_cast<VO_U32>(block.size() * 2), 0};
@@ -73,7 +73,8 @@ std::string AdtsStream(const AacFrames& aac) {
     for (const std::string& frame : aac.frames) {
         const std::size_t length = frame.size() + 7;
         const unsigned char header[7] = {
-            0xFF, 0xF1, // MPEG-4, no CRC
+            0xFF,
+            0xF1, // MPEG-4, no CRC
             static_cast<unsigned char>(1 << 6 | index << 2 | aac.channels >> 2),
             static_cast<unsigned char>((aac.channels & 3) << 6 | length >> 11),
             static_cast<unsigned char>(length >> 3),

@@ -27,17 +27,17 @@ std::string FullBox(const std::string& type, const std::string& payload, int ver
     return Box(type, std::string(1, static_cast<char>(version)) + Be32(flags).substr(1) + payload);
 }
 
-const std::string kMatrix = Be32(0x10000) + Be32(0) + Be32(0) + Be32(0) + Be32(0x10000) +
-                            Be32(0) + Be32(0) + Be32(0) + Be32(0x40000000);
+const std::string kMatrix = Be32(0x10000) + Be32(0) + Be32(0) + Be32(0) + Be32(0x10000) + Be32(0) +
+                            Be32(0) + Be32(0) + Be32(0x40000000);
 
 std::string Descriptor(int tag, const std::string& body) {
     return std::string(1, static_cast<char>(tag)) + static_cast<char>(body.size()) + body;
 }
 
 std::string Esds(const AacFrames& aac) {
-    const std::string config = Descriptor(
-        0x04, std::string("\x40\x15", 2) + std::string(3, '\0') + Be32(128000) + Be32(128000) +
-                  Descriptor(0x05, AacDecoderConfig(aac)));
+    const std::string config =
+        Descriptor(0x04, std::string("\x40\x15", 2) + std::string(3, '\0') + Be32(128000) +
+                             Be32(128000) + Descriptor(0x05, AacDecoderConfig(aac)));
     return FullBox("esds", Descriptor(0x03, Be16(1) + std::string(1, '\0') + config +
                                                 Descriptor(0x06, "\x02")));
 }
@@ -70,15 +70,15 @@ std::string SampleTables(const AacFrames& aac, const Mp4Layout& layout, std::uin
     std::string runs = Be32(1) + Be32(static_cast<std::uint64_t>(layout.framesPerChunk)) + Be32(1);
     std::uint64_t runCount = 1;
     if (count % static_cast<std::size_t>(layout.framesPerChunk) != 0 && chunks > 1) {
-        runs += Be32(chunks) + Be32(count % static_cast<std::size_t>(layout.framesPerChunk)) + Be32(1);
+        runs +=
+            Be32(chunks) + Be32(count % static_cast<std::size_t>(layout.framesPerChunk)) + Be32(1);
         ++runCount;
     }
-    return Box("stbl",
-               FullBox("stsd", Be32(1) + SampleEntry(aac, layout)) +
-                   FullBox("stts", Be32(1) + Be32(count) + Be32(1024)) +
-                   FullBox("stsc", Be32(runCount) + runs) +
-                   FullBox("stsz", Be32(0) + Be32(count) + sizes) +
-                   FullBox(layout.wideOffsets ? "co64" : "stco", Be32(chunks) + offsets));
+    return Box("stbl", FullBox("stsd", Be32(1) + SampleEntry(aac, layout)) +
+                           FullBox("stts", Be32(1) + Be32(count) + Be32(1024)) +
+                           FullBox("stsc", Be32(runCount) + runs) +
+                           FullBox("stsz", Be32(0) + Be32(count) + sizes) +
+                           FullBox(layout.wideOffsets ? "co64" : "stco", Be32(chunks) + offsets));
 }
 
 std::string DataItem(const std::string& type, const std::string& text) {
@@ -106,38 +106,42 @@ std::string UserData(const Mp4Layout& layout, std::uint64_t delay, std::uint64_t
     }
     if (items.empty())
         return {};
-    const std::string handler = FullBox("hdlr", Be32(0) + "mdir" + "appl" + Be32(0) + Be32(0) + '\0');
+    const std::string handler =
+        FullBox("hdlr", Be32(0) + "mdir" + "appl" + Be32(0) + Be32(0) + '\0');
     return Box("udta", FullBox("meta", handler + Box("ilst", items)));
 }
 
 std::string Movie(const AacFrames& aac, const Mp4Layout& layout, std::uint64_t mdat) {
     const std::uint64_t duration = aac.frames.size() * 1024;
     const std::uint64_t length = layout.length ? layout.length : duration - layout.delay;
-    const std::string mvhd = FullBox("mvhd", Be32(0) + Be32(0) + Be32(static_cast<std::uint64_t>(aac.rate)) +
-                                                 Be32(length) + Be32(0x10000) + Be16(0x100) +
-                                                 std::string(10, '\0') + kMatrix +
-                                                 std::string(24, '\0') + Be32(2));
-    const std::string tkhd = FullBox("tkhd", Be32(0) + Be32(0) + Be32(1) + Be32(0) + Be32(length) +
-                                                 std::string(8, '\0') + Be16(0) + Be16(0) +
-                                                 Be16(0x100) + Be16(0) + kMatrix + Be32(0) + Be32(0),
-                                     0, 7);
+    const std::string mvhd =
+        FullBox("mvhd", Be32(0) + Be32(0) + Be32(static_cast<std::uint64_t>(aac.rate)) +
+                            Be32(length) + Be32(0x10000) + Be16(0x100) + std::string(10, '\0') +
+                            kMatrix + std::string(24, '\0') + Be32(2));
+    const std::string tkhd =
+        FullBox("tkhd",
+                Be32(0) + Be32(0) + Be32(1) + Be32(0) + Be32(length) + std::string(8, '\0') +
+                    Be16(0) + Be16(0) + Be16(0x100) + Be16(0) + kMatrix + Be32(0) + Be32(0),
+                0, 7);
     std::string edts;
     if (layout.gapless == Mp4Layout::Gapless::EditList ||
         layout.gapless == Mp4Layout::Gapless::Both)
-        edts = Box("edts", FullBox("elst", Be32(1) + Be32(length) + Be32(layout.delay) +
-                                               Be32(0x10000)));
-    const std::string mdhd = FullBox("mdhd", Be32(0) + Be32(0) + Be32(static_cast<std::uint64_t>(aac.rate)) +
-                                                 Be32(duration) + Be16(0x55C4) + Be16(0));
+        edts = Box("edts",
+                   FullBox("elst", Be32(1) + Be32(length) + Be32(layout.delay) + Be32(0x10000)));
+    const std::string mdhd =
+        FullBox("mdhd", Be32(0) + Be32(0) + Be32(static_cast<std::uint64_t>(aac.rate)) +
+                            Be32(duration) + Be16(0x55C4) + Be16(0));
     const std::string hdlr = FullBox("hdlr", Be32(0) + "soun" + std::string(12, '\0') + "Sound\0");
     const std::string dinf = Box("dinf", FullBox("dref", Be32(1) + FullBox("url ", "", 0, 1)));
-    const std::string minf = Box("minf", FullBox("smhd", Be32(0)) + dinf +
-                                             SampleTables(aac, layout, mdat));
+    const std::string minf =
+        Box("minf", FullBox("smhd", Be32(0)) + dinf + SampleTables(aac, layout, mdat));
     const std::string trak = Box("trak", tkhd + edts + Box("mdia", mdhd + hdlr + minf));
     std::string mvex;
     if (layout.movieExtends)
         mvex = Box("mvex", FullBox("trex", Be32(1) + Be32(1) + Be32(1024) + Be32(0) + Be32(0)));
-    return Box("moov", mvhd + trak + mvex +
-                           UserData(layout, layout.delay, length, duration - layout.delay - length));
+    return Box("moov",
+               mvhd + trak + mvex +
+                   UserData(layout, layout.delay, length, duration - layout.delay - length));
 }
 
 } // namespace

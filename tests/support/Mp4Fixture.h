@@ -17,7 +17,7 @@ struct Mp4Layout {
     bool fragment = false;             // a top-level moof box
     bool wideOffsets = false;          // co64 instead of stco
     int framesPerChunk = 7;
-    std::string artist, title;         // iTunes tags in udta/meta/ilst
+    std::string artist, title; // iTunes tags in udta/meta/ilst
 };
 
 // An MP4 file (ftyp, moov, mdat) holding the frames as the first and only audio track, with
