@@ -357,6 +357,8 @@ void Parser::SampleTables(const Box& stbl) {
         Refuse(ImportProblem::TooLong);
     std::vector<AacFrame>& frames = track_.frames;
     if (fixedSize != 0) {
+        if (count > bytes_.Size() / fixedSize)
+            Refuse(); // more frames than the file has bytes for
         frames.assign(static_cast<std::size_t>(count), AacFrame{0, fixedSize, 0});
     } else {
         frames.reserve(static_cast<std::size_t>(
