@@ -385,6 +385,10 @@ void Parser::SampleTables(const Box& stbl) {
     });
     if (next != frames.size())
         Refuse();
+    // An AAC frame lasts at most 2,048 samples at 7,350 Hz or more: under half a second.
+    for (const AacFrame& frame : frames)
+        if (frame.duration > track_.timescale / 2)
+            Refuse();
 
     // Chunk offsets, then the frames of each chunk lie one after another from its offset.
     std::vector<std::uint64_t> offsets;

@@ -253,6 +253,7 @@ std::vector<Mp4Case> Mp4Cases() {
         {"frame count beyond any song", [] { return Patched("stsz", 16, 0x7FFFFFFF); }, P::TooLong},
         {"frame larger than AAC allows", [] { return Patched("stsz", 20, 0x00100000); },
          P::Damaged},
+        {"frame lasting a minute", [] { return Patched("stts", 20, 44100 * 60); }, P::Damaged},
         {"durations for too few frames", [] { return Patched("stts", 16, 3); }, P::Damaged},
         {"chunk runs from chunk 0", [] { return Patched("stsc", 16, 0); }, P::Damaged},
         {"chunk past the end", [] { return Patched("stco", 16, 0xFFFFFF00); }, P::Damaged},
