@@ -89,10 +89,11 @@ ImportProblem AacDecoder::Open(ByteSource& bytes, AacTrack track) {
         problem = Start(); // from the first frame again
     if (problem != ImportProblem::None)
         return problem;
-    const std::uint64_t duration = OutputTime(track_.Duration());
-    begin_ = std::min(OutputTime(track_.start), duration);
-    end_ = track_.length == UINT64_MAX ? duration
-                                       : std::min(duration, begin_ + OutputTime(track_.length));
+    // Within the frames there are, whatever the file claims.
+    const std::uint64_t duration = track_.Duration();
+    const std::uint64_t start = std::min(track_.start, duration);
+    begin_ = OutputTime(start);
+    end_ = OutputTime(start + std::min(track_.length, duration - start));
     if (begin_ >= end_)
         return ImportProblem::Empty;
     return ImportProblem::None;

@@ -163,9 +163,9 @@ ImportProblem Parser::Run(AacTrack& track) {
     if (edit_ && (edit_->first > 0 || !smpb_)) {
         track_.start = edit_->first;
         if (edit_->second > 0 && movieTimescale_ > 0)
-            track_.length = static_cast<std::uint64_t>(static_cast<long double>(edit_->second) *
-                                                           track_.timescale / movieTimescale_ +
-                                                       0.5L);
+            track_.length = static_cast<std::uint64_t>(std::min<long double>(
+                static_cast<long double>(edit_->second) * track_.timescale / movieTimescale_ + 0.5L,
+                static_cast<long double>(duration)));
     } else if (smpb_) {
         track_.start = smpb_->first;
         track_.length = smpb_->second;
