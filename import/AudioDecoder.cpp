@@ -104,6 +104,11 @@ struct AudioDecoder::Source {
 
 AudioDecoder::AudioDecoder() = default;
 
+AudioDecoder::~AudioDecoder() {
+    if (file_)
+        sf_close(AsFile(file_));
+}
+
 ImportProblem AudioDecoder::OpenAac(bool mp4) {
     bytes_ = std::make_unique<FileBytes>(source_->file);
     AacTrack track;
@@ -130,11 +135,6 @@ ImportProblem AudioDecoder::OpenWma(const std::string& path) {
     frames_ = wma_->frames();
     framesEstimated_ = true;
     return ImportProblem::None;
-}
-
-AudioDecoder::~AudioDecoder() {
-    if (file_)
-        sf_close(AsFile(file_));
 }
 
 ImportProblem AudioDecoder::Open(const std::string& path) {

@@ -34,9 +34,10 @@ public:
 
     int channels() const { return channels_; }
     int sampleRate() const { return sampleRate_; }
-    // Frames the header announces; for MP3 without a length header an estimate. An Ogg file
-    // whose last page is missing (a cut-short download) announces no length at all: then
-    // lengthUnknown() and frames() is the largest count.
+    // Frames the header announces; for MP3 without a length header and for WMA an estimate;
+    // for AAC the song's exact length. An Ogg file whose last page is missing (a cut-short
+    // download) announces no length at all: then lengthUnknown() and frames() is the largest
+    // count.
     std::int64_t frames() const { return frames_; }
     bool lengthUnknown() const { return frames_ == kUnknownLength; }
     static constexpr std::int64_t kUnknownLength = 0x7FFFFFFFFFFFFFFF; // libsndfile's SF_COUNT_MAX
