@@ -316,6 +316,25 @@ TEST(AdtsProblemTest, BrokenStreamsAreDamaged) {
               ImportProblem::None);
 }
 
+// The length an MP4 file announces is exact: a song over 30 minutes is refused before it is
+// decoded. One silent frame stands for all of them.
+TEST(AacLengthTest, OverThirtyMinutesIsRefusedUnread) {
+    AacFrames aac;
+    ASSERT_TRUE(EncodeAac(std::vector<std::int16_t>(1024, 0), 44100, 1, aac));
+    const auto count = static_cast<std::size_t>(SongImporter::kMaxSeconds * 44100 / 1024) + 100;
+    aac.frames.resize(count, aac.frames.back());
+    Mp4Layout layout;
+    layout.framesPerChunk = 1000;
+    TempFolder in, out;
+    WriteFileBytes(in.file("long.m4a"), Mp4File(aac, layout));
+    SongImporter importer(out.path(), ImportSettings{});
+    std::atomic<bool> cancel{false};
+    std::atomic<int> permille{0};
+    EXPECT_EQ(importer.Import(in.file("long.m4a"), cancel, permille).problem,
+              ImportProblem::TooLong);
+    EXPECT_EQ(permille.load(), 0);
+}
+
 TEST(AacMessagesTest, NameTheFileAndWhatToDo) {
     const std::string file = "/music/Song.m4a";
     EXPECT_EQ(ImportProblemText(ImportProblem::Fragmented, file),
