@@ -47,8 +47,9 @@ const char* const kProjectFilter = "VELK Project Files (*.velkp)|*.velkp||";
 const char* const kPackFilter = "VELK Files (*.velk)|*.velk||";
 // Every kind of file the importer reads, then the mono WAV files the builder takes as they are.
 const char* const kSongFilter =
-    "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc)"
-    "|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc|Wav Files (*.wav)|*.wav||";
+    "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;"
+    "*.wma)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;*.wma"
+    "|Wav Files (*.wav)|*.wav||";
 const char* const kHomePage = "https://korvane.example.org/";
 
 // Paths travel in UTF-8 on every system (Qt's 8-bit file-name encoding on Windows is the

@@ -359,7 +359,8 @@ private slots:
         QCOMPARE(prompts.dialogs.size(), std::size_t(1));
         QCOMPARE(prompts.dialogs[0].options.filter,
                  std::string("Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;"
-                             "*.aifc)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc"
+                             "*.aifc;*.m4a;*.mp4;*.aac;*.wma)|*.wav;*.flac;*.mp3;*.ogg;*.oga;"
+                             "*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;*.wma"
                              "|Wav Files (*.wav)|*.wav||"));
         QCOMPARE(window->pathField()->text(), QString::fromStdString(wav));
         QCOMPARE(Cell(*window, 1, 4), QStringLiteral("Ok"));
