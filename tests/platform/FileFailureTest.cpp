@@ -2,7 +2,6 @@
 #include "platform/FileOps.h"
 #include "platform/InputFile.h"
 #include "tests/support/MakeLink.h"
-#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 #include "common/TextFileWriter.h"
 #include "platform/ShortPathOf.h"
 #include "tests/support/MakeLink.h"
-#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

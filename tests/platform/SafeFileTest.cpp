@@ -3,7 +3,6 @@
 #include "platform/FolderLock.h"
 #include "platform/Sha256.h"
 #include "tests/support/MakeLink.h"
-#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
