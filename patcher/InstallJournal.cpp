@@ -6,7 +6,6 @@
 #include "platform/SmallFileReader.h"
 
 #include <algorithm>
-#include <cerrno>
 
 namespace {
 
@@ -73,10 +72,10 @@ bool MarkNoOldFile(const std::string& kept) {
 // Keeps a second name for a target's current file: a hard link, or a flushed copy where the
 // file system has no links.
 bool KeepOldFile(const std::string& target, const std::string& kept) {
-    if (LinkFile(target, kept))
+    const FileResult linked = LinkFile(target, kept);
+    if (linked)
         return true;
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK &&
-        errno != EXDEV)
+    if (linked.Kind() != FileFailure::Unsupported && linked.Kind() != FileFailure::Refused)
         return false;
     SafeFile copy(kept);
     return copy.CopyFrom(target) && copy.CommitRefusing();

@@ -475,7 +475,9 @@ std::vector<ProblemCase> ProblemCases() {
                     },
                     ImportProblem::TooLong},
         ProblemCase{"folder.wav",
-                    [](const std::string& p, const std::string&) { return CreateFolder(p); },
+                    [](const std::string& p, const std::string&) {
+                        return static_cast<bool>(CreateFolder(p));
+                    },
                     ImportProblem::Unreadable},
         ProblemCase{"missing.mp3", [](const std::string&, const std::string&) { return true; },
                     ImportProblem::Unreadable}};

@@ -44,8 +44,9 @@ const char* StepName(FileStep step) {
         return "rename";
     case FileStep::Flush:
         return "flush";
+    default:
+        return "?";
     }
-    return "?";
 }
 
 // A game folder, a program folder and a pack, set up to the point the operation starts from.
