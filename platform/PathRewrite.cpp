@@ -1,5 +1,7 @@
 #include "platform/PathRewrite.h"
 
+#include "platform/FileOps.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -106,6 +108,19 @@ std::string WhyWindowsWouldRewrite(const std::string& path) {
                 return why;
         at = end + 1;
     }
+    return {};
+}
+
+std::string WhyNotAFolderPath(const std::string& path) {
+    if (std::string why = WhyWindowsWouldRewrite(path); !why.empty())
+        return why;
+    if (!IsAbsolutePath(path))
+        return Quoted(path) + " is not a full path, so it would be read from the current folder";
+    const PathKind kind = InspectPath(path).kind;
+    if (kind == PathKind::RegularFile)
+        return Quoted(path) + " is a file, not a folder";
+    if (kind == PathKind::Other)
+        return Quoted(path) + " is not a folder";
     return {};
 }
 

@@ -1,4 +1,6 @@
 #include "platform/PathRewrite.h"
+#include "platform/FileOps.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,31 @@ TEST(PathRewriteTest, PathsWindowsWouldTakeForAnotherPlace) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(WhyWindowsWouldRewrite(row.path), row.why) << row.path;
+}
+
+// What the registry's GAMEDIR or a typed folder may hold besides a folder: each answer names
+// the real cause.
+TEST(PathRewriteTest, FolderPathsFromOutsideThatNameNoFolder) {
+    TempFolder temp;
+    WriteFileBytes(temp.file("Default.con"), "x");
+    const std::string folder = JoinPath(temp.path(), "BFV");
+    ASSERT_TRUE(CreateFolder(folder));
+    struct Row {
+        std::string path;
+        std::string why;
+    };
+    const Row rows[] = {
+        {folder, ""},
+        {JoinPath(temp.path(), "missing"), ""},
+        {".", "\".\" is not a full path, so it would be read from the current folder"},
+        {"Games", "\"Games\" is not a full path, so it would be read from the current folder"},
+        {"C:", WhyWindowsWouldRewrite("C:")},
+        {"\\\\?\\C:\\Games", WhyWindowsWouldRewrite("\\\\?\\C:\\Games")},
+        {folder + ".", WhyWindowsWouldRewrite(folder + ".")},
+        {temp.file("Default.con"), "\"" + temp.file("Default.con") + "\" is a file, not a folder"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(WhyNotAFolderPath(row.path), row.why) << row.path;
 }
 
 TEST(PathRewriteTest, NamesAndLengthsAsWindowsCountsThem) {
