@@ -109,7 +109,7 @@ protected:
         return distinct;
     }
 
-    std::string WorkFolder() const { return base.file("velk_work"); }
+    std::string WorkFolder() const { return JoinPath(base.path(), "velk_work"); }
 
     // Frames of a decoded track of the unpacked pack (the 44-byte header's data size / 2).
     std::uint32_t DecodedFrames(const std::string& unpacked, int number) {

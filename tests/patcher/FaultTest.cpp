@@ -116,7 +116,7 @@ protected:
         // A restore puts back the game's two files and leaves the installed scripts.
         restored = patched;
         for (const auto& [name, bytes] : original)
-            if (name.find("/Mods/") == 0)
+            if (name.find("Mods") == 1)
                 restored[name] = bytes;
         FaultInjection::Disarm();
     }
