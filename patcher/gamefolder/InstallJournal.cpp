@@ -6,7 +6,6 @@
 #include "platform/SmallFileReader.h"
 
 #include <algorithm>
-#include <cerrno>
 
 namespace {
 
@@ -32,9 +31,23 @@ bool IsEmptyRegularFile(const std::string& path) {
     return info.kind == PathKind::RegularFile && info.size == 0;
 }
 
-// A path inside the root: no leading "/", no empty, "." or ".." component, no control bytes.
+// A relative path of the journal in the system's form below root, as the game folder's own
+// paths are joined.
+std::string BelowRoot(const std::string& root, const std::string& relative) {
+    std::string path = root;
+    for (std::size_t start = 0; start <= relative.size();) {
+        const auto slash = std::min(relative.find('/', start), relative.size());
+        path = JoinPath(path, relative.substr(start, slash - start));
+        start = slash + 1;
+    }
+    return path;
+}
+
+// A path inside the root: no leading "/", no empty, "." or ".." component, no control bytes,
+// and "/" its only separator (a backslash would separate too on Windows).
 bool IsPlainRelativePath(const std::string& path) {
-    if (path.empty() || path.front() == '/' || path.back() == '/')
+    if (path.empty() || path.front() == '/' || path.back() == '/' ||
+        path.find('\\') != std::string::npos)
         return false;
     std::size_t start = 0;
     for (;;) {
@@ -73,10 +86,10 @@ bool MarkNoOldFile(const std::string& kept) {
 // Keeps a second name for a target's current file: a hard link, or a flushed copy where the
 // file system has no links.
 bool KeepOldFile(const std::string& target, const std::string& kept) {
-    if (LinkFile(target, kept))
+    const FileResult linked = LinkFile(target, kept);
+    if (linked)
         return true;
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK &&
-        errno != EXDEV)
+    if (linked.Kind() != FileFailure::Unsupported && linked.Kind() != FileFailure::Refused)
         return false;
     SafeFile copy(kept);
     return copy.CopyFrom(target) && copy.CommitRefusing();
@@ -95,8 +108,11 @@ void InstallJournal::Add(const std::string& target, const std::string& staged) {
     entries_.push_back({target, staged, IsRegularFile(target)});
 }
 
+// The journal names paths below its root with "/" on every system.
 std::string InstallJournal::Relative(const std::string& path) const {
-    return path.substr(root_.size() + 1);
+    std::string relative = path.substr(root_.size() + 1);
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return relative;
 }
 
 bool InstallJournal::WriteJournal(const char* state) const {
@@ -110,8 +126,11 @@ bool InstallJournal::WriteJournal(const char* state) const {
 
 InstallJournal::Outcome InstallJournal::Commit() {
     const auto outsideRoot = [this](const Entry& entry) {
-        return entry.target.compare(0, root_.size() + 1, root_ + "/") != 0 ||
-               entry.staged.compare(0, root_.size() + 1, root_ + "/") != 0;
+        const auto inside = [this](const std::string& path) {
+            return path.size() > root_.size() + 1 && path.compare(0, root_.size(), root_) == 0 &&
+                   (path[root_.size()] == '/' || path[root_.size()] == '\\');
+        };
+        return !inside(entry.target) || !inside(entry.staged);
     };
     if (std::any_of(entries_.begin(), entries_.end(), outsideRoot) || !WriteJournal("install")) {
         // Nothing was changed yet; a journal that was renamed into place but not flushed goes.
@@ -198,11 +217,11 @@ std::optional<InstallJournal> InstallJournal::Parse(const std::string& root,
             FolderOf(target) != FolderOf(staged) ||
             !SafeFile::IsTemporaryNameOf(FileNameOf(staged), FileNameOf(target)))
             return std::nullopt;
-        const std::string fullTarget = root + "/" + target;
+        const std::string fullTarget = BelowRoot(root, target);
         if (std::any_of(journal.entries_.begin(), journal.entries_.end(),
                         [&](const Entry& entry) { return entry.target == fullTarget; }))
             return std::nullopt; // one target, one entry
-        journal.entries_.push_back({fullTarget, root + "/" + staged, line[0] == '1'});
+        journal.entries_.push_back({fullTarget, BelowRoot(root, staged), line[0] == '1'});
     }
     return journal;
 }

@@ -82,7 +82,7 @@ bool RemoveManifest(const std::string& gameFolder) {
     const std::string manifest = BackupManifestFile(gameFolder);
     if (IsRegularFile(manifest) && !RemoveFile(manifest))
         return false;
-    return FlushFolder(BackupsFolder(gameFolder));
+    return static_cast<bool>(FlushFolder(BackupsFolder(gameFolder)));
 }
 
 } // namespace

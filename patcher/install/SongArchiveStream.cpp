@@ -36,7 +36,7 @@ void SongArchiveStream::AppendReady(std::unique_lock<std::mutex>& lock) {
     appending_ = true;
     while (next_ < done_.size() && done_[next_] && !failed_) {
         const std::string& path = songPaths_[next_];
-        const std::string name = namePrefix_ + "/" + path.substr(path.find_last_of('/') + 1);
+        const std::string name = namePrefix_ + "/" + path.substr(path.find_last_of("/\\") + 1);
         lock.unlock();
         const bool appended = writer_.Append(path, name);
         if (appended)

@@ -1,6 +1,7 @@
 #include "patcher/gamefolder/ElevationDecision.h"
 #include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
+#include "platform/FileSteps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/support/TempFolder.h"
 
@@ -48,8 +49,8 @@ TEST(ElevationDecisionTest, ProbesEveryFolderAChangeWritesBeforeIt) {
     TempFolder temp;
     const std::string game = temp.file("BFV");
     MakeGameFolder(game);
-    const std::string settings = JoinPath(game, "Mods/BfVietnam/settings");
-    const std::string archives = JoinPath(game, "Mods/BfVietnam/Archives");
+    const std::string settings = FolderOf(GameDefaultCon(game));
+    const std::string archives = FolderOf(GameMusicRfa(game));
     // custom_music is not made yet: the game folder, where it would be made, is probed.
     EXPECT_EQ(FoldersGameChangesWrite(game), (std::vector<std::string>{settings, archives, game}));
     ASSERT_TRUE(CreateFolderTree(BackupsFolder(game)));

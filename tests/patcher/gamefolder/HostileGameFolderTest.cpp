@@ -35,16 +35,6 @@ using Messages = std::vector<std::string>;
 
 const char* const kNoLinks = "this system makes no links (Wine 8 has no reparse points)";
 
-// Whether links can be made here: always on POSIX; on Windows where reparse points exist.
-bool CanMakeLinks() {
-    static const bool can = [] {
-        TempFolder probe;
-        WriteFileBytes(probe.file("target"), "");
-        return MakeSymbolicLink(probe.file("target"), probe.file("link"));
-    }();
-    return can;
-}
-
 bool IsLink(const std::string& path) {
     return InspectPath(path).kind == PathKind::Link;
 }

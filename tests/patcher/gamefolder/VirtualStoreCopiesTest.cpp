@@ -1,6 +1,7 @@
 #include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/gamefolder/VirtualStoreCopies.h"
 #include "platform/FileOps.h"
+#include "platform/PathNoCase.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/support/TempFolder.h"
 
@@ -32,7 +33,8 @@ TEST(VirtualStoreCopiesTest, MirrorsOnlyAGameFolderUnderProgramFiles) {
     };
     for (const Row& row : rows) {
         const VirtualStoreCopies copies(row.game, kProgramFiles, kLocal);
-        EXPECT_EQ(copies.Mirror(), row.mirror.empty() ? "" : kLocal + "/VirtualStore/" + row.mirror)
+        EXPECT_EQ(copies.Mirror(),
+                  row.mirror.empty() ? "" : JoinPath(JoinPath(kLocal, "VirtualStore"), row.mirror))
             << row.game;
         EXPECT_TRUE(copies.Existing().empty()) << row.game;
     }
@@ -138,7 +140,7 @@ TEST_F(VirtualStoreFixture, AFailingMoveStopsNamesTheCopyAndLosesNothing) {
 
     const auto outcome = copies.MoveAside("stamp");
     EXPECT_FALSE(outcome.moved);
-    EXPECT_EQ(outcome.failedCopy, JoinPath(copies.Mirror(), kGameMusicRfaInFolder));
+    EXPECT_EQ(outcome.failedCopy, ResolvePathNoCase(copies.Mirror(), kGameMusicRfaInFolder));
     EXPECT_EQ(ReadFileBytes(JoinPath(aside, kGameDefaultConInFolder)), "copied settings");
     EXPECT_EQ(ReadFileBytes(JoinPath(aside, kGameMusicRfaInFolder)), "there before");
     EXPECT_EQ(ReadFileBytes(JoinPath(copies.Mirror(), kGameMusicRfaInFolder)), "copied archive");

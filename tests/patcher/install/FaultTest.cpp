@@ -44,8 +44,9 @@ const char* StepName(FileStep step) {
         return "rename";
     case FileStep::Flush:
         return "flush";
+    default:
+        return "?";
     }
-    return "?";
 }
 
 // A game folder, a program folder and a pack, set up to the point the operation starts from.
@@ -115,7 +116,7 @@ protected:
         // A restore puts back the game's two files and leaves the installed scripts.
         restored = patched;
         for (const auto& [name, bytes] : original)
-            if (name.find("/Mods/") == 0)
+            if (name.find("Mods") == 1)
                 restored[name] = bytes;
         FaultInjection::Disarm();
     }

@@ -183,15 +183,11 @@ TEST_F(PatchTest, NoBackupsRefusesWithoutOpeningProgress) {
     EXPECT_TRUE(progress.events.empty());
 }
 
-#ifdef _WIN32
-// Windows names hold no C0 controls; DEL and the C1 CSI are terminal controls they may hold.
+// Pack names hold no C0 controls on any system; DEL and the C1 CSI are terminal controls they
+// may hold.
 const std::string kControlName = "\x7f\xc2\x9b"
                                  "2J";
 const std::string kControlNameShown = "\\x7F\\xC2\\x9B2J";
-#else
-const std::string kControlName = "\x1b[2J";
-const std::string kControlNameShown = "\\x1B[2J";
-#endif
 
 struct BadPackCase {
     std::string label;
