@@ -3,6 +3,7 @@
 #include "audio/OggDecoder.h"
 #include "audio/TrackEncodeJob.h"
 #include "common/LittleEndian.h"
+#include "platform/NativePath.h"
 #include "tests/support/Environment.h"
 #include "tests/support/WavFixture.h"
 
@@ -12,26 +13,26 @@
 #include <cmath>
 #include <thread>
 
-namespace {
+// SDL for Windows reads its variables into one shared buffer, so the disk driver's file name
+// from SDL_DISKAUDIOFILE is overwritten by the delay it reads next. The file keeps its default
+// name instead, in the working directory, which is the test's folder while it plays.
+constexpr const char* kDefaultFileName = "sdlaudio.raw";
 
-const char* const kFileVariable = "SDL_DISKAUDIOFILE";
-
-} // namespace
-
-DiskOutput::DiskOutput() {
+DiskOutput::DiskOutput() : previousFolder_(std::filesystem::current_path()) {
     SetEnvironment("SDL_AUDIODRIVER", "disk");
-    SetEnvironment(kFileVariable, folder_.file("played.raw"));
     SetEnvironment("SDL_DISKAUDIODELAY", "0");
+    UnsetEnvironment("SDL_DISKAUDIOFILE");
+    std::filesystem::current_path(NativePath(folder_.path()));
 }
 
 DiskOutput::~DiskOutput() {
+    std::filesystem::current_path(previousFolder_);
     UnsetEnvironment("SDL_AUDIODRIVER");
-    UnsetEnvironment(kFileVariable);
     UnsetEnvironment("SDL_DISKAUDIODELAY");
 }
 
 std::vector<std::int16_t> DiskOutput::Played() const {
-    return Pcm16Samples(ReadFileBytes(folder_.file("played.raw")));
+    return Pcm16Samples(ReadFileBytes(folder_.file(kDefaultFileName)));
 }
 
 bool WaitFor(const std::function<bool()>& condition) {

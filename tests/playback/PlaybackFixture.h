@@ -4,13 +4,15 @@
 #include "tests/support/TempFolder.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 // SDL's disk driver for the players of one test: every device writes the samples it is given
-// (signed 16-bit, the machine's byte order) to one file, with no pause between buffers.
+// (signed 16-bit, the machine's byte order) to one file, with no pause between buffers. The
+// test's folder is the working directory meanwhile.
 class DiskOutput {
 public:
     DiskOutput();
@@ -23,6 +25,7 @@ public:
 
 private:
     TempFolder folder_;
+    std::filesystem::path previousFolder_;
 };
 
 // Asks until the condition holds; false after a minute (a hang, not a slow machine).
