@@ -194,13 +194,14 @@ void Player::Work() {
     audio_ = std::move(audio);
     output_ = available ? Output::Available : Output::Unavailable;
     while (!quit_) {
-        const bool deviceWanted = state_ == State::Playing || state_ == State::Paused;
+        const bool deviceWanted =
+            state_ == State::Starting || state_ == State::Playing || state_ == State::Paused;
         if (replace_)
             TakeNewSource(lock);
         else if (deviceOpen_ && !deviceWanted)
             CloseDevice(lock);
-        else if (MayOpenDevice())
-            OpenDevice(lock);
+        else if (MayStartSound())
+            StartSound(lock);
         else if (MayDecode())
             DecodeBlock(lock);
         else
@@ -216,7 +217,10 @@ void Player::Work() {
 void Player::TakeNewSource(std::unique_lock<std::mutex>& lock) {
     replace_ = false;
     std::unique_ptr<PlaybackSource> next = std::move(pendingSource_);
-    CloseDevice(lock);
+    // A song at the device's rate keeps the device: switching between a song and its game
+    // version then costs no more than decoding the first block.
+    if (!next || deviceRate_ != rate_)
+        CloseDevice(lock);
     std::unique_ptr<PlaybackSource> old = std::exchange(source_, std::move(next));
     lock.unlock();
     old.reset();
@@ -225,20 +229,23 @@ void Player::TakeNewSource(std::unique_lock<std::mutex>& lock) {
         Fail(kNoSoundOutput);
 }
 
-// Playing without a device happens too: a Resume while the worker was closing the device of
-// a finished song.
-bool Player::MayOpenDevice() const {
-    const bool wanted = state_ == State::Starting || state_ == State::Playing;
-    return wanted && !deviceOpen_ && output_ == Output::Available && seekFrame_ < 0 &&
+// Starting, with or without a device, once the first block is decoded. Playing without a
+// device happens too: a Resume while the worker was closing the device of a finished song.
+bool Player::MayStartSound() const {
+    const bool starting = state_ == State::Starting || (state_ == State::Playing && !deviceOpen_);
+    return starting && output_ == Output::Available && seekFrame_ < 0 &&
            (ring_->Size() > 0 || sourceEnded_);
 }
 
-void Player::OpenDevice(std::unique_lock<std::mutex>& lock) {
+void Player::StartSound(std::unique_lock<std::mutex>& lock) {
     if (ring_->Size() == 0) { // an empty song
         state_ = State::Finished;
         return;
     }
     state_ = State::Playing;
+    samplesReady_.notify_all();
+    if (deviceOpen_)
+        return;
     const std::uint64_t generation = generation_;
     const std::int32_t rate = rate_;
     lock.unlock();
@@ -247,6 +254,7 @@ void Player::OpenDevice(std::unique_lock<std::mutex>& lock) {
         std::fprintf(stderr, "No sound output: %s\n", audio_->Error().c_str());
     lock.lock();
     deviceOpen_ = opened;
+    deviceRate_ = opened ? rate : 0;
     if (!opened && generation == generation_)
         Fail(kNoSoundOutput);
 }
@@ -261,6 +269,7 @@ void Player::CloseDevice(std::unique_lock<std::mutex>& lock) {
     lock.lock();
     closing_ = false;
     deviceOpen_ = false;
+    deviceRate_ = 0;
 }
 
 bool Player::MayDecode() const {

@@ -73,10 +73,10 @@ private:
     void Fill(std::int16_t* samples, int count);
     void Work();
     void TakeNewSource(std::unique_lock<std::mutex>& lock);
-    void OpenDevice(std::unique_lock<std::mutex>& lock);
+    void StartSound(std::unique_lock<std::mutex>& lock);
     void CloseDevice(std::unique_lock<std::mutex>& lock);
     void DecodeBlock(std::unique_lock<std::mutex>& lock);
-    bool MayOpenDevice() const;
+    bool MayStartSound() const;
     bool MayDecode() const;
     void Fail(const std::string& problem);
     // Forgets the buffered samples, whose song or position is no longer wanted.
@@ -98,7 +98,8 @@ private:
     std::unique_ptr<SampleRing> ring_;
     bool sourceEnded_ = false; // the worker read the source to its end
     bool deviceOpen_ = false;
-    bool closing_ = false; // the worker is closing the device: the fill must not wait
+    std::int32_t deviceRate_ = 0; // of the open device
+    bool closing_ = false;        // the worker is closing the device: the fill must not wait
     std::int64_t positionFrame_ = 0;
     std::int64_t durationFrames_ = 0;
     std::int32_t rate_ = 0;

@@ -1,6 +1,7 @@
 // Latency from Play to the first sample handed to the device, for a 4-minute song: its
 // source file as it is (target 300 ms), and "as the game plays it" at quality 4, encoded and
-// decoded while it plays (target 1.5 s), from the start and from the middle (the A/B switch).
+// decoded while it plays (target 1.5 s), from the start, from the middle, and switched to
+// while the source song plays (the A/B switch).
 // Each iteration opens the source as a controller would, calls Play and waits until the
 // player's position moves, which happens in the device's first fill. The device is SDL's disk
 // driver writing to /dev/null at the pace of a real device (one buffer per buffer's time), so
@@ -122,6 +123,25 @@ void Latency(benchmark::State& state, std::unique_ptr<PlaybackSource> (*open)(),
     }
 }
 
+// The A/B switch: while the source song plays, its game version from the same position.
+void BM_SwitchToTheGameVersion(benchmark::State& state) {
+    Player& player = SharedPlayer();
+    for (auto _ : state) {
+        player.Play(SourceSong(), 60);
+        while (player.Position() <= 60.5)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const auto started = std::chrono::steady_clock::now();
+        const double from = player.Position();
+        player.Play(AsTheGamePlaysIt(), from);
+        while (player.Position() <= from && player.CurrentState() != Player::State::Failed)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        const std::chrono::duration<double> latency = std::chrono::steady_clock::now() - started;
+        state.SetIterationTime(latency.count());
+        player.Stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
 void BM_SourceSong(benchmark::State& state) {
     Latency(state, SourceSong, 0);
 }
@@ -153,6 +173,10 @@ BENCHMARK(BM_AsTheGamePlaysItFromMinute2)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
+BENCHMARK(BM_SwitchToTheGameVersion)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 BENCHMARK(BM_AsTheGamePlaysItWholeSong)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)

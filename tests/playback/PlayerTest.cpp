@@ -105,6 +105,17 @@ TEST(Player, FollowsTheControls) {
     ASSERT_TRUE(WaitFor([&] { return player.CurrentState() == State::Finished; }));
     EXPECT_EQ(player.Position(), 10.0);
 
+    // Another song at the same rate, from where the first one is (the A/B switch).
+    auto second = std::make_shared<Gate>();
+    GateOpener secondOpener{second};
+    player.Play(std::make_unique<GatedSource>(second), 5.0);
+    EXPECT_EQ(player.CurrentState(), State::Starting);
+    EXPECT_EQ(player.Position(), 5.0);
+    second->Let(1);
+    ASSERT_TRUE(WaitFor([&] { return player.Position() == 7.048; }));
+    EXPECT_EQ(player.CurrentState(), State::Playing);
+    second->OpenFully(); // the worker waits in its next read
+
     player.Stop();
     EXPECT_EQ(player.CurrentState(), State::Idle);
     EXPECT_EQ(player.Position(), 0.0);
