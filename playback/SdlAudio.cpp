@@ -41,6 +41,8 @@ SdlAudio::~SdlAudio() {
         std::lock_guard guard(SubsystemLock());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
+    // SDL keeps its error text per thread and frees it only for threads it made itself.
+    SDL_TLSCleanup();
 }
 
 bool SdlAudio::Start() {

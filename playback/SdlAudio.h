@@ -11,7 +11,7 @@ public:
     using FillFunction = void (*)(void* context, std::int16_t* samples, int count);
 
     SdlAudio() = default;
-    // Closes the device and leaves the subsystem.
+    // Closes the device, leaves the subsystem and frees what SDL keeps for this thread.
     ~SdlAudio();
     SdlAudio(const SdlAudio&) = delete;
     SdlAudio& operator=(const SdlAudio&) = delete;
