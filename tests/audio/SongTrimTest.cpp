@@ -83,10 +83,4 @@ TEST(ApplyFades, LeavesSamplesOutsideTheFadesBitForBit) {
     }
 }
 
-TEST(ApplyFades, ScalesTheFadesFromTheGivenFrame) {
-    std::vector<float> samples(6, 0.5f);
-    ApplyFades(TrimFrames{0, 8, 4, 2}, 2, samples.data(), 6); // frames 2 to 7
-    EXPECT_EQ(samples, (std::vector<float>{0.25f, 0.375f, 0.5f, 0.5f, 0.25f, 0.0f}));
-}
-
 } // namespace

@@ -8,7 +8,6 @@
 #include "playback/TrimmedSource.h"
 #include "tests/archive/ArchiveFixture.h"
 #include "tests/playback/PlaybackFixture.h"
-#include "tests/support/AiffFixture.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WavFixture.h"
 
@@ -40,27 +39,6 @@ struct PlayedCase {
 Song Wav16(const TempFolder& folder) {
     const auto samples = Sweep(kRate);
     return {OpenFile(WriteWav(folder, "song.wav", samples)), samples};
-}
-
-Song Wav8(const TempFolder& folder) {
-    std::string bytes;
-    std::vector<std::int16_t> expected;
-    for (std::int16_t sample : Sweep(kRate)) {
-        const int value = sample / 256;
-        bytes += static_cast<char>(value + 128); // 8-bit WAV samples are unsigned
-        expected.push_back(static_cast<std::int16_t>(value * 256));
-    }
-    WriteFileBytes(folder.file("song.wav"), MakeWav(1, kRate, 8, bytes));
-    return {OpenFile(folder.file("song.wav")), expected};
-}
-
-Song Aiff16(const TempFolder& folder) {
-    const auto samples = Sweep(kRate);
-    std::string bigEndian;
-    for (std::int16_t sample : samples)
-        PutBE16(bigEndian, static_cast<std::uint16_t>(sample));
-    WriteFileBytes(folder.file("song.aiff"), MakeAiff16(1, kRate, bigEndian));
-    return {OpenFile(folder.file("song.aiff")), samples};
 }
 
 Song TrimmedAndFaded(const TempFolder& folder) {
@@ -128,8 +106,6 @@ TEST_P(PlayedSamples, AreTheSongsSamples) {
 
 INSTANTIATE_TEST_SUITE_P(Songs, PlayedSamples,
                          ::testing::Values(PlayedCase{"SourceWav16", Wav16},
-                                           PlayedCase{"SourceWav8", Wav8},
-                                           PlayedCase{"SourceAiff16", Aiff16},
                                            PlayedCase{"TrimmedAndFaded", TrimmedAndFaded},
                                            PlayedCase{"AsTheGamePlaysIt", GameVersion},
                                            PlayedCase{"PackSong", PackSong}),
