@@ -29,17 +29,22 @@ std::int32_t TrackEncodeJob::FreshSerialNumber() {
     return SerialNumberFor(static_cast<unsigned>(std::time(nullptr)));
 }
 
-TrackEncodeJob::TrackEncodeJob() = default;
-TrackEncodeJob::~TrackEncodeJob() = default;
-
-bool TrackEncodeJob::Run(const std::string& inputPath) {
+EncoderSettings TrackEncodeJob::SettingsFor(std::int32_t qualityStep) {
     EncoderSettings settings;
     settings.quality = static_cast<float>(qualityStep) * 0.1f;
     settings.qualitySet = 1;
     settings.managed = 0;
     settings.nominalBitrate = settings.minBitrate = settings.maxBitrate = -1;
-    settings.serialNumber = serialNumber >= 0 ? serialNumber : FreshSerialNumber();
     settings.onError = printEncodeError;
+    return settings;
+}
+
+TrackEncodeJob::TrackEncodeJob() = default;
+TrackEncodeJob::~TrackEncodeJob() = default;
+
+bool TrackEncodeJob::Run(const std::string& inputPath) {
+    EncoderSettings settings = SettingsFor(qualityStep);
+    settings.serialNumber = serialNumber >= 0 ? serialNumber : FreshSerialNumber();
     settings.stop = stopFlag;
 
     vorbis_comment comments;

@@ -1,4 +1,6 @@
 #pragma once
+#include "audio/EncoderSettings.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -23,6 +25,9 @@ public:
     static std::int32_t SerialNumberFor(unsigned seed);
     // SerialNumberFor the current time.
     static std::int32_t FreshSerialNumber();
+    // The encoder's mode for a quality step, as Run sets it: variable bitrate at that
+    // quality, no bitrate management. Source, output and serial number are left unset.
+    static EncoderSettings SettingsFor(std::int32_t qualityStep);
 
     // True on success. False when the input cannot be opened or read as WAV/AIFF, the output
     // cannot be created, the encoder rejects the settings or a write fails; the reason goes

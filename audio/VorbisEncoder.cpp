@@ -21,42 +21,6 @@ private:
     std::time_t start_;
 };
 
-// Sets up libvorbisenc in quality or bitrate mode; false after the matching message, with
-// the info already cleared.
-bool setUpMode(vorbis_info& info, const EncoderSettings& s) {
-    // libvorbisenc accepts no channels at all and then crashes; refuse as it would.
-    const bool noChannels = s.channels < 1;
-    if (s.qualitySet > 0) {
-        if (noChannels || vorbis_encode_setup_vbr(&info, s.channels, s.rate, s.quality) != 0) {
-            std::fprintf(stderr, "Mode initialisation failed: invalid parameters for quality\n");
-            vorbis_info_clear(&info);
-            return false;
-        }
-        if (s.maxBitrate > 0 || s.minBitrate > 0) {
-            ovectl_ratemanage_arg limits;
-            vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_GET, &limits);
-            limits.bitrate_hard_min = s.minBitrate;
-            limits.bitrate_hard_max = s.maxBitrate;
-            limits.management_active = 1;
-            vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_SET, &limits);
-        }
-    } else {
-        long maximum = s.maxBitrate > 0 ? s.maxBitrate * 1000L : -1;
-        long minimum = s.minBitrate > 0 ? s.minBitrate * 1000L : -1;
-        if (noChannels || vorbis_encode_setup_managed(&info, s.channels, s.rate, maximum,
-                                                      s.nominalBitrate * 1000L, minimum) != 0) {
-            std::fprintf(stderr, "Mode initialisation failed: invalid parameters for bitrate\n");
-            vorbis_info_clear(&info);
-            return false;
-        }
-    }
-    if (s.managed == 0)
-        vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_SET, nullptr);
-    else if (s.nominalBitrate < 0)
-        vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_AVG, nullptr);
-    return true;
-}
-
 // The libvorbis and libogg state of one encode, cleared in the documented order.
 struct EncoderState {
     vorbis_info info;
@@ -139,6 +103,40 @@ bool encodeBlocks(EncoderState& st, EncoderSettings& s, const SecondsTimer& time
 
 } // namespace
 
+bool setUpEncoderMode(vorbis_info& info, const EncoderSettings& s) {
+    // libvorbisenc accepts no channels at all and then crashes; refuse as it would.
+    const bool noChannels = s.channels < 1;
+    if (s.qualitySet > 0) {
+        if (noChannels || vorbis_encode_setup_vbr(&info, s.channels, s.rate, s.quality) != 0) {
+            std::fprintf(stderr, "Mode initialisation failed: invalid parameters for quality\n");
+            vorbis_info_clear(&info);
+            return false;
+        }
+        if (s.maxBitrate > 0 || s.minBitrate > 0) {
+            ovectl_ratemanage_arg limits;
+            vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_GET, &limits);
+            limits.bitrate_hard_min = s.minBitrate;
+            limits.bitrate_hard_max = s.maxBitrate;
+            limits.management_active = 1;
+            vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_SET, &limits);
+        }
+    } else {
+        long maximum = s.maxBitrate > 0 ? s.maxBitrate * 1000L : -1;
+        long minimum = s.minBitrate > 0 ? s.minBitrate * 1000L : -1;
+        if (noChannels || vorbis_encode_setup_managed(&info, s.channels, s.rate, maximum,
+                                                      s.nominalBitrate * 1000L, minimum) != 0) {
+            std::fprintf(stderr, "Mode initialisation failed: invalid parameters for bitrate\n");
+            vorbis_info_clear(&info);
+            return false;
+        }
+    }
+    if (s.managed == 0)
+        vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_SET, nullptr);
+    else if (s.nominalBitrate < 0)
+        vorbis_encode_ctl(&info, OV_ECTL_RATEMANAGE_AVG, nullptr);
+    return true;
+}
+
 int encodeStream(EncoderSettings& s) {
     if (s.channels > 255) {
         std::fprintf(stderr, "255 channels should be enough for anyone. (Sorry, vorbis doesn't "
@@ -157,7 +155,7 @@ int encodeStream(EncoderSettings& s) {
 
     EncoderState st;
     vorbis_info_init(&st.info);
-    if (!setUpMode(st.info, s))
+    if (!setUpEncoderMode(st.info, s))
         return 1;
     vorbis_encode_setup_init(&st.info);
     vorbis_analysis_init(&st.dsp, &st.info);

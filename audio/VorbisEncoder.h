@@ -11,6 +11,11 @@
 // The output is neither closed nor deleted.
 int encodeStream(EncoderSettings& settings);
 
+// Sets up libvorbisenc in the settings' quality or bitrate mode, as encodeStream does, on an
+// info fresh from vorbis_info_init. False after the matching message on standard error, with
+// the info already cleared; the caller then calls vorbis_encode_setup_init itself.
+bool setUpEncoderMode(vorbis_info& info, const EncoderSettings& settings);
+
 // Writes the page header, then the body; returns the bytes written (short on a write error).
 std::size_t writePage(const ogg_page& page, std::FILE* stream);
 

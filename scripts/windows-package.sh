@@ -59,6 +59,7 @@ LIBRARIES=(
     "libsoxr|libsoxr0|LGPL-2.1-or-later|libsoxr*.dll"
     "libebur128|libebur128-1|MIT|libebur128*.dll"
     "taglib|libtag1v5|LGPL-2.1 or MPL-1.1|libtag*.dll"
+    "libsdl2|libsdl2-2.0-0|Zlib (a few files under other licences, below)|SDL2.dll"
     "qt6-base|libqt6core6|LGPL-3.0-only (parts under their own licences, below)|Qt6*.dll */q*.dll"
     # Built into both programs by the compiler: winpthreads and the C runtime's start-up code.
     "mingw-w64|mingw-w64-x86-64-dev|ZPL-2.1 and MIT (the parts built into the programs)|korvane.exe palisor.exe"
