@@ -34,7 +34,8 @@ struct Finished {
     std::string out;
 };
 
-// Runs a program with no terminal on standard input (NUL) and its output in a file.
+// Runs a program with no terminal on standard input (NUL) and its output in a new file (a
+// console host Wine starts for it may hold the handles a while after it ends).
 Finished RunWithoutTerminal(const std::string& program, const std::vector<std::string>& words,
                             const std::string& outFile) {
     std::wstring line = L"\"" + NativePath(program).wstring() + L"\"";
@@ -44,7 +45,7 @@ Finished RunWithoutTerminal(const std::string& program, const std::vector<std::s
     HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                              OPEN_EXISTING, 0, nullptr);
     HANDLE out = CreateFileW(NativePath(outFile).wstring().c_str(), GENERIC_WRITE,
-                             FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_NEW, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -102,11 +103,13 @@ protected:
 
     Finished Palisor(std::vector<std::string> words) {
         words.insert(words.begin(), {"--game-folder", game});
-        return RunWithoutTerminal(palisor, words, temp.file("out.txt"));
+        return RunWithoutTerminal(palisor, words,
+                                  temp.file("out" + std::to_string(++runs) + ".txt"));
     }
 
     TempFolder temp;
     std::string top, game, mirror, copy, palisor;
+    int runs = 0;
     std::string pack = temp.file("pack.velk");
 };
 
