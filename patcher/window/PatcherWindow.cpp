@@ -24,8 +24,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 
 #include <exception>
@@ -273,8 +275,12 @@ void PatcherWindow::showEvent(QShowEvent* event) {
     if (started)
         return;
     PrepareForUse();
-    // What the window first shows (the state line, a pack's songs) is known now.
-    resize(width(), std::max(height(), sizeHint().height()));
+    // What the window first shows (the state line, a pack's songs) is known now; a screen too
+    // small for all of it gets a window that fits, and the song list scrolls.
+    const QRect screenArea = screen()->availableGeometry();
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    resize(std::min(width(), screenArea.width()),
+           std::min(std::max(height(), sizeHint().height()), screenArea.height() - titleBar));
 }
 
 void PatcherWindow::OfferGameFolders(const std::vector<std::string>& folders) {

@@ -19,8 +19,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTimer>
 #include <QtTest>
 
@@ -237,8 +239,9 @@ private slots:
     }
 
     // The layout follows the font: nothing is cut, the preview shows all sixteen songs at the
-    // window's first size, and the smallest window keeps every control on a small screen at a
-    // scale factor of 2 (1280 x 900 is 640 x 450 of the window's own pixels, less a title bar).
+    // window's first size (where the screen has the room), and the smallest window keeps every
+    // control on a small screen at a scale factor of 2 (1280 x 900 is 640 x 450 of the window's
+    // own pixels, less a title bar).
     void layoutFollowsTheFont() {
         const QFont original = QApplication::font();
         const QStringList families = QFontDatabase::families();
@@ -250,7 +253,11 @@ private slots:
                 QApplication::setFont(QFont(QString::fromLatin1(family), points));
                 auto window = OpenWindow(scene->game);
                 window->ChoosePack(scene->pack);
-                QVERIFY2(ShowsAllSongs(window->PreviewList()), qPrintable(label));
+                // Unless the screen is too small for it: then the window fills its height.
+                const int screenRoom = window->screen()->availableGeometry().height() -
+                                       window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+                QVERIFY2(ShowsAllSongs(window->PreviewList()) || window->height() >= screenRoom,
+                         qPrintable(label));
                 for (auto* text : window->findChildren<QLabel*>()) {
                     const QSize needed = text->wordWrap()
                                              ? QSize(0, text->heightForWidth(text->width()))
