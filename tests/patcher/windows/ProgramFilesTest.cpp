@@ -97,8 +97,13 @@ protected:
     }
     void TearDown() override {
         DeleteFolderTree(top);
-        if (!mirror.empty())
-            DeleteFolderTree(FolderOf(mirror)); // the test's own folder in VirtualStore
+        if (mirror.empty())
+            return;
+        // The test's own folder in VirtualStore, then the folders above it that held only it.
+        DeleteFolderTree(FolderOf(mirror));
+        const std::string programFiles = FolderOf(FolderOf(mirror)); // VirtualStore's mirror of it
+        if (RemoveEmptyFolder(programFiles))
+            RemoveEmptyFolder(FolderOf(programFiles));
     }
 
     Finished Palisor(std::vector<std::string> words) {
