@@ -6,10 +6,7 @@
 #include "common/ProgramVersion.h"
 #include "common/ProgressCloser.h"
 #include "patcher/gamefolder/GameFolderDiscovery.h"
-#include "patcher/install/ApplyPatch.h"
-#include "patcher/install/Backup.h"
-#include "patcher/install/PatchInstall.h"
-#include "patcher/install/WorkFolderSession.h"
+#include "patcher/gamefolder/SystemGameFolderAccess.h"
 #include "platform/FileOps.h"
 
 #include <exception>
@@ -37,6 +34,8 @@ struct PatcherOptions : CommandLineProgram {
     CLI::Option* to = nullptr;
     CLI::Option* findGames = nullptr;
     CLI::Option* verbose = nullptr;
+    CLI::Option* moveCopies = nullptr;
+    CLI::Option* keepCopies = nullptr;
     CLI::Option* windowPack = nullptr;
 
     explicit PatcherOptions(PatcherArguments& parsed)
@@ -44,7 +43,7 @@ struct PatcherOptions : CommandLineProgram {
               "palisor",
               "Palisor installs Korvane music packs into Battlefield Vietnam; without options it\n"
               "opens its window.",
-              GameSearchHelp().footer, PalisorVersionLine()) {
+              std::string(GameSearchHelp().footer) + kVirtualStoreFooter, PalisorVersionLine()) {
         CommandLineOptions& options = Options();
         backup = options.AddFlag("--backup", "Back up the game's Default.con and music.rfa");
         restore = options.AddFlag("--restore", "Put the backed-up files back");
@@ -56,12 +55,17 @@ struct PatcherOptions : CommandLineProgram {
                                  "The game folder, for the window or an operation");
         findGames = options.AddFlag("--find-games", GameSearchHelp().findGames);
         verbose = options.AddFlag("--verbose", "Print the archive reader's line for each entry");
+        moveCopies =
+            options.AddFlag("--move-virtualstore", "Move the VirtualStore copies into the backups");
+        keepCopies =
+            options.AddFlag("--keep-virtualstore", "Leave the VirtualStore copies where they are");
         windowPack =
             options.Add("PACK.velk", parsed.pack, "", "Open the window with this pack chosen");
         ExcludeEachOther({backup, restore, apply, unpack, findGames});
         for (CLI::Option* mode : {backup, restore, apply, unpack, findGames})
             windowPack->excludes(mode);
         unpack->needs(to)->excludes(gameFolder);
+        moveCopies->excludes(keepCopies);
         findGames->excludes(gameFolder);
         to->needs(unpack);
     }
@@ -81,21 +85,29 @@ struct PatcherOptions : CommandLineProgram {
                                                              {apply, Mode::Apply},
                                                              {unpack, Mode::Unpack},
                                                              {findGames, Mode::FindGames}};
+        Mode chosen = Mode::None; // the window, with --game-folder, a pack, both or neither
         for (const auto& [option, mode] : modes)
             if (*option)
-                return mode;
-        if (*verbose)
+                chosen = mode;
+        if (*verbose && chosen == Mode::None)
             throw CLI::RequiresError("--verbose", "an operation");
-        return Mode::None; // the window, with --game-folder, a pack, both or neither
+        const bool changesGame =
+            chosen == Mode::Backup || chosen == Mode::Restore || chosen == Mode::Apply;
+        for (const CLI::Option* choice : {moveCopies, keepCopies})
+            if (*choice && !changesGame)
+                throw CLI::RequiresError(choice->get_name(), "--backup, --restore or --apply");
+        return chosen;
     }
-};
 
-// The window's buttons do not exist on the command line.
-class NoControls : public BackupControls {
-public:
-    void EnableBackupButton(bool) override {}
-    void EnableRestoreButton(bool) override {}
-    void ShowBusyCursor(bool) override {}
+    GameFolderController::VirtualStoreChoice VirtualStoreChoice() const {
+        using Choice = GameFolderController::VirtualStoreChoice;
+        return *moveCopies ? Choice::Move : *keepCopies ? Choice::Keep : Choice::Ask;
+    }
+
+    static constexpr const char* kVirtualStoreFooter =
+        "Windows: when the game reads copies of its files from VirtualStore, --backup,\n"
+        "--restore and --apply ask what to do with them; with no terminal to ask on they\n"
+        "stop, unless --move-virtualstore or --keep-virtualstore says.\n";
 };
 
 std::FILE* TraceOf(const PatcherArguments& arguments) {
@@ -135,18 +147,22 @@ ExitStatus RunGameAction(const PatcherArguments& arguments, CommandLineContext& 
     std::string gameFolder = arguments.gameFolder         ? *arguments.gameFolder
                              : context.registryGameFolder ? context.registryGameFolder()
                                                           : std::string();
-    WorkFolderSession session;
-    if (!session.Begin(context.baseFolder, context.prompts))
+    SystemGameFolderAccess system;
+    GameFolderController controller(context.baseFolder, context.prompts,
+                                    context.access ? *context.access : system,
+                                    GameFolderController::Front::CommandLine);
+    controller.SetVirtualStoreChoice(arguments.virtualStore);
+    controller.ChooseGameFolder(gameFolder);
+    controller.ChoosePack(arguments.pack);
+    if (!controller.Start())
         return ExitStatus::Failed;
-    NoControls controls;
     bool done = false;
     if (arguments.mode == Mode::Backup)
-        done = BackupOriginals(gameFolder, context.prompts, controls);
+        done = controller.Backup();
     else if (arguments.mode == Mode::Restore)
-        done = RestoreOriginals(gameFolder, context.prompts, controls);
+        done = controller.Restore();
     else
-        done = ApplyPatch(gameFolder, arguments.pack, context.baseFolder, context.prompts,
-                          context.progress, TraceOf(arguments));
+        done = controller.Apply(context.progress, TraceOf(arguments));
     return done ? ExitStatus::Done : ExitStatus::Failed;
 }
 
@@ -185,6 +201,7 @@ PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args) {
     if (*options.gameFolder)
         parsed.gameFolder = options.gameFolderValue;
     parsed.verbose = static_cast<bool>(*options.verbose);
+    parsed.virtualStore = options.VirtualStoreChoice();
     return parsed;
 }
 

@@ -2,6 +2,8 @@
 #include "common/CommandLineProgram.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
+#include "patcher/GameFolderController.h"
+#include "patcher/gamefolder/GameFolderAccess.h"
 #include "patcher/gamefolder/GameFolderDiscovery.h"
 
 #include <functional>
@@ -21,6 +23,9 @@ struct PatcherArguments {
     std::string archive;                   // Unpack
     std::string target;                    // Unpack: the folder to extract into
     bool verbose = false; // any operation; Apply and Unpack then trace on standard output
+    // Backup, Restore, Apply: what to do with VirtualStore copies of the game's files
+    GameFolderController::VirtualStoreChoice virtualStore =
+        GameFolderController::VirtualStoreChoice::Ask;
     std::string error;    // Branch::Invalid: what was wrong, in one line
 };
 
@@ -35,6 +40,8 @@ struct CommandLineContext {
     std::function<std::string()> registryGameFolder; // used when --game-folder is not given
     // --find-games; when empty, every prefix named by $HOME and $WINEPREFIX is searched
     std::function<std::vector<FoundGameFolder>()> findGameFolders{};
+    // The system's side of the checks before a change; none: the running system's
+    GameFolderAccess* access = nullptr;
 };
 
 // Never fails: no arguments, --game-folder DIR alone and a pack alone (with or without
@@ -42,8 +49,11 @@ struct CommandLineContext {
 // Branch::Invalid with the reason.
 PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args);
 
-// Runs a branch other than the window. The backup, restore and apply handlers run as in the
-// window, after the work folder has been prepared. Returns Done only when the operation's
+// Runs a branch other than the window. Backup, restore and apply run through
+// GameFolderController as in the window, with its checks first: a game file held open (asked
+// on a terminal, else refused), the rights (refused, never a restart) and VirtualStore copies
+// (asked on a terminal, else decided by --move-virtualstore or
+// --keep-virtualstore, else refused). Returns Done only when the operation's
 // success was reached (for --find-games: a game folder was found), Failed when it failed,
 // BadInput for the window's branch or invalid arguments (the reason and a pointer to --help go
 // to err). Never throws: a file-layer error is written to err and yields Failed.

@@ -47,13 +47,6 @@ public:
     std::string last;
 };
 
-class NoControls : public BackupControls {
-public:
-    void EnableBackupButton(bool) override {}
-    void EnableRestoreButton(bool) override {}
-    void ShowBusyCursor(bool) override {}
-};
-
 // A fresh folder below the system's temporary folder, removed with the object.
 class ScratchFolder {
 public:
@@ -129,9 +122,8 @@ struct Fixture {
             std::filesystem::create_directories(folder);
         WriteBytes(game + "/Mods/BfVietnam/settings/Default.con", "game\r\n");
         WriteBytes(game + "/Mods/BfVietnam/Archives/music.rfa", "original");
-        NoControls controls;
         SilentPrompts prompts;
-        if (!BackupOriginals(game, prompts, controls))
+        if (!BackupOriginals(game, prompts))
             throw std::runtime_error("backup failed");
         // Korvane's own scripts: the pack must pass the patcher's validation.
         SongProject project;

@@ -1,4 +1,5 @@
 #pragma once
+#include "patcher/gamefolder/GameFolder.h"
 #include "platform/FolderWritable.h"
 
 #include <functional>
@@ -18,19 +19,25 @@ struct ElevationDecision {
     std::string message;
 };
 
-// writable: every folder the action writes can be written without elevation; otherwise
-// deniedFolder names the first that cannot, for the message.
-ElevationDecision DecideElevation(bool elevated, bool writable, bool canRestart,
-                                  const std::string& deniedFolder);
+// What the decision rests on.
+struct ElevationFacts {
+    bool elevated = false;    // this process already runs as administrator
+    bool writable = true;     // every folder the action writes can be written
+    bool canRestart = false;  // the system can restart this program as administrator (Windows)
+    bool fromWindow = true;   // the window may offer that restart; the command line never does
+    std::string deniedFolder; // when not writable: the first folder that cannot be, for the message
+};
+
+ElevationDecision DecideElevation(const ElevationFacts& facts);
 
 // The folders a change of the game folder writes: those holding Default.con and music.rfa,
 // custom_music and its backups. A folder not made yet counts as the nearest existing folder
 // above it, where it would be created.
-std::vector<std::string> FoldersGameChangesWrite(const std::string& gameFolder);
+std::vector<std::string> FoldersGameChangesWrite(const GameFolder& game);
 
 // The first of those the probe finds access denied to; "" when none is. Other errors are left
 // to the action, which reports them before it changes anything.
-std::string FirstFolderDenied(const std::string& gameFolder,
+std::string FirstFolderDenied(const GameFolder& game,
                               const std::function<FolderAccess(const std::string&)>& probe);
 
 // Said when restarting as administrator failed for another reason than the user saying no.

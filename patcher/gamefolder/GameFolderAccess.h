@@ -6,8 +6,9 @@
 #include <vector>
 
 // What Palisor asks the system before it changes a game folder: its rights, whether a game
-// file is held open, where VirtualStore lies, and restarting as administrator. The window
-// reaches the system only through this, so that its tests can stand in for all of it.
+// file is held open, where VirtualStore lies, and restarting as administrator.
+// GameFolderController reaches the system only through this, so that its tests (and the
+// window's, and the command line's) can stand in for all of it. None of the calls fails.
 class GameFolderAccess {
 public:
     virtual ~GameFolderAccess() = default;

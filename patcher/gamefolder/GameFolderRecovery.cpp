@@ -2,8 +2,6 @@
 
 #include "patcher/gamefolder/GameFilesInUse.h"
 #include "patcher/gamefolder/InstallJournal.h"
-#include "patcher/gamefolder/InstalledPackRecord.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "platform/FileSteps.h"
 #include "platform/FolderLock.h"
@@ -29,11 +27,10 @@ void RemoveLeftoversOf(const std::string& target) {
             RemoveFile(path);
 }
 
-void RemoveLeftovers(const std::string& gameFolder) {
-    auto targets = InstallTargets(gameFolder);
-    for (const auto& path : {BackedUpDefaultCon(gameFolder), BackedUpMusicRfa(gameFolder),
-                             BackupManifestFile(gameFolder), InstallJournalFile(gameFolder),
-                             InstalledPackRecord::Path(gameFolder)})
+void RemoveLeftovers(const GameFolder& game) {
+    auto targets = game.InstallTargets();
+    for (const auto& path : {game.BackedUpDefaultCon(), game.BackedUpMusicRfa(),
+                             game.ManifestFile(), game.JournalFile(), game.PackRecordFile()})
         targets.push_back(path);
     for (const auto& target : targets)
         RemoveLeftoversOf(target);
@@ -41,16 +38,8 @@ void RemoveLeftovers(const std::string& gameFolder) {
 
 } // namespace
 
-std::string FolderOfOursNotReal(const std::string& gameFolder) {
-    for (const auto& folder : {CustomMusicFolder(gameFolder), BackupsFolder(gameFolder)}) {
-        if (InspectPath(folder).kind == PathKind::Link)
-            return folder;
-    }
-    return "";
-}
-
-bool CheckFoldersOfOurs(const std::string& gameFolder, Prompts& prompts) {
-    const std::string folder = gameFolder.empty() ? "" : FolderOfOursNotReal(gameFolder);
+bool CheckFoldersOfOurs(const GameFolder& game, Prompts& prompts) {
+    const std::string folder = game.FolderOfOursNotReal();
     if (folder.empty())
         return true;
     prompts.Message("Can't do it - " + folder +
@@ -61,28 +50,22 @@ bool CheckFoldersOfOurs(const std::string& gameFolder, Prompts& prompts) {
     return false;
 }
 
-std::vector<std::string> InstallTargets(const std::string& gameFolder) {
-    return {InstalledUsSsc(gameFolder), InstalledPlaylists(gameFolder), GameDefaultCon(gameFolder),
-            GameMusicRfa(gameFolder)};
-}
-
-bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts) {
-    if (gameFolder.empty())
+bool RecoverInterruptedInstall(const GameFolder& game, Prompts& prompts) {
+    if (!game.Chosen())
         return true;
-    if (!CheckFoldersOfOurs(gameFolder, prompts))
+    if (!CheckFoldersOfOurs(game, prompts))
         return false; // nothing there is read or trusted
-    const std::string journal = InstallJournalFile(gameFolder);
+    const std::string journal = game.JournalFile();
     // Finishing or undoing a change replaces game files, which a running game holds open.
-    if (InspectPath(journal).kind != PathKind::Missing) {
-        if (const std::string why = WhyGameFilesCannotBeReplaced(InstallTargets(gameFolder));
+    if (game.ChangeInterrupted()) {
+        if (const std::string why = WhyGameFilesCannotBeReplaced(game.InstallTargets());
             !why.empty()) {
             prompts.Message(why);
             return false;
         }
     }
     std::string folderInTheWay;
-    switch (InstallJournal::Recover(gameFolder, journal, InstallTargets(gameFolder),
-                                    &folderInTheWay)) {
+    switch (InstallJournal::Recover(game.Path(), journal, game.InstallTargets(), &folderInTheWay)) {
     case InstallJournal::Outcome::Nothing:
         break;
     case InstallJournal::Outcome::Completed:
@@ -110,15 +93,15 @@ bool RecoverInterruptedInstall(const std::string& gameFolder, Prompts& prompts) 
                         "can be written to (not read-only, disk not full), then try again.");
         return false;
     }
-    RemoveLeftovers(gameFolder);
+    RemoveLeftovers(game);
     return true;
 }
 
-bool BeginGameChange(const std::string& gameFolder, Prompts& prompts, FolderLock& lock) {
-    if (lock.LockFolder(gameFolder) == FolderLock::Result::HeldByAnother) {
-        prompts.Message("Another Palisor is changing the game files in " + gameFolder +
+bool BeginGameChange(const GameFolder& game, Prompts& prompts, FolderLock& lock) {
+    if (lock.LockFolder(game.Path()) == FolderLock::Result::HeldByAnother) {
+        prompts.Message("Another Palisor is changing the game files in " + game.Path() +
                         ". Wait until it has finished, then try again.");
         return false;
     }
-    return RecoverInterruptedInstall(gameFolder, prompts);
+    return RecoverInterruptedInstall(game, prompts);
 }

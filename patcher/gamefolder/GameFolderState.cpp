@@ -1,9 +1,7 @@
 #include "patcher/gamefolder/GameFolderState.h"
 
 #include "common/PackLayout.h"
-#include "patcher/gamefolder/BackupState.h"
 #include "patcher/gamefolder/InstalledPackRecord.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "platform/SmallFileReader.h"
 
@@ -11,8 +9,8 @@ namespace {
 
 constexpr std::size_t kMaxDefaultConBytes = 16 << 20;
 
-GameFolderState::Backups ReadBackups(const std::string& gameFolder) {
-    switch (CheckBackups(gameFolder)) {
+GameFolderState::Backups ReadBackups(const GameFolder& game) {
+    switch (game.CheckBackups()) {
     case BackupState::Complete:
         return GameFolderState::Backups::Complete;
     case BackupState::Untrusted:
@@ -25,10 +23,10 @@ GameFolderState::Backups ReadBackups(const std::string& gameFolder) {
     return GameFolderState::Backups::None;
 }
 
-bool RunsInstalledPlaylist(const std::string& gameFolder) {
-    const auto text = SmallFileReader::Read(GameDefaultCon(gameFolder), kMaxDefaultConBytes,
+bool RunsInstalledPlaylist(const GameFolder& game) {
+    const auto text = SmallFileReader::Read(game.DefaultCon(), kMaxDefaultConBytes,
                                             SmallFileReader::Links::Follow);
-    if (!text || !FileExists(InstalledPlaylists(gameFolder)))
+    if (!text || !FileExists(game.InstalledPlaylists()))
         return false;
     for (std::size_t at = text->find(PackLayout::kRunLine); at != std::string::npos;
          at = text->find(PackLayout::kRunLine, at + 1)) {
@@ -57,11 +55,11 @@ const char* BackupsSentence(GameFolderState::Backups backups) {
 
 } // namespace
 
-GameFolderState GameFolderState::Read(const std::string& gameFolder) {
+GameFolderState GameFolderState::Read(const GameFolder& game) {
     GameFolderState state;
-    state.backups = ReadBackups(gameFolder);
-    if (RunsInstalledPlaylist(gameFolder)) {
-        const auto name = InstalledPackRecord::Read(gameFolder);
+    state.backups = ReadBackups(game);
+    if (RunsInstalledPlaylist(game)) {
+        const auto name = InstalledPackRecord::Read(game);
         state.pack = name ? Pack::Named : Pack::Unknown;
         state.packName = name.value_or("");
     }

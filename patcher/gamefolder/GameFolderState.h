@@ -1,4 +1,6 @@
 #pragma once
+#include "patcher/gamefolder/GameFolder.h"
+
 #include <string>
 
 // What the window's state line says about a game folder: the backups, the pack the game now
@@ -23,7 +25,7 @@ struct GameFolderState {
 
     // Reads the state of a folder that exists; recovered is left false (the caller knows it).
     // Never fails: what cannot be read counts as absent.
-    static GameFolderState Read(const std::string& gameFolder);
+    static GameFolderState Read(const GameFolder& game);
 
     // The state line: one sentence each for the backups, the pack and a recovery, e.g.
     // "Backups made and checked. Pack installed: songs.velk."

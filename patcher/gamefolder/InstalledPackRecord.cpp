@@ -1,6 +1,5 @@
 #include "patcher/gamefolder/InstalledPackRecord.h"
 
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "platform/FileSteps.h"
 #include "platform/SafeFile.h"
@@ -31,30 +30,26 @@ std::optional<std::uint64_t> ParseSize(const std::string& text) {
 
 } // namespace
 
-std::string InstalledPackRecord::Path(const std::string& gameFolder) {
-    return JoinPath(CustomMusicFolder(gameFolder), "palisor.installed");
-}
-
-bool InstalledPackRecord::Write(const std::string& gameFolder, const std::string& packPath) {
+bool InstalledPackRecord::Write(const GameFolder& game, const std::string& packPath) {
     const std::string name = FileNameOf(packPath);
-    const auto musicSize = FileLength(GameMusicRfa(gameFolder));
-    if (gameFolder.empty() || !IsPlainName(name) || !musicSize) {
-        Forget(gameFolder);
+    const auto musicSize = FileLength(game.MusicRfa());
+    if (!game.Chosen() || !IsPlainName(name) || !musicSize) {
+        Forget(game);
         return false;
     }
     std::ostringstream text;
     text << kHeader << "\nname " << name << "\nmusic.rfa " << *musicSize << "\n";
-    SafeFile record(Path(gameFolder));
+    SafeFile record(game.PackRecordFile());
     if (record.Open() && record.Write(text.str()) && record.Commit())
         return true;
-    Forget(gameFolder);
+    Forget(game);
     return false;
 }
 
-std::optional<std::string> InstalledPackRecord::Read(const std::string& gameFolder) {
-    if (gameFolder.empty())
+std::optional<std::string> InstalledPackRecord::Read(const GameFolder& game) {
+    if (!game.Chosen())
         return std::nullopt;
-    const auto bytes = SmallFileReader::Read(Path(gameFolder), kMaxRecordBytes);
+    const auto bytes = SmallFileReader::Read(game.PackRecordFile(), kMaxRecordBytes);
     if (!bytes)
         return std::nullopt;
     std::istringstream lines(*bytes);
@@ -66,12 +61,12 @@ std::optional<std::string> InstalledPackRecord::Read(const std::string& gameFold
         return std::nullopt;
     const std::string name = nameLine.substr(5);
     const auto recordedSize = ParseSize(sizeLine.substr(10));
-    if (!IsPlainName(name) || !recordedSize || FileLength(GameMusicRfa(gameFolder)) != recordedSize)
+    if (!IsPlainName(name) || !recordedSize || FileLength(game.MusicRfa()) != recordedSize)
         return std::nullopt;
     return name;
 }
 
-void InstalledPackRecord::Forget(const std::string& gameFolder) {
-    if (!gameFolder.empty())
-        RemoveFile(Path(gameFolder));
+void InstalledPackRecord::Forget(const GameFolder& game) {
+    if (game.Chosen())
+        RemoveFile(game.PackRecordFile());
 }

@@ -1,6 +1,5 @@
 #include "patcher/gamefolder/VirtualStoreCopies.h"
 
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "platform/FileSteps.h"
 #include "platform/PathNoCase.h"
@@ -59,15 +58,15 @@ bool InsideFolderNoCase(const std::string& path, const std::string& folder) {
     return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
-VirtualStoreCopies::VirtualStoreCopies(std::string gameFolder,
+VirtualStoreCopies::VirtualStoreCopies(GameFolder game,
                                        const std::vector<std::string>& programFilesFolders,
                                        const std::string& localAppData)
-    : gameFolder_(std::move(gameFolder)) {
+    : game_(std::move(game)) {
     if (localAppData.empty())
         return;
     for (const std::string& programFiles : programFilesFolders)
-        if (InsideFolderNoCase(gameFolder_, programFiles)) {
-            mirror_ = JoinPath(JoinPath(localAppData, "VirtualStore"), WithoutDrive(gameFolder_));
+        if (InsideFolderNoCase(game_.Path(), programFiles)) {
+            mirror_ = JoinPath(JoinPath(localAppData, "VirtualStore"), WithoutDrive(game_.Path()));
             return;
         }
 }
@@ -76,8 +75,9 @@ std::vector<VirtualStoreCopies::Copy> VirtualStoreCopies::Existing() const {
     std::vector<Copy> copies;
     if (mirror_.empty())
         return copies;
-    const std::pair<const char*, bool> candidates[] = {
-        {kGameDefaultConInFolder, false}, {kGameMusicRfaInFolder, false}, {"custom_music", true}};
+    const std::pair<const char*, bool> candidates[] = {{GameFolder::kDefaultConInFolder, false},
+                                                       {GameFolder::kMusicRfaInFolder, false},
+                                                       {"custom_music", true}};
     for (const auto& [relative, folder] : candidates)
         // The game finds its files without regard to case, and so did its redirection.
         if (const std::string path = ResolvePathNoCase(mirror_, relative); CopyExists(path, folder))
@@ -85,9 +85,13 @@ std::vector<VirtualStoreCopies::Copy> VirtualStoreCopies::Existing() const {
     return copies;
 }
 
+std::string VirtualStoreCopies::AsideFolder(const std::string& stamp) const {
+    return JoinPath(game_.Backups(), "VirtualStore " + stamp);
+}
+
 VirtualStoreCopies::MoveOutcome VirtualStoreCopies::MoveAside(const std::string& stamp) const {
     MoveOutcome outcome;
-    outcome.backupFolder = JoinPath(BackupsFolder(gameFolder_), "VirtualStore " + stamp);
+    outcome.backupFolder = AsideFolder(stamp);
     const std::vector<Copy> copies = Existing();
     for (const Copy& copy : copies) {
         // The destination's folders come first: the mirror's custom_music goes into the real

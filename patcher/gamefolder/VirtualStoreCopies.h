@@ -1,4 +1,6 @@
 #pragma once
+#include "patcher/gamefolder/GameFolder.h"
+
 #include <string>
 #include <vector>
 
@@ -15,7 +17,7 @@ public:
     };
 
     // The folders are given (KnownFolders on a real system), so tests can fake them.
-    VirtualStoreCopies(std::string gameFolder, const std::vector<std::string>& programFilesFolders,
+    VirtualStoreCopies(GameFolder game, const std::vector<std::string>& programFilesFolders,
                        const std::string& localAppData);
 
     // VirtualStore's mirror of the game folder, or "" when the game folder is not under one of
@@ -31,14 +33,17 @@ public:
         std::string backupFolder; // where the copies went
         std::string failedCopy;   // the copy that could not be moved (errno tells why)
     };
-    // Moves every copy into custom_music/backups/"VirtualStore <stamp>"/<its relative path>
+    // Where MoveAside(stamp) puts the copies: custom_music/backups/"VirtualStore <stamp>".
+    std::string AsideFolder(const std::string& stamp) const;
+
+    // Moves every copy into AsideFolder(stamp)/<its relative path>
     // in the game folder, then removes the mirror's folders the moves emptied. Stops at the
     // first copy that cannot be moved: what moved before stays in the backups, nothing is
     // deleted.
     MoveOutcome MoveAside(const std::string& stamp) const;
 
 private:
-    std::string gameFolder_;
+    GameFolder game_;
     std::string mirror_;
 };
 

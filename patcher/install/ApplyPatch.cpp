@@ -3,11 +3,10 @@
 #include "common/ProgressCloser.h"
 #include "patcher/gamefolder/GameFolderRecovery.h"
 #include "patcher/gamefolder/InstalledPackRecord.h"
-#include "patcher/gamefolder/PatcherPaths.h"
-#include "patcher/install/Backup.h"
 #include "patcher/install/PatchInstall.h"
 #include "patcher/install/PatchJob.h"
 #include "patcher/install/ProgressReporter.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FolderLock.h"
 
 namespace {
@@ -26,13 +25,12 @@ const JobStep kJobSteps[] = {
 
 } // namespace
 
-bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
-                const std::string& baseFolder, Prompts& prompts, Progress& progress,
-                std::FILE* trace, int jobs) {
+bool ApplyPatch(const GameFolder& game, const std::string& packPath, const std::string& baseFolder,
+                Prompts& prompts, Progress& progress, std::FILE* trace, int jobs) {
     FolderLock gameLock;
-    if (GameFolderExists(gameFolder) && !BeginGameChange(gameFolder, prompts, gameLock))
+    if (game.Exists() && !BeginGameChange(game, prompts, gameLock))
         return false;
-    if (!BackupsComplete(gameFolder)) {
+    if (!game.BackupsComplete()) {
         prompts.Message("Back up your originals first.");
         return false;
     }
@@ -58,10 +56,10 @@ bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
         }
     }
     reporter.ReportStep("Patching...", 18);
-    if (!BuildPatchedDefaultCon(gameFolder, job.workFolder, prompts) ||
-        !InstallPatchedFiles(gameFolder, job.workFolder, prompts))
+    if (!BuildPatchedDefaultCon(game, job.workFolder, prompts) ||
+        !InstallPatchedFiles(game, job.workFolder, prompts))
         return false;
-    InstalledPackRecord::Write(gameFolder, packPath); // without it the pack shows as unknown
+    InstalledPackRecord::Write(game, packPath); // without it the pack shows as unknown
     progress.Hide();
     prompts.Inform("Patching Is Done!");
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 #include "common/Progress.h"
 #include "common/Prompts.h"
+#include "patcher/gamefolder/GameFolder.h"
 
 #include <cstdio>
 #include <string>
@@ -15,6 +16,5 @@
 // closed however the run ends, also when a FileError from the file layer passes through. The
 // archive reader's trace lines go to trace, or nowhere. jobs: songs decoded at once (0: one per
 // core).
-bool ApplyPatch(const std::string& gameFolder, const std::string& packPath,
-                const std::string& baseFolder, Prompts& prompts, Progress& progress,
-                std::FILE* trace = nullptr, int jobs = 0);
+bool ApplyPatch(const GameFolder& game, const std::string& packPath, const std::string& baseFolder,
+                Prompts& prompts, Progress& progress, std::FILE* trace = nullptr, int jobs = 0);

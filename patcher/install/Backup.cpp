@@ -4,7 +4,6 @@
 #include "patcher/gamefolder/BackupManifest.h"
 #include "patcher/gamefolder/GameFilesInUse.h"
 #include "patcher/gamefolder/GameFolderRecovery.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/install/StagedInstall.h"
 #include "platform/FileOps.h"
 #include "platform/FileSteps.h"
@@ -18,20 +17,6 @@
 namespace {
 
 constexpr std::uint64_t kLargestDefaultCon = 16u << 20;
-
-// Shows the busy cursor for the life of a handler, however it ends.
-class BusyCursor {
-public:
-    explicit BusyCursor(BackupControls& controls) : controls_(controls) {
-        controls_.ShowBusyCursor(true);
-    }
-    ~BusyCursor() { controls_.ShowBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    BackupControls& controls_;
-};
 
 bool FolderExistsOrCreated(const std::string& folder) {
     return FolderExists(folder) || CreateFolder(folder);
@@ -67,9 +52,9 @@ bool BackUpFile(const std::string& from, const std::string& to, BackupManifest::
 }
 
 // The first of the backup's own files that something other than a regular file holds.
-std::string SpecialFileInBackups(const std::string& gameFolder) {
-    for (const auto& path : {BackedUpDefaultCon(gameFolder), BackedUpMusicRfa(gameFolder),
-                             BackupManifestFile(gameFolder)}) {
+std::string SpecialFileInBackups(const GameFolder& game) {
+    for (const auto& path :
+         {game.BackedUpDefaultCon(), game.BackedUpMusicRfa(), game.ManifestFile()}) {
         const PathKind kind = InspectPath(path).kind;
         if (kind != PathKind::Missing && kind != PathKind::RegularFile)
             return path;
@@ -78,18 +63,18 @@ std::string SpecialFileInBackups(const std::string& gameFolder) {
 }
 
 // Removes the manifest first, so a backup cut short by a crash never looks complete.
-bool RemoveManifest(const std::string& gameFolder) {
-    const std::string manifest = BackupManifestFile(gameFolder);
+bool RemoveManifest(const GameFolder& game) {
+    const std::string manifest = game.ManifestFile();
     if (IsRegularFile(manifest) && !RemoveFile(manifest))
         return false;
-    return static_cast<bool>(FlushFolder(BackupsFolder(gameFolder)));
+    return static_cast<bool>(FlushFolder(game.Backups()));
 }
 
 } // namespace
 
-bool CreateBackupFolders(const std::string& gameFolder, Prompts& prompts) {
-    const std::string customMusic = CustomMusicFolder(gameFolder);
-    const std::string backups = BackupsFolder(gameFolder);
+bool CreateBackupFolders(const GameFolder& game, Prompts& prompts) {
+    const std::string customMusic = game.CustomMusic();
+    const std::string backups = game.Backups();
     if (!FolderExists(customMusic) && !CreateFolder(customMusic)) {
         ShowCreateFailure(prompts, customMusic);
         return false;
@@ -101,30 +86,35 @@ bool CreateBackupFolders(const std::string& gameFolder, Prompts& prompts) {
     return true;
 }
 
-bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupControls& controls) {
-    BusyCursor busy(controls);
-    controls.EnableBackupButton(false);
-    auto fail = [&](const std::string& message) {
-        controls.EnableBackupButton(true);
+bool BackupOriginals(const GameFolder& game, Prompts& prompts, const Settled& settled) {
+    const auto settle = [&] {
+        if (settled)
+            settled();
+    };
+    // Refusals settle before their message; a failed copy is reported first, then settles.
+    auto refuse = [&](const std::string& message) {
+        settle();
         if (!message.empty())
             prompts.Message(message);
         return false;
     };
-    // A failed copy is reported while the button is still disabled, then it comes back.
-    auto copyFailed = [&](const std::string& path) {
-        prompts.Message("Couldn't do it - error while trying to copy : " + path);
-        controls.EnableBackupButton(true);
+    auto failAfter = [&](const std::string& message) {
+        prompts.Message(message);
+        settle();
         return false;
     };
-    if (!GameFolderExists(gameFolder))
-        return fail("Can't do it - you need to locate the BFV folder!");
+    auto copyFailed = [&](const std::string& path) {
+        return failAfter("Couldn't do it - error while trying to copy : " + path);
+    };
+    if (!game.Exists())
+        return refuse("Can't do it - you need to locate the BFV folder!");
     FolderLock gameLock;
-    if (!BeginGameChange(gameFolder, prompts, gameLock))
-        return fail("");
-    if (BackupsComplete(gameFolder))
-        return fail("Can't do it - everything is already backed up..(how did this get called?)");
-    const std::string gameDefaultCon = GameDefaultCon(gameFolder);
-    const std::string gameMusicRfa = GameMusicRfa(gameFolder);
+    if (!BeginGameChange(game, prompts, gameLock))
+        return refuse("");
+    if (game.BackupsComplete())
+        return refuse("Can't do it - everything is already backed up..(how did this get called?)");
+    const std::string gameDefaultCon = game.DefaultCon();
+    const std::string gameMusicRfa = game.MusicRfa();
     // Not the game's folder (or not all of it): create nothing there.
     for (const auto& path : {gameDefaultCon, gameMusicRfa})
         if (!FileExists(path))
@@ -133,33 +123,27 @@ bool BackupOriginals(const std::string& gameFolder, Prompts& prompts, BackupCont
     if (!patched)
         return copyFailed(gameDefaultCon);
     if (*patched)
-        return fail("Couldn't do it - " + gameDefaultCon +
-                    " already runs the custom playlist, so it is not the game's original. "
-                    "Nothing was changed. Put the original files back (reinstall or repair the "
-                    "game), then back up again.");
-    if (!CreateBackupFolders(gameFolder, prompts))
-        return fail("");
-    const std::string special = SpecialFileInBackups(gameFolder);
-    if (!special.empty()) {
-        // Reported while the button is still disabled, as a failed copy is.
-        prompts.Message("Couldn't do it - " + special +
-                        " is a link, a folder or another special file, which Palisor never "
-                        "replaces. Move it away, then back up again.");
-        controls.EnableBackupButton(true);
-        return false;
-    }
-    if (!RemoveManifest(gameFolder))
+        return refuse("Couldn't do it - " + gameDefaultCon +
+                      " already runs the custom playlist, so it is not the game's original. "
+                      "Nothing was changed. Put the original files back (reinstall or repair the "
+                      "game), then back up again.");
+    if (!CreateBackupFolders(game, prompts))
+        return refuse("");
+    if (const std::string special = SpecialFileInBackups(game); !special.empty())
+        return failAfter("Couldn't do it - " + special +
+                         " is a link, a folder or another special file, which Palisor never "
+                         "replaces. Move it away, then back up again.");
+    if (!RemoveManifest(game))
         return copyFailed(gameDefaultCon);
     BackupManifest manifest;
     manifest.items = {{"Default.con", 0, ""}, {"music.rfa", 0, ""}};
-    if (!BackUpFile(gameDefaultCon, BackedUpDefaultCon(gameFolder), manifest.items[0]))
+    if (!BackUpFile(gameDefaultCon, game.BackedUpDefaultCon(), manifest.items[0]))
         return copyFailed(gameDefaultCon);
-    if (!BackUpFile(gameMusicRfa, BackedUpMusicRfa(gameFolder), manifest.items[1]) ||
-        !manifest.Write(BackupManifestFile(gameFolder)) || !BackupsComplete(gameFolder))
+    if (!BackUpFile(gameMusicRfa, game.BackedUpMusicRfa(), manifest.items[1]) ||
+        !manifest.Write(game.ManifestFile()) || !game.BackupsComplete())
         return copyFailed(gameMusicRfa);
-    prompts.Inform("Your files are now backed up in: " + BackupsFolder(gameFolder));
-    controls.EnableRestoreButton(true);
-    controls.EnableBackupButton(false);
+    prompts.Inform("Your files are now backed up in: " + game.Backups());
+    settle();
     return true;
 }
 
@@ -167,13 +151,13 @@ namespace {
 
 // Stages both backed-up files beside the game's and checks the staged bytes against the
 // manifest. Returns the game path whose copy failed, or "" when both are staged.
-std::string StageOriginals(const std::string& gameFolder, const BackupManifest& manifest,
+std::string StageOriginals(const GameFolder& game, const BackupManifest& manifest,
                            StagedInstall& install, bool& untrusted) {
-    const std::pair<std::string, std::string> files[] = {
-        {"Default.con", GameDefaultCon(gameFolder)}, {"music.rfa", GameMusicRfa(gameFolder)}};
+    const std::pair<std::string, std::string> files[] = {{"Default.con", game.DefaultCon()},
+                                                         {"music.rfa", game.MusicRfa()}};
     for (const auto& [name, target] : files) {
         Sha256 hash;
-        if (!install.Stage(JoinPath(BackupsFolder(gameFolder), name), target, &hash))
+        if (!install.Stage(JoinPath(game.Backups(), name), target, &hash))
             return target;
         if (hash.HexDigest() != manifest.Find(name)->sha256) {
             untrusted = true;
@@ -183,86 +167,81 @@ std::string StageOriginals(const std::string& gameFolder, const BackupManifest& 
     return "";
 }
 
-bool GameFilesMatch(const std::string& gameFolder, const BackupManifest& manifest) {
-    return Sha256::OfFile(GameDefaultCon(gameFolder)) == manifest.Find("Default.con")->sha256 &&
-           Sha256::OfFile(GameMusicRfa(gameFolder)) == manifest.Find("music.rfa")->sha256;
+bool GameFilesMatch(const GameFolder& game, const BackupManifest& manifest) {
+    return Sha256::OfFile(game.DefaultCon()) == manifest.Find("Default.con")->sha256 &&
+           Sha256::OfFile(game.MusicRfa()) == manifest.Find("music.rfa")->sha256;
 }
 
-void RemoveBackups(const std::string& gameFolder) {
-    RemoveManifest(gameFolder);
-    RemoveFile(BackedUpMusicRfa(gameFolder));
-    RemoveFile(BackedUpDefaultCon(gameFolder));
-    FlushFolder(BackupsFolder(gameFolder));
+void RemoveBackups(const GameFolder& game) {
+    RemoveManifest(game);
+    RemoveFile(game.BackedUpMusicRfa());
+    RemoveFile(game.BackedUpDefaultCon());
+    FlushFolder(game.Backups());
 }
 
 } // namespace
 
-bool RestoreOriginals(const std::string& gameFolder, Prompts& prompts, BackupControls& controls) {
-    controls.EnableRestoreButton(false);
-    BusyCursor busy(controls);
-    auto fail = [&](const std::string& message) {
-        controls.EnableRestoreButton(true);
+bool RestoreOriginals(const GameFolder& game, Prompts& prompts, const Settled& settled) {
+    const auto settle = [&] {
+        if (settled)
+            settled();
+    };
+    auto refuse = [&](const std::string& message) {
+        settle();
         if (!message.empty())
             prompts.Message(message);
         return false;
     };
-    if (!GameFolderExists(gameFolder))
-        return fail("Can't do it - you need to locate the BFV folder!");
+    if (!game.Exists())
+        return refuse("Can't do it - you need to locate the BFV folder!");
     FolderLock gameLock;
-    if (!BeginGameChange(gameFolder, prompts, gameLock))
-        return fail("");
-    const BackupState state = CheckBackups(gameFolder);
+    if (!BeginGameChange(game, prompts, gameLock))
+        return refuse("");
+    const BackupState state = game.CheckBackups();
     if (state == BackupState::Missing || state == BackupState::Partial)
-        return fail("Can't do it - the backup files have been removed - what did you do!?");
+        return refuse("Can't do it - the backup files have been removed - what did you do!?");
     const std::string untrustedMessage =
-        "Can't do it - the backup in " + BackupsFolder(gameFolder) +
+        "Can't do it - the backup in " + game.Backups() +
         " does not match its manifest (it is incomplete or damaged), so it was not used and "
         "nothing was changed. If the game's own files are still the originals, press Backup "
         "Originals to back them up again; otherwise reinstall or repair the game.";
-    const auto manifest = BackupManifest::Read(BackupManifestFile(gameFolder));
+    const auto manifest = BackupManifest::Read(game.ManifestFile());
     if (state == BackupState::Untrusted || !manifest)
-        return fail(untrustedMessage);
+        return refuse(untrustedMessage);
     // The game holds its files open while it runs; Windows cannot replace them then.
-    if (const std::string why =
-            WhyGameFilesCannotBeReplaced({GameDefaultCon(gameFolder), GameMusicRfa(gameFolder)});
-        !why.empty())
-        return fail(why);
-    const std::string defaultConFailure =
-        "Couldn't do it - error while trying to move Default.con from backup to: " +
-        GameDefaultCon(gameFolder);
-    const std::string musicRfaFailure =
-        "Couldn't do it - error while trying to move music.rfa from backup to: " +
-        GameMusicRfa(gameFolder);
+    if (const std::string why = WhyGameFilesCannotBeReplaced(game.Originals()); !why.empty())
+        return refuse(why);
+    // A failed music.rfa is reported before the handler settles, unlike the other failures.
     auto failedAt = [&](const std::string& target) {
-        if (target == GameMusicRfa(gameFolder)) {
-            // Reported before the button comes back, unlike the earlier failures.
-            prompts.Message(musicRfaFailure);
-            controls.EnableRestoreButton(true);
-            return false;
-        }
-        return fail(defaultConFailure);
+        if (target != game.MusicRfa())
+            return refuse("Couldn't do it - error while trying to move Default.con from backup "
+                          "to: " +
+                          game.DefaultCon());
+        prompts.Message("Couldn't do it - error while trying to move music.rfa from backup to: " +
+                        game.MusicRfa());
+        settle();
+        return false;
     };
-    StagedInstall install(gameFolder);
+    StagedInstall install(game);
     bool untrusted = false;
-    const std::string stagingFailed = StageOriginals(gameFolder, *manifest, install, untrusted);
+    const std::string stagingFailed = StageOriginals(game, *manifest, install, untrusted);
     if (untrusted)
-        return fail(untrustedMessage);
+        return refuse(untrustedMessage);
     if (!stagingFailed.empty())
         return failedAt(stagingFailed);
     const auto outcome = install.Commit();
     if (outcome != InstallJournal::Outcome::Installed) {
         failedAt(install.FailedTarget());
         if (outcome == InstallJournal::Outcome::Stuck)
-            RecoverInterruptedInstall(gameFolder, prompts);
+            RecoverInterruptedInstall(game, prompts);
         return false;
     }
-    if (!GameFilesMatch(gameFolder, *manifest))
-        return fail("Couldn't do it - the restored files do not match the backup. The backup "
-                    "was kept in " +
-                    BackupsFolder(gameFolder) + "; press Restore Originals again.");
-    RemoveBackups(gameFolder);
+    if (!GameFilesMatch(game, *manifest))
+        return refuse("Couldn't do it - the restored files do not match the backup. The backup "
+                      "was kept in " +
+                      game.Backups() + "; press Restore Originals again.");
+    RemoveBackups(game);
     prompts.Inform("Your original files have been restored.");
-    controls.EnableRestoreButton(false);
-    controls.EnableBackupButton(true);
+    settle();
     return true;
 }

@@ -4,8 +4,8 @@
 #include "common/PackLayout.h"
 #include "patcher/gamefolder/GameFilesInUse.h"
 #include "patcher/gamefolder/GameFolderRecovery.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/install/StagedInstall.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "platform/SafeFile.h"
 
@@ -19,11 +19,11 @@ bool PrepareWorkFolder(const std::string& baseFolder, Prompts& prompts) {
     return true;
 }
 
-bool BuildPatchedDefaultCon(const std::string& gameFolder, const std::string& workFolder,
+bool BuildPatchedDefaultCon(const GameFolder& game, const std::string& workFolder,
                             Prompts& prompts) {
     // The backed-up copy plus the run line framed by CR LF pairs, as text mode writes it.
     SafeFile patched(JoinPath(workFolder, "Default.con"), SafeFile::Care::Unflushed);
-    if (!patched.CopyFrom(BackedUpDefaultCon(gameFolder)) ||
+    if (!patched.CopyFrom(game.BackedUpDefaultCon()) ||
         !patched.Write("\r\n" + std::string(PackLayout::kRunLine) + "\r\n") || !patched.Commit()) {
         prompts.Message("Unable to create patched Default.con");
         return false;
@@ -44,19 +44,18 @@ bool CheckPatchFile(const std::string& path, Prompts& prompts) {
     return true;
 }
 
-bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workFolder,
-                         Prompts& prompts) {
+bool InstallPatchedFiles(const GameFolder& game, const std::string& workFolder, Prompts& prompts) {
     for (const char* name : {"music.rfa", "Default.con", "playlists.con", "US.ssc"})
         if (!CheckPatchFile(JoinPath(workFolder, name), prompts))
             return false;
     const char* const names[] = {"US.ssc", "playlists.con", "Default.con", "music.rfa"};
-    const auto targets = InstallTargets(gameFolder);
+    const auto targets = game.InstallTargets();
     // A running game holds its files open: on Windows they cannot be replaced then.
     if (const std::string why = WhyGameFilesCannotBeReplaced(targets); !why.empty()) {
         prompts.Message(why);
         return false;
     }
-    StagedInstall install(gameFolder);
+    StagedInstall install(game);
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (install.Stage(JoinPath(workFolder, names[i]), targets[i]))
             continue;
@@ -72,7 +71,7 @@ bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workF
     if (outcome != InstallJournal::Outcome::Installed) {
         prompts.Message("Unable to move file - patch failed.");
         if (outcome == InstallJournal::Outcome::Stuck)
-            RecoverInterruptedInstall(gameFolder, prompts);
+            RecoverInterruptedInstall(game, prompts);
         return false;
     }
     for (const char* name : names)

@@ -1,5 +1,6 @@
 #pragma once
 #include "common/Prompts.h"
+#include "patcher/gamefolder/GameFolder.h"
 
 #include <string>
 
@@ -14,7 +15,7 @@ bool PrepareWorkFolder(const std::string& baseFolder, Prompts& prompts);
 // Writes the work Default.con: the backed-up Default.con plus the CR LF-framed line that runs
 // the installed playlist script. Never builds on the game's current Default.con, so patching
 // again never stacks a second line.
-bool BuildPatchedDefaultCon(const std::string& gameFolder, const std::string& workFolder,
+bool BuildPatchedDefaultCon(const GameFolder& game, const std::string& workFolder,
                             Prompts& prompts);
 
 // False with a message when no file exists at the path or it is empty.
@@ -25,5 +26,4 @@ bool CheckPatchFile(const std::string& path, Prompts& prompts);
 // copies. Any failure leaves the game folder as it was, with "Unable to move file - patch
 // failed." (a longer text when a link or special file sits at a game path). A game file another
 // program holds open (the game is running, on Windows) stops it first, with FileInUseMessage.
-bool InstallPatchedFiles(const std::string& gameFolder, const std::string& workFolder,
-                         Prompts& prompts);
+bool InstallPatchedFiles(const GameFolder& game, const std::string& workFolder, Prompts& prompts);

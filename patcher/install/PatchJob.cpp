@@ -5,7 +5,7 @@
 #include "audio/OggDecoder.h"
 #include "common/DeleteFolderTree.h"
 #include "common/PackLayout.h"
-#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "platform/ShortPathOf.h"
 

@@ -1,10 +1,9 @@
 #include "patcher/install/StagedInstall.h"
 
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "platform/SafeFile.h"
 
-StagedInstall::StagedInstall(std::string gameFolder) : gameFolder_(std::move(gameFolder)) {}
+StagedInstall::StagedInstall(GameFolder game) : game_(std::move(game)) {}
 
 StagedInstall::~StagedInstall() = default;
 
@@ -25,7 +24,7 @@ bool StagedInstall::Stage(const std::string& source, const std::string& target, 
 }
 
 InstallJournal::Outcome StagedInstall::Commit() {
-    InstallJournal journal(gameFolder_, InstallJournalFile(gameFolder_));
+    InstallJournal journal(game_.Path(), game_.JournalFile());
     for (auto& file : files_) {
         journal.Add(file->Target(), file->TemporaryPath());
         file->Keep(); // from here on the journal removes them if need be

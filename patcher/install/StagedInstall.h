@@ -1,4 +1,5 @@
 #pragma once
+#include "patcher/gamefolder/GameFolder.h"
 #include "patcher/gamefolder/InstallJournal.h"
 
 #include <memory>
@@ -14,7 +15,7 @@ class Sha256;
 // Commit are removed when the object goes, leaving the game folder as it was.
 class StagedInstall {
 public:
-    explicit StagedInstall(std::string gameFolder);
+    explicit StagedInstall(GameFolder game);
     ~StagedInstall();
 
     // Copies source beside target, feeding its bytes to hash when given. False when the copy
@@ -29,7 +30,7 @@ public:
     const std::string& FailedTarget() const { return failedTarget_; }
 
 private:
-    std::string gameFolder_;
+    GameFolder game_;
     std::vector<std::unique_ptr<SafeFile>> files_;
     bool targetRefused_ = false;
     std::string failedTarget_;

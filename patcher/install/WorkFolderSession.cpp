@@ -1,7 +1,7 @@
 #include "patcher/install/WorkFolderSession.h"
 
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/install/PatchInstall.h"
+#include "patcher/install/WorkFolderPaths.h"
 
 bool WorkFolderSession::Begin(const std::string& baseFolder, Prompts& prompts) {
     if (lock_.LockFile(WorkLockFile(baseFolder)) == FolderLock::Result::HeldByAnother) {

@@ -1,19 +1,9 @@
 #include "patcher/window/PackPreviewList.h"
 
-#include "common/CodePage.h"
+#include "common/PackLayout.h"
 
+#include <QEvent>
 #include <QHeaderView>
-
-#include <cmath>
-
-namespace {
-
-QString MinutesAndSeconds(double seconds) {
-    const long whole = std::lround(std::max(0.0, seconds));
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
 
 PackPreviewList::PackPreviewList(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(3);
@@ -28,17 +18,49 @@ PackPreviewList::PackPreviewList(QWidget* parent) : QTreeWidget(parent) {
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     header()->setSectionResizeMode(1, QHeaderView::Stretch);
     header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    MeasureRow();
 }
 
-void PackPreviewList::ShowSongs(const std::vector<PackSong>& songs) {
+void PackPreviewList::ShowSongs(const std::vector<PreviewSong>& songs) {
+    if (songs == shown)
+        return;
+    shown = songs;
     clear();
-    int number = 0;
-    for (const PackSong& song : songs) {
-        const QString title = QString::fromStdString(CodePage::ToUtf8(song.title));
-        auto* row =
-            new QTreeWidgetItem(this, {QStringLiteral("%1").arg(++number, 2, 10, QLatin1Char('0')),
-                                       title, MinutesAndSeconds(song.seconds)});
+    for (const PreviewSong& song : songs) {
+        const QString title = QString::fromStdString(song.title);
+        auto* row = new QTreeWidgetItem(this, {QString::fromStdString(song.number), title,
+                                               QString::fromStdString(song.length)});
         row->setToolTip(1, title);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
+}
+
+// Rows are as high as the font and style make them: measured on a row like the songs' own.
+void PackPreviewList::MeasureRow() {
+    const bool empty = topLevelItemCount() == 0;
+    if (empty)
+        addTopLevelItem(new QTreeWidgetItem(
+            {QStringLiteral("16"), QStringLiteral("Title"), QStringLiteral("0:00")}));
+    rowHeight = std::max(1, sizeHintForRow(0));
+    if (empty)
+        delete takeTopLevelItem(0);
+    updateGeometry();
+}
+
+void PackPreviewList::changeEvent(QEvent* event) {
+    QTreeWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        MeasureRow();
+}
+
+int PackPreviewList::HeightForRows(int rows) const {
+    return header()->sizeHint().height() + rows * rowHeight + 2 * frameWidth();
+}
+
+QSize PackPreviewList::sizeHint() const {
+    return {QTreeWidget::sizeHint().width(), HeightForRows(PackLayout::kSongCount)};
+}
+
+QSize PackPreviewList::minimumSizeHint() const {
+    return {QTreeWidget::minimumSizeHint().width(), HeightForRows(2)};
 }

@@ -4,7 +4,8 @@
 // beside a build-tree marker), so their work folders are the test's own.
 #include "audio/TrackEncodeJob.h"
 #include "builder/SongProject.h"
-#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/GameFolder.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "platform/FolderLock.h"
 #include "platform/Sha256.h"
@@ -139,7 +140,8 @@ std::string LongPack(const TempFolder& temp) {
 std::map<std::string, std::optional<std::string>> GameDigests(const std::string& game) {
     std::map<std::string, std::optional<std::string>> digests;
     for (const auto& path :
-         {GameDefaultCon(game), GameMusicRfa(game), InstalledPlaylists(game), InstalledUsSsc(game)})
+         {GameFolder(game).DefaultCon(), GameFolder(game).MusicRfa(),
+          GameFolder(game).InstalledPlaylists(), GameFolder(game).InstalledUsSsc()})
         digests[path] = Sha256::OfFile(path);
     return digests;
 }
@@ -148,7 +150,7 @@ class ProgramProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         MakeGameFolder(game);
-        WriteFileBytes(GameMusicRfa(game), PseudoRandomBytes(32u << 20));
+        WriteFileBytes(GameFolder(game).MusicRfa(), PseudoRandomBytes(32u << 20));
         original = GameDigests(game);
     }
 
@@ -177,8 +179,8 @@ TEST_F(ProgramProcessTest, KilledBackupIsNeverTakenForACompleteOne) {
     ASSERT_EQ(palisor.Run(On({"--backup"})).status, 0);
     const auto whole = Clock::now() - start;
     ASSERT_EQ(palisor.Run(On({"--restore"})).status, 0);
-    const std::string staging = JoinPath(BackupsFolder(game), "music.rfa.kp-new");
-    const std::string manifest = BackupManifestFile(game);
+    const std::string staging = JoinPath(GameFolder(game).Backups(), "music.rfa.kp-new");
+    const std::string manifest = GameFolder(game).ManifestFile();
     const std::vector<std::pair<std::function<bool()>, double>> moments = {
         {[&] { return Exists(staging); }, 2.0},
         {[&] { return Exists(manifest + ".kp-new"); }, 2.0},
@@ -196,7 +198,8 @@ TEST_F(ProgramProcessTest, KilledBackupIsNeverTakenForACompleteOne) {
                     next.out == "Can't do it - everything is already backed up..(how did "
                                 "this get called?)\n")
             << next.out;
-        EXPECT_EQ(Sha256::OfFile(BackedUpMusicRfa(game)), original[GameMusicRfa(game)]);
+        EXPECT_EQ(Sha256::OfFile(GameFolder(game).BackedUpMusicRfa()),
+                  original[GameFolder(game).MusicRfa()]);
         EXPECT_EQ(palisor.Run(On({"--restore"})).status, 0);
         EXPECT_EQ(GameDigests(game), original);
     }
@@ -213,8 +216,8 @@ TEST_F(ProgramProcessTest, KilledInstallIsFinishedOrUndoneByTheNextCommand) {
     ASSERT_EQ(palisor.Run(On({"--restore"})).status, 0);
     ASSERT_EQ(palisor.Run(On({"--backup"})).status, 0);
 
-    const std::string journal = InstallJournalFile(game);
-    const std::string staging = GameMusicRfa(game) + ".kp-new";
+    const std::string journal = GameFolder(game).JournalFile();
+    const std::string staging = GameFolder(game).MusicRfa() + ".kp-new";
     const std::vector<std::pair<std::string, std::function<bool()>>> moments = {
         {"staging", [&] { return Exists(staging); }},
         {"journal", [&] { return Exists(journal); }},
@@ -241,7 +244,7 @@ TEST_F(ProgramProcessTest, KilledInstallIsFinishedOrUndoneByTheNextCommand) {
     }
     EXPECT_GT(recovered, 0);
     ASSERT_EQ(palisor.Run(On({"--restore"})).status, 0);
-    for (const auto& path : {GameDefaultCon(game), GameMusicRfa(game)})
+    for (const auto& path : {GameFolder(game).DefaultCon(), GameFolder(game).MusicRfa()})
         EXPECT_EQ(Sha256::OfFile(path), original[path]);
 }
 
@@ -269,7 +272,8 @@ TEST_F(ProgramProcessTest, SecondPalisorIsRefusedAndDisturbsNothing) {
     EXPECT_EQ(done.status, 0);
     EXPECT_EQ(done.out, "Patching Is Done!\n"); // no trace lines without --verbose
     EXPECT_EQ(palisor.Run(On({"--restore"})).status, 0);
-    EXPECT_EQ(GameDigests(game)[GameMusicRfa(game)], original[GameMusicRfa(game)]);
+    EXPECT_EQ(GameDigests(game)[GameFolder(game).MusicRfa()],
+              original[GameFolder(game).MusicRfa()]);
 }
 
 TEST(KorvaneProcessTest, SecondKorvaneIsRefusedAndDisturbsNothing) {

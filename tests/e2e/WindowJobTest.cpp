@@ -2,7 +2,8 @@
 // sixteen songs and builds the pack; Palisor backs up a sandbox game, applies the pack and
 // restores the originals. With KP_SCREENSHOTS set, both windows are saved there as PNG files.
 #include "builder/window/BuilderWindow.h"
-#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/GameFolder.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "patcher/window/PatcherWindow.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
@@ -106,14 +107,14 @@ private slots:
         palisor.BackupButton()->click();
         palisor.ApplyButton()->click();
         QCOMPARE(prompts.messages.back(), std::string("Patching Is Done!"));
-        QVERIFY(ReadFileBytes(GameDefaultCon(game)) != kGameDefaultCon);
-        QVERIFY(ReadFileBytes(GameMusicRfa(game)) != kGameMusicRfa);
+        QVERIFY(ReadFileBytes(GameFolder(game).DefaultCon()) != kGameDefaultCon);
+        QVERIFY(ReadFileBytes(GameFolder(game).MusicRfa()) != kGameMusicRfa);
         SaveScreenshot(palisor, "palisor-windows");
 
         palisor.RestoreButton()->click();
         QCOMPARE(prompts.messages.back(), std::string("Your original files have been restored."));
-        QCOMPARE(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
-        QCOMPARE(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+        QCOMPARE(ReadFileBytes(GameFolder(game).DefaultCon()), kGameDefaultCon);
+        QCOMPARE(ReadFileBytes(GameFolder(game).MusicRfa()), kGameMusicRfa);
     }
 };
 

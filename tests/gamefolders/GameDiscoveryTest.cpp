@@ -1,6 +1,5 @@
 #include "gamefolders/LutrisGames.h"
 #include "gamefolders/SteamLibraries.h"
-#include "patcher/gamefolder/GameFolderCheck.h"
 #include "patcher/gamefolder/GameFolderDiscovery.h"
 #include "tests/support/TempFolder.h"
 
@@ -229,25 +228,6 @@ TEST(SteamVdfTest, ReadsTheLibraryPaths) {
     };
     for (const auto& [vdf, paths] : cases)
         EXPECT_EQ(SteamLibraries::PathsInVdf(vdf), paths) << vdf;
-}
-
-TEST(GameFolderCheckTest, NamesTheFirstMissingGameFile) {
-    TempFolder temp;
-    const std::string folder = temp.file("BFV");
-    const std::string noDefault =
-        "Not a Battlefield Vietnam folder: Mods/BfVietnam/settings/Default.con is missing";
-    EXPECT_EQ(GameFolderProblem(""), noDefault);
-    EXPECT_EQ(GameFolderProblem(folder), "This folder does not exist.");
-    fs::create_directories(folder);
-    EXPECT_EQ(GameFolderProblem(folder), noDefault);
-    Put(folder + "/MODS/bfvietnam/Settings/default.CON", "x");
-    EXPECT_EQ(GameFolderProblem(folder),
-              "Not a Battlefield Vietnam folder: Mods/BfVietnam/Archives/music.rfa is missing");
-    fs::create_directories(folder + "/MODS/bfvietnam/archives/Music.rfa");
-    EXPECT_FALSE(IsGameFolder(folder)); // a folder is not the file
-    fs::remove(folder + "/MODS/bfvietnam/archives/Music.rfa");
-    Put(folder + "/MODS/bfvietnam/archives/Music.rfa", "x");
-    EXPECT_EQ(GameFolderProblem(folder), "");
 }
 
 } // namespace

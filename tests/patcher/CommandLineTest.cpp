@@ -1,7 +1,11 @@
 #include "patcher/CommandLine.h"
-#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/GameFilesInUse.h"
+#include "patcher/gamefolder/GameFolder.h"
+#include "patcher/gamefolder/VirtualStoreCopies.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
-#include "tests/patcher/PackFixture.h"
+#include "tests/patcher/FakeGameFolderAccess.h"
+#include "tests/patcher/GameScene.h"
 #include "tests/support/Environment.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
@@ -20,14 +24,9 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-class CommandLineTest : public ::testing::Test {
+class CommandLineTest : public ::testing::Test, protected GameScene {
 protected:
-    void SetUp() override {
-        game = temp.file("BFV");
-        base = temp.file("program");
-        MakeGameFolder(game);
-        ASSERT_TRUE(CreateFolder(base));
-    }
+    void SetUp() override { ASSERT_TRUE(FolderExists(base)); }
 
     int Run(const std::vector<std::string>& args) {
         prompts.messages.clear();
@@ -38,25 +37,22 @@ protected:
                                        return registryFolder;
                                    }};
         context.findGameFolders = findGameFolders;
+        context.access = &access;
         return ExitCode(RunCommandLine(args, context));
     }
 
-    TempFolder temp;
-    std::string game, base, registryFolder;
+    std::string registryFolder;
     int registryReads = 0;
     std::function<std::vector<FoundGameFolder>()> findGameFolders;
-    FakePrompts prompts;
-    FakeProgress progress;
+    FakeGameFolderAccess access;
     std::ostringstream out, err;
 };
 
 TEST_F(CommandLineTest, BackupApplyRestoreRoundTripLeavesTheGameAsItWas) {
     auto original = TreeSnapshot(game);
     EXPECT_EQ(Run({"--game-folder", game, "--backup"}), 0);
-    EXPECT_EQ(prompts.messages,
-              Messages{"Your files are now backed up in: " + BackupsFolder(game)});
-    WriteFileBytes(temp.file("pack.velk"), FlatArchiveBytes(RegularPackEntries()));
-    EXPECT_EQ(Run({"--game-folder", game, "--apply", temp.file("pack.velk")}), 0);
+    EXPECT_EQ(prompts.messages, Messages{"Your files are now backed up in: " + Game().Backups()});
+    EXPECT_EQ(Run({"--game-folder", game, "--apply", pack}), 0);
     EXPECT_EQ(prompts.messages, Messages{"Patching Is Done!"});
     EXPECT_EQ(Run({"--restore", "--game-folder", game}), 0);
     EXPECT_EQ(prompts.messages, Messages{"Your original files have been restored."});
@@ -81,6 +77,133 @@ TEST_F(CommandLineTest, WithoutGameFolderTheRegistryValueIsUsed) {
     registryFolder = game;
     EXPECT_EQ(Run({"--backup"}), 0);
     EXPECT_EQ(registryReads, 2);
+}
+
+// The window's checks before a change, on the command line: a question is asked on a
+// terminal only, and without one the command is refused with what to do; a restart as
+// administrator is never offered.
+TEST_F(CommandLineTest, AGameFileHeldOpenIsAskedAboutOnATerminalOnly) {
+    const std::string question =
+        Game().DefaultCon() +
+        " is in use by another program (is the game running?). Close the game, then press "
+        "Retry. Nothing was changed.";
+    const auto before = TreeSnapshot(game);
+    access.heldChecksLeft = 1;
+    prompts.canAsk = false;
+    EXPECT_EQ(Run({"--game-folder", game, "--backup"}), 1);
+    EXPECT_EQ(prompts.messages, Messages{FileInUseMessage(Game().DefaultCon())});
+    EXPECT_TRUE(prompts.questions.empty());
+    prompts.canAsk = true;
+    access.heldChecksLeft = 1;
+    prompts.questionAnswers = {Prompts::Answer::Cancel};
+    EXPECT_EQ(Run({"--game-folder", game, "--backup"}), 1);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(TreeSnapshot(game), before);
+    access.heldChecksLeft = 1;
+    prompts.questionAnswers = {Prompts::Answer::Retry};
+    EXPECT_EQ(Run({"--game-folder", game, "--backup"}), 0);
+    EXPECT_EQ(prompts.questions, (Messages{question, question}));
+    EXPECT_EQ(prompts.questionButtons.back(), Prompts::Buttons::RetryCancel);
+}
+
+TEST_F(CommandLineTest, AFolderNeedingRightsIsRefusedWithoutARestart) {
+    const std::string archives = JoinPath(game, "Mods/BfVietnam/Archives");
+    access.deniedFolders = {archives};
+    ASSERT_EQ(Run({"--game-folder", game, "--backup"}), 1);
+    struct Row {
+        bool elevated, canRestart;
+        std::string message;
+    };
+    const Row rows[] = {
+        {false, true, // Windows
+         "Only an administrator may change files in " + archives +
+             ". Run palisor from a command prompt opened as administrator. Nothing was changed."},
+        {true, true,
+         "Couldn't do it - Palisor may not change files in " + archives +
+             ", even as administrator. Check the folder's permissions (in its Properties, "
+             "Security), then try again. Nothing was changed."},
+        {false, false, // Linux
+         "Couldn't do it - you may not change files in " + archives +
+             ". Give your user permission to write the game folder, then try again. Nothing was "
+             "changed."},
+    };
+    const auto before = TreeSnapshot(game);
+    for (const Row& row : rows) {
+        access.elevated = row.elevated;
+        access.canRestart = row.canRestart;
+        for (const char* mode : {"--backup", "--restore"}) {
+            EXPECT_EQ(Run({"--game-folder", game, mode}), 1) << mode;
+            EXPECT_EQ(prompts.messages, Messages{row.message}) << mode;
+        }
+        EXPECT_EQ(Run({"--game-folder", game, "--apply", pack}), 1);
+        EXPECT_EQ(prompts.messages, Messages{row.message});
+    }
+    EXPECT_TRUE(prompts.questions.empty());
+    EXPECT_TRUE(access.restarts.empty());
+    EXPECT_EQ(TreeSnapshot(game), before);
+}
+
+TEST_F(CommandLineTest, VirtualStoreCopiesAreAskedAboutOrDecidedByAnOption) {
+    ASSERT_EQ(Run({"--game-folder", game, "--backup"}), 0);
+    access.programFiles = {temp.path()};
+    access.localAppData = temp.file("Local");
+    const VirtualStoreCopies copies(game, access.programFiles, access.localAppData);
+    const std::string copy = JoinPath(copies.Mirror(), GameFolder::kMusicRfaInFolder);
+    const auto placeCopy = [&] {
+        std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
+        WriteFileBytes(copy, "what an older tool wrote");
+    };
+    const std::string refusal =
+        "The game reads copies of its files from VirtualStore (" + copies.Mirror() +
+        "), not from the game folder, so it would not see what Palisor changes there. Nothing "
+        "was changed. Run palisor again with --move-virtualstore to move them aside into "
+        "custom_music/backups, where they are kept, or with --keep-virtualstore to leave "
+        "them where they are.";
+    const std::string kept = "The copies in " + copies.Mirror() +
+                             " were left where they are: the game will keep reading them instead "
+                             "of the files Palisor changes.";
+    struct Row {
+        std::string label;
+        bool terminal;
+        std::optional<Prompts::Answer> answer; // none: no question is asked
+        std::string option;
+        int status;
+        std::string firstMessage; // "" when the action's own message comes first
+        bool copyStays;
+    };
+    const Row rows[] = {
+        {"no terminal", false, std::nullopt, "", 1, refusal, true},
+        {"terminal, Cancel", true, Prompts::Answer::Cancel, "", 1, "", true},
+        {"terminal, No", true, Prompts::Answer::No, "", 0, kept, true},
+        {"terminal, Yes", true, Prompts::Answer::Yes, "", 0, "", false},
+        {"keep", false, std::nullopt, "--keep-virtualstore", 0, kept, true},
+        {"move", false, std::nullopt, "--move-virtualstore", 0, "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        placeCopy();
+        prompts = FakePrompts();
+        prompts.canAsk = row.terminal;
+        if (row.answer)
+            prompts.questionAnswers = {*row.answer};
+        std::vector<std::string> args = {"--game-folder", game, "--apply", pack};
+        if (!row.option.empty())
+            args.push_back(row.option);
+        WriteFileBytes(Game().MusicRfa(), kGameMusicRfa);
+        EXPECT_EQ(Run(args), row.status);
+        EXPECT_EQ(prompts.questions.size(), row.answer ? 1u : 0u);
+        if (row.answer) {
+            EXPECT_EQ(prompts.questionButtons[0], Prompts::Buttons::YesNoCancel);
+        }
+        if (!row.firstMessage.empty()) {
+            EXPECT_EQ(prompts.messages.front(), row.firstMessage);
+        }
+        const bool done =
+            !prompts.messages.empty() && prompts.messages.back() == "Patching Is Done!";
+        EXPECT_EQ(done, row.status == 0);
+        EXPECT_EQ(ReadFileBytes(Game().MusicRfa()) == kGameMusicRfa, row.status != 0);
+        EXPECT_EQ(FileExists(copy), row.copyStays);
+    }
 }
 
 TEST_F(CommandLineTest, TheWorkFolderIsPreparedFirst) {
@@ -113,10 +236,8 @@ TEST_F(CommandLineTest, TraceLinesOnlyWithVerboseAndCtrlCStopsUnpacking) {
     const char control = '\x7f';
     WriteFileBytes(temp.file("a.rfa"), FlatArchiveBytes({{"a.wav", "abc"}, {hostile, "de"}}, true));
     ASSERT_EQ(Run({"--game-folder", game, "--backup"}), 0);
-    WriteFileBytes(temp.file("pack.velk"), FlatArchiveBytes(RegularPackEntries()));
     const std::string unpack[] = {"--unpack", temp.file("a.rfa"), "--to", temp.file("out")};
-    const std::vector<std::string> apply = {"--game-folder", game, "--apply",
-                                            temp.file("pack.velk")};
+    const std::vector<std::string> apply = {"--game-folder", game, "--apply", pack};
     struct Case {
         std::vector<std::string> args;
         bool ctrlC;
@@ -196,8 +317,11 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     EXPECT_EQ(out.str(), "Palisor 1.02.2\n");
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_EQ(out.str(), CommandLineUsage());
-    for (const char* line : {"  --apply PACK.velk           Install a music pack\n",
-                             "Exit status:\n  0  done\n  1  refused, failed or cancelled\n"})
+    for (const char* line :
+         {"  --apply PACK.velk           Install a music pack\n",
+          "  --move-virtualstore         Move the VirtualStore copies into the backups\n",
+          "  --keep-virtualstore         Leave the VirtualStore copies where they are\n",
+          "Exit status:\n  0  done\n  1  refused, failed or cancelled\n"})
         EXPECT_NE(out.str().find(line), std::string::npos) << line;
 }
 
@@ -262,6 +386,12 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         Refused({"--game-folder", game, "--unpack", "a", "--to", "b"},
                 "--unpack excludes --game-folder"),
         Refused({"--verbose"}, "--verbose requires an operation"),
+        Refused({"--move-virtualstore"},
+                "--move-virtualstore requires --backup, --restore or --apply"),
+        Refused({"--unpack", "a", "--to", "b", "--keep-virtualstore"},
+                "--keep-virtualstore requires --backup, --restore or --apply"),
+        Refused({"--backup", "--keep-virtualstore", "--move-virtualstore"},
+                "--move-virtualstore excludes --keep-virtualstore"),
     };
     for (const ParseCase& expected : cases) {
         SCOPED_TRACE(testing::PrintToString(expected.args));
@@ -282,6 +412,12 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
         EXPECT_EQ(out.str(), "");
         EXPECT_TRUE(prompts.messages.empty());
     }
+    using Choice = GameFolderController::VirtualStoreChoice;
+    EXPECT_EQ(ParsePatcherArguments({"--apply", "p", "--move-virtualstore"}).virtualStore,
+              Choice::Move);
+    EXPECT_EQ(ParsePatcherArguments({"--keep-virtualstore", "--restore"}).virtualStore,
+              Choice::Keep);
+    EXPECT_EQ(ParsePatcherArguments({"--backup"}).virtualStore, Choice::Ask);
     EXPECT_EQ(Run({}), 2);
     EXPECT_EQ(err.str(), "palisor: no operation given\nRun with --help for more information.\n");
     EXPECT_FALSE(FolderExists(WorkFolderIn(base)));

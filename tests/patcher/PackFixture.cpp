@@ -123,11 +123,15 @@ const std::vector<std::string>& SongOggs() {
     return songs;
 }
 
-std::string FixturePlaylistScript() {
+std::string FixturePlaylistScript(const std::vector<std::string>& titles) {
     std::string script(kPlaylistScriptHead);
-    for (int index = 0; index < PackLayout::kSongCount; ++index)
-        script += std::string(kRegisterSongPrefix) + std::to_string(index) + " \"Song " +
-                  std::to_string(index + 1) + "\" 1.0\r\n";
+    for (int index = 0; index < PackLayout::kSongCount; ++index) {
+        const auto at = static_cast<std::size_t>(index);
+        const std::string title =
+            at < titles.size() ? titles[at] : "Song " + std::to_string(index + 1);
+        script +=
+            std::string(kRegisterSongPrefix) + std::to_string(index) + " \"" + title + "\" 1.0\r\n";
+    }
     return script + std::string(kPlaylistScriptTail);
 }
 

@@ -27,9 +27,9 @@ const std::vector<std::string>& SongOggs();
 // velk/playlists.con, velk/US.ssc and velk/music01.ogg to velk/music16.ogg.
 std::vector<PackEntry> RegularPackEntries();
 
-// The scripts the fixture packs carry, as Korvane writes them: song n is "Song n", 1.0
-// seconds long.
-std::string FixturePlaylistScript();
+// The scripts the fixture packs carry, as Korvane writes them: song n is "Song n" (or the
+// n-th of titles, bytes in Windows-1252), 1.0 seconds long.
+std::string FixturePlaylistScript(const std::vector<std::string>& titles = {});
 inline const std::string kPlaylistsText = FixturePlaylistScript();
 inline const std::string kUsSscText = std::string(KnownSoundScript());
 

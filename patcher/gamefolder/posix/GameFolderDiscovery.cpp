@@ -4,7 +4,7 @@
 #include "gamefolders/WinePaths.h"
 #include "gamefolders/WinePrefixes.h"
 #include "gamefolders/WineRegistry.h"
-#include "patcher/gamefolder/GameFolderCheck.h"
+#include "patcher/gamefolder/GameFolder.h"
 #include "platform/FileOps.h"
 #include "platform/PathNoCase.h"
 
@@ -70,7 +70,7 @@ std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places) {
     for (bool registry : {true, false})
         for (const auto& prefix : prefixes)
             for (const auto& folder : GameFoldersIn(prefix.folder, registry))
-                if (!folder.empty() && IsGameFolder(folder) &&
+                if (!folder.empty() && GameFolder(folder).IsGame() &&
                     seen.insert(Canonical(folder)).second)
                     found.push_back({folder, prefix.kind});
     return found;

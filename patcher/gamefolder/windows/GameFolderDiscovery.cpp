@@ -1,7 +1,7 @@
 #include "patcher/gamefolder/GameFolderDiscovery.h"
 
 #include "common/RegistryValue.h"
-#include "patcher/gamefolder/GameFolderCheck.h"
+#include "patcher/gamefolder/GameFolder.h"
 #include "platform/FileOps.h"
 #include "platform/KnownFolders.h"
 #include "platform/WindowsRegistry.h"
@@ -53,7 +53,7 @@ std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces&) {
     std::vector<FoundGameFolder> found;
     std::set<std::string> seen;
     for (auto& candidate : candidates)
-        if (!candidate.folder.empty() && IsGameFolder(candidate.folder) &&
+        if (!candidate.folder.empty() && GameFolder(candidate.folder).IsGame() &&
             seen.insert(Canonical(candidate.folder)).second)
             found.push_back(std::move(candidate));
     return found;

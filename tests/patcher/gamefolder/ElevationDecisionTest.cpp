@@ -1,5 +1,6 @@
 #include "patcher/gamefolder/ElevationDecision.h"
-#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/GameFolder.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "platform/FileSteps.h"
 #include "tests/patcher/PackFixture.h"
@@ -16,31 +17,45 @@ using Step = ElevationDecision::Step;
 TEST(ElevationDecisionTest, ProceedsOffersARestartOrRefuses) {
     const std::string folder = "C:/Program Files (x86)/EA GAMES/Battlefield Vietnam";
     struct Row {
-        bool elevated, writable, canRestart;
+        bool elevated, writable, canRestart, fromWindow;
         Step step;
         std::string message;
     };
     const Row rows[] = {
-        {false, true, true, Step::Proceed, ""},
-        {true, true, false, Step::Proceed, ""},
-        {false, false, true, Step::OfferRestart,
+        {false, true, true, true, Step::Proceed, ""},
+        {true, true, false, true, Step::Proceed, ""},
+        {false, true, true, false, Step::Proceed, ""},
+        {false, false, true, true, Step::OfferRestart,
          "Only an administrator may change files in " + folder +
              ", so Palisor cannot do it as it runs now. Nothing was changed.\n\nRestart Palisor "
              "as administrator, with the same game folder and pack?"},
-        {true, false, true, Step::Refuse,
+        // The command line never restarts itself: it says how to run it instead.
+        {false, false, true, false, Step::Refuse,
+         "Only an administrator may change files in " + folder +
+             ". Run palisor from a command prompt opened as administrator. Nothing was changed."},
+        {true, false, true, true, Step::Refuse,
+         "Couldn't do it - Palisor may not change files in " + folder +
+             ", even as administrator. Check the folder's permissions (in its Properties, "
+             "Security), then try again. Nothing was changed."},
+        {true, false, true, false, Step::Refuse,
          "Couldn't do it - Palisor may not change files in " + folder +
              ", even as administrator. Check the folder's permissions (in its Properties, "
              "Security), then try again. Nothing was changed."},
         // Linux: no elevation to offer, and never sudo.
-        {false, false, false, Step::Refuse,
+        {false, false, false, true, Step::Refuse,
+         "Couldn't do it - you may not change files in " + folder +
+             ". Give your user permission to write the game folder, then try again. Nothing "
+             "was changed."},
+        {false, false, false, false, Step::Refuse,
          "Couldn't do it - you may not change files in " + folder +
              ". Give your user permission to write the game folder, then try again. Nothing "
              "was changed."},
     };
     for (const Row& row : rows) {
         const ElevationDecision decision =
-            DecideElevation(row.elevated, row.writable, row.canRestart, folder);
-        EXPECT_EQ(decision.step, row.step) << row.elevated << row.writable << row.canRestart;
+            DecideElevation({row.elevated, row.writable, row.canRestart, row.fromWindow, folder});
+        EXPECT_EQ(decision.step, row.step)
+            << row.elevated << row.writable << row.canRestart << row.fromWindow;
         EXPECT_EQ(decision.message, row.message);
     }
 }
@@ -53,10 +68,10 @@ TEST(ElevationDecisionTest, ProbesEveryFolderAChangeWritesBeforeIt) {
     const std::string archives = FolderOf(GameMusicRfa(game));
     // custom_music is not made yet: the game folder, where it would be made, is probed.
     EXPECT_EQ(FoldersGameChangesWrite(game), (std::vector<std::string>{settings, archives, game}));
-    ASSERT_TRUE(CreateFolderTree(BackupsFolder(game)));
+    ASSERT_TRUE(CreateFolderTree(GameFolder(game).Backups()));
     EXPECT_EQ(FoldersGameChangesWrite(game),
-              (std::vector<std::string>{settings, archives, CustomMusicFolder(game),
-                                        BackupsFolder(game)}));
+              (std::vector<std::string>{settings, archives, GameFolder(game).CustomMusic(),
+                                        GameFolder(game).Backups()}));
 
     struct Row {
         std::set<std::string> denied, failing;
@@ -64,8 +79,8 @@ TEST(ElevationDecisionTest, ProbesEveryFolderAChangeWritesBeforeIt) {
     };
     const Row rows[] = {
         {{}, {}, ""},
-        {{archives, BackupsFolder(game)}, {}, archives},
-        {{BackupsFolder(game)}, {settings}, BackupsFolder(game)},
+        {{archives, GameFolder(game).Backups()}, {}, archives},
+        {{GameFolder(game).Backups()}, {settings}, GameFolder(game).Backups()},
         {{}, {settings, archives}, ""}, // other errors are the action's to report
     };
     for (const Row& row : rows) {
@@ -77,7 +92,7 @@ TEST(ElevationDecisionTest, ProbesEveryFolderAChangeWritesBeforeIt) {
                                                : FolderAccess::Writable;
         };
         EXPECT_EQ(FirstFolderDenied(game, probe), row.first);
-        EXPECT_EQ(probed.back(), row.first.empty() ? BackupsFolder(game) : row.first);
+        EXPECT_EQ(probed.back(), row.first.empty() ? GameFolder(game).Backups() : row.first);
     }
 }
 

@@ -3,16 +3,16 @@
 // followed, and nothing the journal was not allowed to name may be touched. On Windows the
 // links are reparse points; pipes and device nodes exist only on POSIX, and Windows puts a
 // folder where they were.
+#include "patcher/gamefolder/GameFolder.h"
 #include "patcher/gamefolder/GameFolderRecovery.h"
 #include "patcher/gamefolder/InstallJournal.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/install/ApplyPatch.h"
 #include "patcher/install/Backup.h"
 #include "patcher/install/PatchInstall.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "platform/SafeFile.h"
-#include "tests/patcher/PackFixture.h"
-#include "tests/patcher/RecordingControls.h"
+#include "tests/patcher/GameScene.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MakeLink.h"
@@ -39,40 +39,29 @@ bool IsLink(const std::string& path) {
     return InspectPath(path).kind == PathKind::Link;
 }
 
-class HostileGameFolderTest : public ::testing::Test {
+// The scene backed up, with a folder outside the game that nothing may reach.
+class HostileGameFolderTest : public ::testing::Test, protected GameScene {
 protected:
     void SetUp() override {
-        MakeGameFolder(game);
-        ASSERT_TRUE(CreateFolder(base));
+        ASSERT_TRUE(FolderExists(base));
         ASSERT_TRUE(CreateFolder(outside));
         WriteFileBytes(victim, "not the player's game");
-        ASSERT_TRUE(BackupOriginals(game, prompts, controls));
-        WriteFileBytes(pack, FlatArchiveBytes(RegularPackEntries()));
+        ASSERT_TRUE(Backup());
         prompts.messages.clear();
     }
 
-    bool Apply() {
-        FakeProgress progress;
-        return PrepareWorkFolder(base, prompts) && ApplyPatch(game, pack, base, prompts, progress);
-    }
-
-    TempFolder temp;
-    std::string game = temp.file("BFV");
-    std::string base = temp.file("program");
     std::string outside = temp.file("outside");
     std::string victim = temp.file("outside/victim");
-    std::string pack = temp.file("pack.velk");
-    FakePrompts prompts;
-    RecordingControls controls;
 };
 
 TEST_F(HostileGameFolderTest, LinksAtTemporaryNamesAreNeitherFollowedNorReplacedBy) {
     if (!CanMakeLinks())
         GTEST_SKIP() << kNoLinks;
     std::vector<std::string> links;
-    auto targets = InstallTargets(game);
-    for (const auto& path : {BackedUpDefaultCon(game), BackedUpMusicRfa(game),
-                             BackupManifestFile(game), InstallJournalFile(game)})
+    auto targets = GameFolder(game).InstallTargets();
+    for (const auto& path :
+         {GameFolder(game).BackedUpDefaultCon(), GameFolder(game).BackedUpMusicRfa(),
+          GameFolder(game).ManifestFile(), GameFolder(game).JournalFile()})
         targets.push_back(path);
     for (const auto& target : targets)
         for (const auto& name : {SafeFile::TemporaryName(target, 0),
@@ -80,23 +69,23 @@ TEST_F(HostileGameFolderTest, LinksAtTemporaryNamesAreNeitherFollowedNorReplaced
             links.push_back(name);
     for (const auto& link : links)
         ASSERT_TRUE(MakeSymbolicLink(victim, link)) << link;
-    ASSERT_TRUE(MakeSymbolicLink(victim, InstallJournal::KeptName(GameDefaultCon(game))));
+    ASSERT_TRUE(MakeSymbolicLink(victim, InstallJournal::KeptName(GameFolder(game).DefaultCon())));
 
     ASSERT_TRUE(Apply());
-    EXPECT_TRUE(RestoreOriginals(game, prompts, controls));
-    EXPECT_TRUE(BackupOriginals(game, prompts, controls));
+    EXPECT_TRUE(Restore());
+    EXPECT_TRUE(Backup());
     EXPECT_EQ(ReadFileBytes(victim), "not the player's game");
     EXPECT_EQ(ListFolder(outside).size(), 1u);
     for (const auto& link : links)
         EXPECT_TRUE(IsLink(link)) << link;
-    for (const auto& target : InstallTargets(game))
+    for (const auto& target : GameFolder(game).InstallTargets())
         EXPECT_EQ(InspectPath(target).kind, PathKind::RegularFile) << target;
 }
 
 TEST_F(HostileGameFolderTest, LinkAtADestinationIsRefusedAndNothingChanges) {
     if (!CanMakeLinks())
         GTEST_SKIP() << kNoLinks;
-    for (const auto& target : InstallTargets(game)) {
+    for (const auto& target : GameFolder(game).InstallTargets()) {
         SCOPED_TRACE(target);
         const std::string saved = temp.file("saved");
         const bool existed = FileExists(target);
@@ -132,8 +121,8 @@ class HostileJournalTest : public HostileGameFolderTest,
 
 TEST_P(HostileJournalTest, IsRefusedAndTouchesNothing) {
     // A staged file where the journal says, so only the journal's own faults can stop it.
-    WriteFileBytes(SafeFile::TemporaryName(GameDefaultCon(game), 0), "staged");
-    const std::string journal = InstallJournalFile(game);
+    WriteFileBytes(SafeFile::TemporaryName(GameFolder(game).DefaultCon(), 0), "staged");
+    const std::string journal = GameFolder(game).JournalFile();
     WriteFileBytes(journal, "Palisor install journal 1\n" + GetParam().lines);
     auto before = TreeSnapshot(game);
     EXPECT_FALSE(RecoverInterruptedInstall(game, prompts));
@@ -234,8 +223,8 @@ void MakeDevice(const std::string& path) {
 const std::string kMusicRfa = "Mods/BfVietnam/Archives/music.rfa";
 
 std::string Journal(const std::string& game, const std::string& lines) {
-    WriteFileBytes(InstallJournalFile(game), "Palisor install journal 1\n" + lines);
-    return InstallJournalFile(game);
+    WriteFileBytes(GameFolder(game).JournalFile(), "Palisor install journal 1\n" + lines);
+    return GameFolder(game).JournalFile();
 }
 
 std::string Replaced(const std::string& path, const std::function<void(const std::string&)>& by) {
@@ -266,10 +255,9 @@ TEST_P(HostileStateFileTest, IsRefusedNamedAndNothingChanges) {
     ASSERT_FALSE(HasFatalFailure());
     const auto gameBefore = TreeSnapshot(game);
     const auto outsideBefore = TreeSnapshot(outside);
-    const std::pair<int, std::function<bool()>> commands[] = {
-        {kBackup, [&] { return BackupOriginals(game, prompts, controls); }},
-        {kRestore, [&] { return RestoreOriginals(game, prompts, controls); }},
-        {kApply, [&] { return Apply(); }}};
+    const std::pair<int, std::function<bool()>> commands[] = {{kBackup, [&] { return Backup(); }},
+                                                              {kRestore, [&] { return Restore(); }},
+                                                              {kApply, [&] { return Apply(); }}};
     for (const auto& [command, run] : commands) {
         if (!(GetParam().commands & command))
             continue;
@@ -279,8 +267,8 @@ TEST_P(HostileStateFileTest, IsRefusedNamedAndNothingChanges) {
         EXPECT_EQ(prompts.messages, Messages{ExpectedMessage(GetParam().refusal, named)});
         EXPECT_EQ(TreeSnapshot(game), gameBefore);
         EXPECT_EQ(TreeSnapshot(outside), outsideBefore);
-        EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
-        EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+        EXPECT_EQ(ReadFileBytes(GameFolder(game).DefaultCon()), kGameDefaultCon);
+        EXPECT_EQ(ReadFileBytes(GameFolder(game).MusicRfa()), kGameMusicRfa);
     }
 }
 
@@ -288,13 +276,13 @@ std::vector<StateFileCase> StateFileCases() {
     std::vector<StateFileCase> cases = {
         StateFileCase{"LinkAsJournal", kEvery, Refusal::UnreadableJournal,
                       [](auto& game, auto& outside) {
-                          return LinkedToVictim(InstallJournalFile(game), outside);
+                          return LinkedToVictim(GameFolder(game).JournalFile(), outside);
                       },
                       true},
         StateFileCase{"FolderAsJournal", kEvery, Refusal::UnreadableJournal,
                       [](auto& game, auto&) {
-                          fs::create_directory(InstallJournalFile(game));
-                          return InstallJournalFile(game);
+                          fs::create_directory(GameFolder(game).JournalFile());
+                          return GameFolder(game).JournalFile();
                       }},
         StateFileCase{"HugeJournal", kApply, Refusal::UnreadableJournal,
                       [](auto& game, auto&) {
@@ -308,20 +296,23 @@ std::vector<StateFileCase> StateFileCases() {
                       }},
         StateFileCase{"ForgedNewWithoutEmptyMarker", kApply, Refusal::UnreadableJournal,
                       [](auto& game, auto&) {
-                          WriteFileBytes(InstallJournal::KeptName(GameMusicRfa(game)), "x");
+                          WriteFileBytes(InstallJournal::KeptName(GameFolder(game).MusicRfa()),
+                                         "x");
                           return Journal(game, "state rollback\n0\t" + kMusicRfa + "\t" +
                                                    kMusicRfa + ".kp-new\n");
                       }},
         StateFileCase{"KeptOriginalIsALink", kEvery, Refusal::UnreadableJournal,
                       [](auto& game, auto& outside) {
-                          LinkedToVictim(InstallJournal::KeptName(GameMusicRfa(game)), outside);
+                          LinkedToVictim(InstallJournal::KeptName(GameFolder(game).MusicRfa()),
+                                         outside);
                           return Journal(game, "state rollback\n1\t" + kMusicRfa + "\t" +
                                                    kMusicRfa + ".kp-new\n");
                       },
                       true},
         StateFileCase{"KeptOriginalIsAFolder", kEvery, Refusal::FolderInTheWay,
                       [](auto& game, auto&) {
-                          const std::string kept = InstallJournal::KeptName(GameMusicRfa(game));
+                          const std::string kept =
+                              InstallJournal::KeptName(GameFolder(game).MusicRfa());
                           fs::create_directory(kept);
                           Journal(game, "state rollback\n1\t" + kMusicRfa + "\t" + kMusicRfa +
                                             ".kp-new\n");
@@ -329,53 +320,53 @@ std::vector<StateFileCase> StateFileCases() {
                       }},
         StateFileCase{"CustomMusicIsALink", kEvery, Refusal::LinkedFolder,
                       [](auto& game, auto& outside) {
-                          return MovedOutAndLinked(CustomMusicFolder(game), outside);
+                          return MovedOutAndLinked(GameFolder(game).CustomMusic(), outside);
                       },
                       true},
         StateFileCase{"BackupsIsALink", kEvery, Refusal::LinkedFolder,
                       [](auto& game, auto& outside) {
-                          return MovedOutAndLinked(BackupsFolder(game), outside);
+                          return MovedOutAndLinked(GameFolder(game).Backups(), outside);
                       },
                       true},
         StateFileCase{"LinkAsManifest", kBackup, Refusal::SpecialInBackups,
                       [](auto& game, auto& outside) {
-                          fs::remove(BackupManifestFile(game));
-                          return LinkedToVictim(BackupManifestFile(game), outside);
+                          fs::remove(GameFolder(game).ManifestFile());
+                          return LinkedToVictim(GameFolder(game).ManifestFile(), outside);
                       },
                       true},
         StateFileCase{"FolderAsManifest", kBackup, Refusal::SpecialInBackups,
                       [](auto& game, auto&) {
-                          return Replaced(BackupManifestFile(game), [](const std::string& path) {
-                              fs::create_directory(path);
-                          });
+                          return Replaced(
+                              GameFolder(game).ManifestFile(),
+                              [](const std::string& path) { fs::create_directory(path); });
                       }},
-        StateFileCase{"FolderAsBackedUpMusic", kBackup, Refusal::SpecialInBackups,
-                      [](auto& game, auto&) {
-                          return Replaced(BackedUpMusicRfa(game), [](const std::string& path) {
-                              fs::create_directory(path);
-                          });
-                      }}};
+        StateFileCase{
+            "FolderAsBackedUpMusic", kBackup, Refusal::SpecialInBackups, [](auto& game, auto&) {
+                return Replaced(GameFolder(game).BackedUpMusicRfa(),
+                                [](const std::string& path) { fs::create_directory(path); });
+            }}};
 #ifndef _WIN32
     // Windows has neither pipes nor device nodes in a folder: the Folder cases stand for them.
     const std::vector<StateFileCase> posixOnly = {
-        StateFileCase{"PipeAsJournal", kEvery, Refusal::UnreadableJournal,
-                      [](auto& game, auto&) { return Replaced(InstallJournalFile(game), MakePipe); }},
-        StateFileCase{"DeviceAsJournal", kEvery, Refusal::UnreadableJournal,
-                      [](auto& game, auto&) {
-                          return Replaced(InstallJournalFile(game), MakeDevice);
-                      }},
+        StateFileCase{
+            "PipeAsJournal", kEvery, Refusal::UnreadableJournal,
+            [](auto& game, auto&) { return Replaced(GameFolder(game).JournalFile(), MakePipe); }},
+        StateFileCase{
+            "DeviceAsJournal", kEvery, Refusal::UnreadableJournal,
+            [](auto& game, auto&) { return Replaced(GameFolder(game).JournalFile(), MakeDevice); }},
         StateFileCase{"KeptOriginalIsAPipe", kApply, Refusal::UnreadableJournal,
                       [](auto& game, auto&) {
-                          MakePipe(InstallJournal::KeptName(GameMusicRfa(game)));
+                          MakePipe(InstallJournal::KeptName(GameFolder(game).MusicRfa()));
                           return Journal(game, "state rollback\n1\t" + kMusicRfa + "\t" +
                                                    kMusicRfa + ".kp-new\n1\t" + kDefaultCon +
                                                    "\t" + kDefaultCon + ".kp-new\n");
                       }},
-        StateFileCase{"PipeAsManifest", kBackup, Refusal::SpecialInBackups,
-                      [](auto& game, auto&) { return Replaced(BackupManifestFile(game), MakePipe); }},
+        StateFileCase{
+            "PipeAsManifest", kBackup, Refusal::SpecialInBackups,
+            [](auto& game, auto&) { return Replaced(GameFolder(game).ManifestFile(), MakePipe); }},
         StateFileCase{"DeviceAsManifest", kBackup, Refusal::SpecialInBackups,
                       [](auto& game, auto&) {
-                          return Replaced(BackupManifestFile(game), MakeDevice);
+                          return Replaced(GameFolder(game).ManifestFile(), MakeDevice);
                       }}};
     cases.insert(cases.end(), posixOnly.begin(), posixOnly.end());
 #endif
@@ -387,18 +378,18 @@ INSTANTIATE_TEST_SUITE_P(StateFiles, HostileStateFileTest, ::testing::ValuesIn(S
 
 TEST_F(HostileGameFolderTest, RollBackRemovesANewFileOnlyWithItsEmptyMarker) {
     // An interrupted first install: US.ssc was new, and its marker says so.
-    const std::string ussc = InstalledUsSsc(game);
+    const std::string ussc = GameFolder(game).InstalledUsSsc();
     WriteFileBytes(ussc, "new script");
     WriteFileBytes(InstallJournal::KeptName(ussc), "");
     Journal(game, "state install\n0\tcustom_music/US.ssc\tcustom_music/US.ssc.kp-new\n"
                   "1\t" + kDefaultCon + "\t" + kDefaultCon + ".kp-new\n");
-    WriteFileBytes(GameDefaultCon(game) + ".kp-new", "staged, never renamed");
+    WriteFileBytes(GameFolder(game).DefaultCon() + ".kp-new", "staged, never renamed");
     EXPECT_TRUE(RecoverInterruptedInstall(game, prompts));
     EXPECT_EQ(InspectPath(ussc).kind, PathKind::Missing);
     EXPECT_EQ(InspectPath(InstallJournal::KeptName(ussc)).kind, PathKind::Missing);
-    EXPECT_EQ(InspectPath(GameDefaultCon(game) + ".kp-new").kind, PathKind::Missing);
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
-    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+    EXPECT_EQ(InspectPath(GameFolder(game).DefaultCon() + ".kp-new").kind, PathKind::Missing);
+    EXPECT_EQ(ReadFileBytes(GameFolder(game).DefaultCon()), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(GameFolder(game).MusicRfa()), kGameMusicRfa);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/gamefolder/VirtualStoreCopies.h"
+#include "patcher/gamefolder/GameFolder.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "platform/PathNoCase.h"
 #include "tests/patcher/PackFixture.h"
@@ -73,7 +74,7 @@ protected:
 };
 
 TEST_F(VirtualStoreFixture, ListsTheCopiesThatExist) {
-    const std::string con = kGameDefaultConInFolder, rfa = kGameMusicRfaInFolder;
+    const std::string con = GameFolder::kDefaultConInFolder, rfa = GameFolder::kMusicRfaInFolder;
     EXPECT_EQ(ExistingRelatives(), std::vector<std::string>{});
     // A folder where the file would be is no copy.
     std::filesystem::create_directories(JoinPath(copies.Mirror(), con));
@@ -89,18 +90,19 @@ TEST_F(VirtualStoreFixture, ListsTheCopiesThatExist) {
 
 TEST_F(VirtualStoreFixture, MovesTheCopiesAsideByteForByteAndRemovesTheEmptiedMirror) {
     const std::string con = std::string("copied\r\n\0setting", 16), rfa = "copied archive\xFF";
-    WriteCopy(kGameDefaultConInFolder, con);
+    WriteCopy(GameFolder::kDefaultConInFolder, con);
     WriteCopy("Mods/BfVietnam/Archives/music.rfa", rfa);
     WriteCopy("custom_music/playlists.con", "old playlists\r\n");
     WriteCopy("custom_music/backups/music.rfa", "an old tool's backup");
     WriteCopy("Mods/BfVietnam/Archives/other.rfa", "not ours");
-    ASSERT_TRUE(CreateFolderTree(BackupsFolder(game)));
-    WriteFileBytes(BackedUpMusicRfa(game), "the real backup");
+    ASSERT_TRUE(CreateFolderTree(GameFolder(game).Backups()));
+    WriteFileBytes(GameFolder(game).BackedUpMusicRfa(), "the real backup");
     const auto gameBefore = TreeSnapshot(game);
 
     const auto outcome = copies.MoveAside("2026-12-07 20-15-00");
     ASSERT_TRUE(outcome.moved) << outcome.failedCopy;
-    const std::string aside = JoinPath(BackupsFolder(game), "VirtualStore 2026-12-07 20-15-00");
+    const std::string aside =
+        JoinPath(GameFolder(game).Backups(), "VirtualStore 2026-12-07 20-15-00");
     EXPECT_EQ(outcome.backupFolder, aside);
     EXPECT_EQ(TreeSnapshot(aside), (std::map<std::string, std::string>{
                                        {"Mods", "<folder>"},
@@ -130,23 +132,23 @@ TEST_F(VirtualStoreFixture, MovesTheCopiesAsideByteForByteAndRemovesTheEmptiedMi
 }
 
 TEST_F(VirtualStoreFixture, AFailingMoveStopsNamesTheCopyAndLosesNothing) {
-    WriteCopy(kGameDefaultConInFolder, "copied settings");
-    WriteCopy(kGameMusicRfaInFolder, "copied archive");
+    WriteCopy(GameFolder::kDefaultConInFolder, "copied settings");
+    WriteCopy(GameFolder::kMusicRfaInFolder, "copied archive");
     WriteCopy("custom_music/US.ssc", "copied sound script");
     // Something already has music.rfa's place in the backups: it is never replaced.
-    const std::string aside = JoinPath(BackupsFolder(game), "VirtualStore stamp");
+    const std::string aside = JoinPath(GameFolder(game).Backups(), "VirtualStore stamp");
     std::filesystem::create_directories(JoinPath(aside, "Mods/BfVietnam/Archives"));
-    WriteFileBytes(JoinPath(aside, kGameMusicRfaInFolder), "there before");
+    WriteFileBytes(JoinPath(aside, GameFolder::kMusicRfaInFolder), "there before");
 
     const auto outcome = copies.MoveAside("stamp");
     EXPECT_FALSE(outcome.moved);
-    EXPECT_EQ(outcome.failedCopy, ResolvePathNoCase(copies.Mirror(), kGameMusicRfaInFolder));
-    EXPECT_EQ(ReadFileBytes(JoinPath(aside, kGameDefaultConInFolder)), "copied settings");
-    EXPECT_EQ(ReadFileBytes(JoinPath(aside, kGameMusicRfaInFolder)), "there before");
-    EXPECT_EQ(ReadFileBytes(JoinPath(copies.Mirror(), kGameMusicRfaInFolder)), "copied archive");
+    EXPECT_EQ(outcome.failedCopy, ResolvePathNoCase(copies.Mirror(), GameFolder::kMusicRfaInFolder));
+    EXPECT_EQ(ReadFileBytes(JoinPath(aside, GameFolder::kDefaultConInFolder)), "copied settings");
+    EXPECT_EQ(ReadFileBytes(JoinPath(aside, GameFolder::kMusicRfaInFolder)), "there before");
+    EXPECT_EQ(ReadFileBytes(JoinPath(copies.Mirror(), GameFolder::kMusicRfaInFolder)), "copied archive");
     EXPECT_EQ(ReadFileBytes(JoinPath(copies.Mirror(), "custom_music/US.ssc")),
               "copied sound script");
-    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+    EXPECT_EQ(ReadFileBytes(GameFolder(game).MusicRfa()), kGameMusicRfa);
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 // A real full disk and a real read-only file system under the game folder: a small tmpfs,
 // mounted when the test runs as root (skipped otherwise).
-#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/GameFolder.h"
 #include "patcher/install/ApplyPatch.h"
 #include "patcher/install/Backup.h"
 #include "patcher/install/PatchInstall.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
-#include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
@@ -28,7 +28,8 @@ protected:
             GTEST_SKIP() << "needs root to mount a small tmpfs";
         mounted = true;
         MakeGameFolder(game);
-        WriteFileBytes(GameMusicRfa(game), std::string(256 * 1024, 'm')); // more than is left
+        WriteFileBytes(GameFolder(game).MusicRfa(),
+                       std::string(256 * 1024, 'm')); // more than is left
         ASSERT_TRUE(CreateFolder(base));
         WriteFileBytes(pack, FlatArchiveBytes(RegularPackEntries()));
     }
@@ -52,8 +53,8 @@ protected:
         FakeProgress progress;
         return PrepareWorkFolder(base, prompts) && ApplyPatch(game, pack, base, prompts, progress);
     }
-    bool Backup() { return BackupOriginals(game, prompts, controls); }
-    bool Restore() { return RestoreOriginals(game, prompts, controls); }
+    bool Backup() { return BackupOriginals(game, prompts); }
+    bool Restore() { return RestoreOriginals(game, prompts); }
 
     TempFolder temp;
     std::string mountPoint = temp.file("disk");
@@ -63,14 +64,13 @@ protected:
     std::string pack = temp.file("pack.velk");
     bool mounted = false;
     FakePrompts prompts;
-    RecordingControls controls;
 };
 
 TEST_F(DiskFullTest, FullDiskLeavesTheGameAsItWasAndTheNextTryWorks) {
     FillDisk();
     auto original = TreeSnapshot(game);
     EXPECT_FALSE(Backup());
-    EXPECT_FALSE(BackupsComplete(game));
+    EXPECT_FALSE(GameFolder(game).BackupsComplete());
     std::filesystem::remove(filler);
     ASSERT_TRUE(Backup()); // the cut-short backup is made again
 
@@ -88,8 +88,10 @@ TEST_F(DiskFullTest, FullDiskLeavesTheGameAsItWasAndTheNextTryWorks) {
     EXPECT_EQ(TreeSnapshot(game), patched);
     Remount(0);
     ASSERT_TRUE(Restore());
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), original["Mods/BfVietnam/settings/Default.con"]);
-    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), original["Mods/BfVietnam/Archives/music.rfa"]);
+    EXPECT_EQ(ReadFileBytes(GameFolder(game).DefaultCon()),
+              original["Mods/BfVietnam/settings/Default.con"]);
+    EXPECT_EQ(ReadFileBytes(GameFolder(game).MusicRfa()),
+              original["Mods/BfVietnam/Archives/music.rfa"]);
 }
 
 } // namespace

@@ -4,15 +4,15 @@
 // give back the originals byte for byte.
 // The crash runs need fork, so they are POSIX-only; on Windows the failing-step runs (the same
 // seam, every step of every kind) stand for them.
+#include "patcher/gamefolder/GameFolder.h"
 #include "patcher/gamefolder/GameFolderRecovery.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/install/ApplyPatch.h"
 #include "patcher/install/Backup.h"
 #include "patcher/install/PatchInstall.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileOps.h"
-#include "tests/patcher/PackFixture.h"
-#include "tests/patcher/RecordingControls.h"
+#include "tests/patcher/GameScene.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
@@ -49,33 +49,10 @@ const char* StepName(FileStep step) {
     }
 }
 
-// A game folder, a program folder and a pack, set up to the point the operation starts from.
-struct Scene {
-    TempFolder temp;
-    std::string game = temp.file("BFV");
-    std::string base = temp.file("program");
-    std::string pack = temp.file("pack.velk");
-    FakePrompts prompts;
-    RecordingControls controls;
-    FakeProgress progress;
-
-    Scene() {
-        MakeGameFolder(game);
-        CreateFolder(base);
-        WriteFileBytes(pack, FlatArchiveBytes(RegularPackEntries()));
-    }
-    bool Backup() { return BackupOriginals(game, prompts, controls); }
-    bool Restore() { return RestoreOriginals(game, prompts, controls); }
-    bool Apply() {
-        return PrepareWorkFolder(base, prompts) && ApplyPatch(game, pack, base, prompts, progress);
-    }
-};
-
 // The files an install changes, as they are now ("<none>" for a missing one).
 Files GameFiles(const std::string& game) {
     Files files;
-    for (const auto& path :
-         {GameDefaultCon(game), GameMusicRfa(game), InstalledPlaylists(game), InstalledUsSsc(game)})
+    for (const auto& path : GameFolder(game).InstallTargets())
         files[path.substr(game.size())] = FileExists(path) ? ReadFileBytes(path) : "<none>";
     return files;
 }
@@ -93,8 +70,8 @@ std::vector<std::string> Leftovers(const std::string& game) {
 
 struct Operation {
     std::string label;
-    std::function<void(Scene&)> prepare; // fault-free steps before the operation
-    std::function<bool(Scene&)> run;
+    std::function<void(GameScene&)> prepare; // fault-free steps before the operation
+    std::function<bool(GameScene&)> run;
 };
 
 void PrintTo(const Operation& operation, std::ostream* out) {
@@ -108,7 +85,7 @@ protected:
     // The files before any change and after a clean apply.
     void LearnStates() {
         FaultInjection::Count();
-        Scene scene;
+        GameScene scene;
         original = GameFiles(scene.game);
         ASSERT_TRUE(scene.Backup());
         ASSERT_TRUE(scene.Apply());
@@ -123,7 +100,7 @@ protected:
 
     int StepsTaken(FileStep step) {
         FaultInjection::Count();
-        Scene scene;
+        GameScene scene;
         GetParam().prepare(scene);
         FaultInjection::Count();
         EXPECT_TRUE(GetParam().run(scene));
@@ -142,7 +119,7 @@ protected:
 std::vector<std::string> FaultTest::RunWithFault(FileStep step, int nth,
                                                  FaultInjection::Effect effect) {
     FakePrompts next;
-    Scene scene;
+    GameScene scene;
     FaultInjection::Count(); // the fault-free steps around the fault skip their slow flushes
     GetParam().prepare(scene);
     if (effect == FaultInjection::Effect::Fail) {
@@ -168,12 +145,12 @@ std::vector<std::string> FaultTest::RunWithFault(FileStep step, int nth,
     const Files now = GameFiles(scene.game);
     EXPECT_TRUE(now == original || now == patched || now == restored);
     EXPECT_EQ(Leftovers(scene.game), std::vector<std::string>{});
-    if (!BackupsComplete(scene.game)) {
+    if (!GameFolder(scene.game).BackupsComplete()) {
         EXPECT_TRUE(scene.Backup()); // a backup cut short is made again from the originals
     }
     EXPECT_TRUE(scene.Restore());
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(scene.game)), kGameDefaultCon);
-    EXPECT_EQ(ReadFileBytes(GameMusicRfa(scene.game)), kGameMusicRfa);
+    EXPECT_EQ(ReadFileBytes(GameFolder(scene.game).DefaultCon()), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(GameFolder(scene.game).MusicRfa()), kGameMusicRfa);
     FaultInjection::Disarm();
     return next.messages;
 }
@@ -212,17 +189,18 @@ TEST_P(FaultTest, ACrashAtEveryStepIsMadeWholeByTheNextCommand) {
 }
 #endif
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, FaultTest,
-    ::testing::Values(Operation{"Backup", [](Scene&) {}, [](Scene& s) { return s.Backup(); }},
-                      Operation{"Apply", [](Scene& s) { ASSERT_TRUE(s.Backup()); },
-                                [](Scene& s) { return s.Apply(); }},
-                      Operation{"Restore",
-                                [](Scene& s) {
-                                    ASSERT_TRUE(s.Backup());
-                                    ASSERT_TRUE(s.Apply());
-                                },
-                                [](Scene& s) { return s.Restore(); }}),
-    [](const auto& param) { return param.param.label; });
+INSTANTIATE_TEST_SUITE_P(Operations, FaultTest,
+                         ::testing::Values(Operation{"Backup", [](GameScene&) {},
+                                                     [](GameScene& s) { return s.Backup(); }},
+                                           Operation{"Apply",
+                                                     [](GameScene& s) { ASSERT_TRUE(s.Backup()); },
+                                                     [](GameScene& s) { return s.Apply(); }},
+                                           Operation{"Restore",
+                                                     [](GameScene& s) {
+                                                         ASSERT_TRUE(s.Backup());
+                                                         ASSERT_TRUE(s.Apply());
+                                                     },
+                                                     [](GameScene& s) { return s.Restore(); }}),
+                         [](const auto& param) { return param.param.label; });
 
 } // namespace

@@ -1,16 +1,16 @@
 #include "audio/OggDecoder.h"
 #include "common/PackLayout.h"
+#include "patcher/gamefolder/GameFolder.h"
 #include "patcher/gamefolder/GameFolderState.h"
 #include "patcher/gamefolder/InstalledPackRecord.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/install/ApplyPatch.h"
 #include "patcher/install/Backup.h"
 #include "patcher/install/PatchInstall.h"
 #include "patcher/install/PatchJob.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "tests/audio/OggFixture.h"
-#include "tests/patcher/PackFixture.h"
-#include "tests/patcher/RecordingControls.h"
+#include "tests/patcher/GameScene.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/MakeLink.h"
@@ -32,17 +32,12 @@ std::string SongName(int number, const char* extension) {
     return PackLayout::SongFileName(number, extension);
 }
 
-// A game folder with complete backups, a base folder holding the prepared work folder, and
-// packs written into the temporary folder.
-class PatchTest : public ::testing::Test {
+// The scene backed up, its work folder prepared, and further packs written beside it.
+class PatchTest : public ::testing::Test, protected GameScene {
 protected:
     void SetUp() override {
-        game = temp.file("BFV");
-        base = temp.file("program");
-        MakeGameFolder(game);
-        ASSERT_TRUE(CreateFolder(base));
-        RecordingControls controls;
-        ASSERT_TRUE(BackupOriginals(game, prompts, controls));
+        ASSERT_TRUE(FolderExists(base));
+        ASSERT_TRUE(Backup());
         ASSERT_TRUE(PrepareWorkFolder(base, prompts));
         prompts.messages.clear();
     }
@@ -53,11 +48,11 @@ protected:
         return path;
     }
 
-    bool Apply(const std::string& pack) {
+    bool Apply(const std::string& packPath) {
         FakeProgress fresh;
         fresh.cancelWhen = cancelWhen;
         progress = fresh;
-        return ApplyPatch(game, pack, base, prompts, progress, nullptr, jobs);
+        return ApplyPatch(game, packPath, base, prompts, progress, nullptr, jobs);
     }
 
     std::string Work() const { return WorkFolderIn(base); }
@@ -81,16 +76,12 @@ protected:
 
     std::vector<PackEntry> InstalledArchive() {
         std::vector<PackEntry> entries;
-        EXPECT_TRUE(ReadStoredArchive(ReadFileBytes(GameMusicRfa(game)), entries));
+        EXPECT_TRUE(ReadStoredArchive(ReadFileBytes(Game().MusicRfa()), entries));
         std::sort(entries.begin(), entries.end(),
                   [](const PackEntry& a, const PackEntry& b) { return a.name < b.name; });
         return entries;
     }
 
-    TempFolder temp;
-    std::string game, base;
-    FakePrompts prompts;
-    FakeProgress progress;
     std::function<bool(const std::vector<FakeProgress::Step>&)> cancelWhen;
     int packCount = 0;
     int jobs = 0; // 0: one per core
@@ -99,12 +90,12 @@ protected:
 TEST_F(PatchTest, RegularPackInstallsAllFourFilesAndEmptiesTheWorkFolder) {
     ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
     EXPECT_EQ(prompts.messages, Messages{"Patching Is Done!"});
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon + kRunLine);
-    EXPECT_EQ(ReadFileBytes(InstalledPlaylists(game)), kPlaylistsText);
-    EXPECT_EQ(ReadFileBytes(InstalledUsSsc(game)), kUsSscText);
+    EXPECT_EQ(ReadFileBytes(Game().DefaultCon()), kGameDefaultCon + kRunLine);
+    EXPECT_EQ(ReadFileBytes(Game().InstalledPlaylists()), kPlaylistsText);
+    EXPECT_EQ(ReadFileBytes(Game().InstalledUsSsc()), kUsSscText);
     EXPECT_TRUE(std::filesystem::is_empty(Work()));
-    EXPECT_EQ(ReadFileBytes(BackedUpDefaultCon(game)), kGameDefaultCon);
-    EXPECT_EQ(ReadFileBytes(BackedUpMusicRfa(game)), kGameMusicRfa);
+    EXPECT_EQ(ReadFileBytes(Game().BackedUpDefaultCon()), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(Game().BackedUpMusicRfa()), kGameMusicRfa);
 }
 
 TEST_F(PatchTest, InstalledArchiveHoldsExactlyTheSixteenDecodedSongs) {
@@ -167,16 +158,15 @@ TEST_F(PatchTest, CompressedPackAppliesLikeAStoredOne) {
 }
 
 TEST_F(PatchTest, ApplyingTwiceGivesTheSameDefaultCon) {
-    const std::string pack = WritePack(RegularPackEntries());
     ASSERT_TRUE(Apply(pack));
-    const std::string first = ReadFileBytes(GameDefaultCon(game));
+    const std::string first = ReadFileBytes(Game().DefaultCon());
     ASSERT_TRUE(Apply(pack));
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), first);
+    EXPECT_EQ(ReadFileBytes(Game().DefaultCon()), first);
     EXPECT_EQ(first.size(), kGameDefaultCon.size() + 43);
 }
 
 TEST_F(PatchTest, NoBackupsRefusesWithoutOpeningProgress) {
-    ASSERT_TRUE(RemoveFile(BackedUpMusicRfa(game)));
+    ASSERT_TRUE(RemoveFile(Game().BackedUpMusicRfa()));
     EXPECT_FALSE(Apply(WritePack(RegularPackEntries())));
     EXPECT_EQ(prompts.messages, Messages{"Back up your originals first."});
     EXPECT_FALSE(progress.opened);
@@ -297,7 +287,7 @@ TEST_F(PatchTest, ExtraFilesUnderVelkNeverReachTheGameArchive) {
     EXPECT_FALSE(Apply(WritePack(entries)));
     EXPECT_EQ(prompts.messages.front(), "The pack holds entries Korvane never writes: "
                                         "velk/extra/jingle.bin, velk/readme.txt.");
-    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+    EXPECT_EQ(ReadFileBytes(Game().MusicRfa()), kGameMusicRfa);
 }
 
 class LeftoverTest : public PatchTest, public ::testing::WithParamInterface<std::string> {};
@@ -309,7 +299,6 @@ TEST_P(LeftoverTest, LeftoverBlocksPreparingUntilTheWorkFolderIsPreparedAgain) {
     else
         WriteFileBytes(leftover, "from a failed run");
     auto before = TreeSnapshot(game);
-    const std::string pack = WritePack(RegularPackEntries());
     EXPECT_FALSE(Apply(pack));
     EXPECT_EQ(prompts.messages, Messages{"Renaming And Preparing."});
     EXPECT_EQ(TreeSnapshot(game), before);
@@ -326,16 +315,15 @@ INSTANTIATE_TEST_SUITE_P(Leftovers, LeftoverTest,
                          });
 
 TEST_F(PatchTest, RefusedInstallChangesNothingAndLeavesWorkFilesTheNextRunMeets) {
-    ASSERT_TRUE(CreateFolder(InstalledUsSsc(game))); // a folder is never replaced
+    ASSERT_TRUE(CreateFolder(Game().InstalledUsSsc())); // a folder is never replaced
     auto before = TreeSnapshot(game);
-    const std::string pack = WritePack(RegularPackEntries());
     EXPECT_FALSE(Apply(pack));
     EXPECT_EQ(prompts.messages,
-              Messages{"Unable to move file - patch failed: " + InstalledUsSsc(game) +
+              Messages{"Unable to move file - patch failed: " + Game().InstalledUsSsc() +
                        " is a link, a folder or another special file, which Palisor never "
                        "replaces. Move it away, then apply again."});
     EXPECT_EQ(TreeSnapshot(game), before);
-    std::filesystem::remove(InstalledUsSsc(game));
+    std::filesystem::remove(Game().InstalledUsSsc());
     EXPECT_FALSE(Apply(pack));
     EXPECT_EQ(prompts.messages.back(), "Renaming And Preparing.");
 }
@@ -394,7 +382,7 @@ TEST_F(PatchTest, JobWithoutReporterKeepsItsCancelledFlag) {
 }
 
 TEST_F(PatchTest, PatchedDefaultConAppendsTheRunLineToTheBackup) {
-    WriteFileBytes(BackedUpDefaultCon(game), "no final line end");
+    WriteFileBytes(Game().BackedUpDefaultCon(), "no final line end");
     WriteFileBytes(JoinPath(Work(), "Default.con"), "stale work copy that is longer");
     ASSERT_TRUE(BuildPatchedDefaultCon(game, Work(), prompts));
     EXPECT_EQ(ReadFileBytes(JoinPath(Work(), "Default.con")), "no final line end" + kRunLine);
@@ -402,7 +390,7 @@ TEST_F(PatchTest, PatchedDefaultConAppendsTheRunLineToTheBackup) {
 }
 
 TEST_F(PatchTest, PatchedDefaultConNeedsTheBackup) {
-    ASSERT_TRUE(RemoveFile(BackedUpDefaultCon(game)));
+    ASSERT_TRUE(RemoveFile(Game().BackedUpDefaultCon()));
     EXPECT_FALSE(BuildPatchedDefaultCon(game, Work(), prompts));
     EXPECT_EQ(prompts.messages, Messages{"Unable to create patched Default.con"});
 }
@@ -430,8 +418,8 @@ TEST_F(PatchTest, InstallChecksAllFilesBeforeCopyingAny) {
 TEST_F(PatchTest, RefusedDestinationInstallsNoneOfTheFiles) {
     for (const char* name : {"music.rfa", "Default.con", "playlists.con", "US.ssc"})
         WriteFileBytes(JoinPath(Work(), name), std::string("new ") + name);
-    ASSERT_TRUE(RemoveFile(GameMusicRfa(game)));
-    ASSERT_TRUE(CreateFolder(GameMusicRfa(game)));
+    ASSERT_TRUE(RemoveFile(Game().MusicRfa()));
+    ASSERT_TRUE(CreateFolder(Game().MusicRfa()));
     auto before = TreeSnapshot(game);
     EXPECT_FALSE(InstallPatchedFiles(game, Work(), prompts));
     EXPECT_EQ(prompts.messages.size(), 1u);
@@ -470,13 +458,12 @@ TEST_F(PatchTest, GameWithDifferentlyCasedFoldersIsPatchedInPlace) {
 }
 
 TEST_F(PatchTest, ParallelApplyInstallsTheSameMusicRfaAsASerialOne) {
-    const std::string pack = WritePack(RegularPackEntries());
     jobs = 1;
     ASSERT_TRUE(Apply(pack));
-    const std::string serial = ReadFileBytes(GameMusicRfa(game));
+    const std::string serial = ReadFileBytes(Game().MusicRfa());
     jobs = 4;
     ASSERT_TRUE(Apply(pack));
-    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), serial);
+    EXPECT_EQ(ReadFileBytes(Game().MusicRfa()), serial);
     const auto& steps = progress.steps;
     const auto decoding = [](const FakeProgress::Step& step) {
         return step.text.starts_with("Decoding ");
@@ -547,8 +534,8 @@ TEST_F(PatchTest, InstalledPackRecordNamesThePackOnlyWhileItHolds) {
     ASSERT_TRUE(Apply(WritePack(RegularPackEntries())));
     EXPECT_EQ(GameFolderState::Read(game).Line(),
               "Backups made and checked. Pack installed: pack1.velk.");
-    const std::string record = CustomMusicFolder(game) + "/palisor.installed";
-    const std::string size = std::to_string(*FileLength(GameMusicRfa(game)));
+    const std::string record = Game().CustomMusic() + "/palisor.installed";
+    const std::string size = std::to_string(*FileLength(Game().MusicRfa()));
     const std::string good = "Palisor installed pack 1\nname pack1.velk\nmusic.rfa " + size + "\n";
     EXPECT_EQ(ReadFileBytes(record), good);
     const std::vector<std::string> refused = {

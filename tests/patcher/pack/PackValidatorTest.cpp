@@ -1,12 +1,12 @@
 #include "patcher/pack/PackValidator.h"
 
 #include "common/PackLayout.h"
-#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/GameFolder.h"
 #include "patcher/install/ApplyPatch.h"
 #include "patcher/install/Backup.h"
 #include "patcher/install/PatchInstall.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
-#include "tests/patcher/RecordingControls.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 
@@ -96,12 +96,12 @@ TEST(PackValidator, KorvanesPackFromHostileTitlesInstalls) {
     MakeGameFolder(game);
     ASSERT_TRUE(CreateFolder(base));
     FakePrompts prompts;
-    RecordingControls controls;
-    ASSERT_TRUE(BackupOriginals(game, prompts, controls));
+    ASSERT_TRUE(BackupOriginals(game, prompts));
     ASSERT_TRUE(PrepareWorkFolder(base, prompts));
     FakeProgress progress;
     ASSERT_TRUE(ApplyPatch(game, pack.file(), base, prompts, progress)) << prompts.messages.back();
-    EXPECT_EQ(ReadFileBytes(InstalledPlaylists(game)), ReadFileBytes(pack.velk("playlists.con")));
+    EXPECT_EQ(ReadFileBytes(GameFolder(game).InstalledPlaylists()),
+              ReadFileBytes(pack.velk("playlists.con")));
 }
 
 TEST(PackValidator, LeavesOutWhatWasThereBeforeAndStopsWhenCancelled) {

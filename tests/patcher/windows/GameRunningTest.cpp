@@ -3,18 +3,18 @@
 // change nothing, and work once the game is closed. (The Windows counterpart of the refusals
 // that POSIX tests make with a full or read-only file system.)
 #include "patcher/gamefolder/GameFilesInUse.h"
+#include "patcher/gamefolder/GameFolder.h"
 #include "patcher/gamefolder/GameFolderRecovery.h"
 #include "patcher/gamefolder/InstallJournal.h"
-#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/gamefolder/VirtualStoreCopies.h"
 #include "patcher/install/ApplyPatch.h"
 #include "patcher/install/Backup.h"
 #include "patcher/install/PatchInstall.h"
+#include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
 #include "platform/NativePath.h"
 #include "platform/PathNoCase.h"
-#include "tests/patcher/PackFixture.h"
-#include "tests/patcher/RecordingControls.h"
+#include "tests/patcher/GameScene.h"
 #include "tests/patcher/windows/HeldByGame.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
@@ -31,26 +31,9 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-class GameRunningTest : public ::testing::Test {
+class GameRunningTest : public ::testing::Test, protected GameScene {
 protected:
-    void SetUp() override {
-        MakeGameFolder(game);
-        ASSERT_TRUE(CreateFolder(base));
-        WriteFileBytes(pack, FlatArchiveBytes(RegularPackEntries()));
-    }
-    bool Backup() { return BackupOriginals(game, prompts, controls); }
-    bool Restore() { return RestoreOriginals(game, prompts, controls); }
-    bool Apply() {
-        FakeProgress progress;
-        return PrepareWorkFolder(base, prompts) && ApplyPatch(game, pack, base, prompts, progress);
-    }
-
-    TempFolder temp;
-    std::string game = temp.file("BFV");
-    std::string base = temp.file("program");
-    std::string pack = temp.file("pack.velk");
-    FakePrompts prompts;
-    RecordingControls controls;
+    void SetUp() override { ASSERT_TRUE(FolderExists(base)); }
 };
 
 TEST_F(GameRunningTest, ApplyAndRestoreRefuseWhileAGameFileIsHeldAndChangeNothing) {
@@ -65,7 +48,7 @@ TEST_F(GameRunningTest, ApplyAndRestoreRefuseWhileAGameFileIsHeldAndChangeNothin
                                  [&] { return Restore(); }}};
     for (const auto& command : commands) {
         command.prepare();
-        for (const std::string& held : {GameDefaultCon(game), GameMusicRfa(game)}) {
+        for (const std::string& held : {Game().DefaultCon(), Game().MusicRfa()}) {
             SCOPED_TRACE(std::string(command.name) + " with " + held + " held");
             const auto before = TreeSnapshot(game);
             prompts.messages.clear();
@@ -81,27 +64,28 @@ TEST_F(GameRunningTest, ApplyAndRestoreRefuseWhileAGameFileIsHeldAndChangeNothin
         prompts.messages.clear();
         EXPECT_TRUE(command.run()) << command.name << " once the game is closed";
     }
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
-    EXPECT_EQ(ReadFileBytes(GameMusicRfa(game)), kGameMusicRfa);
+    EXPECT_EQ(ReadFileBytes(Game().DefaultCon()), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(Game().MusicRfa()), kGameMusicRfa);
 }
 
 TEST_F(GameRunningTest, AnInterruptedChangeWaitsForTheGameToClose) {
     ASSERT_TRUE(Backup());
     // An install cut short before its first rename: rolling it back removes the staged file.
-    const std::string staged = GameDefaultCon(game) + ".kp-new";
+    const std::string staged = Game().DefaultCon() + ".kp-new";
     WriteFileBytes(staged, "staged, never renamed");
-    WriteFileBytes(InstallJournalFile(game),
-                   "Palisor install journal 1\nstate install\n1\t"
-                   "Mods/BfVietnam/settings/Default.con\tMods/BfVietnam/settings/Default.con.kp-new\n");
+    WriteFileBytes(
+        Game().JournalFile(),
+        "Palisor install journal 1\nstate install\n1\t"
+        "Mods/BfVietnam/settings/Default.con\tMods/BfVietnam/settings/Default.con.kp-new\n");
     const auto before = TreeSnapshot(game);
     {
-        HeldByGame running(GameMusicRfa(game));
+        HeldByGame running(Game().MusicRfa());
         ASSERT_TRUE(running.Held());
         for (const auto& run : std::initializer_list<std::function<bool()>>{
                  [&] { return Backup(); }, [&] { return Restore(); }, [&] { return Apply(); }}) {
             prompts.messages.clear();
             EXPECT_FALSE(run());
-            EXPECT_EQ(prompts.messages, Messages{FileInUseMessage(GameMusicRfa(game))});
+            EXPECT_EQ(prompts.messages, Messages{FileInUseMessage(Game().MusicRfa())});
             EXPECT_EQ(TreeSnapshot(game), before);
         }
     }
@@ -111,14 +95,14 @@ TEST_F(GameRunningTest, AnInterruptedChangeWaitsForTheGameToClose) {
               Messages{"Palisor found an interrupted change to the game files and undid it: the "
                        "game folder holds the same files as before that change."});
     EXPECT_EQ(InspectPath(staged).kind, PathKind::Missing);
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(Game().DefaultCon()), kGameDefaultCon);
 }
 
 // A game file marked read-only cannot be replaced, nor its kept second name removed: apply
 // and restore refuse before changing anything, and work once the mark is cleared.
 TEST_F(GameRunningTest, ReadOnlyGameFilesAreRefusedBeforeAnythingChanges) {
     ASSERT_TRUE(Backup());
-    const std::wstring defaultCon = NativePath(GameDefaultCon(game)).wstring();
+    const std::wstring defaultCon = NativePath(Game().DefaultCon()).wstring();
     for (const auto& run : std::initializer_list<std::function<bool()>>{
              [&] { return Apply(); }, [&] { return Restore(); }}) {
         ASSERT_TRUE(SetFileAttributesW(defaultCon.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -126,7 +110,7 @@ TEST_F(GameRunningTest, ReadOnlyGameFilesAreRefusedBeforeAnythingChanges) {
         prompts.messages.clear();
         EXPECT_FALSE(run());
         EXPECT_EQ(prompts.messages,
-                  Messages{"Couldn't do it - " + GameDefaultCon(game) +
+                  Messages{"Couldn't do it - " + Game().DefaultCon() +
                            " is read-only, so Palisor cannot replace it. Clear its Read-only "
                            "attribute (in the file's Properties), then try again. Nothing was "
                            "changed."});
@@ -134,31 +118,31 @@ TEST_F(GameRunningTest, ReadOnlyGameFilesAreRefusedBeforeAnythingChanges) {
         ASSERT_TRUE(SetFileAttributesW(defaultCon.c_str(), FILE_ATTRIBUTE_NORMAL));
         EXPECT_TRUE(run());
     }
-    EXPECT_EQ(ReadFileBytes(GameDefaultCon(game)), kGameDefaultCon);
+    EXPECT_EQ(ReadFileBytes(Game().DefaultCon()), kGameDefaultCon);
 }
 
 TEST_F(GameRunningTest, BackupReadsTheFilesTheGameHolds) {
     // The game lets others read its files, and a backup only reads them.
-    HeldByGame running(GameMusicRfa(game));
+    HeldByGame running(Game().MusicRfa());
     ASSERT_TRUE(running.Held());
     EXPECT_TRUE(Backup());
-    EXPECT_TRUE(BackupsComplete(game));
+    EXPECT_TRUE(Game().BackupsComplete());
 }
 
 TEST_F(GameRunningTest, AVirtualStoreCopyTheGameHoldsIsNotMovedAndNothingIsLost) {
     // The game running from Program Files reads its VirtualStore copies and holds them open.
     const VirtualStoreCopies copies(game, {temp.path()}, temp.file("Local"));
     ASSERT_FALSE(copies.Mirror().empty());
-    const std::string copy = JoinPath(copies.Mirror(), kGameMusicRfaInFolder);
+    const std::string copy = JoinPath(copies.Mirror(), GameFolder::kMusicRfaInFolder);
     std::filesystem::create_directories(std::filesystem::path(copy).parent_path());
     WriteFileBytes(copy, "the copy the game reads");
     HeldByGame running(copy);
     ASSERT_TRUE(running.Held());
     const auto outcome = copies.MoveAside("stamp");
     EXPECT_FALSE(outcome.moved);
-    EXPECT_EQ(outcome.failedCopy, ResolvePathNoCase(copies.Mirror(), kGameMusicRfaInFolder));
+    EXPECT_EQ(outcome.failedCopy, ResolvePathNoCase(copies.Mirror(), GameFolder::kMusicRfaInFolder));
     EXPECT_EQ(ReadFileBytes(copy), "the copy the game reads");
-    EXPECT_FALSE(FileExists(JoinPath(outcome.backupFolder, kGameMusicRfaInFolder)));
+    EXPECT_FALSE(FileExists(JoinPath(outcome.backupFolder, GameFolder::kMusicRfaInFolder)));
 }
 
 } // namespace

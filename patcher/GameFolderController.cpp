@@ -1,0 +1,442 @@
+#include "patcher/GameFolderController.h"
+
+#include "common/CodePage.h"
+#include "patcher/gamefolder/ElevationDecision.h"
+#include "patcher/gamefolder/GameFilesInUse.h"
+#include "patcher/gamefolder/GameFolderDiscovery.h"
+#include "patcher/gamefolder/GameFolderRecovery.h"
+#include "patcher/gamefolder/GameFolderState.h"
+#include "patcher/install/ApplyPatch.h"
+#include "patcher/install/Backup.h"
+#include "patcher/install/WorkFolderPaths.h"
+#include "patcher/pack/PackPreview.h"
+#include "platform/FileOps.h"
+#include "platform/FileSteps.h"
+#include "platform/FolderLock.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+constexpr const char* kVirtualStoreNote =
+    "The game reads copies of its files from VirtualStore, not from this folder.";
+
+std::string HeldOpenQuestion(const std::string& path) {
+    return path + " is in use by another program (is the game running?). Close the game, then "
+                  "press Retry. Nothing was changed.";
+}
+
+std::string VirtualStoreQuestion(const std::string& mirror) {
+    return "The game reads copies of its files from VirtualStore (" + mirror +
+           "), not from the game folder, so it would not see what Palisor changes there.\n\n"
+           "Move the copies aside into custom_music/backups, where they are kept, so that the "
+           "game reads its own folder again?";
+}
+
+// Without a terminal to ask on, the command line says how to decide instead.
+std::string VirtualStoreRefusal(const std::string& mirror) {
+    return "The game reads copies of its files from VirtualStore (" + mirror +
+           "), not from the game folder, so it would not see what Palisor changes there. "
+           "Nothing was changed. Run palisor again with --move-virtualstore to move them "
+           "aside into custom_music/backups, where they are kept, or with "
+           "--keep-virtualstore to leave them where they are.";
+}
+
+std::string VirtualStoreKeptMessage(const std::string& mirror) {
+    return "The copies in " + mirror +
+           " were left where they are: the game will keep reading them instead of the files "
+           "Palisor changes.";
+}
+
+std::string VirtualStoreMoveFailedMessage(const VirtualStoreCopies::MoveOutcome& outcome) {
+    return "Couldn't move " + outcome.failedCopy + " aside into " + outcome.backupFolder +
+           ". What was moved before it is kept there, nothing was deleted, and nothing else was "
+           "changed.";
+}
+
+// The local time the folder of moved copies is named after, "2024-05-01 14-03-59", with
+// " (2)" and so on when copies were moved aside before in the same second.
+std::string FreshStamp(const VirtualStoreCopies& copies) {
+    const std::time_t now = std::time(nullptr);
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%d %H-%M-%S", std::localtime(&now));
+    std::string stamp = text;
+    const auto taken = [&] {
+        const PathKind kind = InspectPath(copies.AsideFolder(stamp)).kind;
+        return kind != PathKind::Missing && kind != PathKind::Unknown; // Unknown: moving says why
+    };
+    for (int n = 2; taken(); ++n)
+        stamp = std::string(text) + " (" + std::to_string(n) + ")";
+    return stamp;
+}
+
+std::string MinutesAndSeconds(double seconds) {
+    const long whole = std::lround(std::max(0.0, seconds));
+    const long rest = whole % 60;
+    return std::to_string(whole / 60) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
+}
+
+std::vector<PreviewSong> PreviewOf(const std::vector<PackSong>& songs) {
+    std::vector<PreviewSong> rows;
+    for (const PackSong& song : songs) {
+        const std::size_t number = rows.size() + 1;
+        rows.push_back({(number < 10 ? "0" : "") + std::to_string(number),
+                        CodePage::ToUtf8(song.title), MinutesAndSeconds(song.seconds)});
+    }
+    return rows;
+}
+
+void AddOnce(std::vector<std::string>& list, const std::string& item) {
+    if (!item.empty() && std::find(list.begin(), list.end(), item) == list.end())
+        list.push_back(item);
+}
+
+} // namespace
+
+GameFolderController::GameFolderController(std::string baseFolder, Prompts& prompts,
+                                           GameFolderAccess& access, Front front)
+    : baseFolder_(std::move(baseFolder)), prompts_(prompts), access_(access), front_(front) {
+    Refresh();
+}
+
+bool GameFolderController::Start() {
+    started_ = true;
+    if (!session_.Begin(baseFolder_, prompts_)) {
+        closing_ = PatcherView::Closing::Failed;
+        Publish();
+        return false;
+    }
+    if (front_ == Front::Window) {
+        RecoverGameFolder();
+        ReadPackPreview();
+    }
+    Refresh();
+    return true;
+}
+
+void GameFolderController::OfferGameFolders(const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders)
+        AddOnce(choices_, folder);
+    Publish();
+}
+
+void GameFolderController::ChooseGameFolder(const std::string& folder) {
+    if (folder != game_.Path())
+        SetGameFolder(folder);
+}
+
+void GameFolderController::ChoosePack(const std::string& pack) {
+    if (pack != packPath_)
+        SetPack(pack);
+}
+
+void GameFolderController::BrowseForGameFolder() {
+    std::string chosen;
+    if (prompts_.BrowseFolder("Find The BFV Folder", chosen))
+        SetGameFolder(chosen);
+}
+
+void GameFolderController::BrowseForPack() {
+    const FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "*.velk"};
+    std::string chosen;
+    if (prompts_.OpenFile(options, chosen))
+        SetPack(chosen);
+}
+
+void GameFolderController::SetGameFolder(const std::string& folder) {
+    game_ = GameFolder(folder);
+    recovered_ = false;
+    if (started_ && front_ == Front::Window) // before that, starting recovers
+        RecoverGameFolder();
+    if (game_.IsGame()) {
+        if (memory_)
+            memory_->RememberGameFolder(folder);
+        AddOnce(choices_, folder);
+    }
+    Refresh();
+}
+
+void GameFolderController::SetPack(const std::string& pack) {
+    packPath_ = pack;
+    if (memory_ && FileExists(packPath_))
+        memory_->RememberPack(packPath_);
+    ReadPackPreview();
+    Refresh();
+}
+
+// The pack is read into the work folder, which is only ours once started; a pack chosen
+// before that is read then. The command line checks the pack as it installs it.
+void GameFolderController::ReadPackPreview() {
+    preview_.clear();
+    packNote_.clear();
+    packReady_ = false;
+    if (packPath_.empty() || !started_ || front_ != Front::Window)
+        return;
+    busy_ = true;
+    Publish();
+    PackPreview read;
+    try {
+        read = PackPreview::Read(packPath_, WorkFolderIn(baseFolder_));
+    } catch (...) {
+        busy_ = false;
+        Publish();
+        throw;
+    }
+    busy_ = false;
+    packReady_ = read.problem.empty();
+    preview_ = PreviewOf(read.songs);
+    packNote_ = read.problem;
+}
+
+void GameFolderController::RecoverGameFolder() {
+    if (!game_.Exists())
+        return;
+    // Without the rights it would fail halfway; the next action offers them first.
+    if (game_.ChangeInterrupted() && !DeniedFolder().empty())
+        return;
+    ChangeGameFolder([&] {
+        FolderLock gameLock;
+        BeginGameChange(game_, prompts_, gameLock);
+    });
+}
+
+// Every change of the game folder first finishes or undoes a change a crash interrupted; the
+// state line tells when that happened (the journal was there before and is gone after).
+template <typename Change> void GameFolderController::ChangeGameFolder(Change change) {
+    const bool interrupted = game_.ChangeInterrupted();
+    change();
+    if (interrupted && !game_.ChangeInterrupted())
+        recovered_ = true;
+}
+
+bool GameFolderController::Backup() {
+    return Run(Action::Backup, game_.Originals(),
+               [&](const Settled& settled) { return BackupOriginals(game_, prompts_, settled); });
+}
+
+bool GameFolderController::Restore() {
+    return Run(Action::Restore, game_.Originals(),
+               [&](const Settled& settled) { return RestoreOriginals(game_, prompts_, settled); });
+}
+
+bool GameFolderController::Apply(Progress& progress, std::FILE* trace) {
+    return Run(Action::Apply, game_.InstallTargets(), [&](const Settled&) {
+        return ApplyPatch(game_, packPath_, baseFolder_, prompts_, progress, trace);
+    });
+}
+
+// The action's button is disabled while it runs, and Backup and Restore show the busy cursor;
+// the view follows the disk again once the handler has settled, and after it returns.
+template <typename Handler>
+bool GameFolderController::Run(Action action, const std::vector<std::string>& files,
+                               Handler handler) {
+    if ((front_ == Front::Window && !Enabled(action)) || !ReadyToChange(files))
+        return false;
+    running_ = action;
+    busy_ = action != Action::Apply; // Apply shows its progress window instead
+    Publish();
+    const auto settled = [this] {
+        running_ = Action::None;
+        Refresh();
+    };
+    bool done = false;
+    try {
+        ChangeGameFolder([&] { done = handler(settled); });
+    } catch (...) {
+        running_ = Action::None;
+        busy_ = false;
+        Refresh();
+        throw;
+    }
+    running_ = Action::None;
+    busy_ = false;
+    Refresh();
+    return done;
+}
+
+bool GameFolderController::Enabled(Action action) const {
+    switch (action) {
+    case Action::Backup:
+        return view_.backupEnabled;
+    case Action::Apply:
+        return view_.applyEnabled;
+    case Action::Restore:
+        return view_.restoreEnabled;
+    case Action::None:
+        break;
+    }
+    return false;
+}
+
+// Rights before the VirtualStore copies: moving them aside writes the game folder too, and an
+// elevated Palisor asks about them again. A folder that is not there is left to the handlers,
+// which say so.
+bool GameFolderController::ReadyToChange(const std::vector<std::string>& files) {
+    if (!game_.Exists())
+        return true;
+    return GameFilesClosed(files) && FoldersWritable() && VirtualStoreCopiesSettled();
+}
+
+bool GameFolderController::GameFilesClosed(const std::vector<std::string>& files) {
+    for (;;) {
+        const std::string held = FirstFileInUse(
+            files, [this](const std::string& path) { return access_.HeldOpen(path); });
+        if (held.empty())
+            return true;
+        if (!prompts_.CanAsk()) {
+            prompts_.Message(FileInUseMessage(held));
+            return false;
+        }
+        if (prompts_.Ask(HeldOpenQuestion(held), Prompts::Buttons::RetryCancel) !=
+            Prompts::Answer::Retry)
+            return false;
+    }
+}
+
+bool GameFolderController::FoldersWritable() {
+    ElevationFacts facts;
+    facts.deniedFolder = DeniedFolder();
+    facts.writable = facts.deniedFolder.empty();
+    facts.elevated = access_.Elevated();
+    facts.canRestart = access_.CanRestartElevated();
+    facts.fromWindow = front_ == Front::Window;
+    const ElevationDecision decision = DecideElevation(facts);
+    switch (decision.step) {
+    case ElevationDecision::Step::Proceed:
+        return true;
+    case ElevationDecision::Step::Refuse:
+        prompts_.Message(decision.message);
+        return false;
+    case ElevationDecision::Step::OfferRestart:
+        if (prompts_.Ask(decision.message, Prompts::Buttons::YesNo) == Prompts::Answer::Yes)
+            RestartAsAdministrator();
+        return false;
+    }
+    return false;
+}
+
+std::string GameFolderController::DeniedFolder() {
+    return FirstFolderDenied(
+        game_, [this](const std::string& folder) { return access_.ProbeWritable(folder); });
+}
+
+// The elevated Palisor opens with this game folder and pack, and takes over the work folder.
+void GameFolderController::RestartAsAdministrator() {
+    std::vector<std::string> arguments = {"--game-folder", game_.Path()};
+    if (!packPath_.empty())
+        arguments.push_back(packPath_);
+    session_.End();
+    const RestartOutcome outcome = access_.RestartElevated(arguments);
+    if (outcome == RestartOutcome::Started) {
+        closing_ = PatcherView::Closing::Done;
+        Publish();
+        return;
+    }
+    if (outcome != RestartOutcome::Declined)
+        prompts_.Message(RestartFailedMessage());
+    if (!session_.Begin(baseFolder_, prompts_)) {
+        closing_ = PatcherView::Closing::Failed;
+        Publish();
+        return;
+    }
+    ReadPackPreview(); // the work folder was emptied again
+    Refresh();
+}
+
+bool GameFolderController::VirtualStoreCopiesSettled() {
+    const VirtualStoreCopies copies = VirtualStore();
+    if (copies.Existing().empty())
+        return true;
+    Prompts::Answer answer = Prompts::Answer::Cancel;
+    if (virtualStoreChoice_ == VirtualStoreChoice::Move)
+        answer = Prompts::Answer::Yes;
+    else if (virtualStoreChoice_ == VirtualStoreChoice::Keep)
+        answer = Prompts::Answer::No;
+    else if (!prompts_.CanAsk())
+        prompts_.Message(VirtualStoreRefusal(copies.Mirror()));
+    else
+        answer = prompts_.Ask(VirtualStoreQuestion(copies.Mirror()), Prompts::Buttons::YesNoCancel);
+    switch (answer) {
+    case Prompts::Answer::No:
+        prompts_.Message(VirtualStoreKeptMessage(copies.Mirror()));
+        return true;
+    case Prompts::Answer::Yes: {
+        const VirtualStoreCopies::MoveOutcome outcome = copies.MoveAside(FreshStamp(copies));
+        if (!outcome.moved && !outcome.failedCopy.empty()) {
+            prompts_.Message(VirtualStoreMoveFailedMessage(outcome));
+            Refresh();
+        }
+        return outcome.moved;
+    }
+    default:
+        return false;
+    }
+}
+
+VirtualStoreCopies GameFolderController::VirtualStore() {
+    return VirtualStoreCopies(game_, access_.ProgramFilesFolders(), access_.LocalAppDataFolder());
+}
+
+// What the state line, the flag and the buttons show follows from the folder and the pack as
+// they are on disk now. The command line shows none of it.
+void GameFolderController::Refresh() {
+    if (front_ != Front::Window)
+        return;
+    flag_ = game_.Chosen() ? game_.Problem() : "";
+    isGame_ = game_.Chosen() && flag_.empty();
+    backedUp_ = false;
+    stateLine_ = "No game folder chosen.";
+    if (game_.Chosen()) {
+        stateLine_ = "The chosen folder does not exist.";
+        if (game_.Exists()) {
+            GameFolderState state = GameFolderState::Read(game_); // read once: it hashes
+            state.recovered = recovered_;
+            stateLine_ = state.Line();
+            if (!VirtualStore().Existing().empty())
+                stateLine_ += std::string(" ") + kVirtualStoreNote;
+            backedUp_ = state.backups == GameFolderState::Backups::Complete;
+        }
+    }
+    Publish();
+}
+
+void GameFolderController::Publish() {
+    view_.gameFolder = game_.Path();
+    view_.gameFolderChoices = choices_;
+    view_.gameFolderFlag = flag_;
+    view_.packPath = packPath_;
+    view_.preview = preview_;
+    view_.packNote = packNote_;
+    view_.stateLine = stateLine_;
+    view_.backupEnabled = isGame_ && !backedUp_ && running_ != Action::Backup;
+    view_.restoreEnabled = backedUp_ && running_ != Action::Restore;
+    view_.applyEnabled = isGame_ && packReady_ && running_ != Action::Apply;
+    view_.busy = busy_;
+    view_.closing = closing_;
+    if (listener_)
+        listener_();
+}
+
+std::vector<std::string>
+GameFolderController::StartingGameFolders(const std::optional<std::string>& named,
+                                          const std::string& last, const std::string& registry,
+                                          const std::vector<FoundGameFolder>& found) {
+    std::vector<std::string> folders;
+    if (named)
+        folders.push_back(*named);
+    else if (GameFolder(last).IsGame())
+        folders.push_back(last);
+    if (!registry.empty())
+        folders.push_back(registry);
+    for (const FoundGameFolder& game : found)
+        folders.push_back(game.folder);
+    return folders;
+}
+
+std::string GameFolderController::StartingPack(const std::string& named, const std::string& last) {
+    if (!named.empty())
+        return named;
+    return FileExists(last) ? last : "";
+}
