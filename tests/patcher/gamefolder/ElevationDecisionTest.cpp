@@ -64,8 +64,8 @@ TEST(ElevationDecisionTest, ProbesEveryFolderAChangeWritesBeforeIt) {
     TempFolder temp;
     const std::string game = temp.file("BFV");
     MakeGameFolder(game);
-    const std::string settings = FolderOf(GameDefaultCon(game));
-    const std::string archives = FolderOf(GameMusicRfa(game));
+    const std::string settings = FolderOf(GameFolder(game).DefaultCon());
+    const std::string archives = FolderOf(GameFolder(game).MusicRfa());
     // custom_music is not made yet: the game folder, where it would be made, is probed.
     EXPECT_EQ(FoldersGameChangesWrite(game), (std::vector<std::string>{settings, archives, game}));
     ASSERT_TRUE(CreateFolderTree(GameFolder(game).Backups()));
