@@ -30,6 +30,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     homePage_ = new HyperlinkLabel(this);
     homePage_->setText(QString::fromLatin1(kHomePage));
     homePage_->SetAdjustToFit(false);
+    homePage_->setFocusPolicy(Qt::TabFocus);
+    homePage_->setContentsMargins(2, 1, 2, 1); // room for the focus frame
     homePage_->Attach();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -446,6 +446,27 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), expected); // pastes as 18 lines
     }
 
+    // With KP_SCREENSHOTS set to a folder: the window while a title is typed that the game
+    // shows otherwise, with the link focused, and the About box, to look at under each font
+    // and scale factor.
+    void screenshotsWhenAsked() {
+        const QString shots = qEnvironmentVariable("KP_SCREENSHOTS");
+        if (shots.isEmpty())
+            QSKIP("KP_SCREENSHOTS names no folder");
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->list()->selectRow(2);
+        window->titleField()->setText(QStringLiteral("Caf\u00E9 \u03A9 in the \u041C\u0438\u0440"));
+        window->link()->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        QVERIFY(window->grab().save(shots + "/korvane-typed.png"));
+        AboutBox box(window.get());
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(box.grab().save(shots + "/korvane-about.png"));
+    }
+
     void aboutBoxShowsVersionLicenceAndHomePage() {
         AboutBox box(window.get());
         box.show();
