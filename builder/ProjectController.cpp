@@ -33,20 +33,24 @@ const char* const kSongFilter =
     "|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc|Wav Files (*.wav)|*.wav||";
 constexpr std::size_t kRecentCount = 5;
 
+// ".velkp" in any case, as Windows names it.
 bool IsProjectFile(const std::string& path) {
     const std::string extension = ".velkp";
     if (path.size() < extension.size())
         return false;
     return std::equal(extension.begin(), extension.end(), path.end() - extension.size(),
-                      [](char want, char got) { return want == (got | 0x20); });
+                      [](char want, char got) {
+                          return want == (got >= 'A' && got <= 'Z' ? got - 'A' + 'a' : got);
+                      });
 }
 
 // A whole number as typed: spaces around it and a sign allowed, nothing else.
 std::optional<std::int32_t> WholeNumber(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
+    const char* const spaces = " \t\r\n\v\f";
+    const auto first = text.find_first_not_of(spaces);
     if (first == std::string::npos)
         return std::nullopt;
-    const auto last = text.find_last_not_of(" \t");
+    const auto last = text.find_last_not_of(spaces);
     const char* begin = text.data() + first;
     const char* end = text.data() + last + 1;
     if (*begin == '+')

@@ -305,7 +305,7 @@ TEST_F(CommandLineTest, AddRefusesAnUnreadableProjectAndCreatesAMissingOne) {
     SongProject loaded;
     ASSERT_TRUE(loaded.Load(songs.file("new.velkp")));
     EXPECT_EQ(loaded.SlotAt(1).title(), "song");
-    EXPECT_EQ(loaded.SlotAt(1).path(), songs.file("new songs/song.wav"));
+    EXPECT_EQ(loaded.SlotAt(1).path(), SystemSeparators(songs.file("new songs/song.wav")));
     EXPECT_EQ(loaded.SlotAt(1).status(), "Ok");
 }
 
@@ -399,15 +399,16 @@ TEST_F(CommandLineTest, SecondAddOnTheSameProjectIsRefusedAndChangesNothing) {
                                 firstProgress, base.path(), out, err),
               ExitStatus::Done);
     EXPECT_EQ(secondExit, ExitStatus::Failed);
-    EXPECT_EQ(secondOut.str(), "Another Korvane is changing the project " + project +
+    EXPECT_EQ(secondOut.str(), "Another Korvane is changing the project " +
+                                   SystemSeparators(project) +
                                    ". Nothing was changed. Wait until it has finished, then try "
                                    "again.\n");
     SongProject saved;
     ASSERT_TRUE(saved.Load(project));
-    EXPECT_EQ(saved.SlotAt(1).path(), songs.file("p songs/first.wav"));
+    EXPECT_EQ(saved.SlotAt(1).path(), SystemSeparators(songs.file("p songs/first.wav")));
     EXPECT_TRUE(ImportSongs::IsEmptySlot(saved.SlotAt(2)));
     EXPECT_EQ(FilesIn(songs.file("p songs")), 1); // nothing of the second song is left behind
-    EXPECT_FALSE(FileExists(project + ".lock")); // the lock lies in Korvane's own folder
+    EXPECT_FALSE(FileExists(project + ".lock"));  // the lock lies in Korvane's own folder
 }
 
 // What an import did in a process of its own: the title it gave slot A, the bytes of the
