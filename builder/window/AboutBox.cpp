@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,6 +36,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     homePage_->Attach();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setFocus(); // Enter or Space closes the box; Tab reaches the link
+    setTabOrder(ok, homePage_);
 
     auto* text = new QVBoxLayout;
     text->addWidget(version);

@@ -476,6 +476,8 @@ private slots:
         QVERIFY(box.findChild<QLabel*>("licence")->text().contains("GPL-3.0-or-later"));
         QCOMPARE(box.homePage()->Address(), QStringLiteral("https://korvane.example.org/"));
         QVERIFY(box.width() > 2 * box.fontMetrics().horizontalAdvance(box.windowTitle()));
+        QVERIFY(!box.homePage()->hasFocus()); // OK has it; Tab reaches the link
+        QCOMPARE(box.homePage()->focusPolicy(), Qt::TabFocus);
     }
 };
 
