@@ -164,7 +164,7 @@ const char* EntryRefusalText(int code) {
 int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
                           std::uint32_t unpackedSize, std::uint32_t dataOffset,
                           BlockBuffers& buffers, std::FILE* blockLines,
-                          const CancelCheck& cancelled) {
+                          const CancelCheck& cancelled, SystemError* outputError) {
     const std::int64_t noted = TellStdFile(archive);
     const auto archiveLength = OpenFileLength(archive);
     std::vector<BlockRecord> records;
@@ -175,11 +175,9 @@ int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
     if (const int refused = CheckBlocks(records, blocksStart, *archiveLength, unpackedSize);
         refused != kEntryDecoded)
         return refused;
-    OutputFile output(CreateOutputFile(outputPath));
-    if (!output) {
-        std::perror("unpack:fopen(output)");
+    OutputFile output(CreateOutputFile(outputPath, outputError));
+    if (!output)
         return kEntryOutputFailed;
-    }
     const int code = WriteBlocks(archive, records, blocksStart, buffers, output.get(),
                                  BlockHooks{blockLines, cancelled});
     if (code != kEntryDecoded)

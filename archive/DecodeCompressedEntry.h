@@ -1,6 +1,7 @@
 #pragma once
 #include "archive/BlockBuffers.h"
 #include "common/CancelCheck.h"
+#include "platform/SystemError.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -32,11 +33,11 @@ constexpr std::uint64_t kMaxEntrySize = std::uint64_t{1} << 31;
 // was; otherwise a negative code: a failing block's DecompressBlock code (its line goes to
 // blockLines) or one of the codes above (nothing is printed; EntryRefusalText names it).
 // cancelled is asked before each block. Blocks decoded before a failure stay in the output
-// file.
+// file. When the output file cannot be created, outputError (when given) tells why.
 int DecodeCompressedEntry(std::FILE* archive, const std::string& outputPath,
                           std::uint32_t unpackedSize, std::uint32_t dataOffset,
                           BlockBuffers& buffers, std::FILE* blockLines = stdout,
-                          const CancelCheck& cancelled = {});
+                          const CancelCheck& cancelled = {}, SystemError* outputError = nullptr);
 
 // What a negative code of DecodeCompressedEntry refused or met, for a diagnostic.
 const char* EntryRefusalText(int code);

@@ -23,7 +23,9 @@ struct InputCloser {
 using SourceStream = std::unique_ptr<std::FILE, InputCloser>;
 
 std::string WithoutTrailingSeparator(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '/')
+    // A root ("/", "C:\") keeps its separator.
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\') &&
+           !(folder.size() == 3 && folder[1] == ':'))
         folder.pop_back();
     return folder;
 }
@@ -43,15 +45,16 @@ void FlatArchiveWriter::ScanFolder(const std::string& folder, const std::string&
     // Sorted byte-wise (UTF-8) so that the same folder packs to the same bytes on every machine.
     std::sort(listed.begin(), listed.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
-    std::vector<std::string> subfolders;
+    std::vector<std::pair<std::string, std::string>> subfolders; // path, relative entry name
     for (const FolderEntry& entry : listed) {
         const std::string& name = entry.name;
+        // Entry names join with "/" on every system, paths with the system's separator.
         const std::string relative = relativeFolder.empty() ? name : relativeFolder + "/" + name;
-        const std::string path = folder + "/" + name;
+        const std::string path = JoinPath(folder, name);
         // Linked folders are not followed, so a link loop cannot make the scan endless; a link
         // to a regular file is packed as that file.
         if (entry.kind == PathKind::Folder) {
-            subfolders.push_back(relative);
+            subfolders.emplace_back(path, relative);
         } else if (entry.kind == PathKind::RegularFile || entry.kind == PathKind::Link) {
             const std::optional<std::uint64_t> size = FileLength(path);
             if (!size)
@@ -61,8 +64,8 @@ void FlatArchiveWriter::ScanFolder(const std::string& folder, const std::string&
             sources_.push_back({path, entryName, *size});
         }
     }
-    for (const std::string& relative : subfolders)
-        ScanFolder(WithoutTrailingSeparator(sourceFolder) + "/" + relative, relative);
+    for (const auto& [path, relative] : subfolders)
+        ScanFolder(path, relative);
 }
 
 bool FlatArchiveWriter::FitsThirtyTwoBits() const {

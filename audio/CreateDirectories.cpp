@@ -2,57 +2,32 @@
 
 #include "platform/FileOps.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
-namespace {
-
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
-std::size_t nextSeparator(const std::string& path, std::size_t from) {
-    for (std::size_t i = from; i < path.size(); ++i)
-        if (isSeparator(path[i]))
-            return i;
-    return std::string::npos;
-}
-
-// Makes sure one folder exists; -1 after the matching message.
-int ensureFolder(const std::string& segment) {
-    switch (EnsureFolder(segment)) {
-    case FolderStatus::Existed:
-    case FolderStatus::Created:
+// The audio front end's contract (0 or -1, one message on standard error) over the platform's
+// one way to create folders with their parents.
+int createDirectories(const std::string& path) {
+    const std::size_t last = path.find_last_of("/\\");
+    // A leading separator alone, or a drive prefix, names no folder to make.
+    if (last == std::string::npos || last == 0 || (last == 2 && path[1] == ':'))
         return 0;
+    FolderStatus failure = FolderStatus::CreateFailed;
+    const FileResult made = CreateFolderTree(path.substr(0, last), &failure);
+    if (made)
+        return 0;
+    const std::string& segment = made.Error().path;
+    const std::string cause = made.Error().Describe();
+    switch (failure) {
+    case FolderStatus::NotAFolder:
+        std::fprintf(stderr, "Error: path segment \"%s\" is not a directory\n", segment.c_str());
+        break;
     case FolderStatus::Uninspectable:
         std::fprintf(stderr, "Error checking for existence of directory %s: %s\n", segment.c_str(),
-                     std::strerror(errno));
-        return -1;
-    case FolderStatus::CreateFailed:
-        std::fprintf(stderr, "Couldn't create directory \"%s\": %s\n", segment.c_str(),
-                     std::strerror(errno));
-        return -1;
-    case FolderStatus::NotAFolder:
+                     cause.c_str());
         break;
+    default:
+        std::fprintf(stderr, "Couldn't create directory \"%s\": %s\n", segment.c_str(),
+                     cause.c_str());
     }
-    std::fprintf(stderr, "Error: path segment \"%s\" is not a directory\n", segment.c_str());
     return -1;
-}
-
-} // namespace
-
-int createDirectories(const std::string& path) {
-    std::size_t start = 0;
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
-        start = 2;
-    // The character at a segment's start is never a separator, so a leading one (or a doubled
-    // one) stays in the segment.
-    for (std::size_t separator = nextSeparator(path, start + 1); separator != std::string::npos;
-         separator = nextSeparator(path, separator + 2)) {
-        if (ensureFolder(path.substr(0, separator)) != 0)
-            return -1;
-    }
-    return 0;
 }

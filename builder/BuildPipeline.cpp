@@ -119,7 +119,7 @@ bool BuildPipeline::DestinationAllowed(const SongProject& project, const std::st
 
 bool BuildPipeline::PrepareWorkFolder() {
     DeleteFolderTree(WorkFolder());
-    return CreateFolder(WorkFolder());
+    return static_cast<bool>(CreateFolder(WorkFolder()));
 }
 
 bool BuildPipeline::RunSteps(const SongProject& project) {

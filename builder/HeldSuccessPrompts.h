@@ -11,6 +11,9 @@ public:
     explicit HeldSuccessPrompts(Prompts& shown) : shown_(shown) {}
 
     void Message(const std::string& text) override { shown_.Message(text); }
+    void MessageWithDetails(const std::string& text, const std::string& details) override {
+        shown_.MessageWithDetails(text, details);
+    }
     bool OpenFile(const FileDialogOptions& options, std::string& path) override {
         return shown_.OpenFile(options, path);
     }

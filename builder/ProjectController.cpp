@@ -29,8 +29,9 @@ const char* const kProjectFilter = "VELK Project Files (*.velkp)|*.velkp||";
 const char* const kPackFilter = "VELK Files (*.velk)|*.velk||";
 // Every kind of file the importer reads, then the mono WAV files the builder takes as they are.
 const char* const kSongFilter =
-    "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc)"
-    "|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc|Wav Files (*.wav)|*.wav||";
+    "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;"
+    "*.wma)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;*.wma"
+    "|Wav Files (*.wav)|*.wav||";
 constexpr std::size_t kRecentCount = 5;
 
 // ".velkp" in any case, as Windows names it.

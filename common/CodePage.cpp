@@ -1,5 +1,7 @@
 #include "common/CodePage.h"
 
+#include "common/AppendUtf8.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -21,24 +23,6 @@ char32_t CodePointOfByte(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F && kHighControls[byte - 0x80] != 0)
         return kHighControls[byte - 0x80];
     return byte;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 bool IsContinuation(unsigned char byte) {

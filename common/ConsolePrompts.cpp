@@ -25,6 +25,12 @@ void ConsolePrompts::Message(const std::string& text) {
     out << '\n' << std::flush;
 }
 
+void ConsolePrompts::MessageWithDetails(const std::string& text, const std::string& details) {
+    Message(text);
+    if (verbose_ && !details.empty())
+        Message(details);
+}
+
 // A clean line, backslashes and all, stays as it is, so that text escaped before (an entry
 // name in a refusal) is not escaped twice.
 void ConsolePrompts::WriteLine(std::string_view line) {

@@ -14,7 +14,8 @@
 // answer beforehand with AnswerNextDialog. Questions are asked only when a terminal answers
 // them (`answers`, e.g. std::cin when standard input is a terminal): the question, then a line
 // of the choices, read back by their first letter; the end of the input is Cancel. Without a
-// terminal every question is cancelled. Writing never fails visibly.
+// terminal every question is cancelled. The details of a message (its cause) are printed on
+// the line after it only when verbose. Writing never fails visibly.
 class ConsolePrompts : public Prompts {
 public:
     explicit ConsolePrompts(std::ostream& out, std::istream* answers = nullptr);
@@ -25,6 +26,7 @@ public:
     SaveChoice AskToSave(const std::string& question) override;
 
     void Message(const std::string& text) override;
+    void MessageWithDetails(const std::string& text, const std::string& details) override;
     bool OpenFile(const FileDialogOptions& options, std::string& path) override;
     bool SaveFile(const FileDialogOptions& options, std::string& path) override;
     bool BrowseFolder(const std::string& title, std::string& folder) override;
@@ -32,6 +34,8 @@ public:
     // Queues a path that the next dialog (of any kind) yields as if the user had chosen it,
     // e.g. the --output argument of a build. Answers are used in order.
     void AnswerNextDialog(const std::string& path);
+    // Whether the details of messages are printed (--verbose).
+    void SetVerbose(bool verbose) { verbose_ = verbose; }
 
 private:
     bool TakeAnswer(std::string& out);
@@ -43,4 +47,5 @@ private:
     std::ostream& out;
     std::istream* answers_;
     std::deque<std::string> answers;
+    bool verbose_ = false;
 };

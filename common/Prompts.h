@@ -33,6 +33,13 @@ public:
     // Folder browser with a title. False when cancelled.
     virtual bool BrowseFolder(const std::string& title, std::string& folder) = 0;
 
+    // A message as Message, with the cause behind it (the failing call, its path and the
+    // system's error) shown only to a user who asks: a "Details" button in a window, the line
+    // after the message on a verbose command line. Falls back on Message, dropping the details.
+    virtual void MessageWithDetails(const std::string& text, const std::string& details) {
+        static_cast<void>(details);
+        Message(text);
+    }
     // A success message (information icon). Falls back on Message.
     virtual void Inform(const std::string& text) { Message(text); }
     // A success message with a button for a follow-up action besides OK; true when the user

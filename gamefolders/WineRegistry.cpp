@@ -1,5 +1,6 @@
 #include "gamefolders/WineRegistry.h"
 
+#include "common/AppendUtf8.h"
 #include "platform/InputFile.h"
 
 #include <cstdint>
@@ -85,24 +86,6 @@ int HexDigit(char c) {
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
-}
-
-void AppendUtf8(std::string& out, unsigned codePoint) {
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 // Up to four hex digits at text[i] (a UTF-16 code unit as Wine writes it); advances i past

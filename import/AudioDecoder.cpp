@@ -1,6 +1,11 @@
 #include "import/AudioDecoder.h"
 
+#include "import/AacDecoder.h"
+#include "import/AdtsReader.h"
+#include "import/FileBytes.h"
+#include "import/Mp4Reader.h"
 #include "import/TagArea.h"
+#include "import/WmaDecoder.h"
 #include "platform/InputFile.h"
 
 #include <sndfile.h>
@@ -26,12 +31,18 @@ bool ReadableContainer(const Head& head) {
            Starts(head, "fLaC") || Starts(head, "OggS") || Starts(head, "ID3") || mpegSync;
 }
 
-// Audio formats libsndfile does not decode.
-bool OtherAudioFormat(const Head& head) {
+bool Mp4(const Head& head) {
+    return Starts(head, "ftyp", 4) || Starts(head, "moov", 4);
+}
+
+bool Asf(const Head& head) {
     static const unsigned char asf[] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11};
-    bool adtsAac = head[0] == 0xFF && (head[1] & 0xF6) == 0xF0;
-    return Starts(head, "ftyp", 4) || std::memcmp(head.data(), asf, sizeof asf) == 0 || adtsAac ||
-           Starts(head, "MThd") || Starts(head, "MAC ") || Starts(head, "wvpk") ||
+    return std::memcmp(head.data(), asf, sizeof asf) == 0;
+}
+
+// Audio formats no decoder here reads.
+bool OtherAudioFormat(const Head& head) {
+    return Starts(head, "MThd") || Starts(head, "MAC ") || Starts(head, "wvpk") ||
            Starts(head, "#!AMR") || Starts(head, ".RMF") || Starts(head, "ADIF") ||
            Starts(head, "TTA1") || Starts(head, "MPCK") || Starts(head, "MP+");
 }
@@ -98,6 +109,34 @@ AudioDecoder::~AudioDecoder() {
         sf_close(AsFile(file_));
 }
 
+ImportProblem AudioDecoder::OpenAac(bool mp4) {
+    bytes_ = std::make_unique<FileBytes>(source_->file);
+    AacTrack track;
+    const ImportProblem problem =
+        mp4 ? Mp4Reader::Read(*bytes_, track) : AdtsReader::Read(*bytes_, track);
+    if (problem != ImportProblem::None)
+        return problem;
+    aac_ = std::make_unique<AacDecoder>();
+    if (const ImportProblem opened = aac_->Open(*bytes_, std::move(track));
+        opened != ImportProblem::None)
+        return opened;
+    channels_ = 1;
+    sampleRate_ = aac_->sampleRate();
+    frames_ = aac_->frames();
+    return ImportProblem::None;
+}
+
+ImportProblem AudioDecoder::OpenWma(const std::string& path) {
+    wma_ = std::make_unique<WmaDecoder>();
+    if (const ImportProblem opened = wma_->Open(path); opened != ImportProblem::None)
+        return opened;
+    channels_ = wma_->channels();
+    sampleRate_ = wma_->sampleRate();
+    frames_ = wma_->frames();
+    framesEstimated_ = true;
+    return ImportProblem::None;
+}
+
 ImportProblem AudioDecoder::Open(const std::string& path) {
     // A named pipe is refused without waiting for a writer.
     auto source = std::make_unique<Source>();
@@ -110,13 +149,18 @@ ImportProblem AudioDecoder::Open(const std::string& path) {
     Head head{};
     if (source->file.ReadAt(0, head.data(), head.size()) < 0)
         return ImportProblem::Unreadable;
+    source_ = std::move(source);
+    FileBytes sniff(source_->file);
+    if (Mp4(head) || AdtsReader::StartsWithFrame(sniff))
+        return OpenAac(Mp4(head));
+    if (Asf(head))
+        return OpenWma(path);
     static SF_VIRTUAL_IO io = {Source::Length, Source::Seek, Source::Read, Source::Write,
                                Source::Tell};
     SF_INFO sfInfo{};
-    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &sfInfo, source.get());
+    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &sfInfo, source_.get());
     if (!file)
         return RefusalReason(sf_error(nullptr), head);
-    source_ = std::move(source);
     file_ = file;
     if (sfInfo.channels <= 0 || sfInfo.samplerate <= 0)
         return ImportProblem::Damaged;
@@ -130,10 +174,18 @@ ImportProblem AudioDecoder::Open(const std::string& path) {
 }
 
 std::int64_t AudioDecoder::Read(float* buffer, std::int64_t count) {
+    if (aac_)
+        return aac_->Read(buffer, count);
+    if (wma_)
+        return wma_->Read(buffer, count);
     return file_ ? sf_readf_float(AsFile(file_), buffer, count) : 0;
 }
 
 bool AudioDecoder::failed() const {
+    if (aac_)
+        return aac_->failed();
+    if (wma_)
+        return wma_->failed();
     return file_ && sf_error(AsFile(file_)) != SF_ERR_NO_ERROR;
 }
 

@@ -12,7 +12,6 @@
 #include "platform/FileSteps.h"
 #include "platform/SafeFile.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -284,7 +283,8 @@ bool SongImporter::Publish(ImportedSong& song) {
     // folder, is passed over, never replaced or followed.
     for (int attempt = 1; attempt <= 1000; ++attempt) {
         const std::string candidate = folder + "/" + NumberedWavName(stem, attempt);
-        if (RenameRefusing(song.staged->TemporaryPath(), candidate)) {
+        const FileResult renamed = RenameRefusing(song.staged->TemporaryPath(), candidate);
+        if (renamed) {
             song.staged->Keep();
             song.staged.reset();
             if (FlushFolder(folder)) {
@@ -295,7 +295,7 @@ bool SongImporter::Publish(ImportedSong& song) {
             RemoveFile(candidate);
             break;
         }
-        if (errno != EEXIST)
+        if (renamed.Kind() != FileFailure::Exists)
             break;
     }
     song.staged.reset();

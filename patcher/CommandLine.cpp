@@ -5,11 +5,11 @@
 #include "common/EscapeForTerminal.h"
 #include "common/ProgramVersion.h"
 #include "common/ProgressCloser.h"
-#include "patcher/ApplyPatch.h"
-#include "patcher/Backup.h"
-#include "patcher/GameFolderDiscovery.h"
-#include "patcher/PatchInstall.h"
-#include "patcher/WorkFolderSession.h"
+#include "patcher/gamefolder/GameFolderDiscovery.h"
+#include "patcher/install/ApplyPatch.h"
+#include "patcher/install/Backup.h"
+#include "patcher/install/PatchInstall.h"
+#include "patcher/install/WorkFolderSession.h"
 #include "platform/FileOps.h"
 
 #include <exception>

@@ -2,7 +2,7 @@
 #include "common/CommandLineProgram.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
-#include "patcher/GameFolderDiscovery.h"
+#include "patcher/gamefolder/GameFolderDiscovery.h"
 
 #include <functional>
 #include <iosfwd>

@@ -2,8 +2,8 @@
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
 #include "patcher/CommandLine.h"
-#include "patcher/GameFolderDiscovery.h"
 #include "patcher/RunPatcherWindow.h"
+#include "patcher/gamefolder/GameFolderDiscovery.h"
 #include "platform/ProgramArguments.h"
 #include "platform/WorkFolders.h"
 

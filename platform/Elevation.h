@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <string>
 #include <vector>
 
@@ -16,11 +18,13 @@ bool CanRestartElevated();
 enum class RestartOutcome {
     Started,     // the elevated copy runs; this one should close
     Declined,    // the user said no to the elevation prompt
-    Failed,      // the copy could not be started (errno tells why)
+    Failed,      // the copy could not be started
     Unavailable, // this system has no way to do it
 };
 
 // Starts this program's executable again with administrator rights and these arguments
 // (Windows: ShellExecuteExW with the "runas" verb on GetModuleFileNameW's path). Returns once
-// the copy has started or failed; this process goes on either way.
-RestartOutcome RestartElevated(const std::vector<std::string>& arguments);
+// the copy has started or failed; this process goes on either way. error, when given, tells
+// why it was not Started.
+RestartOutcome RestartElevated(const std::vector<std::string>& arguments,
+                               SystemError* error = nullptr);

@@ -2,84 +2,102 @@
 
 #include "platform/SafeFile.h"
 
-#include <cerrno>
 #include <random>
 
 // The parts of the file operations that are the same on both systems, built on the rest.
 
-FolderStatus EnsureFolder(const std::string& path) {
+namespace {
+
+void Tell(SystemError* error, SystemError cause) {
+    if (error)
+        *error = std::move(cause);
+}
+
+} // namespace
+
+FolderStatus EnsureFolder(const std::string& path, SystemError* error) {
     if (FolderExists(path))
         return FolderStatus::Existed;
     const PathInfo info = InspectPath(path);
-    if (info.kind == PathKind::Unknown)
+    if (info.kind == PathKind::Unknown) {
+        Tell(error, info.error);
         return FolderStatus::Uninspectable;
+    }
     if (info.kind != PathKind::Missing) {
-        errno = ENOTDIR;
+        // As the system answers a folder made where a file is.
+        Tell(error, SystemError::OfKind(FileFailure::Exists, "CreateFolder", path));
         return FolderStatus::NotAFolder;
     }
-    if (CreateFolder(path))
-        return FolderStatus::Created;
+    const FileResult created = CreateFolder(path);
     // Made meanwhile by another program: as good as made here.
-    const int error = errno;
-    if (FolderExists(path))
+    if (created || FolderExists(path))
         return FolderStatus::Created;
-    errno = error;
+    Tell(error, created.Error());
     return FolderStatus::CreateFailed;
 }
 
-bool CreateFolderTree(const std::string& path) {
+FileResult CreateFolderTree(const std::string& path, FolderStatus* failure) {
     if (path.empty())
-        return false;
+        return SystemError::OfKind(FileFailure::Missing, "CreateFolder", path);
     // Each folder from the top down; the first component (a root or a drive) is never made.
-    for (std::size_t separator = path.find_first_of("/\\", 1); separator != std::string::npos;
+    for (std::size_t separator = path.find_first_of("/\\", 1);;
          separator = path.find_first_of("/\\", separator + 1)) {
         const std::string folder = path.substr(0, separator);
-        if (folder.empty() || folder.back() == ':' || path[separator - 1] == '/' ||
-            path[separator - 1] == '\\')
+        const bool last = separator == std::string::npos;
+        if (!last && (folder.empty() || folder.back() == ':' || path[separator - 1] == '/' ||
+                      path[separator - 1] == '\\'))
             continue;
-        const FolderStatus status = EnsureFolder(folder);
-        if (status != FolderStatus::Existed && status != FolderStatus::Created)
-            return false;
+        SystemError error;
+        const FolderStatus status = EnsureFolder(folder, &error);
+        if (status != FolderStatus::Existed && status != FolderStatus::Created) {
+            if (failure)
+                *failure = status;
+            return error;
+        }
+        if (last)
+            return {};
     }
-    const FolderStatus last = EnsureFolder(path);
-    return last == FolderStatus::Existed || last == FolderStatus::Created;
 }
 
-std::string CreateUniqueFolder(const std::string& parent, const std::string& stem) {
+std::string CreateUniqueFolder(const std::string& parent, const std::string& stem,
+                               SystemError* error) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device random;
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    FileResult created;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string path = JoinPath(parent, stem);
         for (int i = 0; i < 6; ++i)
             path += kLetters[pick(random)];
-        if (CreateFolder(path))
+        created = CreateFolder(path);
+        if (created)
             return path;
-        if (errno != EEXIST)
-            return {};
+        if (created.Kind() != FileFailure::Exists)
+            break;
     }
+    Tell(error, created.Error());
     return {};
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
+FileResult CopyFileReplacing(const std::string& from, const std::string& to) {
     // A fresh temporary file also keeps a copy of a file onto itself from emptying it.
     SafeFile copy(to, SafeFile::Care::Unflushed);
-    return FileExists(from) && copy.CopyFrom(from) && copy.Commit();
+    if (copy.CopyFrom(from) && copy.Commit())
+        return {};
+    return copy.Error();
 }
 
-bool CopyFileRefusing(const std::string& from, const std::string& to) {
-    if (!FileExists(from) || InspectPath(to).kind != PathKind::Missing)
-        return false;
+FileResult CopyFileRefusing(const std::string& from, const std::string& to) {
+    if (InspectPath(to).kind != PathKind::Missing)
+        return SystemError::OfKind(FileFailure::Exists, "CopyFile", to);
     SafeFile copy(to, SafeFile::Care::Unflushed);
-    return copy.CopyFrom(from) && copy.CommitRefusing();
+    if (copy.CopyFrom(from) && copy.CommitRefusing())
+        return {};
+    return copy.Error();
 }
 
 bool IsReplaceable(const std::string& path) {
     const PathInfo info = InspectPath(path);
     return info.kind == PathKind::Missing || info.kind == PathKind::RegularFile;
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    return folder + "/" + name;
 }

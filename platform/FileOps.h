@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/FileResult.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -7,8 +9,10 @@
 #include <vector>
 
 // Small file-system operations with the effects of the Windows calls the programs were
-// designed around. Each returns false (or nothing) on failure with errno set (see
-// FileFailure.h), and shows nothing. Paths are UTF-8 on both systems.
+// designed around. Paths are UTF-8 on both systems (on Windows a path of 248 characters or
+// more is handed to the system in its \\?\ form, so long paths work). They show nothing. An
+// operation that can fail returns a FileResult carrying the failing call, the path and the
+// system's error; the few that return something else say how they report failure.
 
 bool FileExists(const std::string& path);   // a regular file (or a link to one)
 bool FolderExists(const std::string& path); // a folder (or a link to one)
@@ -18,32 +22,36 @@ std::optional<std::uint64_t> FileLength(const std::string& path);
 
 // What has a name, the name itself looked at: a link (on Windows any reparse point, a
 // junction too) is a Link, never what it leads to. Unknown: the name could not be looked at
-// for another reason than its absence (errno tells why).
+// for another reason than its absence (error tells why).
 enum class PathKind { Missing, RegularFile, Folder, Link, Other, Unknown };
 struct PathInfo {
     PathKind kind = PathKind::Missing;
     std::uint64_t size = 0; // of a regular file
+    SystemError error = {}; // why the kind is Unknown
 };
 PathInfo InspectPath(const std::string& path);
 
 // Creates one folder; fails if it exists already or its parent is missing.
-bool CreateFolder(const std::string& path);
+FileResult CreateFolder(const std::string& path);
 
 // Makes sure one folder exists (links followed), creating it when nothing has its name.
+// For the last three kinds, error (when given) tells why.
 enum class FolderStatus { Existed, Created, NotAFolder, Uninspectable, CreateFailed };
-FolderStatus EnsureFolder(const std::string& path);
+FolderStatus EnsureFolder(const std::string& path, SystemError* error = nullptr);
 
 // Makes sure a folder and every folder above it exist: the one way the programs create a
-// folder with its parents. False (errno set) when one cannot be created or a file is in the
-// way.
-bool CreateFolderTree(const std::string& path);
+// folder with its parents. Fails when one cannot be created or a file is in the way; the
+// error then names that folder, and failure (when given) tells how it failed (NotAFolder,
+// Uninspectable or CreateFailed).
+FileResult CreateFolderTree(const std::string& path, FolderStatus* failure = nullptr);
 
 // Creates a new folder of a fresh name, stem followed by six random letters or digits, in
-// parent (as mkdtemp). Its path, or "" when none could be made.
-std::string CreateUniqueFolder(const std::string& parent, const std::string& stem);
+// parent (as mkdtemp). Its path, or "" when none could be made (error, when given, tells why).
+std::string CreateUniqueFolder(const std::string& parent, const std::string& stem,
+                               SystemError* error = nullptr);
 
 // Removes an empty folder; fails (and removes nothing) when anything is in it.
-bool RemoveEmptyFolder(const std::string& path);
+FileResult RemoveEmptyFolder(const std::string& path);
 
 // Nothing has this name, or a regular file that is not a link: what a finished file may
 // replace. A link, a folder, a device or a pipe is never replaced.
@@ -61,20 +69,27 @@ bool IsReadOnlyFile(const std::string& path);
 
 // Copies a regular file byte for byte through a temporary file beside the target (SafeFile,
 // without flushes: for work folders), replacing an existing regular target file.
-bool CopyFileReplacing(const std::string& from, const std::string& to);
+FileResult CopyFileReplacing(const std::string& from, const std::string& to);
 
 // The same, but fails without touching anything if anything has the target's name.
-bool CopyFileRefusing(const std::string& from, const std::string& to);
+FileResult CopyFileRefusing(const std::string& from, const std::string& to);
 
 // Renames or moves a file or folder; never replaces an existing target (not even an empty
-// folder). Moves files across file systems by copying and then deleting the source.
-bool MoveNoReplace(const std::string& from, const std::string& to);
+// folder). Moves files across file systems by copying and then deleting the source. A file
+// another program holds is tried again for a moment (HeldFileRetry.h).
+FileResult MoveNoReplace(const std::string& from, const std::string& to);
 
-// Deletes one file or link (never a folder).
-bool RemoveFile(const std::string& path);
+// Deletes one file or link (never a folder). A file another program holds is tried again for
+// a moment (HeldFileRetry.h).
+FileResult RemoveFile(const std::string& path);
 
-// Folder + "/" + name.
+// Folder, the system's separator ("/"; Windows "\"), name.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Whether a path names its place without a current folder: "/..." (Windows "C:\..." or a
+// network path "\\server\share..."). "." and "Games\BFV" are not, and neither is "C:" or
+// "C:Games" on Windows, which lean on the current folder of drive C.
+bool IsAbsolutePath(const std::string& path);
 
 // The path with every link resolved and made absolute; "" when some part of it is missing.
 std::string CanonicalPath(const std::string& path);
@@ -85,7 +100,8 @@ struct FolderEntry {
     PathKind kind = PathKind::Unknown;
 };
 // The entries of a folder ("." and ".." left out) in the order the system gives them, at
-// most maxEntries. Empty when the folder cannot be read.
+// most maxEntries. Empty when the folder cannot be read (error, when given, tells why).
 std::vector<FolderEntry>
 ListFolder(const std::string& folder,
-           std::size_t maxEntries = std::numeric_limits<std::size_t>::max());
+           std::size_t maxEntries = std::numeric_limits<std::size_t>::max(),
+           SystemError* error = nullptr);

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <string>
 
 // Whether this process may create files in a folder, found out by trying: a uniquely named
@@ -9,6 +11,7 @@
 enum class FolderAccess {
     Writable,
     Denied, // access denied: administrator rights could help
-    Failed, // another error (errno tells which: a missing folder, a read-only disk, ...)
+    Failed, // another error (a missing folder, a read-only disk, ...)
 };
-FolderAccess ProbeFolderWritable(const std::string& folder);
+// error, when given, tells why the folder is not Writable.
+FolderAccess ProbeFolderWritable(const std::string& folder, SystemError* error = nullptr);

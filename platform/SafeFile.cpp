@@ -5,13 +5,19 @@
 #include "platform/InputFile.h"
 #include "platform/Sha256.h"
 
-#include <cerrno>
 #include <vector>
 
 namespace {
 
 constexpr const char* kTemporaryMark = ".kp-new";
 constexpr int kNameAttempts = 100;
+
+// Steps on a descriptor report no path; the file's is added here.
+SystemError WithPath(SystemError error, const std::string& path) {
+    if (error.path.empty())
+        error.path = path;
+    return error;
+}
 
 } // namespace
 
@@ -21,7 +27,7 @@ SafeFile::~SafeFile() {
     if (!committed_ && !kept_)
         Discard();
     else if (descriptor_ >= 0)
-        CloseFile(descriptor_);
+        static_cast<void>(CloseFile(descriptor_));
 }
 
 std::string SafeFile::TemporaryName(const std::string& target, int attempt) {
@@ -38,80 +44,85 @@ bool SafeFile::IsTemporaryNameOf(const std::string& name, const std::string& tar
     return true;
 }
 
+bool SafeFile::Fail(SystemError error) {
+    error_ = std::move(error);
+    return false;
+}
+
 bool SafeFile::Open() {
     if (descriptor_ >= 0)
         return true;
-    if (!temporary_.empty() || target_.empty()) {
-        errno = EINVAL;
-        return false;
-    }
+    if (!temporary_.empty() || target_.empty())
+        return Fail(SystemError::OfKind(FileFailure::Other, "SafeFile", target_));
     // Any name already taken (a leftover, someone's link) is skipped, never opened.
+    SystemError error;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string candidate = TemporaryName(target_, attempt);
-        descriptor_ = CreateExclusive(candidate);
+        descriptor_ = CreateExclusive(candidate, &error);
         if (descriptor_ >= 0) {
             temporary_ = candidate;
             return true;
         }
-        if (errno != EEXIST)
-            return false;
+        if (error.Kind() != FileFailure::Exists)
+            break;
     }
-    return false;
+    return Fail(error);
 }
 
 bool SafeFile::Write(std::string_view bytes) {
     if (descriptor_ < 0 && (staged_ || !Open()))
         return false;
-    return WriteFully(descriptor_, bytes.data(), bytes.size());
+    const FileResult written = WriteFully(descriptor_, bytes.data(), bytes.size());
+    return written || Fail(WithPath(written.Error(), temporary_));
 }
 
 bool SafeFile::CopyFrom(const std::string& source, Sha256* hash) {
+    // The source first, so that a missing one leaves nothing beside the target.
+    InputFile input;
+    if (!input.Open(source))
+        return Fail(input.Error());
     if (descriptor_ < 0 && (staged_ || !Open()))
         return false;
-    InputFile input;
-    bool copied = input.Open(source);
-    std::vector<char> buffer(copied ? 1 << 20 : 0);
-    while (copied) {
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
         const std::int64_t got = input.Read(buffer.data(), buffer.size());
-        if (got <= 0) {
-            copied = got == 0;
-            break;
-        }
+        if (got < 0)
+            return Fail(input.Error());
+        if (got == 0)
+            return true;
         if (hash)
             hash->Update(buffer.data(), static_cast<std::size_t>(got));
-        copied = WriteFully(descriptor_, buffer.data(), static_cast<std::size_t>(got));
+        const FileResult written =
+            WriteFully(descriptor_, buffer.data(), static_cast<std::size_t>(got));
+        if (!written)
+            return Fail(WithPath(written.Error(), temporary_));
     }
-    const int error = errno;
-    input.Close();
-    errno = error;
-    return copied;
 }
 
 bool SafeFile::LinkFrom(const std::string& source) {
-    if (descriptor_ >= 0 || !temporary_.empty() || target_.empty() ||
-        InspectPath(source).kind != PathKind::RegularFile) {
-        errno = EINVAL;
-        return false;
-    }
+    if (descriptor_ >= 0 || !temporary_.empty() || target_.empty())
+        return Fail(SystemError::OfKind(FileFailure::Other, "SafeFile", target_));
+    if (InspectPath(source).kind != PathKind::RegularFile)
+        return Fail(SystemError::OfKind(FileFailure::Missing, "link", source));
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string candidate = TemporaryName(target_, attempt);
-        if (!LinkFile(source, candidate)) {
-            if (errno != EEXIST)
-                return false;
+        const FileResult linked = LinkFile(source, candidate);
+        if (!linked) {
+            if (linked.Kind() != FileFailure::Exists)
+                return Fail(linked.Error());
             continue;
         }
         // Opened only so that Stage can flush it.
-        descriptor_ = OpenForFlushing(candidate);
+        SystemError error;
+        descriptor_ = OpenForFlushing(candidate, &error);
         if (descriptor_ < 0) {
-            const int error = errno;
-            RemoveFile(candidate);
-            errno = error;
-            return false;
+            static_cast<void>(RemoveFile(candidate));
+            return Fail(error);
         }
         temporary_ = candidate;
         return true;
     }
-    return false;
+    return Fail(SystemError::OfKind(FileFailure::Exists, "link", TemporaryName(target_, 0)));
 }
 
 bool SafeFile::Stage() {
@@ -119,16 +130,19 @@ bool SafeFile::Stage() {
         return true;
     if (descriptor_ < 0 && !Open())
         return false;
-    const bool flushed = care_ == Care::Unflushed || FlushToDisk(descriptor_);
-    const int error = errno;
-    const bool closed = CloseFile(descriptor_);
+    const FileResult flushed = care_ == Care::Unflushed ? FileResult() : FlushToDisk(descriptor_);
+    const FileResult closed = CloseFile(descriptor_);
     descriptor_ = -1;
-    errno = flushed ? errno : error;
-    if (!flushed || !closed)
-        return false;
+    if (!flushed)
+        return Fail(WithPath(flushed.Error(), temporary_));
+    if (!closed)
+        return Fail(WithPath(closed.Error(), temporary_));
     // The folder is flushed too, so the staged name itself survives a crash.
-    staged_ = care_ == Care::Unflushed || FlushFolder(FolderOf(temporary_));
-    return staged_;
+    if (care_ == Care::Flushed)
+        if (const FileResult folder = FlushFolder(FolderOf(temporary_)); !folder)
+            return Fail(folder.Error());
+    staged_ = true;
+    return true;
 }
 
 bool SafeFile::Commit() {
@@ -146,23 +160,23 @@ bool SafeFile::Finish(bool replacing) {
         return false;
     if (replacing && !IsReplaceable(target_)) {
         targetRefused_ = true;
-        errno = EEXIST;
-        return false;
+        return Fail(SystemError::OfKind(FileFailure::Exists, "SafeFile", target_));
     }
-    const bool renamed =
+    const FileResult renamed =
         replacing ? RenameReplacing(temporary_, target_) : RenameRefusing(temporary_, target_);
     if (!renamed)
-        return false;
+        return Fail(renamed.Error());
     committed_ = true;
-    return care_ == Care::Unflushed || FlushFolder(FolderOf(target_));
+    if (care_ == Care::Flushed)
+        if (const FileResult folder = FlushFolder(FolderOf(target_)); !folder)
+            return Fail(folder.Error());
+    return true;
 }
 
 void SafeFile::Discard() {
-    const int error = errno;
     if (descriptor_ >= 0)
-        CloseFile(descriptor_);
+        static_cast<void>(CloseFile(descriptor_));
     descriptor_ = -1;
     if (!temporary_.empty())
-        RemoveFile(temporary_);
-    errno = error;
+        static_cast<void>(RemoveFile(temporary_));
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,7 @@ class Sha256;
 // are flushed to disk, renamed over the target, and the folder is flushed after. A link, a
 // folder or any other non-regular file at the target is never replaced or followed.
 // A SafeFile that is neither committed nor kept removes its temporary file when it goes.
-// Every call returns false on failure (errno tells why, see FileFailure.h) and shows nothing.
+// Every call returns false on failure and shows nothing; Error() then tells why.
 // On Windows the same steps are CreateFileW(CREATE_NEW), FlushFileBuffers and MoveFileExW
 // (MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), never through a reparse point.
 class SafeFile {
@@ -36,7 +38,8 @@ public:
     // Flushes and closes the temporary file; it stays under its temporary name.
     bool Stage();
     // Stage, then rename over the target and flush the folder. Refused (TargetRefused) when
-    // something other than a regular file has the target's name.
+    // something other than a regular file has the target's name. A target another program
+    // holds open is tried again for a moment (HeldFileRetry.h) before it fails as Busy.
     bool Commit();
     // As Commit, but fails when anything at all has the target's name.
     bool CommitRefusing();
@@ -46,6 +49,9 @@ public:
     const std::string& Target() const { return target_; }
     const std::string& TemporaryPath() const { return temporary_; }
     bool TargetRefused() const { return targetRefused_; }
+    // Why the last call that returned false failed (the failing call, its path, the system's
+    // error).
+    const SystemError& Error() const { return error_; }
 
     // The temporary names tried for a target, in order (attempt 0, 1, ...).
     static std::string TemporaryName(const std::string& target, int attempt);
@@ -55,6 +61,7 @@ public:
 private:
     bool Finish(bool replacing);
     void Discard();
+    bool Fail(SystemError error);
 
     std::string target_;
     std::string temporary_;
@@ -64,4 +71,5 @@ private:
     bool committed_ = false;
     bool kept_ = false;
     bool targetRefused_ = false;
+    SystemError error_;
 };

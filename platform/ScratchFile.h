@@ -1,11 +1,13 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 // A scratch file without a lasting name in a folder, which vanishes with the process however
 // it ends: Linux O_TMPFILE (or a fresh name removed as soon as it is open); Windows a fresh
-// name opened with FILE_FLAG_DELETE_ON_CLOSE. Calls return false with errno set on failure.
+// name opened with FILE_FLAG_DELETE_ON_CLOSE. Calls return false on failure; Error() tells why.
 class ScratchFile {
 public:
     ScratchFile() = default;
@@ -19,7 +21,12 @@ public:
     bool Append(const char* data, std::size_t size);
     // Reads exactly size bytes at offset; false when they are not all there.
     bool ReadAt(std::uint64_t offset, char* data, std::size_t size) const;
+    const SystemError& Error() const { return error_; }
 
 private:
+    bool Fail(SystemError error) const;
+
     int descriptor_ = -1;
+    std::string folder_;
+    mutable SystemError error_;
 };

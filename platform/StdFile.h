@@ -1,26 +1,28 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 // C streams opened by a UTF-8 name (fopen; Windows: _wfopen with the UTF-16 name), for code
-// and libraries that read through stdio. Offsets are 64-bit on both systems.
+// and libraries that read through stdio. Offsets are 64-bit on both systems. The opening calls
+// return null on failure; error, when given, then tells why.
 
-// Opens as std::fopen does; null with errno set on failure.
-std::FILE* OpenStdFile(const std::string& path, const char* mode);
+// Opens as std::fopen does (the C library sets errno as well).
+std::FILE* OpenStdFile(const std::string& path, const char* mode, SystemError* error = nullptr);
 
 // Opens for binary reading, a regular file only (not a folder, a device or a pipe, which is
-// never waited on). Null with errno set otherwise.
-std::FILE* OpenRegularStdFile(const std::string& path);
+// never waited on).
+std::FILE* OpenRegularStdFile(const std::string& path, SystemError* error = nullptr);
 
 // Creates (or truncates) a file for binary writing without following a link (Windows: a
 // reparse point) at its place, so that an extraction cannot be redirected outside its folder.
-// Null on failure, with errno set.
-std::FILE* CreateOutputFile(const std::string& path);
+std::FILE* CreateOutputFile(const std::string& path, SystemError* error = nullptr);
 
 // Creates a new file for binary writing; fails when anything, a link included, has the name.
-std::FILE* CreateNewOutputFile(const std::string& path);
+std::FILE* CreateNewOutputFile(const std::string& path, SystemError* error = nullptr);
 
 // Length of an open file; nothing when it cannot be determined.
 std::optional<std::uint64_t> OpenFileLength(std::FILE* file);

@@ -4,15 +4,15 @@
 #include "platform/KnownFolders.h"
 
 bool WorkFoldersBesidePrograms(const std::string& programFolder) {
-    return FileExists(programFolder + "/" + kBuildTreeMarker) ||
-           FileExists(programFolder + "/" + kPortableMarker);
+    return FileExists(JoinPath(programFolder, kBuildTreeMarker)) ||
+           FileExists(JoinPath(programFolder, kPortableMarker));
 }
 
 std::string WorkBaseFolder(const std::string& programName) {
     const std::string folder = ExecutableFolder();
     if (WorkFoldersBesidePrograms(folder))
         return folder;
-    const std::string result = UserDataFolder() + "/" + programName + "/" + programName;
-    CreateFolderTree(result);
+    const std::string result = JoinPath(JoinPath(UserDataFolder(), programName), programName);
+    static_cast<void>(CreateFolderTree(result));
     return result;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (sourced by the scripts).
 KP_PACKAGES=(cmake g++ pkg-config libgtest-dev libbenchmark-dev libogg-dev libvorbis-dev
-             libsndfile1-dev libsoxr-dev libebur128-dev libtag1-dev
+             libsndfile1-dev libfaad-dev libvo-aacenc-dev libsoxr-dev libebur128-dev libtag1-dev
              qt6-base-dev liblzo2-dev libcli11-dev libyaml-dev libssl-dev clang fonts-dejavu-core)
 
 kp_install_packages() {

@@ -17,8 +17,8 @@ jobs=${KP_JOBS:-$(nproc)}
 triplet=x86_64-w64-mingw32
 
 # Source packages, in build order.
-SOURCES=(libogg libvorbis lzo2 flac opus mpg123 lame libsndfile libsoxr libebur128 utfcpp taglib googletest
-         cli11)
+SOURCES=(libogg libvorbis lzo2 flac opus mpg123 lame libsndfile libsoxr libebur128 utfcpp taglib faad2
+         vo-aacenc googletest cli11)
 HOST_PACKAGES=(cmake ninja-build make pkg-config autoconf automake libtool dpkg-dev xz-utils bzip2
                gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 DEB_SRC_LIST=/etc/apt/sources.list.d/korvane-deb-src.sources
@@ -249,6 +249,30 @@ build_utfcpp() {
 build_taglib() {
     cmake_project taglib "$1" -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_BINDINGS=OFF -DWITH_ZLIB=OFF \
         -DCMAKE_CXX_FLAGS="-I$prefix/include/utf8cpp"
+}
+
+# AAC decoding: the library alone (no frontend, no plugins, no DRM-radio variant), as a DLL.
+# automake takes the list of libraries from the command line, so only libfaad is built.
+build_faad2() {
+    (
+        cd "$1"
+        autoreconf -fi
+        ./configure --host=$triplet --prefix="$prefix" CC=$triplet-gcc-posix LDFLAGS=-static-libgcc \
+            --enable-shared --disable-static
+        make -C libfaad -j"$jobs" lib_LTLIBRARIES=libfaad.la
+        make -C libfaad install lib_LTLIBRARIES=libfaad.la
+    )
+}
+
+# Tests only (they encode their AAC fixtures with it), so static and never shipped.
+build_vo-aacenc() {
+    (
+        cd "$1"
+        ./configure --host=$triplet --prefix="$prefix" CC=$triplet-gcc-posix \
+            --enable-static --disable-shared --disable-example
+        make -j"$jobs"
+        make install
+    )
 }
 
 build_googletest() { cmake_project googletest "$1" -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=OFF; }

@@ -68,6 +68,8 @@ expect_value "$uninstall_key" "Korvane and Palisor" DisplayName
 expect_value "$uninstall_key" "$version" DisplayVersion
 expect_value "$uninstall_key" "\"$install_dir\\Uninstall.exe\" /S" QuietUninstallString
 expect_value "$uninstall_key" "$install_dir" InstallLocation
+expect_value "$uninstall_key" "https://korvane.example.org/" HelpLink
+expect_value "$uninstall_key" "https://korvane.example.org/" URLInfoAbout
 
 # Another program takes .velk after the install: the uninstall must leave it that program's.
 wine reg add "$classes\\.velk" /ve /d Other.Player /f /reg:64 >/dev/null 2>&1

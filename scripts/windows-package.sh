@@ -13,7 +13,7 @@ out=$(cd "$2" && pwd)
 version=$3
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-KP_PACKAGES=(nsis zip)
+KP_PACKAGES=(nsis zip libfaad2) # libfaad2: the copyright file its notice quotes
 kp_install_packages
 
 fail() { echo "WINDOWS PACKAGE FAILED: $*" >&2; exit 1; }
@@ -53,6 +53,9 @@ LIBRARIES=(
     "mpg123|libmpg123-0|LGPL-2.1|libmpg123*.dll"
     "lame|libmp3lame0|LGPL-2.0-or-later|libmp3lame*.dll"
     "libsndfile|libsndfile1|LGPL-2.1-or-later|libsndfile*.dll"
+    # Its copyright file keeps the notice FAAD2's licence asks for ("Code from FAAD2 is
+    # copyright (c) Nero AG, www.nero.com").
+    "faad2|libfaad2|GPL-2.0-or-later|libfaad*.dll"
     "libsoxr|libsoxr0|LGPL-2.1-or-later|libsoxr*.dll"
     "libebur128|libebur128-1|MIT|libebur128*.dll"
     "taglib|libtag1v5|LGPL-2.1 or MPL-1.1|libtag*.dll"

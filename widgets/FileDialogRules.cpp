@@ -72,7 +72,7 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
     std::string bare = BareExtension(extension);
     if (bare.empty() || path.empty())
         return path;
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of("/\\");
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty() || name.find('.') != std::string::npos)
         return path;

@@ -34,9 +34,15 @@ void QtPrompts::Inform(const std::string& text) {
     ShowMessage(QMessageBox::Information, text);
 }
 
-void QtPrompts::ShowMessage(int icon, const std::string& text) {
+void QtPrompts::MessageWithDetails(const std::string& text, const std::string& details) {
+    ShowMessage(QMessageBox::Warning, text, details);
+}
+
+void QtPrompts::ShowMessage(int icon, const std::string& text, const std::string& details) {
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), programName, QString::fromUtf8(text),
                     QMessageBox::Ok, parent);
+    if (!details.empty())
+        box.setDetailedText(QString::fromUtf8(details));
     box.exec();
 }
 

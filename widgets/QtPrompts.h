@@ -15,6 +15,9 @@ public:
     QtPrompts(QWidget* parent, QString programName);
 
     void Message(const std::string& text) override;
+    // A warning box whose "Show Details..." button holds the cause (QMessageBox's detailed
+    // text); without details, as Message.
+    void MessageWithDetails(const std::string& text, const std::string& details) override;
     // The filter uses the "Name (*.ext)|*.ext||" form; Qt's dialogs have no read-only box.
     bool OpenFile(const FileDialogOptions& options, std::string& path) override;
     // Asks before replacing an existing file, after the default extension is added.
@@ -31,7 +34,7 @@ private:
     enum class Mode { Open, OpenMany, Save };
     // The chosen files, or none when the user cancels.
     std::vector<std::string> RunFileDialog(Mode mode, const FileDialogOptions& options);
-    void ShowMessage(int icon, const std::string& text);
+    void ShowMessage(int icon, const std::string& text, const std::string& details = {});
 
     QPointer<QWidget> parent;
     QString programName;

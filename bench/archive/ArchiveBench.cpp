@@ -194,7 +194,7 @@ bool UnpackQuietly(const std::string& archive, const std::string& target) {
     const int saved = ::dup(1);
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, 1);
-    const bool ok = UnpackArchive(archive, target);
+    const bool ok(UnpackArchive(archive, target));
     std::fflush(stdout);
     ::dup2(saved, 1);
     ::close(null);

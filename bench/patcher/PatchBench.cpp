@@ -15,9 +15,9 @@
 #include "common/Progress.h"
 #include "common/Prompts.h"
 #include "common/WorkerPool.h"
-#include "patcher/ApplyPatch.h"
-#include "patcher/Backup.h"
-#include "patcher/PatchInstall.h"
+#include "patcher/install/ApplyPatch.h"
+#include "patcher/install/Backup.h"
+#include "patcher/install/PatchInstall.h"
 #include "platform/FileOps.h"
 
 #include <benchmark/benchmark.h>

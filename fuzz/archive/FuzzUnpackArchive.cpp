@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::remove_all(parent, error);
     if (!fs::create_directory(parent) || !fs::create_directory(target))
         std::abort();
-    const bool extracted = UnpackArchive(archive.string(), target.string(), nullptr);
+    const bool extracted(UnpackArchive(archive.string(), target.string(), nullptr));
     if (!OnlyTargetIn(parent))
         std::abort(); // an entry escaped its target folder
     if (!FilesWithin(target, kMaxExpansion * size, extracted))

@@ -6,8 +6,8 @@
 #include "common/PackLayout.h"
 #include "common/PlaylistScriptLayout.h"
 #include "fuzz/FuzzInputFile.h"
-#include "patcher/KnownSoundScript.h"
-#include "patcher/PackValidator.h"
+#include "patcher/pack/KnownSoundScript.h"
+#include "patcher/pack/PackValidator.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -22,11 +22,14 @@ ManifestDPIAware true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvanePalisor"
 !define PROJECT_PROGID "Korvane.Project"
 !define PACK_PROGID "Palisor.MusicPack"
+!define HOME_PAGE "https://korvane.example.org/"
 ; Explorer's "file associations changed" notice.
 !define SHCNE_ASSOCCHANGED 0x08000000
 !define SHCNF_IDLIST 0
 
 Name "${PRODUCT} ${VERSION}"
+Caption "${PRODUCT} ${VERSION} Setup"
+UninstallCaption "${PRODUCT} ${VERSION} Uninstall"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
 BrandingText "${PRODUCT} ${VERSION}"
@@ -42,14 +45,27 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "GPL-3.0-or-later"
 
 !define MUI_ICON "korvane.ico"
 !define MUI_UNICON "korvane.ico"
+; The picture beside the first and last pages (make-sidebar.sh draws it from the icons).
+!define MUI_WELCOMEFINISHPAGE_BITMAP "sidebar.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "sidebar.bmp"
 !define MUI_ABORTWARNING
-; No "start the program" box on the last page: it would run as the administrator the
-; installer runs as, not as the user.
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${PAYLOAD}\COPYING.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+; "Run Korvane" starts it through Explorer, so that it runs as the user who is signed in and
+; not as the administrator the installer runs as.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Run Korvane"
+!define MUI_FINISHPAGE_RUN_FUNCTION RunKorvaneAsUser
+!define MUI_FINISHPAGE_LINK "Korvane and Palisor's home page"
+!define MUI_FINISHPAGE_LINK_LOCATION "${HOME_PAGE}"
 !insertmacro MUI_PAGE_FINISH
+; The game keeps what Palisor installed: uninstalling the programs does not undo it.
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Korvane and Palisor will be removed from the folder \
+  below.$\r$\n$\r$\nA music pack that Palisor installed stays in the game, and so do the \
+  backups of the game's own files in its custom_music\backups folder. To put the game's own \
+  music back, cancel now, open Palisor and press Restore Originals, then uninstall."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -57,6 +73,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "GPL-3.0-or-later"
 Function .onInit
   SetRegView 64
   SetShellVarContext all
+FunctionEnd
+
+Function RunKorvaneAsUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\korvane.exe"'
 FunctionEnd
 
 Function un.onInit
@@ -106,6 +126,8 @@ Section "Korvane and Palisor"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\korvane.exe,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "HelpLink" "${HOME_PAGE}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "URLInfoAbout" "${HOME_PAGE}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" ${PAYLOAD_KB}

@@ -1,5 +1,5 @@
 #pragma once
-#include "patcher/PackValidator.h"
+#include "patcher/pack/PackValidator.h"
 
 #include <QTreeWidget>
 

@@ -1,9 +1,9 @@
 #pragma once
 #include "common/Prompts.h"
-#include "patcher/BackupControls.h"
-#include "patcher/GameFolderAccess.h"
-#include "patcher/VirtualStoreCopies.h"
-#include "patcher/WorkFolderSession.h"
+#include "patcher/gamefolder/GameFolderAccess.h"
+#include "patcher/gamefolder/VirtualStoreCopies.h"
+#include "patcher/install/BackupControls.h"
+#include "patcher/install/WorkFolderSession.h"
 
 #include <QDialog>
 

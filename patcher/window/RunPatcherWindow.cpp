@@ -1,8 +1,8 @@
 // Palisor's window, started by main() when there are no options.
 #include "patcher/RunPatcherWindow.h"
 
-#include "patcher/GameFolderCheck.h"
-#include "patcher/GameFolderDiscovery.h"
+#include "patcher/gamefolder/GameFolderCheck.h"
+#include "patcher/gamefolder/GameFolderDiscovery.h"
 #include "patcher/window/PalisorIcon.h"
 #include "patcher/window/PatcherWindow.h"
 #include "patcher/window/RecentChoices.h"

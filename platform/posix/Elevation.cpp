@@ -11,7 +11,8 @@ bool CanRestartElevated() {
     return false;
 }
 
-RestartOutcome RestartElevated(const std::vector<std::string>&) {
-    errno = ENOSYS;
+RestartOutcome RestartElevated(const std::vector<std::string>&, SystemError* error) {
+    if (error)
+        *error = {"sudo", "", ENOSYS};
     return RestartOutcome::Unavailable;
 }

@@ -1,5 +1,8 @@
 #include "platform/FileOps.h"
 
+#include "platform/FaultInjection.h"
+#include "platform/HeldFileRetry.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +43,38 @@ PathKind KindOf(mode_t mode) {
     return PathKind::Other;
 }
 
+SystemError Error(int code, const char* call, const std::string& path) {
+    return {call, path, code};
+}
+
+FileResult Moved(const std::string& from, const std::string& to) {
+    if (auto fault = FaultInjection::Fault(FileStep::Move, "renameat2", from))
+        return *fault;
+    if (RenameNoReplace(from, to) == 0)
+        return {};
+    const SystemError renameError = SystemError::Last("renameat2", from);
+    if (renameError.code == EXDEV) {
+        if (!FileExists(from))
+            return renameError;
+        if (const FileResult copied = CopyFileRefusing(from, to); !copied)
+            return copied;
+        if (::unlink(from.c_str()) != 0)
+            return SystemError::Last("unlink", from);
+        return {};
+    }
+    if (renameError.code == EINVAL || renameError.code == ENOSYS) {
+        // File systems without the no-replace flag: link-then-unlink never replaces a file.
+        if (!FileExists(from))
+            return renameError;
+        if (::link(from.c_str(), to.c_str()) != 0)
+            return SystemError::Last("link", to);
+        if (::unlink(from.c_str()) != 0)
+            return SystemError::Last("unlink", from);
+        return {};
+    }
+    return renameError;
+}
+
 } // namespace
 
 bool FileExists(const std::string& path) {
@@ -61,22 +96,31 @@ std::optional<std::uint64_t> FileLength(const std::string& path) {
 
 PathInfo InspectPath(const std::string& path) {
     struct stat info;
-    if (path.empty()) {
-        errno = ENOENT;
+    if (path.empty())
         return {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return {};
+        return {PathKind::Unknown, 0, SystemError::Last("lstat", path)};
     }
-    if (::lstat(path.c_str(), &info) != 0)
-        return {errno == ENOENT ? PathKind::Missing : PathKind::Unknown, 0};
     const PathKind kind = KindOf(info.st_mode);
     return {kind, kind == PathKind::RegularFile ? static_cast<std::uint64_t>(info.st_size) : 0};
 }
 
-bool CreateFolder(const std::string& path) {
-    return !path.empty() && ::mkdir(path.c_str(), 0755) == 0;
+FileResult CreateFolder(const std::string& path) {
+    if (path.empty())
+        return Error(ENOENT, "mkdir", path);
+    if (::mkdir(path.c_str(), 0755) != 0)
+        return SystemError::Last("mkdir", path);
+    return {};
 }
 
-bool RemoveEmptyFolder(const std::string& path) {
-    return !path.empty() && ::rmdir(path.c_str()) == 0;
+FileResult RemoveEmptyFolder(const std::string& path) {
+    if (path.empty())
+        return Error(ENOENT, "rmdir", path);
+    if (::rmdir(path.c_str()) != 0)
+        return SystemError::Last("rmdir", path);
+    return {};
 }
 
 bool HeldOpenByAnother(const std::string&) {
@@ -87,35 +131,39 @@ bool IsReadOnlyFile(const std::string&) {
     return false;
 }
 
-bool MoveNoReplace(const std::string& from, const std::string& to) {
-    if (from.empty() || to.empty() || PathTaken(to))
-        return false;
-    if (RenameNoReplace(from, to) == 0)
-        return true;
-    if (errno == EEXIST)
-        return false;
-    if (errno == EXDEV) {
-        if (!FileExists(from) || !CopyFileRefusing(from, to))
-            return false;
-        return ::unlink(from.c_str()) == 0;
-    }
-    if (errno == EINVAL || errno == ENOSYS) {
-        // File systems without the no-replace flag: link-then-unlink never replaces a file.
-        if (FileExists(from) && ::link(from.c_str(), to.c_str()) == 0)
-            return ::unlink(from.c_str()) == 0;
-    }
-    return false;
+FileResult MoveNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty())
+        return Error(ENOENT, "renameat2", from);
+    if (to.empty() || PathTaken(to))
+        return Error(to.empty() ? ENOENT : EEXIST, "renameat2", to);
+    return RetryWhileHeld([&] { return Moved(from, to); });
 }
 
-bool RemoveFile(const std::string& path) {
-    struct stat info;
-    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
-        return false;
-    if (S_ISDIR(info.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    return ::unlink(path.c_str()) == 0;
+FileResult RemoveFile(const std::string& path) {
+    return RetryWhileHeld([&]() -> FileResult {
+        if (auto fault = FaultInjection::Fault(FileStep::Remove, "unlink", path))
+            return *fault;
+        struct stat info;
+        if (path.empty())
+            return Error(ENOENT, "unlink", path);
+        if (::lstat(path.c_str(), &info) != 0)
+            return SystemError::Last("lstat", path);
+        if (S_ISDIR(info.st_mode))
+            return Error(EISDIR, "unlink", path);
+        if (::unlink(path.c_str()) != 0)
+            return SystemError::Last("unlink", path);
+        return {};
+    });
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+bool IsAbsolutePath(const std::string& path) {
+    return !path.empty() && path.front() == '/';
 }
 
 std::string CanonicalPath(const std::string& path) {
@@ -129,11 +177,16 @@ std::string CanonicalPath(const std::string& path) {
     return result;
 }
 
-std::vector<FolderEntry> ListFolder(const std::string& folder, std::size_t maxEntries) {
+std::vector<FolderEntry> ListFolder(const std::string& folder, std::size_t maxEntries,
+                                    SystemError* error) {
     std::vector<FolderEntry> entries;
-    DIR* listing = ::opendir(folder.empty() ? "/" : folder.c_str());
-    if (!listing)
+    const std::string opened = folder.empty() ? "/" : folder;
+    DIR* listing = ::opendir(opened.c_str());
+    if (!listing) {
+        if (error)
+            *error = SystemError::Last("opendir", opened);
         return entries;
+    }
     while (entries.size() < maxEntries) {
         const dirent* entry = ::readdir(listing);
         if (!entry)
@@ -141,7 +194,7 @@ std::vector<FolderEntry> ListFolder(const std::string& folder, std::size_t maxEn
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        const PathInfo info = InspectPath(folder + "/" + name);
+        const PathInfo info = InspectPath(JoinPath(opened, name));
         entries.push_back({name, info.kind});
     }
     ::closedir(listing);

@@ -9,23 +9,25 @@ InputFile::~InputFile() {
     Close();
 }
 
-bool InputFile::Open(const std::string& path, Links links) {
-    Close();
+bool InputFile::OpenOnce(const std::string& path, Links links) {
+    if (path.empty()) {
+        error_ = {"open", path, ENOENT};
+        return false;
+    }
     // Non-blocking, so that a named pipe cannot hang the open before it is refused.
     const int flags =
         O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (links == Links::Refuse ? O_NOFOLLOW : 0);
-    const int descriptor = path.empty() ? -1 : ::open(path.c_str(), flags);
+    const int descriptor = ::open(path.c_str(), flags);
     if (descriptor < 0) {
-        if (path.empty())
-            errno = ENOENT;
+        error_ = SystemError::Last("open", path);
         return false;
     }
     struct stat info;
     const bool inspected = ::fstat(descriptor, &info) == 0;
     if (!inspected || !S_ISREG(info.st_mode)) {
-        const int error = !inspected ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        error_ = !inspected ? SystemError::Last("fstat", path)
+                            : SystemError{"open", path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL};
         ::close(descriptor);
-        errno = error;
         return false;
     }
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
@@ -39,6 +41,8 @@ std::int64_t InputFile::Read(void* data, std::size_t size) {
     do
         got = ::read(static_cast<int>(native_), data, size);
     while (got < 0 && errno == EINTR);
+    if (got < 0)
+        error_ = SystemError::Last("read", path_);
     return got;
 }
 
@@ -47,6 +51,8 @@ std::int64_t InputFile::ReadAt(std::uint64_t offset, void* data, std::size_t siz
     do
         got = ::pread(static_cast<int>(native_), data, size, static_cast<off_t>(offset));
     while (got < 0 && errno == EINTR);
+    if (got < 0)
+        error_ = SystemError::Last("pread", path_);
     return got;
 }
 
@@ -55,4 +61,5 @@ void InputFile::Close() {
         ::close(static_cast<int>(native_));
     native_ = -1;
     size_ = 0;
+    path_.clear();
 }

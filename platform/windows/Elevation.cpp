@@ -5,8 +5,6 @@
 
 #include <shellapi.h>
 
-#include <cerrno>
-
 namespace {
 
 std::wstring ExecutablePath() {
@@ -42,10 +40,8 @@ bool CanRestartElevated() {
     return true;
 }
 
-RestartOutcome RestartElevated(const std::vector<std::string>& arguments) {
+RestartOutcome RestartElevated(const std::vector<std::string>& arguments, SystemError* error) {
     const std::wstring program = ExecutablePath();
-    if (program.empty())
-        return Failing(RestartOutcome::Failed);
     const std::wstring parameters = Wide(WindowsCommandLine(arguments));
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
@@ -55,11 +51,11 @@ RestartOutcome RestartElevated(const std::vector<std::string>& arguments) {
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (ShellExecuteExW(&info))
+    if (!program.empty() && ShellExecuteExW(&info))
         return RestartOutcome::Started;
-    if (GetLastError() == ERROR_CANCELLED) {
-        errno = ECANCELED;
-        return RestartOutcome::Declined;
-    }
-    return Failing(RestartOutcome::Failed);
+    const SystemError cause = program.empty() ? LastError("GetModuleFileNameW", "")
+                                              : LastError("ShellExecuteExW", Utf8(program));
+    if (error)
+        *error = cause;
+    return cause.code == ERROR_CANCELLED ? RestartOutcome::Declined : RestartOutcome::Failed;
 }

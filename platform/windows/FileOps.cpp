@@ -1,8 +1,8 @@
 #include "platform/FileOps.h"
 
+#include "platform/FaultInjection.h"
+#include "platform/HeldFileRetry.h"
 #include "platform/windows/WindowsText.h"
-
-#include <cerrno>
 
 namespace {
 
@@ -12,11 +12,11 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 bool FollowedInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     if (path.empty())
         return false;
-    HANDLE handle = CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return Failed();
-    const bool known = GetFileInformationByHandle(handle, &info) || Failed();
+        return false;
+    const bool known = GetFileInformationByHandle(handle, &info);
     CloseHandle(handle);
     return known;
 }
@@ -33,6 +33,42 @@ PathKind KindOf(DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_DEVICE)
         return PathKind::Other;
     return PathKind::RegularFile;
+}
+
+SystemError Error(DWORD code, const char* call, const std::string& path) {
+    return {call, path, static_cast<int>(code)};
+}
+
+FileResult MovedOnce(const std::string& from, const std::string& to) {
+    if (auto fault = FaultInjection::Fault(FileStep::Move, "MoveFileExW", from))
+        return *fault;
+    // Without MOVEFILE_REPLACE_EXISTING nothing is replaced; a file moves across volumes by a
+    // copy and a deletion, as on Linux.
+    if (!MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                     MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+        return LastError("MoveFileExW", from);
+    return {};
+}
+
+FileResult RemovedOnce(const std::string& path) {
+    if (auto fault = FaultInjection::Fault(FileStep::Remove, "DeleteFileW", path))
+        return *fault;
+    const std::wstring wide = WidePath(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
+        return LastError("GetFileAttributesExW", path);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A link to a folder (a directory symbolic link or a junction) is removed as a folder,
+        // which removes the link and never what it leads to; a real folder is refused.
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return Error(ERROR_ACCESS_DENIED, "DeleteFileW", path);
+        if (!RemoveDirectoryW(wide.c_str()))
+            return LastError("RemoveDirectoryW", path);
+        return {};
+    }
+    if (!DeleteFileW(wide.c_str()))
+        return LastError("DeleteFileW", path);
+    return {};
 }
 
 } // namespace
@@ -57,24 +93,33 @@ std::optional<std::uint64_t> FileLength(const std::string& path) {
 PathInfo InspectPath(const std::string& path) {
     // Of the name itself: GetFileAttributesExW does not follow a reparse point.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.empty() || !GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
-        if (path.empty())
-            errno = ENOENT;
-        else
-            Failed();
-        return {errno == ENOENT ? PathKind::Missing : PathKind::Unknown, 0};
+    if (path.empty())
+        return {};
+    if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) {
+        const SystemError error = LastError("GetFileAttributesExW", path);
+        if (error.Kind() == FileFailure::Missing)
+            return {};
+        return {PathKind::Unknown, 0, error};
     }
     const PathKind kind = KindOf(data.dwFileAttributes);
     const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     return {kind, kind == PathKind::RegularFile ? size : 0};
 }
 
-bool CreateFolder(const std::string& path) {
-    return !path.empty() && (CreateDirectoryW(Wide(path).c_str(), nullptr) || Failed());
+FileResult CreateFolder(const std::string& path) {
+    if (path.empty())
+        return Error(ERROR_PATH_NOT_FOUND, "CreateDirectoryW", path);
+    if (!CreateDirectoryW(WidePath(path).c_str(), nullptr))
+        return LastError("CreateDirectoryW", path);
+    return {};
 }
 
-bool RemoveEmptyFolder(const std::string& path) {
-    return !path.empty() && (RemoveDirectoryW(Wide(path).c_str()) || Failed());
+FileResult RemoveEmptyFolder(const std::string& path) {
+    if (path.empty())
+        return Error(ERROR_PATH_NOT_FOUND, "RemoveDirectoryW", path);
+    if (!RemoveDirectoryW(WidePath(path).c_str()))
+        return LastError("RemoveDirectoryW", path);
+    return {};
 }
 
 bool HeldOpenByAnother(const std::string& path) {
@@ -82,7 +127,7 @@ bool HeldOpenByAnother(const std::string& path) {
         return false;
     // Replacing the file needs deletion access to it; a program that opened it without sharing
     // deletion (as the game holds its files while it runs) makes that a sharing violation.
-    HANDLE handle = CreateFileW(Wide(path).c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
@@ -93,48 +138,53 @@ bool HeldOpenByAnother(const std::string& path) {
 }
 
 bool IsReadOnlyFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) ==
                FILE_ATTRIBUTE_READONLY;
 }
 
-bool MoveNoReplace(const std::string& from, const std::string& to) {
-    if (from.empty() || to.empty() || InspectPath(to).kind != PathKind::Missing)
-        return false;
-    // Without MOVEFILE_REPLACE_EXISTING nothing is replaced; a file moves across volumes by a
-    // copy and a deletion, as on Linux.
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                       MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) ||
-           Failed();
+FileResult MoveNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty())
+        return Error(ERROR_FILE_NOT_FOUND, "MoveFileExW", from);
+    if (to.empty())
+        return Error(ERROR_PATH_NOT_FOUND, "MoveFileExW", to);
+    if (InspectPath(to).kind != PathKind::Missing)
+        return Error(ERROR_ALREADY_EXISTS, "MoveFileExW", to);
+    return RetryWhileHeld([&] { return MovedOnce(from, to); });
 }
 
-bool RemoveFile(const std::string& path) {
+FileResult RemoveFile(const std::string& path) {
     const PathInfo info = InspectPath(path);
-    if (info.kind == PathKind::Missing || info.kind == PathKind::Unknown)
-        return false;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data))
-        return Failed();
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        // A link to a folder (a directory symbolic link or a junction) is removed as a folder,
-        // which removes the link and never what it leads to; a real folder is refused.
-        if (info.kind != PathKind::Link) {
-            errno = EISDIR;
-            return false;
-        }
-        return RemoveDirectoryW(Wide(path).c_str()) || Failed();
-    }
-    return DeleteFileW(Wide(path).c_str()) || Failed();
+    if (info.kind == PathKind::Missing)
+        return Error(ERROR_FILE_NOT_FOUND, "DeleteFileW", path);
+    if (info.kind == PathKind::Unknown)
+        return info.error;
+    if (info.kind == PathKind::Folder)
+        return Error(ERROR_ACCESS_DENIED, "DeleteFileW", path);
+    return RetryWhileHeld([&] { return RemovedOnce(path); });
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
+        return folder + name;
+    return folder + "\\" + name;
+}
+
+bool IsAbsolutePath(const std::string& path) {
+    const auto separator = [](char c) { return c == '/' || c == '\\'; };
+    if (path.size() >= 3 && path[1] == ':' && separator(path[2]))
+        return true;
+    return path.size() >= 2 && separator(path[0]) && separator(path[1]);
 }
 
 std::string CanonicalPath(const std::string& path) {
     if (path.empty())
         return {};
-    HANDLE handle = CreateFileW(Wide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return Failing(std::string());
+        return {};
     std::wstring buffer(MAX_PATH, L'\0');
     DWORD length = GetFinalPathNameByHandleW(
         handle, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
@@ -155,13 +205,17 @@ std::string CanonicalPath(const std::string& path) {
     return Utf8(buffer);
 }
 
-std::vector<FolderEntry> ListFolder(const std::string& folder, std::size_t maxEntries) {
+std::vector<FolderEntry> ListFolder(const std::string& folder, std::size_t maxEntries,
+                                    SystemError* error) {
     std::vector<FolderEntry> entries;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(Wide(folder + "/*").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE)
+    HANDLE search = FindFirstFileExW(WidePath(JoinPath(folder, "*")).c_str(), FindExInfoBasic,
+                                     &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        if (error)
+            *error = LastError("FindFirstFileExW", folder);
         return entries;
+    }
     do {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..")

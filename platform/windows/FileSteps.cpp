@@ -2,10 +2,10 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/FileOps.h"
+#include "platform/HeldFileRetry.h"
 #include "platform/windows/WindowsText.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <io.h>
 
@@ -16,88 +16,115 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 bool IsReparsePoint(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void Tell(SystemError* error, SystemError cause) {
+    if (error)
+        *error = std::move(cause);
+}
+
+SystemError Error(DWORD code, const char* call, const std::string& path) {
+    return {call, path, static_cast<int>(code)};
+}
+
+FileResult RenameReplacingOnce(const std::string& from, const std::string& to) {
+    if (auto fault = FaultInjection::Fault(FileStep::Rename, "MoveFileExW", to))
+        return *fault;
+    if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return {};
+    const SystemError error = LastError("MoveFileExW", to);
+    // A target held open without shared deletion (the game is running) is refused as "access
+    // denied": the open that tells it apart names the hold instead.
+    if (error.code == ERROR_ACCESS_DENIED && HeldOpenByAnother(to))
+        return Error(ERROR_SHARING_VIOLATION, "CreateFileW", to);
+    return error;
+}
+
+FileResult RenameRefusingOnce(const std::string& from, const std::string& to) {
+    if (auto fault = FaultInjection::Fault(FileStep::Rename, "MoveFileExW", to))
+        return *fault;
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing target.
+    if (!MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+        return LastError("MoveFileExW", to);
+    return {};
 }
 
 } // namespace
 
-int CreateExclusive(const std::string& path) {
-    if (FaultInjection::ShouldFail(FileStep::Create))
+int CreateExclusive(const std::string& path, SystemError* error) {
+    if (auto fault = FaultInjection::Fault(FileStep::Create, "CreateFileW", path)) {
+        Tell(error, *fault);
         return -1;
+    }
     // CREATE_NEW fails on any existing name, a reparse point (link, junction) included, which
     // FILE_FLAG_OPEN_REPARSE_POINT keeps from being followed.
-    HANDLE handle =
-        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return Failing(-1);
-    return DescriptorOf(handle, _O_WRONLY | _O_BINARY);
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Tell(error, LastError("CreateFileW", path));
+        return -1;
+    }
+    const int descriptor = DescriptorOf(handle, _O_WRONLY | _O_BINARY);
+    if (descriptor < 0)
+        Tell(error, LastError("_open_osfhandle", path));
+    return descriptor;
 }
 
-bool WriteFully(int descriptor, const char* data, std::size_t size) {
-    if (FaultInjection::ShouldFail(FileStep::Write))
-        return false;
+FileResult WriteFully(int descriptor, const char* data, std::size_t size) {
+    if (auto fault = FaultInjection::Fault(FileStep::Write, "WriteFile", ""))
+        return *fault;
     HANDLE handle = HandleOf(descriptor);
     while (size > 0) {
         const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
         DWORD put = 0;
         if (!WriteFile(handle, data, piece, &put, nullptr))
-            return Failed();
-        if (put == 0) {
-            errno = ENOSPC;
-            return false;
-        }
+            return LastError("WriteFile", "");
+        if (put == 0)
+            return Error(ERROR_DISK_FULL, "WriteFile", "");
         data += put;
         size -= put;
     }
-    return true;
+    return {};
 }
 
-bool FlushToDisk(int descriptor) {
-    if (FaultInjection::ShouldFail(FileStep::Flush))
-        return false;
-    return FaultInjection::Active() || FlushFileBuffers(HandleOf(descriptor)) || Failed();
+FileResult FlushToDisk(int descriptor) {
+    if (auto fault = FaultInjection::Fault(FileStep::Flush, "FlushFileBuffers", ""))
+        return *fault;
+    if (FaultInjection::Active() || FlushFileBuffers(HandleOf(descriptor)))
+        return {};
+    return LastError("FlushFileBuffers", "");
 }
 
-bool FlushFolder(const std::string&) {
-    if (FaultInjection::ShouldFail(FileStep::Flush))
-        return false;
+FileResult FlushFolder(const std::string& folder) {
+    if (auto fault = FaultInjection::Fault(FileStep::Flush, "FlushFileBuffers", folder))
+        return *fault;
     // Nothing to do on NTFS: a folder cannot be flushed as a file is, and it need not be. Every
     // rename of the layer passes MOVEFILE_WRITE_THROUGH, so MoveFileExW returns only once the
     // rename is on the disk, and NTFS journals its folder entries, so a created or removed name
     // survives a crash with the metadata log rather than with a flush of ours.
-    return true;
+    return {};
 }
 
-bool RenameReplacing(const std::string& from, const std::string& to) {
-    if (FaultInjection::ShouldFail(FileStep::Rename))
-        return false;
-    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    // A target held open without shared deletion (the game is running) is refused as "access
-    // denied": told apart here, so that the caller can name it as busy.
-    const DWORD error = GetLastError();
-    errno = error == ERROR_ACCESS_DENIED && HeldOpenByAnother(to) ? EBUSY : ErrnoOf(error);
-    return false;
+FileResult RenameReplacing(const std::string& from, const std::string& to) {
+    return RetryWhileHeld([&] { return RenameReplacingOnce(from, to); });
 }
 
-bool RenameRefusing(const std::string& from, const std::string& to) {
-    if (FaultInjection::ShouldFail(FileStep::Rename))
-        return false;
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing target.
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH) || Failed();
+FileResult RenameRefusing(const std::string& from, const std::string& to) {
+    return RetryWhileHeld([&] { return RenameRefusingOnce(from, to); });
 }
 
-bool LinkFile(const std::string& existing, const std::string& newName) {
-    if (FaultInjection::ShouldFail(FileStep::Rename))
-        return false;
-    if (IsReparsePoint(existing)) {
-        errno = EINVAL;
-        return false;
-    }
-    return CreateHardLinkW(Wide(newName).c_str(), Wide(existing).c_str(), nullptr) || Failed();
+FileResult LinkFile(const std::string& existing, const std::string& newName) {
+    if (auto fault = FaultInjection::Fault(FileStep::Rename, "CreateHardLinkW", newName))
+        return *fault;
+    if (IsReparsePoint(existing))
+        return Error(ERROR_NOT_SUPPORTED, "CreateHardLinkW", existing);
+    if (!CreateHardLinkW(WidePath(newName).c_str(), WidePath(existing).c_str(), nullptr))
+        return LastError("CreateHardLinkW", newName);
+    return {};
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -116,26 +143,33 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool CloseFile(int descriptor) {
-    return _close(descriptor) == 0;
+FileResult CloseFile(int descriptor) {
+    if (_close(descriptor) != 0)
+        return LastError("CloseHandle", "");
+    return {};
 }
 
-int OpenForFlushing(const std::string& path) {
+int OpenForFlushing(const std::string& path, SystemError* error) {
     // FlushFileBuffers needs write access.
-    HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return Failing(-1);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Tell(error, LastError("CreateFileW", path));
+        return -1;
+    }
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
         CloseHandle(handle);
-        errno = EINVAL;
+        Tell(error, Error(ERROR_INVALID_PARAMETER, "CreateFileW", path));
         return -1;
     }
-    return DescriptorOf(handle, _O_WRONLY | _O_BINARY);
+    const int descriptor = DescriptorOf(handle, _O_WRONLY | _O_BINARY);
+    if (descriptor < 0)
+        Tell(error, LastError("_open_osfhandle", path));
+    return descriptor;
 }
 
 bool FlushDataEarly(int descriptor) {
-    return FlushFileBuffers(HandleOf(descriptor)) || Failed();
+    return FlushFileBuffers(HandleOf(descriptor));
 }

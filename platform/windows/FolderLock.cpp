@@ -1,11 +1,32 @@
 #include "platform/FolderLock.h"
 
+#include "platform/FaultInjection.h"
+#include "platform/FileOps.h"
 #include "platform/windows/WindowsText.h"
 
 namespace {
 
+// A holder lets go by marking its lock file for deletion; until its last handle closes, the
+// file refuses new opens. The next holder waits that moment out.
+constexpr int kTakeOverAttempts = 40;
+constexpr std::chrono::milliseconds kTakeOverPause{25};
+
 HANDLE AsHandle(std::intptr_t native) {
     return reinterpret_cast<HANDLE>(native);
+}
+
+// True when something has the name, even a file that refuses to be looked at.
+bool Present(const std::string& path) {
+    if (GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+bool DeletePending(HANDLE handle) {
+    FILE_STANDARD_INFO info{};
+    return GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info) &&
+           info.DeletePending;
 }
 
 } // namespace
@@ -16,49 +37,71 @@ FolderLock::~FolderLock() {
 
 FolderLock::Result FolderLock::LockFile(const std::string& lockPath) {
     Unlock();
-    HANDLE handle =
-        CreateFileW(Wide(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return Result::Unavailable;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
-        CloseHandle(handle);
-        return Result::Unavailable;
-    }
-    return LockDescriptor(reinterpret_cast<std::intptr_t>(handle));
+    return LockPath(lockPath, false);
 }
 
 FolderLock::Result FolderLock::LockFolder(const std::string& folder) {
     Unlock();
-    // A folder cannot take a byte-range lock. It is held open asking for deletion access
-    // without sharing it: a second holder asks the same and meets a sharing violation, while
-    // programs that only read the folder (sharing everything) are not disturbed.
-    HANDLE handle = CreateFileW(Wide(folder).c_str(), FILE_LIST_DIRECTORY | DELETE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_SHARING_VIOLATION ? Result::HeldByAnother
-                                                         : Result::Unavailable;
+    const std::string path = JoinPath(folder, kFolderLockName);
+    for (int attempt = 0; attempt < kTakeOverAttempts; ++attempt) {
+        if (attempt > 0)
+            FaultInjection::Pause(kTakeOverPause);
+        const Result result = LockPath(path, true);
+        if (result == Result::Taken && StillNamed(path)) {
+            removeOnUnlock_ = path;
+            return result;
+        }
+        if (result == Result::Taken)
+            Unlock();
+        else if (result == Result::HeldByAnother || !error_.MayClear() || !Present(path))
+            return result;
+    }
+    return Result::Unavailable;
+}
+
+FolderLock::Result FolderLock::LockPath(const std::string& path, bool hidden) {
+    // Shared with everyone, so that a scanner or a second Palisor opening it disturbs nothing:
+    // the byte-range lock alone decides.
+    HANDLE handle = CreateFileW(
+        WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+        (hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_OPEN_REPARSE_POINT,
+        nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error_ = LastError("CreateFileW", path);
+        return Result::Unavailable;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        CloseHandle(handle);
+        error_ = {"CreateFileW", path, ERROR_INVALID_PARAMETER};
+        return Result::Unavailable;
+    }
+    OVERLAPPED whole{};
+    if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                    MAXDWORD, &whole)) {
+        error_ = LastError("LockFileEx", path);
+        CloseHandle(handle);
+        return error_.code == ERROR_LOCK_VIOLATION ? Result::HeldByAnother : Result::Unavailable;
+    }
     descriptor_ = reinterpret_cast<std::intptr_t>(handle);
     return Result::Taken;
 }
 
-FolderLock::Result FolderLock::LockDescriptor(std::intptr_t native) {
-    OVERLAPPED whole{};
-    if (!LockFileEx(AsHandle(native), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
-                    MAXDWORD, MAXDWORD, &whole)) {
-        const bool busy = GetLastError() == ERROR_LOCK_VIOLATION;
-        CloseHandle(AsHandle(native));
-        return busy ? Result::HeldByAnother : Result::Unavailable;
-    }
-    descriptor_ = native;
-    return Result::Taken;
+bool FolderLock::StillNamed(const std::string&) const {
+    // The last holder's file, marked for deletion as it let go, guards nothing any more.
+    return !DeletePending(AsHandle(descriptor_));
 }
 
 void FolderLock::Unlock() {
+    if (descriptor_ != -1 && !removeOnUnlock_.empty()) {
+        // Marked while still locked; it goes when the last handle on it closes.
+        FILE_DISPOSITION_INFO remove{TRUE};
+        SetFileInformationByHandle(AsHandle(descriptor_), FileDispositionInfo, &remove,
+                                   sizeof remove);
+    }
+    removeOnUnlock_.clear();
     // Closing the handle releases its lock.
     if (descriptor_ != -1)
         CloseHandle(AsHandle(descriptor_));

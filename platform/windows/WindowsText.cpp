@@ -1,7 +1,17 @@
 #include "platform/windows/WindowsText.h"
 
-#include <cerrno>
 #include <io.h>
+
+namespace {
+
+// Where CreateDirectoryW stops: MAX_PATH less room for an 8.3 name.
+constexpr std::size_t kLongPathFrom = MAX_PATH - 12;
+
+bool IsSeparator(wchar_t c) {
+    return c == L'/' || c == L'\\';
+}
+
+} // namespace
 
 std::wstring Wide(const std::string& utf8) {
     if (utf8.empty())
@@ -11,6 +21,28 @@ std::wstring Wide(const std::string& utf8) {
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
                         length);
+    return wide;
+}
+
+std::wstring WidePath(const std::string& utf8) {
+    std::wstring wide = Wide(utf8);
+    const bool prefixed = wide.size() >= 4 && IsSeparator(wide[0]) && IsSeparator(wide[1]) &&
+                          (wide[2] == L'?' || wide[2] == L'.') && IsSeparator(wide[3]);
+    if (wide.size() < kLongPathFrom || prefixed)
+        return wide;
+    // The full path resolves ".", ".." and "/" as the short form would; \\?\ takes it literally.
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return wide;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return wide;
+    full.resize(length);
+    if (full.size() > 2 && full[0] == L'\\' && full[1] == L'\\')
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    if (full.size() > 2 && full[1] == L':')
+        return L"\\\\?\\" + full;
     return wide;
 }
 
@@ -25,52 +57,11 @@ std::string Utf8(const std::wstring& wide) {
     return utf8;
 }
 
-int ErrnoOf(DWORD error) {
-    switch (error) {
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EBUSY;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_INVALID_NAME:
-        return ENOENT;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return EEXIST;
-    case ERROR_DIR_NOT_EMPTY:
-        return ENOTEMPTY;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_PRIVILEGE_NOT_HELD:
-        return EACCES;
-    case ERROR_WRITE_PROTECT:
-        return EROFS;
-    case ERROR_NOT_SAME_DEVICE:
-        return EXDEV;
-    case ERROR_DIRECTORY:
-        return ENOTDIR;
-    case ERROR_INVALID_FUNCTION:
-    case ERROR_NOT_SUPPORTED:
-        return ENOSYS;
-    default:
-        return EIO;
-    }
-}
-
-bool Failed() {
-    errno = ErrnoOf(GetLastError());
-    return false;
-}
-
 int DescriptorOf(HANDLE handle, int flags) {
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
     if (descriptor < 0) {
         CloseHandle(handle);
-        errno = EMFILE;
+        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
     }
     return descriptor;
 }

@@ -1,7 +1,6 @@
 #include "archive/FlatArchiveWriter.h"
 #include "tests/archive/ArchiveFixture.h"
 #include "tests/support/MakeLink.h"
-#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -283,7 +283,8 @@ TEST_F(ProjectControllerTest, BrowseTakesMonoWavAsItIsAndImportsTheRest) {
     ASSERT_EQ(prompts.dialogs.size(), 1u);
     EXPECT_EQ(prompts.dialogs[0].options.filter,
               "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;"
-              "*.aifc)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc"
+              "*.aifc;*.m4a;*.mp4;*.aac;*.wma)|*.wav;*.flac;*.mp3;*.ogg;*.oga;"
+              "*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;*.wma"
               "|Wav Files (*.wav)|*.wav||");
     EXPECT_EQ(prompts.dialogs[0].options.title, "Choose the Song for Slot B");
     EXPECT_EQ(controller.View().pathText, wav);

@@ -71,6 +71,23 @@ TEST(ConsolePrompts, MessagesGoOutWhole) {
                          "failed.\nFolder /g/\\x1B[2J\\ta\\\\b\\rX\nentries: b\\x1B[2J.wav.\n");
 }
 
+// The cause behind a message is printed on the line after it only with --verbose.
+TEST(ConsolePrompts, DetailsFollowAMessageOnlyWhenVerbose) {
+    std::ostringstream out;
+    ConsolePrompts prompts(out);
+    const std::string cause = "rename on /g/music.rfa: busy (16)";
+    prompts.MessageWithDetails("Unable to move file - patch failed.", cause);
+    prompts.SetVerbose(true);
+    prompts.MessageWithDetails("Unable to move file - patch failed.", cause);
+    prompts.MessageWithDetails("No cause known.", "");
+    prompts.MessageWithDetails("Error.", "unlink on /g/\x1b[2J: busy (16)");
+    EXPECT_EQ(out.str(), "Unable to move file - patch failed.\n"
+                         "Unable to move file - patch failed.\n" +
+                             cause +
+                             "\nNo cause known.\n"
+                             "Error.\nunlink on /g/\\x1B[2J: busy (16)\n");
+}
+
 TEST(ConsolePrompts, DialogsAnswerOnlyWhatTheCommandLineGave) {
     std::ostringstream out;
     ConsolePrompts prompts(out);

@@ -4,7 +4,7 @@
 // beside a build-tree marker), so their work folders are the test's own.
 #include "audio/TrackEncodeJob.h"
 #include "builder/SongProject.h"
-#include "patcher/PatcherPaths.h"
+#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "platform/FolderLock.h"
 #include "platform/Sha256.h"

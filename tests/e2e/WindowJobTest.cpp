@@ -2,7 +2,7 @@
 // sixteen songs and builds the pack; Palisor backs up a sandbox game, applies the pack and
 // restores the originals. With KP_SCREENSHOTS set, both windows are saved there as PNG files.
 #include "builder/window/BuilderWindow.h"
-#include "patcher/PatcherPaths.h"
+#include "patcher/gamefolder/PatcherPaths.h"
 #include "patcher/window/PatcherWindow.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"

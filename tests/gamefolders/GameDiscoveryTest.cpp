@@ -1,7 +1,7 @@
 #include "gamefolders/LutrisGames.h"
 #include "gamefolders/SteamLibraries.h"
-#include "patcher/GameFolderCheck.h"
-#include "patcher/GameFolderDiscovery.h"
+#include "patcher/gamefolder/GameFolderCheck.h"
+#include "patcher/gamefolder/GameFolderDiscovery.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "common/RegistryValue.h"
 #include "gamefolders/WinePaths.h"
 #include "gamefolders/WineRegistry.h"
-#include "patcher/GameFolderDiscovery.h"
+#include "patcher/gamefolder/GameFolderDiscovery.h"
 #include "platform/PathNoCase.h"
 #include "tests/support/Environment.h"
 #include "tests/support/TempFolder.h"

@@ -1,5 +1,5 @@
 #include "patcher/CommandLine.h"
-#include "patcher/PatcherPaths.h"
+#include "patcher/gamefolder/PatcherPaths.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/support/Environment.h"
@@ -105,16 +105,12 @@ TEST_F(CommandLineTest, UnpackExtractsIntoTheTargetFolder) {
 // The archive reader's trace reaches standard output only with --verbose, names escaped;
 // Ctrl-C (the progress display's cancel) stops an extraction and leaves nothing behind.
 TEST_F(CommandLineTest, TraceLinesOnlyWithVerboseAndCtrlCStopsUnpacking) {
-#ifdef _WIN32
-    // Windows names hold no C0 controls; DEL and the C1 CSI are terminal controls they may hold.
+    // Pack names hold no C0 controls on any system; DEL and the C1 CSI are terminal controls
+    // they may hold.
     const std::string hostile = "b\x7f\xc2\x9b"
                                 "2J.wav",
                       shown = "b\\x7F\\xC2\\x9B2J.wav";
     const char control = '\x7f';
-#else
-    const std::string hostile = "b\x1b[2J.wav", shown = "b\\x1B[2J.wav";
-    const char control = '\x1b';
-#endif
     WriteFileBytes(temp.file("a.rfa"), FlatArchiveBytes({{"a.wav", "abc"}, {hostile, "de"}}, true));
     ASSERT_EQ(Run({"--game-folder", game, "--backup"}), 0);
     WriteFileBytes(temp.file("pack.velk"), FlatArchiveBytes(RegularPackEntries()));

@@ -1,5 +1,5 @@
 #pragma once
-#include "patcher/GameFolderAccess.h"
+#include "patcher/gamefolder/GameFolderAccess.h"
 
 #include <set>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 #include "common/PlaylistScriptLayout.h"
-#include "patcher/KnownSoundScript.h"
+#include "patcher/pack/KnownSoundScript.h"
 
 #include <map>
 #include <string>

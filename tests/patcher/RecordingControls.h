@@ -1,5 +1,5 @@
 #pragma once
-#include "patcher/BackupControls.h"
+#include "patcher/install/BackupControls.h"
 
 #include <string>
 #include <vector>

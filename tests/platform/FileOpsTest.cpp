@@ -2,9 +2,10 @@
 #include "common/DeleteFolderTree.h"
 #include "common/FileError.h"
 #include "common/TextFileWriter.h"
+#include "platform/FaultInjection.h"
+#include "platform/SafeFile.h"
 #include "platform/ShortPathOf.h"
 #include "tests/support/MakeLink.h"
-#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,36 @@ TEST(PathHelpers, ShortPathIsThePathOnLinuxAndTreeDeletionIsComplete) {
     EXPECT_TRUE(DeleteFolderTree(root));
     EXPECT_FALSE(std::filesystem::exists(root));
     EXPECT_EQ(ReadFileBytes(temp.file("outside")), "keep"); // the link was not followed
+}
+
+// A tree deeper than Windows' usual 260 characters (seven folders of 60 characters, as a hostile
+// pack once left in a work folder) is deleted whole; a deletion that fails names its cause and
+// deletes all else it can.
+TEST(DeleteFolderTreeTest, DeletesTreesBeyondTheUsualPathLimitAndNamesWhatFailed) {
+    TempFolder temp;
+    const std::string work = temp.file("work");
+    std::string deepest = work;
+    for (char letter = 'a'; letter < 'h'; ++letter)
+        deepest = JoinPath(deepest, std::string(60, letter));
+    ASSERT_GT(deepest.size(), 420u);
+    ASSERT_TRUE(CreateFolderTree(deepest));
+    SafeFile song(JoinPath(deepest, "music01.ogg"));
+    ASSERT_TRUE(song.Write("ogg") && song.Commit());
+    EXPECT_TRUE(FileExists(JoinPath(deepest, "music01.ogg")));
+    EXPECT_TRUE(DeleteFolderTree(work));
+    EXPECT_EQ(InspectPath(work).kind, PathKind::Missing);
+
+    ASSERT_TRUE(CreateFolderTree(JoinPath(work, "a")));
+    WriteFileBytes(JoinPath(JoinPath(work, "a"), "held"), "x");
+    WriteFileBytes(JoinPath(work, "other"), "y");
+    FaultInjection::Arm(FileStep::Remove, 1);
+    const FileResult failed = DeleteFolderTree(work);
+    FaultInjection::Disarm();
+    EXPECT_FALSE(failed);
+    EXPECT_NE(failed.Error().Describe().find(work), std::string::npos) << failed.Error().Describe();
+    EXPECT_EQ(ListFolder(work).size(), 1u); // only what the failing removal kept
+    EXPECT_TRUE(DeleteFolderTree(work));
+    EXPECT_FALSE(FolderExists(work));
 }
 
 TEST(FileOps, CopiesReplaceOrRefuseAsAsked) {

@@ -1,5 +1,4 @@
 #include "platform/FolderWritable.h"
-#include "platform/FileFailure.h"
 #include "platform/FileOps.h"
 #include "tests/support/TempFolder.h"
 
@@ -27,11 +26,9 @@ TEST(FolderWritableTest, ProbesByCreatingAFileThatIsGoneAfterwards) {
         {temp.file("a file"), FolderAccess::Failed, FileFailure::Missing},
     };
     for (const Row& row : rows) {
-        errno = 0;
-        EXPECT_EQ(ProbeFolderWritable(row.folder), row.access) << row.folder;
-        if (row.access != FolderAccess::Writable) {
-            EXPECT_EQ(LastFileFailure(), row.failure) << row.folder;
-        }
+        SystemError error;
+        EXPECT_EQ(ProbeFolderWritable(row.folder, &error), row.access) << row.folder;
+        EXPECT_EQ(error.Kind(), row.failure) << row.folder;
     }
     // Nothing is left behind by the probes.
     EXPECT_TRUE(ListFolder(temp.file("empty")).empty());

@@ -1,9 +1,7 @@
 #include "platform/SafeFile.h"
 #include "platform/FaultInjection.h"
-#include "platform/FolderLock.h"
 #include "platform/Sha256.h"
 #include "tests/support/MakeLink.h"
-#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -127,20 +125,6 @@ TEST_F(SafeFileTest, CommitRefusingNeverReplaces) {
     ASSERT_TRUE(file.Write("new"));
     EXPECT_FALSE(file.CommitRefusing());
     EXPECT_EQ(ReadFileBytes(target), "old");
-}
-
-TEST(FolderLockTest, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
-    TempFolder temp;
-    FolderLock first, second;
-    ASSERT_EQ(first.LockFile(temp.file("work.lock")), FolderLock::Result::Taken);
-    EXPECT_EQ(second.LockFile(temp.file("work.lock")), FolderLock::Result::HeldByAnother);
-    first.Unlock();
-    EXPECT_EQ(second.LockFile(temp.file("work.lock")), FolderLock::Result::Taken);
-    ASSERT_EQ(first.LockFolder(temp.path()), FolderLock::Result::Taken);
-    EXPECT_EQ(second.LockFolder(temp.path()), FolderLock::Result::HeldByAnother);
-    REQUIRE_LINK(MakeSymbolicLink(temp.file("elsewhere"), temp.file("link.lock")));
-    EXPECT_EQ(first.LockFile(temp.file("link.lock")), FolderLock::Result::Unavailable);
-    EXPECT_FALSE(fs::exists(temp.file("elsewhere")));
 }
 
 TEST(Sha256Test, KnownDigests) {

@@ -2,7 +2,6 @@
 // at the name: none may hang it, and only a regular file within the cap is read.
 #include "platform/SmallFileReader.h"
 #include "tests/support/MakeLink.h"
-#include "tests/support/RequireLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -18,6 +18,11 @@ public:
     };
 
     void Message(const std::string& text) override { messages.push_back(text); }
+    // The message lands in `messages`, its details in `details` (as they would be shown).
+    void MessageWithDetails(const std::string& text, const std::string& cause) override {
+        messages.push_back(text);
+        details.push_back(cause);
+    }
     bool OpenFile(const FileDialogOptions& options, std::string& path) override;
     bool SaveFile(const FileDialogOptions& options, std::string& path) override;
     bool BrowseFolder(const std::string& title, std::string& folder) override;
@@ -31,6 +36,7 @@ public:
     // Scripted answers, taken in order; std::nullopt means the user cancels.
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> messages;
+    std::vector<std::string> details; // of MessageWithDetails, in order
     std::vector<DialogCall> dialogs;
     std::vector<std::string> information; // the success messages among `messages`
     std::vector<std::string> offers;      // the follow-up offered with a success message

@@ -1,5 +1,7 @@
 #include "tests/support/MakeLink.h"
 
+#include "tests/support/TempFolder.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -49,3 +51,12 @@ bool MakeFolderLink(const std::string& target, const std::string& linkPath) {
     return symlink(target.c_str(), linkPath.c_str()) == 0;
 }
 #endif
+
+bool CanMakeLinks() {
+    static const bool can = [] {
+        TempFolder probe;
+        WriteFileBytes(probe.file("target"), "");
+        return MakeSymbolicLink(probe.file("target"), probe.file("link"));
+    }();
+    return can;
+}

@@ -20,6 +20,8 @@ TempFolder::TempFolder() {
     path_ = CreateUniqueFolder(parent, "kptest-");
     if (path_.empty())
         throw std::runtime_error("cannot create a temporary folder");
+    for (char& c : path_)
+        c = c == '\\' ? '/' : c;
 }
 
 TempFolder::~TempFolder() {

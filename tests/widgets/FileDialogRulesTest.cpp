@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ExtensionCase{"/tmp/pack.velk", "velk", "/tmp/pack.velk"},
                     ExtensionCase{"/tmp/my.pack", "velk", "/tmp/my.pack"},
                     ExtensionCase{"/tmp/dir.d/pack", "velk", "/tmp/dir.d/pack.velk"},
+                    // Windows paths come back from Qt with the system's separator.
+                    ExtensionCase{"C:\\Users\\zo.e\\pack", "velk", "C:\\Users\\zo.e\\pack.velk"},
                     ExtensionCase{"/tmp/pack", "", "/tmp/pack"},
                     ExtensionCase{"/tmp/pack", ".", "/tmp/pack"}, ExtensionCase{"", "velk", ""},
                     ExtensionCase{"/tmp/", "velk", "/tmp/"}),

@@ -2,16 +2,17 @@
 // be replaced. Apply, restore and the recovery of an interrupted change must then say so and
 // change nothing, and work once the game is closed. (The Windows counterpart of the refusals
 // that POSIX tests make with a full or read-only file system.)
-#include "patcher/ApplyPatch.h"
-#include "patcher/Backup.h"
-#include "patcher/GameFilesInUse.h"
-#include "patcher/GameFolderRecovery.h"
-#include "patcher/InstallJournal.h"
-#include "patcher/PatchInstall.h"
-#include "patcher/PatcherPaths.h"
-#include "patcher/VirtualStoreCopies.h"
+#include "patcher/gamefolder/GameFilesInUse.h"
+#include "patcher/gamefolder/GameFolderRecovery.h"
+#include "patcher/gamefolder/InstallJournal.h"
+#include "patcher/gamefolder/PatcherPaths.h"
+#include "patcher/gamefolder/VirtualStoreCopies.h"
+#include "patcher/install/ApplyPatch.h"
+#include "patcher/install/Backup.h"
+#include "patcher/install/PatchInstall.h"
 #include "platform/FileOps.h"
 #include "platform/NativePath.h"
+#include "platform/PathNoCase.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/patcher/RecordingControls.h"
 #include "tests/patcher/windows/HeldByGame.h"
@@ -155,7 +156,7 @@ TEST_F(GameRunningTest, AVirtualStoreCopyTheGameHoldsIsNotMovedAndNothingIsLost)
     ASSERT_TRUE(running.Held());
     const auto outcome = copies.MoveAside("stamp");
     EXPECT_FALSE(outcome.moved);
-    EXPECT_EQ(outcome.failedCopy, copy);
+    EXPECT_EQ(outcome.failedCopy, ResolvePathNoCase(copies.Mirror(), kGameMusicRfaInFolder));
     EXPECT_EQ(ReadFileBytes(copy), "the copy the game reads");
     EXPECT_FALSE(FileExists(JoinPath(outcome.backupFolder, kGameMusicRfaInFolder)));
 }
