@@ -63,7 +63,8 @@ std::string BuildPipeline::ReleaseFile() const {
 }
 
 bool BuildPipeline::BuildMusicPack(const SongProject& project) {
-    FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "myvelk.velk"};
+    FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "myvelk.velk", "",
+                              "Save the Music Pack As"};
     std::string destination;
     if (!prompts_.SaveFile(options, destination))
         return false;

@@ -1,21 +1,12 @@
 #include "builder/BuilderCommandLine.h"
 
-#include "archive/FlatArchiveWriter.h"
-#include "builder/BuildPipeline.h"
-#include "builder/ImportSongs.h"
-#include "builder/ProjectFile.h"
-#include "builder/ProjectLock.h"
-#include "builder/SongProject.h"
+#include "builder/MemoryProjectSettings.h"
+#include "builder/ProjectController.h"
 #include "common/CommandLineProgram.h"
 #include "common/EscapeForTerminal.h"
-#include "common/FileError.h"
 #include "common/ProgramVersion.h"
-#include "common/Prompts.h"
-#include "platform/FileOps.h"
 
 #include <algorithm>
-#include <cerrno>
-
 #include <ostream>
 #include <utility>
 
@@ -121,83 +112,37 @@ void RefuseRepeatedAdd(const std::vector<std::string>& arguments) {
         throw CLI::ArgumentMismatch::AtMost("--add", 1, static_cast<std::size_t>(count));
 }
 
-ExitStatus RunBuild(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
-                    const std::string& workBaseFolder, std::ostream& err) {
-    SongProject project;
-    try {
-        if (!project.Load(arguments.project)) {
-            prompts.Message("Error reading project file.");
-            return ExitStatus::BadInput;
-        }
-    } catch (const FileError& error) {
-        prompts.Message(error.what());
+ExitStatus RunBuild(const BuilderArguments& arguments, ProjectController& controller,
+                    std::ostream& err) {
+    if (!controller.OpenProjectFile(arguments.project))
         return ExitStatus::BadInput;
-    }
-    if (!project.AllValid()) {
-        prompts.Message("One or more items are not valid. Unable to build.");
+    switch (controller.BuildTo(arguments.output, arguments.jobs)) {
+    case ProjectController::BuildResult::Delivered:
+        return ExitStatus::Done;
+    case ProjectController::BuildResult::Refused:
         return ExitStatus::Failed;
-    }
-    BuildPipeline pipeline(prompts, progress, workBaseFolder);
-    if (arguments.jobs > 0)
-        pipeline.SetJobs(arguments.jobs);
-    try {
-        if (pipeline.BuildMusicPackTo(project, arguments.output))
-            return ExitStatus::Done;
-    } catch (const FileError& error) {
-        prompts.Message(error.what());
-        return ExitStatus::Failed;
+    case ProjectController::BuildResult::Failed:
+        break;
     }
     err << "korvane: no music pack was written to " << EscapeForTerminal(arguments.output) << "\n";
     return ExitStatus::Failed;
 }
 
-// The project named by --add: loaded when the file exists, a new one otherwise.
-bool OpenProjectToAdd(const std::string& file, SongProject& project, Prompts& prompts) {
-    if (InspectPath(file).kind == PathKind::Missing) {
-        project.Reset();
-        project.SetPath(file);
-        return true;
-    }
-    try {
-        if (project.Load(file))
-            return true;
-        prompts.Message("Error reading project file.");
-    } catch (const FileError& error) {
-        prompts.Message(error.what());
-    }
-    return false;
-}
-
-ExitStatus RunAdd(const BuilderArguments& arguments, Prompts& prompts, Progress& progress,
-                  const std::string& workBaseFolder) {
-    SongProject project;
-    ProjectLock lock;
-    if (!lock.Take(arguments.project, prompts))
-        return ExitStatus::Failed;
-    if (!OpenProjectToAdd(arguments.project, project, prompts))
+ExitStatus RunAdd(const BuilderArguments& arguments, ProjectController& controller) {
+    controller.SetMatchLoudness(arguments.matchLoudness);
+    switch (controller.AddToProjectFile(arguments.project, arguments.songs)) {
+    case ProjectController::AddResult::AllAdded:
+        return ExitStatus::Done;
+    case ProjectController::AddResult::Unreadable:
         return ExitStatus::BadInput;
-    const ImportSongsOutcome outcome =
-        ImportSongs(prompts, progress)
-            .Run(project, arguments.songs,
-                 ImportSongsOptions{arguments.matchLoudness, 0, workBaseFolder});
-    using Result = ImportSongsOutcome::Result;
-    if (outcome.result == Result::Cancelled || outcome.result == Result::NoFolder)
-        return ExitStatus::Failed;
-    if (!SaveProjectFileAside(project, arguments.project)) {
-        // The songs would belong to no project: take back what this import wrote.
-        for (const std::string& file : outcome.newFiles)
-            RemoveFile(file);
-        prompts.Message("Error saving project...");
-        return ExitStatus::Failed;
+    case ProjectController::AddResult::NotAllAdded:
+        break;
     }
-    return outcome.result == Result::AllAdded ? ExitStatus::Done : ExitStatus::Failed;
+    return ExitStatus::Failed;
 }
 
 ExitStatus RunPack(const BuilderArguments& arguments, std::ostream& err) {
-    FlatArchiveWriter writer;
-    writer.sourceFolder = arguments.folder;
-    writer.namePrefix = arguments.prefix;
-    if (writer.WriteArchive(arguments.output) && FileExists(arguments.output))
+    if (ProjectController::WriteFolderArchive(arguments.folder, arguments.prefix, arguments.output))
         return ExitStatus::Done;
     err << "korvane: could not write the archive " << EscapeForTerminal(arguments.output) << "\n";
     return ExitStatus::Failed;
@@ -234,13 +179,16 @@ ExitStatus RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts
     BuilderArguments unused;
     BuilderOptions program(unused);
     return program.Run(arguments.branch, arguments.error, out, err, [&] {
+        MemoryProjectSettings settings; // the command line remembers nothing
+        ProjectController controller(prompts, ProjectController::Borrowing(progress), settings,
+                                     workBaseFolder);
         switch (arguments.mode) {
         case Mode::Build:
-            return RunBuild(arguments, prompts, progress, workBaseFolder, err);
+            return RunBuild(arguments, controller, err);
         case Mode::Pack:
             return RunPack(arguments, err);
         case Mode::Add:
-            return RunAdd(arguments, prompts, progress, workBaseFolder);
+            return RunAdd(arguments, controller);
         case Mode::None:
             break;
         }

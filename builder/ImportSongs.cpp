@@ -1,5 +1,6 @@
 #include "builder/ImportSongs.h"
 #include "builder/GameTitle.h"
+#include "builder/ProjectPaths.h"
 
 #include "builder/SlotLabels.h"
 #include "builder/SongProject.h"
@@ -11,12 +12,10 @@
 #include "common/Prompts.h"
 #include "import/ParallelImport.h"
 #include "platform/FileOps.h"
-#include "platform/NativePath.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -82,10 +81,10 @@ ImportSongs::ImportSongs(Prompts& prompts, Progress& progress)
 std::string ImportSongs::SongFolderFor(const std::string& projectPath,
                                        const std::string& dataFolder) {
     if (projectPath.empty())
-        return dataFolder + "/songs";
-    const std::filesystem::path project = NativePath(projectPath);
-    const std::string folder = Utf8Path(project.parent_path());
-    return (folder.empty() ? std::string(".") : folder) + "/" + Utf8Path(project.stem()) + " songs";
+        return SystemSeparators(JoinPath(dataFolder, "songs"));
+    const std::string folder = FolderHolding(projectPath);
+    return SystemSeparators(
+        JoinPath(folder.empty() ? std::string(".") : folder, StemOf(projectPath) + " songs"));
 }
 
 bool ImportSongs::IsEmptySlot(const SongSlot& slot) {
@@ -146,6 +145,9 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
             outcome.lines.push_back(ImportProblemText(song.problem, Shown(song.source)));
             continue;
         }
+        // Stored whole, in the system's separators: a song used in place may have been named
+        // relative to the current folder, which means nothing to the project later.
+        song.path = AbsolutePath(song.path);
         if (!song.inPlace)
             outcome.newFiles.push_back(song.path);
         SongSlot& slot = *slots[nextSlot++];

@@ -43,7 +43,7 @@ public:
                            const ImportSongsOptions& options);
 
     // "<folder of the project>/<project name> songs", or "<dataFolder>/songs" for a project
-    // that has never been saved.
+    // that has never been saved, in the system's separators.
     static std::string SongFolderFor(const std::string& projectPath, const std::string& dataFolder);
     // A slot with no source and no title of its own.
     static bool IsEmptySlot(const SongSlot& slot);

@@ -1,5 +1,6 @@
 #include "builder/ProjectFile.h"
 
+#include "builder/ProjectPaths.h"
 #include "builder/SongProject.h"
 #include "common/CodePage.h"
 #include "common/FileError.h"
@@ -85,16 +86,18 @@ private:
 // Song paths are stored as UTF-8, which names any file on every system. The original program
 // stored them in the Windows code page: such bytes are not UTF-8, and are read as
 // Windows-1252 unless a file of exactly those bytes exists (a Linux name in another encoding).
-std::string SongPathOf(const std::string& stored) {
-    if (CodePage::IsUtf8(stored) || FileExists(stored))
-        return stored;
-    return CodePage::ToUtf8(stored);
+// A relative path is read from the project's folder, wherever the program was started.
+std::string SongPathOf(const std::string& stored, const std::string& projectFolder) {
+    const std::string asStored = ResolvedAgainst(projectFolder, stored);
+    if (CodePage::IsUtf8(stored) || FileExists(asStored))
+        return asStored;
+    return ResolvedAgainst(projectFolder, CodePage::ToUtf8(stored));
 }
 
-void LoadSlot(SongSlot& slot, FieldReader& reader) {
+void LoadSlot(SongSlot& slot, FieldReader& reader, const std::string& projectFolder) {
     slot.Clear();
     // Each field lands as soon as it is read, so a cut file leaves what it held.
-    slot.SetStoredPath(SongPathOf(reader.String()));
+    slot.SetStoredPath(SongPathOf(reader.String(), projectFolder));
     slot.SetTitle(reader.String());
     slot.SetStoredLength(reader.Float());
     slot.Probe();
@@ -127,7 +130,8 @@ bool LoadProjectFile(SongProject& project, const std::string& file) {
     FieldReader reader(stream.get(), *length, file);
     if (reader.Int32() >= kFileVersion)
         project.SetQuality(reader.Int32());
+    const std::string folder = FolderHolding(AbsolutePath(file));
     for (int position = 1; position <= SongProject::kSlotCount; ++position)
-        LoadSlot(project.SlotAt(position), reader);
+        LoadSlot(project.SlotAt(position), reader, folder);
     return true;
 }

@@ -15,7 +15,8 @@ bool SaveProjectFile(const SongProject& project, const std::string& file);
 // folder, a link or another special file.
 bool SaveProjectFileAside(const SongProject& project, const std::string& file);
 
-// Resets the project, reads the file and probes every slot. False when the file cannot be
+// Resets the project, reads the file and probes every slot. A relative song path is read from
+// the file's folder. False when the file cannot be
 // opened (the project stays reset). A file that ends early, or a string count larger than
 // the bytes left, throws FileError before allocating; what was read before stays.
 bool LoadProjectFile(SongProject& project, const std::string& file);

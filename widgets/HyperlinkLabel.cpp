@@ -7,9 +7,12 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTimerEvent>
 #include <QUrl>
 
@@ -168,6 +171,32 @@ void HyperlinkLabel::leaveEvent(QEvent* event) {
     if (over || hoverTimer.isActive())
         EndHover();
     QLabel::leaveEvent(event);
+}
+
+void HyperlinkLabel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Click();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void HyperlinkLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    // Some styles draw the frame only after the keyboard moved the focus; a link takes the
+    // focus only from the keyboard (or a program), so it always shows.
+    frame.state |= QStyle::State_KeyboardFocusChange;
+    frame.backgroundColor = palette().color(backgroundRole());
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
 }
 
 void HyperlinkLabel::timerEvent(QTimerEvent* event) {

@@ -12,6 +12,8 @@ class Prompts;
 // A label that works as a web link: link colours, underline while the pointer is over it
 // (checked every 100 ms, so it clears within about that time after the pointer leaves), a
 // hand cursor, the address as tooltip, and a click that opens the address in the browser.
+// When it takes the keyboard focus (give it a focus policy), a focus frame shows it, and
+// Space or Enter opens the address as a click does.
 // Failure: a failed open beeps and shows "Unable to open hyperlink:\n\n" and the text for
 // the platform's result code as a warning message; the label stays unvisited.
 class HyperlinkLabel : public QLabel {
@@ -62,6 +64,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:

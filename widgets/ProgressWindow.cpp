@@ -58,6 +58,8 @@ bool ProgressWindow::Create(QWidget* ownerWidget, const QString& newTitle, bool 
     setCursor(Qt::BusyCursor);
     setFont(QApplication::font("QMessageBox"));
     setWindowTitle(title);
+    if (owner && !owner->window()->windowIcon().isNull())
+        setWindowIcon(owner->window()->windowIcon()); // the program's icon, as its owner has
     if (!textArea) {
         textArea = new QLabel(this);
         textArea->setTextFormat(Qt::PlainText);

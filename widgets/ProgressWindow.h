@@ -13,8 +13,9 @@ class QProgressBar;
 class QPushButton;
 
 // A small always-on-top window with a text area, a progress bar and a Cancel button; the
-// caption carries the percentage done. While modal it disables its owner chain; the work
-// calls Pump between steps so the window can react to Cancel and Escape.
+// caption carries the percentage done, and the icon is its owner's. While modal it disables
+// its owner chain; the work calls Pump between steps so the window can react to Cancel and
+// Escape.
 //
 // The window is not a Qt child of its owner: keep the object on the stack of the handler
 // (or own it yourself). Destroying the object destroys the window and enables the owner

@@ -2,11 +2,20 @@
 
 #include "builder/window/ApplicationIcon.h"
 #include "common/ProgramVersion.h"
+#include "widgets/HyperlinkLabel.h"
 
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+const char* const kHomePage = "https://korvane.example.org/";
+
+} // namespace
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Korvane"));
@@ -15,15 +24,36 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     auto* version = new QLabel(
         QStringLiteral("Korvane Version %1").arg(QString::fromLatin1(ProgramVersion())), this);
     version->setObjectName(QStringLiteral("version"));
+    auto* licence = new QLabel(QStringLiteral("Free software under the GNU General Public "
+                                              "License,\nversion 3 or later (GPL-3.0-or-later)."),
+                               this);
+    licence->setObjectName(QStringLiteral("licence"));
+    homePage_ = new HyperlinkLabel(this);
+    homePage_->setText(QString::fromLatin1(kHomePage));
+    homePage_->SetAdjustToFit(false);
+    homePage_->setFocusPolicy(Qt::TabFocus);
+    homePage_->setContentsMargins(2, 1, 2, 1); // room for the focus frame
+    homePage_->Attach();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setFocus(); // Enter or Space closes the box; Tab reaches the link
+    setTabOrder(ok, homePage_);
 
+    auto* text = new QVBoxLayout;
+    text->addWidget(version);
+    text->addWidget(licence);
+    text->addWidget(homePage_, 0, Qt::AlignLeft);
     auto* row = new QHBoxLayout;
-    row->addWidget(icon);
+    row->addWidget(icon, 0, Qt::AlignTop);
     row->addSpacing(12);
-    row->addWidget(version, 1);
+    row->addLayout(text, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // A title bar also holds the icon and its buttons, often in a larger font: leave it room
+    // for the whole title.
+    const int titleWidth = QFontMetrics(font()).horizontalAdvance(windowTitle());
+    buttons->setMinimumWidth(2 * titleWidth + 160);
 }

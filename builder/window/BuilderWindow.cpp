@@ -1,19 +1,9 @@
 #include "builder/window/BuilderWindow.h"
-#include "builder/window/ClearScrollBarStyle.h"
 
-#include "builder/BuildPipeline.h"
-#include "builder/GameTitle.h"
-#include "builder/ProjectLock.h"
-#include "builder/ImportSongs.h"
-#include "builder/SlotLabels.h"
-#include "builder/SongListText.h"
 #include "builder/window/AboutBox.h"
 #include "builder/window/ApplicationIcon.h"
-#include "builder/window/HeldSuccessPrompts.h"
+#include "builder/window/ElidedLabel.h"
 #include "builder/window/SlotList.h"
-#include "common/CodePage.h"
-#include "common/FileError.h"
-#include "import/SongTags.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/HyperlinkLabel.h"
 #include "widgets/ProgressWindow.h"
@@ -21,87 +11,62 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QColor>
 #include <QDesktopServices>
-#include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
+#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QOperatingSystemVersion>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QOperatingSystemVersion>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyle>
+#include <QSignalBlocker>
 #include <QUrl>
-
-#include <filesystem>
+#include <QVBoxLayout>
 
 namespace {
 
-using FolderKind = BuilderSettings::FolderKind;
-using Anchor = AnchoredPlacement::Anchor;
-
-const char* const kProjectFilter = "VELK Project Files (*.velkp)|*.velkp||";
-const char* const kPackFilter = "VELK Files (*.velk)|*.velk||";
-// Every kind of file the importer reads, then the mono WAV files the builder takes as they are.
-const char* const kSongFilter =
-    "Audio Files (*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;"
-    "*.wma)|*.wav;*.flac;*.mp3;*.ogg;*.oga;*.opus;*.aif;*.aiff;*.aifc;*.m4a;*.mp4;*.aac;*.wma"
-    "|Wav Files (*.wav)|*.wav||";
 const char* const kHomePage = "https://korvane.example.org/";
 
-// Paths travel in UTF-8 on every system (Qt's 8-bit file-name encoding on Windows is the
-// ANSI code page), titles in the game's code page (Windows-1252).
-QString FromPath(const std::string& path) {
-    return QString::fromStdString(path);
-}
-std::string ToPath(const QString& path) {
-    return path.toStdString();
-}
-QString FromTitle(const std::string& title) {
-    return QString::fromStdString(CodePage::ToUtf8(title));
-}
-CodePage::Converted ToTitle(const QString& title) {
-    return GameTitle(title.toStdString());
-}
-
-bool IsProjectFile(const QString& path) {
-    return path.endsWith(QStringLiteral(".velkp"), Qt::CaseInsensitive);
-}
-
-// Rows whose typed title the game cannot show as typed.
-QColor AlteredTitleBackground() {
-    return {255, 236, 179};
+QString Text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
 }
 
 // The clipboard's text in the system's own line ends, so that it pastes as lines anywhere.
 QString WithSystemLineEnds(QString text) {
-    const bool windows =
-        QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
+    const bool windows = QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
     return text.replace(QLatin1Char('\r'), windows ? QStringLiteral("\r\n") : QStringLiteral("\n"));
 }
 
-// Flips a flag for the lifetime of the object.
-struct FlagSetter {
-    explicit FlagSetter(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagSetter() { flag_ = false; }
-    FlagSetter(const FlagSetter&) = delete;
-    FlagSetter& operator=(const FlagSetter&) = delete;
-    bool& flag_;
-};
+bool PutOnClipboard(const std::string& text) {
+    const QString shown = WithSystemLineEnds(Text(text));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard)
+        clipboard->setText(shown);
+    return clipboard && clipboard->text() == shown;
+}
+
+// Sets a field's text only when it differs, so that typing keeps its cursor and undo.
+void Show(QLineEdit* field, const std::string& text) {
+    if (field->text() != Text(text))
+        field->setText(Text(text));
+}
 
 } // namespace
 
 BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
-    : QDialog(parent), workBaseFolder_(std::move(workBaseFolder)),
-      ownPrompts_(std::make_unique<QtPrompts>(this, QStringLiteral("Korvane"))),
-      prompts_(ownPrompts_.get()) {
-    progressFactory_ = [](QWidget* owner) { return std::make_unique<ProgressWindow>(owner); };
-    folderOpener_ = [](const QString& folder) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-    };
+    : QDialog(parent), ownPrompts_(std::make_unique<QtPrompts>(this, QStringLiteral("Korvane"))),
+      prompts_(ownPrompts_.get()),
+      progressFactory_([](QWidget* owner) { return std::make_unique<ProgressWindow>(owner); }),
+      folderOpener_([](const QString& folder) {
+          return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+      }),
+      controller_(
+          *prompts_, [this] { return progressFactory_(this); }, settings_,
+          std::move(workBaseFolder)) {
+    controller_.SetFolderOpener(
+        [this](const std::string& folder) { return folderOpener_(Text(folder)); });
     setWindowIcon(ApplicationIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -114,15 +79,16 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
     setFont(font);
     CreateControls();
     CreateMenu();
-    PlaceControls();
+    LayOut();
     ConnectSignals();
-    ResetProject();
+    Draw();
 }
 
 BuilderWindow::~BuilderWindow() = default;
 
 void BuilderWindow::SetPrompts(Prompts* prompts) {
     prompts_ = prompts ? prompts : ownPrompts_.get();
+    controller_.SetPrompts(*prompts_);
     link_->SetPrompts(prompts);
 }
 
@@ -138,52 +104,29 @@ QTableWidget* BuilderWindow::list() const {
     return list_;
 }
 
-void BuilderWindow::CreateControls() {
-    client_ = new QWidget(this);
-    list_ = new SlotList(SongProject::kSlotCount, 5, client_);
-    list_->setHorizontalHeaderLabels({"ID", "Letter", "Title", "Length", "Status"});
-    const int widths[] = {30, 50, 200, 100, 100};
-    for (int column = 0; column < 5; ++column)
-        list_->setColumnWidth(column, widths[column]);
-    list_->horizontalHeader()->setSectionsClickable(false);
-    list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    list_->verticalHeader()->hide();
-    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
-    list_->setShowGrid(true);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setWordWrap(false);
-    const int iconSide = list_->fontMetrics().ascent();
-    list_->setIconSize({iconSide, iconSide}); // the status mark leaves room for the status text
-    for (int row = 0; row < SongProject::kSlotCount; ++row) {
-        list_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(NumberLabel(row + 1))));
-        list_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(LetterLabel(row + 1))));
-        for (int column = 2; column < 5; ++column)
-            list_->setItem(row, column, new QTableWidgetItem);
-    }
-    list_->SetDropPlan([this](int row, int count) { return DropRows(row, count); });
-    auto* scrollBarStyle = new ClearScrollBarStyle;
-    scrollBarStyle->setParent(this); // outlives the list, which is destroyed with client_
-    for (QScrollBar* bar : {list_->verticalScrollBar(), list_->horizontalScrollBar()})
-        bar->setStyle(scrollBarStyle);
+QLabel* BuilderWindow::inGameLabel() const {
+    return inGameLabel_;
+}
 
-    editingBox_ = new QGroupBox(QStringLiteral("Editing"), client_);
-    titleLabel_ = new QLabel(QStringLiteral("&Title"), client_);
-    titleEdit_ = new QLineEdit(client_);
-    inGameLabel_ = new QLabel(client_);
-    inGameLabel_->hide();
-    pathLabel_ = new QLabel(QStringLiteral("File &Path"), client_);
-    pathEdit_ = new QLineEdit(client_);
-    browseButton_ = new QPushButton(QStringLiteral("&Browse..."), client_);
-    moveUpButton_ = new QPushButton(QStringLiteral("Move &Up"), client_);
-    moveDownButton_ = new QPushButton(QStringLiteral("Move &Down"), client_);
-    qualityLabel_ = new QLabel(QStringLiteral("Ogg &Quality:"), client_);
-    qualityEdit_ = new QLineEdit(client_);
-    link_ = new HyperlinkLabel(client_);
+void BuilderWindow::CreateControls() {
+    CreateList();
+    editingBox_ = new QGroupBox(QStringLiteral("Editing"), this);
+    titleLabel_ = new QLabel(QStringLiteral("&Title"), editingBox_);
+    titleEdit_ = new QLineEdit(editingBox_);
+    inGameLabel_ = new ElidedLabel(editingBox_);
+    pathLabel_ = new QLabel(QStringLiteral("File &Path"), editingBox_);
+    pathEdit_ = new QLineEdit(editingBox_);
+    browseButton_ = new QPushButton(QStringLiteral("&Browse..."), editingBox_);
+    moveUpButton_ = new QPushButton(QStringLiteral("Move &Up"), editingBox_);
+    moveDownButton_ = new QPushButton(QStringLiteral("Move &Down"), editingBox_);
+    qualityLabel_ = new QLabel(QStringLiteral("Ogg &Quality:"), this);
+    qualityEdit_ = new QLineEdit(this);
+    link_ = new HyperlinkLabel(this);
     link_->setText(QString::fromLatin1(kHomePage));
+    link_->SetAdjustToFit(false); // the layout gives it its room
     link_->setFocusPolicy(Qt::TabFocus);
-    link_->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // grows leftwards, stays inside
+    link_->setContentsMargins(2, 1, 2, 1); // room for the focus frame
+    link_->Attach();
     for (QPushButton* button : {browseButton_, moveUpButton_, moveDownButton_})
         button->setAutoDefault(false); // Enter belongs to the window, not to a button
 
@@ -200,387 +143,152 @@ void BuilderWindow::CreateControls() {
     setTabOrder(qualityEdit_, link_);
 }
 
+void BuilderWindow::CreateList() {
+    list_ = new SlotList(this);
+    list_->SetDropPlan([this](int row, int count) { return controller_.DropRows(row, count); });
+}
+
 QAction* BuilderWindow::AddCommand(QMenu* menu, const char* text, const char* keys,
-                                   const std::function<void()>& command) {
+                                   const std::function<void(ProjectController&)>& command) {
     QAction* action = menu->addAction(QString::fromLatin1(text));
     if (keys)
         action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
     addAction(action); // the shortcut works whether or not the menu was ever opened
-    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    connect(action, &QAction::triggered, this, [this, command] { Run(command); });
     return action;
 }
 
 void BuilderWindow::CreateMenu() {
+    using C = ProjectController;
     menuBar_ = new QMenuBar(this);
     QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
-    AddCommand(file, "&New Project", "Ctrl+N", [this] { NewProject(); });
+    AddCommand(file, "&New Project", "Ctrl+N", &C::NewProject);
     file->addSeparator();
-    AddCommand(file, "&Open Project...", "Ctrl+O", [this] { OpenProject(); });
+    AddCommand(file, "&Open Project...", "Ctrl+O", &C::OpenProject);
     recentMenu_ = file->addMenu(QStringLiteral("&Recent Projects"));
-    AddCommand(file, "&Save Project", "Ctrl+S", [this] { SaveProject(); });
-    AddCommand(file, "Save Project &As...", "Ctrl+Shift+S", [this] { SaveProjectAs(); });
+    AddCommand(file, "&Save Project", "Ctrl+S", [](C& controller) { controller.SaveProject(); });
+    AddCommand(file, "Save Project &As...", "Ctrl+Shift+S",
+               [](C& controller) { controller.SaveProjectAs(); });
     file->addSeparator();
-    AddCommand(file, "A&dd Songs...", "Ctrl+I", [this] { AddSongs(); });
+    AddCommand(file, "A&dd Songs...", "Ctrl+I", &C::AddSongs);
     matchLoudnessAction_ = file->addAction(QStringLiteral("&Match Loudness"));
     matchLoudnessAction_->setCheckable(true);
-    matchLoudnessAction_->setChecked(settings_.MatchLoudness());
     connect(matchLoudnessAction_, &QAction::toggled, this,
-            [this](bool on) { settings_.SetMatchLoudness(on); });
+            [this](bool on) { Run([on](C& controller) { controller.SetMatchLoudness(on); }); });
     file->addSeparator();
-    AddCommand(file, "&Copy List To Clipboard", nullptr, [this] { CopyListToClipboard(); });
+    AddCommand(file, "&Copy List To Clipboard", nullptr,
+               [](C& controller) { controller.CopyList(PutOnClipboard); });
     file->addSeparator();
-    AddCommand(file, "&Build VELK...", nullptr, [this] { Build(); });
+    AddCommand(file, "&Build VELK...", nullptr, &C::Build);
     file->addSeparator();
-    AddCommand(file, "E&xit", "Ctrl+Q", [this] { reject(); });
-    connect(file, &QMenu::aboutToShow, this, &BuilderWindow::FillRecentMenu);
-    FillRecentMenu();
+    QAction* exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    addAction(exit);
+    connect(exit, &QAction::triggered, this, &BuilderWindow::reject);
+    connect(file, &QMenu::aboutToShow, this, [this] { Run(&C::RefreshRecentProjects); });
     // Linux window managers offer no system menu to extend; the About item lives here.
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
-    AddCommand(help, "&About Korvane...", "F1", [this] { ShowAbout(); });
+    QAction* about = help->addAction(QStringLiteral("&About Korvane..."));
+    about->setShortcut(QKeySequence(QStringLiteral("F1")));
+    addAction(about);
+    connect(about, &QAction::triggered, this, &BuilderWindow::ShowAbout);
 }
 
-void BuilderWindow::FillRecentMenu() {
-    recentMenu_->clear();
-    const QStringList recent = settings_.RecentProjects();
-    for (int index = 0; index < recent.size(); ++index) {
-        const QString path = recent[index];
-        QString label = path;
-        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* action =
-            recentMenu_->addAction(QStringLiteral("&%1 %2").arg(index + 1).arg(label));
-        connect(action, &QAction::triggered, this,
-                [this, path] { RunCommand([this, path] { OpenRecentProject(path); }); });
-    }
-    recentMenu_->setEnabled(!recent.isEmpty());
+void BuilderWindow::LayOut() {
+    auto* editing = new QVBoxLayout(editingBox_);
+    editing->addLayout(EditingLayout());
+    editingBox_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(qualityLabel_);
+    bottom->addWidget(qualityEdit_);
+    bottom->addStretch(1);
+    bottom->addWidget(link_);
+    const QRect qualityField = DialogUnitsToPixels(*this, 45, 220, 25, 12);
+    qualityEdit_->setFixedWidth(
+        std::max(qualityField.width(), qualityEdit_->fontMetrics().horizontalAdvance("100") + 12));
+
+    const QRect margins = DialogUnitsToPixels(*this, 0, 0, 5, 5);
+    auto* window = new QVBoxLayout(this);
+    window->setMenuBar(menuBar_);
+    window->setContentsMargins(margins.width(), margins.height(), margins.width(),
+                               margins.height());
+    window->addWidget(list_, 1);
+    window->addWidget(editingBox_);
+    window->addLayout(bottom);
+
+    // At least the original's size in dialog units of this font; the layout may ask for more.
+    const QSize original = DialogUnitsToPixels(*this, 0, 0, 347, 234).size();
+    const QSize menu(0, menuBar_->sizeHint().height());
+    setMinimumSize(window->minimumSize().expandedTo(original + menu));
+    resize(sizeHint().expandedTo(minimumSize())); // every row of the list in view
 }
 
-void BuilderWindow::PlaceControls() {
-    const int bottom = Anchor::FollowBottom;
-    const int right = Anchor::FollowRight;
-    placement_.Add(list_, 5, 5, 336, 155, Anchor::GrowWidth | Anchor::GrowHeight);
-    placement_.Add(editingBox_, 5, 165, 335, 50, bottom | Anchor::GrowWidth);
-    placement_.Add(titleLabel_, 15, 180, 14, 8, bottom);
-    placement_.Add(titleEdit_, 50, 175, 140, 15, bottom);
-    placement_.Add(inGameLabel_, 194, 178, 92, 8, bottom);
-    placement_.Add(pathLabel_, 15, 195, 28, 8, bottom);
-    placement_.Add(pathEdit_, 50, 195, 140, 15, bottom);
-    placement_.Add(browseButton_, 192, 195, 34, 14, bottom);
-    placement_.Add(moveUpButton_, 290, 175, 44, 14, bottom | right);
-    placement_.Add(moveDownButton_, 290, 196, 44, 14, bottom | right);
-    placement_.Add(qualityLabel_, 5, 220, 40, 8, bottom);
-    placement_.Add(qualityEdit_, 45, 220, 25, 12, bottom);
-    placement_.Add(link_, 260, 220, 80, 8, bottom | right);
-    placement_.Apply({});
-    link_->Attach();
-    for (QLabel* label : {titleLabel_, pathLabel_, qualityLabel_})
-        label->setMinimumWidth(label->sizeHint().width()); // fonts differ from the design's
-
-    smallestClient_ = DialogUnitsToPixels(*this, 0, 0, 347, 234).size();
-    const int menuHeight = menuBar_->sizeHint().height();
-    setMinimumSize(smallestClient_.width(), menuHeight + smallestClient_.height());
-    resize(DefaultSize());
-}
-
-QSize BuilderWindow::DefaultSize() const {
-    const QRect listBase = DialogUnitsToPixels(*this, 5, 5, 336, 155);
-    const int frame = 2 * list_->frameWidth();
-    int rows = 0;
-    for (int row = 0; row < list_->rowCount(); ++row)
-        rows += list_->rowHeight(row);
-    int columns = 0;
-    for (int column = 0; column < list_->columnCount(); ++column)
-        columns += list_->columnWidth(column);
-    const int neededHeight = list_->horizontalHeader()->sizeHint().height() + rows + frame;
-    const QSize extra(std::max(0, columns + frame - listBase.width()),
-                      std::max(0, neededHeight - listBase.height()));
-    return minimumSize() + extra;
-}
-
-void BuilderWindow::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    const int menuHeight = menuBar_->sizeHint().height();
-    menuBar_->setGeometry(0, 0, width(), menuHeight);
-    client_->setGeometry(0, menuHeight, width(), height() - menuHeight);
-    placement_.Apply(client_->size() - smallestClient_);
-    link_->FitToText();
+QGridLayout* BuilderWindow::EditingLayout() {
+    // Title and File Path, Browse... after the path and the in-game title after the title;
+    // Move Up and Move Down on the right. Rows below (the player, trims) may be added later.
+    auto* grid = new QGridLayout;
+    const int fieldWidth = DialogUnitsToPixels(*this, 50, 175, 140, 15).width();
+    titleEdit_->setMinimumWidth(fieldWidth);
+    pathEdit_->setMinimumWidth(fieldWidth);
+    grid->addWidget(titleLabel_, 0, 0);
+    grid->addWidget(titleEdit_, 0, 1);
+    grid->addWidget(inGameLabel_, 0, 2, 1, 2);
+    grid->addWidget(moveUpButton_, 0, 4);
+    grid->addWidget(pathLabel_, 1, 0);
+    grid->addWidget(pathEdit_, 1, 1);
+    grid->addWidget(browseButton_, 1, 2);
+    grid->addWidget(moveDownButton_, 1, 4);
+    grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(3, 1);
+    const int buttonWidth = DialogUnitsToPixels(*this, 290, 175, 44, 14).width();
+    for (QPushButton* button : {moveUpButton_, moveDownButton_})
+        button->setMinimumWidth(std::max(buttonWidth, button->sizeHint().width()));
+    return grid;
 }
 
 void BuilderWindow::ConnectSignals() {
-    connect(list_, &QTableWidget::itemSelectionChanged, this, &BuilderWindow::ReadSelection);
-    connect(list_, &SlotList::FilesDropped, this, [this](const QStringList& paths, int row) {
-        RunCommand([this, paths, row] { OnFilesDropped(paths, row); });
+    using C = ProjectController;
+    connect(list_, &QTableWidget::itemSelectionChanged, this, [this] {
+        Run([row = list_->SelectedRow()](C& controller) { controller.Select(row); });
     });
-    connect(titleEdit_, &QLineEdit::textChanged, this, &BuilderWindow::OnTitleChanged);
-    connect(pathEdit_, &QLineEdit::textChanged, this, &BuilderWindow::OnPathChanged);
-    connect(qualityEdit_, &QLineEdit::textChanged, this, &BuilderWindow::OnQualityChanged);
-    connect(browseButton_, &QPushButton::clicked, this, &BuilderWindow::Browse);
-    connect(moveUpButton_, &QPushButton::clicked, this, &BuilderWindow::MoveUp);
-    connect(moveDownButton_, &QPushButton::clicked, this, &BuilderWindow::MoveDown);
+    connect(list_, &SlotList::FilesDropped, this, [this](const QStringList& paths, int row) {
+        std::vector<std::string> files;
+        for (const QString& path : paths)
+            files.push_back(path.toStdString());
+        Run([files, row](C& controller) { controller.Drop(files, row); });
+    });
+    connect(titleEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Run([text = text.toStdString()](C& controller) { controller.SetTitle(text); });
+    });
+    connect(pathEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Run([text = text.toStdString()](C& controller) { controller.SetPath(text); });
+    });
+    connect(qualityEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Run([text = text.toStdString()](C& controller) { controller.SetQualityText(text); });
+    });
+    connect(browseButton_, &QPushButton::clicked, this, [this] { Run(&C::Browse); });
+    connect(moveUpButton_, &QPushButton::clicked, this, [this] { Run(&C::MoveUp); });
+    connect(moveDownButton_, &QPushButton::clicked, this, [this] { Run(&C::MoveDown); });
 }
 
-void BuilderWindow::RunCommand(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const FileError& error) {
-        prompts_->Message(error.what());
-    }
-}
-
-FileDialogOptions BuilderWindow::DialogOptions(const char* filter, const char* extension,
-                                               const std::string& initialName,
-                                               FolderKind kind) const {
-    return {filter, extension, initialName, ToPath(settings_.LastFolder(kind))};
-}
-
-void BuilderWindow::SetModified(bool modified) {
-    setWindowModified(modified);
-}
-
-bool BuilderWindow::MayDiscardChanges() {
-    if (!isWindowModified())
-        return true;
-    switch (prompts_->AskToSave("Save changes to the project?")) {
-    case Prompts::SaveChoice::Save:
-        return SaveProject();
-    case Prompts::SaveChoice::Discard:
-        return true;
-    case Prompts::SaveChoice::Cancel:
-        break;
-    }
-    return false;
-}
-
-void BuilderWindow::reject() {
-    if (MayDiscardChanges())
-        QDialog::reject();
-}
-
-void BuilderWindow::NewProject() {
-    if (MayDiscardChanges())
-        ResetProject();
-}
-
-void BuilderWindow::ResetProject() {
-    project_.Reset();
-    typedTitles_.clear();
-    verbatimTitles_.clear();
-    RefreshList();
-    setWindowTitle(QStringLiteral("Korvane - New Project[*]"));
-    SetModified(false);
-    ShowQuality();
-    ReadSelection();
-}
-
-void BuilderWindow::OpenProject() {
-    if (!MayDiscardChanges())
-        return;
-    std::string chosen;
-    if (prompts_->OpenFile(DialogOptions(kProjectFilter, "velkp", "*.velkp", FolderKind::Projects),
-                           chosen)) {
-        settings_.RememberFolderOf(FolderKind::Projects, FromPath(chosen));
-        OpenProjectFile(chosen);
-        return;
-    }
-    RefreshList();
-    ReadSelection();
-    ShowQuality();
-}
-
-void BuilderWindow::OpenRecentProject(const QString& path) {
-    if (MayDiscardChanges())
-        OpenProjectFile(ToPath(path));
+void BuilderWindow::Run(const std::function<void(ProjectController&)>& command) {
+    command(controller_);
+    Draw();
 }
 
 void BuilderWindow::OpenProjectFile(const std::string& path) {
-    bool loaded = false;
-    try {
-        loaded = project_.Load(path);
-        if (!loaded)
-            prompts_->Message("Error reading project file.");
-    } catch (const FileError& error) {
-        // A file cut short: the command stops here and the window shows the old state.
-        prompts_->Message(error.what());
-        return;
-    }
-    if (loaded)
-        settings_.AddRecentProject(FromPath(path));
-    else
-        settings_.RemoveRecentProject(FromPath(path));
-    typedTitles_.clear(); // the file holds the game's bytes: nothing was typed
-    verbatimTitles_.clear();
-    SetTitleFromFile(path);
-    SetModified(false);
-    RefreshList();
-    ReadSelection();
-    ShowQuality();
-}
-
-bool BuilderWindow::SaveProject() {
-    if (project_.path().empty())
-        return SaveProjectAs();
-    return SaveTo(project_.path());
+    Run([&path](ProjectController& controller) { controller.OpenProjectFile(path); });
 }
 
 bool BuilderWindow::SaveProjectAs() {
-    const std::string proposed =
-        project_.path().empty() ? std::string("newproject.velkp") : project_.path();
-    std::string chosen;
-    if (!prompts_->SaveFile(DialogOptions(kProjectFilter, "velkp", proposed, FolderKind::Projects),
-                            chosen))
-        return false;
-    settings_.RememberFolderOf(FolderKind::Projects, FromPath(chosen));
-    project_.SetPath(chosen);
-    SetTitleFromFile(chosen);
-    if (!SaveTo(chosen)) {
-        project_.SetPath("");
-        return false;
-    }
-    return true;
-}
-
-bool BuilderWindow::SaveTo(const std::string& path) {
-    ProjectLock lock; // a `korvane --add` on the same project may be at work
-    if (!lock.Take(path, *prompts_))
-        return false;
-    if (!project_.Save()) {
-        prompts_->Message("Error saving project...");
-        return false;
-    }
-    SetModified(false);
-    settings_.AddRecentProject(FromPath(path));
-    return true;
-}
-
-void BuilderWindow::SetTitleFromFile(const std::string& path) {
-    QString name = FromPath(std::filesystem::path(path).stem().string());
-    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")); // a literal, not the marker
-    setWindowTitle(QStringLiteral("Korvane - %1[*]").arg(name));
-}
-
-void BuilderWindow::CopyListToClipboard() {
-    const QString text = WithSystemLineEnds(QString::fromStdString(SongListText(project_)));
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard)
-        clipboard->setText(text);
-    if (!clipboard || clipboard->text() != text)
-        prompts_->Message("Unable to put on clipboard for some reason.");
+    bool saved = false;
+    Run([&saved](ProjectController& controller) { saved = controller.SaveProjectAs(); });
+    return saved;
 }
 
 void BuilderWindow::Build() {
-    if (!ReadFieldsBack())
-        return;
-    project_.SetQuality(qualityBuffer_);
-    if (!project_.AllValid()) {
-        RefreshList(); // the check may have found files gone since they were chosen
-        prompts_->Message("One or more items are not valid. Unable to build.");
-        return;
-    }
-    std::string destination;
-    if (!prompts_->SaveFile(DialogOptions(kPackFilter, "velk", "myvelk.velk", FolderKind::Packs),
-                            destination))
-        return;
-    settings_.RememberFolderOf(FolderKind::Packs, FromPath(destination));
-    std::unique_ptr<Progress> progress = progressFactory_(this);
-    HeldSuccessPrompts prompts(*prompts_);
-    BuildPipeline pipeline(prompts, *progress, workBaseFolder_);
-    const bool delivered = pipeline.BuildMusicPackTo(project_, destination);
-    progress.reset();
-    if (!prompts.Held().empty())
-        ShowDelivered(prompts.Held(), delivered ? destination : std::string());
-}
-
-void BuilderWindow::ShowDelivered(const std::string& message, const std::string& pack) {
-    if (pack.empty()) {
-        prompts_->Inform(message);
-        return;
-    }
-    const std::string text = message + "\n\nThe music pack is at:\n" + pack;
-    if (!prompts_->InformWithOffer(text, "Open Folder"))
-        return;
-    const QString folder = QFileInfo(FromPath(pack)).absolutePath();
-    if (!folderOpener_(folder))
-        prompts_->Message("Korvane could not open a file manager. The music pack is in the "
-                          "folder:\n" +
-                          ToPath(folder));
-}
-
-void BuilderWindow::Browse() {
-    SongSlot* slot = SelectedSlot();
-    if (!slot)
-        return;
-    std::string chosen;
-    if (!prompts_->OpenFile(DialogOptions(kSongFilter, "wav", "", FolderKind::Songs), chosen))
-        return;
-    settings_.RememberFolderOf(FolderKind::Songs, FromPath(chosen));
-    SongSlot probe;
-    probe.SetPath(chosen);
-    if (probe.valid())
-        UseWavAsItIs(*slot, chosen);
-    else
-        ImportSongFiles({chosen}, project_.PositionOf(*slot), true);
-}
-
-void BuilderWindow::UseWavAsItIs(SongSlot& slot, const std::string& path) {
-    slot.SetStoredPath(path);
-    {
-        FlagSetter suppress(suppressFieldChanges_);
-        pathEdit_->setText(FromPath(path));
-    }
-    slot.Probe();
-    if (slot.title() == "empty slot") {
-        slot.SetTitle(
-            ToTitle(QString::fromStdString(SongTitleFor(ReadSongTags(path), path))).bytes);
-        FillFields(FromTitle(slot.title()), FromPath(path));
-    }
-    SetModified(true);
-    RefreshList();
-}
-
-void BuilderWindow::AddSongs() {
-    std::vector<std::string> files;
-    if (!prompts_->OpenFiles(DialogOptions(kSongFilter, "", "", FolderKind::Songs), files) ||
-        files.empty())
-        return;
-    settings_.RememberFolderOf(FolderKind::Songs, FromPath(files.front()));
-    ImportSongFiles(files, 0, false);
-}
-
-void BuilderWindow::ImportSongFiles(const std::vector<std::string>& files, int firstPosition,
-                                    bool keepOwnTitles) {
-    // The songs go beside the project, so it needs a place first.
-    if (project_.path().empty() && !SaveProjectAs())
-        return;
-    ImportSongsOptions options;
-    options.matchLoudness = settings_.MatchLoudness();
-    options.dataFolder = workBaseFolder_;
-    options.firstPosition = firstPosition;
-    options.keepOwnTitles = keepOwnTitles;
-    std::unique_ptr<Progress> progress = progressFactory_(this);
-    const ImportSongsOutcome outcome =
-        ImportSongs(*prompts_, *progress).Run(project_, files, options);
-    progress.reset();
-    if (outcome.added > 0)
-        SetModified(true);
-    RefreshList();
-    ReadSelection();
-}
-
-void BuilderWindow::MoveUp() {
-    MoveSelected(true);
-}
-
-void BuilderWindow::MoveDown() {
-    MoveSelected(false);
-}
-
-void BuilderWindow::MoveSelected(bool up) {
-    SongSlot* slot = SelectedSlot();
-    if (slot && (up ? project_.MoveUp(*slot) : project_.MoveDown(*slot))) {
-        SetModified(true);
-        RefreshList();
-        SelectSlot(*slot);
-    }
-    list_->setFocus(); // the next arrow key or move goes on from the moved row
+    Run(&ProjectController::Build);
 }
 
 void BuilderWindow::ShowAbout() {
@@ -588,220 +296,79 @@ void BuilderWindow::ShowAbout() {
     box.exec();
 }
 
-void BuilderWindow::OnFilesDropped(const QStringList& paths, int row) {
-    std::vector<std::string> songs;
-    for (const QString& path : paths) {
-        if (IsProjectFile(path)) { // a project among songs: the project wins
-            if (MayDiscardChanges())
-                OpenProjectFile(ToPath(path));
-            return;
-        }
-        songs.push_back(ToPath(path));
-    }
-    ImportSongFiles(songs, row >= 0 ? row + 1 : 0, false);
-}
-
-std::vector<int> BuilderWindow::DropRows(int row, int count) {
-    std::vector<int> rows;
-    if (row >= 0) {
-        for (int next = row; next < SongProject::kSlotCount && count > 0; ++next, --count)
-            rows.push_back(next);
-        return rows;
-    }
-    for (int next = 0; next < SongProject::kSlotCount && count > 0; ++next)
-        if (ImportSongs::IsEmptySlot(*rowSlots_[static_cast<std::size_t>(next)])) {
-            rows.push_back(next);
-            --count;
-        }
-    return rows;
-}
-
-void BuilderWindow::RefreshList() {
-    ForgetTypedTitles();
-    for (int position = 1; position <= SongProject::kSlotCount; ++position) {
-        SongSlot& slot = project_.SlotAt(position);
-        const int row = position - 1;
-        list_->item(row, 2)->setText(FromTitle(slot.title()));
-        list_->item(row, 3)->setText(
-            slot.valid() ? QString::fromStdString(LengthText(slot.length())) : QStringLiteral("0"));
-        list_->item(row, 4)->setText(slot.valid() ? QStringLiteral("Ok")
-                                                  : QString::fromStdString(slot.status()));
-        MarkRow(row, slot);
-        MarkStatus(row, slot.valid());
-        rowSlots_[static_cast<std::size_t>(row)] = &slot;
-    }
-}
-
-const QString* BuilderWindow::TypedTitle(const SongSlot& slot) const {
-    const auto typed = typedTitles_.find(&slot);
-    return typed == typedTitles_.end() ? nullptr : &typed->second;
-}
-
-void BuilderWindow::ForgetTypedTitles() {
-    // A title replaced since it was typed (an import, a reopened project) is no longer the
-    // typed one.
-    for (auto typed = typedTitles_.begin(); typed != typedTitles_.end();)
-        typed = ToTitle(typed->second).bytes == typed->first->title() ? std::next(typed)
-                                                                       : typedTitles_.erase(typed);
-    for (auto verbatim = verbatimTitles_.begin(); verbatim != verbatimTitles_.end();)
-        verbatim = verbatim->second == verbatim->first->title() ? std::next(verbatim)
-                                                                : verbatimTitles_.erase(verbatim);
-}
-
-void BuilderWindow::MarkRow(int row, const SongSlot& slot) {
-    // Once the typed text is gone (a reopened project, an imported tag), a "?" is the trace a
-    // character the game lacks leaves; a "?" typed in this window is meant and not marked.
-    QString tip;
-    if (TypedTitle(slot))
-        tip = QStringLiteral("The game cannot show every character typed for this title.");
-    else if (!verbatimTitles_.count(&slot) && slot.title().find('?') != std::string::npos)
-        tip = QStringLiteral("This title holds \"?\", which may stand for characters the game "
-                             "cannot show.");
-    for (int column = 0; column < list_->columnCount(); ++column) {
-        QTableWidgetItem* item = list_->item(row, column);
-        item->setData(Qt::BackgroundRole,
-                      tip.isEmpty() ? QVariant() : QVariant(AlteredTitleBackground()));
-        item->setToolTip(tip);
-    }
-}
-
-void BuilderWindow::MarkStatus(int row, bool valid) {
-    // A shape as well as a word, so the rows that stop a build stand out without colour.
-    QTableWidgetItem* status = list_->item(row, 4);
-    status->setIcon(valid ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
-}
-
-void BuilderWindow::ShowInGameTitle() {
-    const SongSlot* slot = SelectedSlot();
-    const QString inGame = slot ? FromTitle(slot->title()) : QString();
-    if (!slot || inGame == titleEdit_->text()) {
-        inGameLabel_->hide();
-        return;
-    }
-    const QString text = QStringLiteral("In game: %1").arg(inGame);
-    inGameLabel_->setToolTip(text);
-    inGameLabel_->setText(
-        inGameLabel_->fontMetrics().elidedText(text, Qt::ElideRight, inGameLabel_->width()));
-    inGameLabel_->show();
-}
-
-SongSlot* BuilderWindow::SelectedSlot() const {
-    const QModelIndexList rows = list_->selectionModel()->selectedRows();
-    if (rows.isEmpty())
-        return nullptr;
-    int first = rows.front().row();
-    for (const QModelIndex& index : rows)
-        first = std::min(first, index.row());
-    return rowSlots_[static_cast<std::size_t>(first)];
-}
-
-void BuilderWindow::SelectSlot(const SongSlot& slot) {
-    const int row = project_.PositionOf(slot) - 1;
-    list_->clearSelection();
-    list_->setCurrentCell(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-void BuilderWindow::ReadSelection() {
-    const SongSlot* slot = SelectedSlot();
-    for (QWidget* control : std::initializer_list<QWidget*>{titleEdit_, pathEdit_, browseButton_})
-        control->setEnabled(slot != nullptr);
-    const int position = slot ? project_.PositionOf(*slot) : 0;
-    moveUpButton_->setEnabled(position > 1);
-    moveDownButton_->setEnabled(slot && position < SongProject::kSlotCount);
-    if (slot) {
-        const QString* typed = TypedTitle(*slot);
-        FillFields(typed ? *typed : FromTitle(slot->title()), FromPath(slot->path()));
-    } else
-        FillFields({}, {});
-    ShowInGameTitle();
-}
-
-void BuilderWindow::FillFields(const QString& title, const QString& path) {
-    FlagSetter writing(writingControls_);
-    titleBuffer_ = title;
-    pathBuffer_ = path;
-    titleEdit_->setText(title);
-    pathEdit_->setText(path);
-}
-
-void BuilderWindow::ShowQuality() {
-    FlagSetter writing(writingControls_);
-    qualityBuffer_ = project_.quality();
-    qualityEdit_->setText(QString::number(qualityBuffer_));
-}
-
-bool BuilderWindow::ReadFieldsBack() {
-    titleBuffer_ = titleEdit_->text();
-    pathBuffer_ = pathEdit_->text();
-    bool whole = false;
-    const int quality = qualityEdit_->text().trimmed().toInt(&whole);
-    const char* complaint = nullptr;
-    if (!whole)
-        complaint = "Please enter an integer for the Ogg quality.";
-    else if (quality < 1 || quality > 10)
-        complaint = "Please enter an Ogg quality between 1 and 10.";
-    if (complaint) {
-        prompts_->Message(complaint);
-        qualityEdit_->setFocus();
-        qualityEdit_->selectAll();
-        return false;
-    }
-    qualityBuffer_ = quality;
-    return true;
-}
-
-void BuilderWindow::OnTitleChanged() {
-    if (writingControls_ || suppressFieldChanges_)
-        return;
-    ReadFieldsBack();
-    if (SongSlot* slot = SelectedSlot()) {
-        CodePage::Converted title = ToTitle(titleBuffer_);
-        if (title.changed) {
-            typedTitles_[slot] = titleBuffer_;
-            verbatimTitles_.erase(slot);
-        } else {
-            typedTitles_.erase(slot);
-            verbatimTitles_[slot] = title.bytes;
-        }
-        slot->SetTitle(std::move(title.bytes));
-        SetModified(true);
-        RefreshList();
-    }
-    ShowInGameTitle();
-}
-
-void BuilderWindow::OnPathChanged() {
-    if (writingControls_ || suppressFieldChanges_)
-        return;
-    ReadFieldsBack();
-    if (SongSlot* slot = SelectedSlot()) {
-        slot->SetPath(ToPath(pathBuffer_));
-        SetModified(true);
-        RefreshList();
-    }
-}
-
-void BuilderWindow::OnQualityChanged() {
-    if (writingControls_)
-        return;
-    if (ReadFieldsBack() && qualityBuffer_ != project_.quality()) {
-        project_.SetQuality(qualityBuffer_);
-        SetModified(true);
-    }
+void BuilderWindow::reject() {
+    bool mayClose = false;
+    Run([&mayClose](ProjectController& controller) { mayClose = controller.MayDiscardChanges(); });
+    if (mayClose)
+        QDialog::reject();
 }
 
 void BuilderWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // The fields apply as they are typed; Enter only checks them and never closes.
-        if (ReadFieldsBack())
-            project_.SetQuality(qualityBuffer_);
+    case Qt::Key_Enter: // the fields apply as they are typed; Enter only checks them
+        Run([](ProjectController& controller) { controller.ConfirmFields(); });
         return;
     case Qt::Key_Escape:
         reject();
         return;
     default:
         QDialog::keyPressEvent(event);
+    }
+}
+
+void BuilderWindow::Draw() {
+    const ProjectView view = controller_.View();
+    const QSignalBlocker blockers[] = {QSignalBlocker(titleEdit_), QSignalBlocker(pathEdit_),
+                                       QSignalBlocker(qualityEdit_),
+                                       QSignalBlocker(matchLoudnessAction_)};
+    list_->ShowRows(view.rows);
+    list_->ShowSelection(view.selectedRow);
+    Show(titleEdit_, view.titleText);
+    Show(pathEdit_, view.pathText);
+    Show(qualityEdit_, view.qualityText);
+    for (QWidget* control : std::initializer_list<QWidget*>{titleEdit_, pathEdit_, browseButton_})
+        control->setEnabled(view.slotFieldsEnabled);
+    moveUpButton_->setEnabled(view.moveUpEnabled);
+    moveDownButton_->setEnabled(view.moveDownEnabled);
+    inGameLabel_->SetFullText(Text(view.inGameText));
+    inGameLabel_->setVisible(!view.inGameText.empty());
+    QString caption = Text(view.caption);
+    caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")); // a literal, not the marker
+    setWindowTitle(caption + QStringLiteral("[*]"));
+    setWindowModified(view.modified);
+    DrawRecent(view.recentProjects);
+    matchLoudnessAction_->setChecked(view.matchLoudness);
+    TakeFocus();
+}
+
+void BuilderWindow::DrawRecent(const std::vector<std::string>& recent) {
+    if (recent == shownRecent_)
+        return;
+    shownRecent_ = recent;
+    recentMenu_->clear();
+    for (std::size_t index = 0; index < recent.size(); ++index) {
+        QString label = Text(recent[index]);
+        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action =
+            recentMenu_->addAction(QStringLiteral("&%1 %2").arg(index + 1).arg(label));
+        connect(action, &QAction::triggered, this, [this, path = recent[index]] {
+            Run([path](ProjectController& controller) { controller.OpenRecentProject(path); });
+        });
+    }
+    recentMenu_->setEnabled(!recent.empty());
+}
+
+void BuilderWindow::TakeFocus() {
+    switch (controller_.TakeFocusRequest()) {
+    case FocusRequest::List:
+        list_->setFocus();
+        break;
+    case FocusRequest::Quality:
+        qualityEdit_->setFocus();
+        qualityEdit_->selectAll();
+        break;
+    case FocusRequest::None:
+        break;
     }
 }

@@ -50,3 +50,25 @@ std::vector<std::string> ProgramFilesFolders() {
             folders.push_back(folder);
     return folders;
 }
+
+namespace {
+
+// A known folder that exists, else the user's own folder.
+std::string ExistingKnownFolder(REFKNOWNFOLDERID id) {
+    const std::string folder = KnownFolder(id);
+    const DWORD attributes =
+        folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return folder;
+    return KnownFolder(FOLDERID_Profile);
+}
+
+} // namespace
+
+std::string MusicFolder() {
+    return ExistingKnownFolder(FOLDERID_Music);
+}
+
+std::string DocumentsFolder() {
+    return ExistingKnownFolder(FOLDERID_Documents);
+}

@@ -2,6 +2,7 @@
 #include "builder/GameTitle.h"
 #include "builder/ImportSongs.h"
 #include "builder/ProjectLock.h"
+#include "builder/ProjectPaths.h"
 #include "builder/SongProject.h"
 #include "common/ConsoleProgress.h"
 #include "common/ConsolePrompts.h"
@@ -304,7 +305,7 @@ TEST_F(CommandLineTest, AddRefusesAnUnreadableProjectAndCreatesAMissingOne) {
     SongProject loaded;
     ASSERT_TRUE(loaded.Load(songs.file("new.velkp")));
     EXPECT_EQ(loaded.SlotAt(1).title(), "song");
-    EXPECT_EQ(loaded.SlotAt(1).path(), songs.file("new songs/song.wav"));
+    EXPECT_EQ(loaded.SlotAt(1).path(), SystemSeparators(songs.file("new songs/song.wav")));
     EXPECT_EQ(loaded.SlotAt(1).status(), "Ok");
 }
 
@@ -318,6 +319,57 @@ TEST_F(CommandLineTest, AddWhoseProjectCannotBeSavedTakesItsSongsBack) {
     EXPECT_EQ(out.str(), "A: song (0:00, gain +0.0 dB)\nError saving project...\n");
     EXPECT_FALSE(FileExists(songs.file("p.velkp")));
     EXPECT_TRUE(std::filesystem::is_empty(songs.file("p songs")));
+}
+
+// Runs with another current folder, and goes back to the one before.
+class InFolder {
+public:
+    explicit InFolder(const std::string& folder) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(NativePath(folder));
+    }
+    ~InFolder() { std::filesystem::current_path(saved_); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    std::filesystem::path saved_;
+};
+
+TEST_F(CommandLineTest, RelativePathsAreStoredWholeSoAnotherFolderBuildsAndOpensTheProject) {
+    ASSERT_TRUE(CreateFolderTree(songs.file("one/sub")));
+    ASSERT_TRUE(CreateFolderTree(songs.file("two")));
+    std::vector<std::string> arguments = {"--add", "sub/p.velkp"};
+    for (int number = 1; number <= 16; ++number) {
+        const std::string name = "s" + std::to_string(number) + ".wav";
+        WriteFileBytes(songs.file("one/" + name),
+                       MakeWav(1, 22050, 16, Pcm16Bytes(ToneSamples(1, 22050, 2205, 300.0))));
+        arguments.push_back(name); // used where it is: a mono 16-bit WAV
+    }
+    ASSERT_TRUE(WriteAudioFile(songs.file("one/song.flac"),
+                               AudioFileSpec(AudioFormat::Flac16(), 44100, 2, 0.3)));
+    arguments[16] = "song.flac"; // converted into "p songs" beside the project
+    arguments.push_back("--no-loudness");
+    {
+        InFolder one(songs.file("one"));
+        ASSERT_EQ(Run(arguments), ExitStatus::Done) << out.str();
+    }
+    const std::string project = songs.file("one/sub/p.velkp");
+    const std::string stored = ReadFileBytes(project);
+    EXPECT_NE(stored.find(SystemSeparators(songs.file("one/s1.wav"))), std::string::npos);
+    EXPECT_NE(stored.find(SystemSeparators(songs.file("one/sub/p songs/song.wav"))),
+              std::string::npos);
+    // What a user of the system would type: no separator of the other system.
+    const char foreign = std::filesystem::path::preferred_separator == '\\' ? '/' : '\\';
+    EXPECT_EQ(stored.find(foreign), std::string::npos);
+
+    out.str("");
+    InFolder two(songs.file("two"));
+    EXPECT_EQ(Run({"--build", "../one/sub/p.velkp", "--output", "p.velk"}), ExitStatus::Done)
+        << out.str();
+    EXPECT_TRUE(FileExists(songs.file("two/p.velk")));
+    SongProject opened;
+    ASSERT_TRUE(opened.Load("../one/sub/p.velkp"));
+    EXPECT_TRUE(opened.AllValid());
 }
 
 int FilesIn(const std::string& folder) {
@@ -347,14 +399,16 @@ TEST_F(CommandLineTest, SecondAddOnTheSameProjectIsRefusedAndChangesNothing) {
                                 firstProgress, base.path(), out, err),
               ExitStatus::Done);
     EXPECT_EQ(secondExit, ExitStatus::Failed);
-    EXPECT_EQ(secondOut.str(), "Another Korvane is changing the project " + project +
+    EXPECT_EQ(secondOut.str(), "Another Korvane is changing the project " +
+                                   SystemSeparators(project) +
                                    ". Nothing was changed. Wait until it has finished, then try "
                                    "again.\n");
     SongProject saved;
     ASSERT_TRUE(saved.Load(project));
-    EXPECT_EQ(saved.SlotAt(1).path(), songs.file("p songs/first.wav"));
+    EXPECT_EQ(saved.SlotAt(1).path(), SystemSeparators(songs.file("p songs/first.wav")));
     EXPECT_TRUE(ImportSongs::IsEmptySlot(saved.SlotAt(2)));
     EXPECT_EQ(FilesIn(songs.file("p songs")), 1); // nothing of the second song is left behind
+    EXPECT_FALSE(FileExists(project + ".lock"));  // the lock lies in Korvane's own folder
 }
 
 // What an import did in a process of its own: the title it gave slot A, the bytes of the

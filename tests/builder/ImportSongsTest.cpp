@@ -1,4 +1,5 @@
 #include "builder/ImportSongs.h"
+#include "builder/ProjectPaths.h"
 #include "builder/SongProject.h"
 #include "platform/FaultInjection.h"
 #include "platform/NativePath.h"
@@ -117,9 +118,9 @@ TEST_F(ImportSongsTest, RefusesAFolderThatIsALink) {
         ImportSongs(prompts, progress).Run(project, Sources(1, 0), ImportSongsOptions{});
     EXPECT_EQ(outcome.result, ImportSongsOutcome::Result::NoFolder);
     EXPECT_EQ(FilesIn(elsewhere.path()), 0);
-    EXPECT_EQ(prompts.messages,
-              std::vector<std::string>{"Cannot create the folder " + folder.file("my songs") +
-                                       " for the imported songs."});
+    EXPECT_EQ(prompts.messages, std::vector<std::string>{"Cannot create the folder " +
+                                                         SystemSeparators(folder.file("my songs")) +
+                                                         " for the imported songs."});
 }
 
 // A full disk or a failing device at any file step: the songs that made it are whole and in
@@ -162,7 +163,8 @@ TEST_F(ImportSongsTest, EveryFailingFileStepLeavesOnlyWholeSongs) {
             std::error_code error;
             for (const auto& entry :
                  std::filesystem::directory_iterator(target.file("p songs"), error))
-                left.insert(target.file("p songs/" + Utf8Path(entry.path().filename())));
+                left.insert(
+                    SystemSeparators(target.file("p songs/" + Utf8Path(entry.path().filename()))));
             EXPECT_EQ(left, inSlots);
         }
     }
@@ -197,10 +199,13 @@ TEST_F(ImportSongsTest, TagsAndPathsCannotDriveTheTerminal) {
 }
 
 TEST(ImportSongsTexts, FolderAndLines) {
-    EXPECT_EQ(ImportSongs::SongFolderFor("/home/me/my.velkp", "/data"), "/home/me/my songs");
-    EXPECT_EQ(ImportSongs::SongFolderFor("my.velkp", "/data"), "./my songs");
-    EXPECT_EQ(ImportSongs::SongFolderFor("/p/Mix 2.0.velkp", "/data"), "/p/Mix 2.0 songs");
-    EXPECT_EQ(ImportSongs::SongFolderFor("", "/data"), "/data/songs");
+    // In the system's own separators, as its user would type them.
+    EXPECT_EQ(ImportSongs::SongFolderFor("/home/me/my.velkp", "/data"),
+              SystemSeparators("/home/me/my songs"));
+    EXPECT_EQ(ImportSongs::SongFolderFor("my.velkp", "/data"), SystemSeparators("./my songs"));
+    EXPECT_EQ(ImportSongs::SongFolderFor("/p/Mix 2.0.velkp", "/data"),
+              SystemSeparators("/p/Mix 2.0 songs"));
+    EXPECT_EQ(ImportSongs::SongFolderFor("", "/data"), SystemSeparators("/data/songs"));
     EXPECT_EQ(ImportSongs::SongLine(1, "Motörhead - Ace", 205.4, -4.25, false),
               "A: Motörhead - Ace (3:25, gain -4.2 dB)");
     EXPECT_EQ(ImportSongs::SongLine(16, "Intro", 59.6, 0, true),

@@ -35,6 +35,7 @@ private slots:
     void underlineModes_data();
     void underlineModes();
     void successfulClickMarksVisited();
+    void focusShowsAFrameAndKeysOpen();
     void failedOpenReportsCode_data();
     void failedOpenReportsCode();
     void fitToTextKeepsAlignmentEdge_data();
@@ -155,6 +156,24 @@ void HyperlinkLabelTest::successfulClickMarksVisited() {
     QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     QVERIFY(label->Visited());
     QCOMPARE(prompts.messages.size(), size_t(1));
+}
+
+void HyperlinkLabelTest::focusShowsAFrameAndKeysOpen() {
+    QStringList opened;
+    label->SetOpener([&opened](const QString& what) {
+        opened << what;
+        return 42;
+    });
+    label->setFocusPolicy(Qt::TabFocus);
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    const QImage unfocused = label->grab().toImage();
+    label->setFocus(Qt::TabFocusReason);
+    QVERIFY(label->hasFocus());
+    QVERIFY(label->grab().toImage() != unfocused); // the focus frame is drawn
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(label, key);
+    QCOMPARE(opened, (QStringList{address, address, address}));
 }
 
 void HyperlinkLabelTest::failedOpenReportsCode_data() {

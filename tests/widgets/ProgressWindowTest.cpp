@@ -65,6 +65,7 @@ private slots:
     void cancelButtonCancels();
     void cancelReleaseSeenByPumpCancels();
     void ownerChainDisabledWhileModal();
+    void carriesItsOwnersIcon();
     void ownerEnabledAgainWhenWorkEndsEarly();
     void alreadyDisabledChainStaysDisabled();
     void savedPositionRestoredOnlyOnScreen_data();
@@ -200,6 +201,19 @@ void ProgressWindowTest::cancelReleaseSeenByPumpCancels() {
                                                 Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     QVERIFY(!window.Cancelled());
     QVERIFY(window.Pump(false));
+}
+
+void ProgressWindowTest::carriesItsOwnersIcon() {
+    QWidget program;
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    program.setWindowIcon(QIcon(red));
+    auto* button = new QPushButton("Build", &program);
+    program.show();
+    ProgressWindow window(button);
+    QVERIFY(window.Open("Building", false));
+    QVERIFY(!window.windowIcon().isNull());
+    QCOMPARE(window.windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
 }
 
 void ProgressWindowTest::ownerChainDisabledWhileModal() {
