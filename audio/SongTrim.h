@@ -12,6 +12,7 @@ struct SongTrim {
 
     // True when the whole song plays unchanged: the build then encodes it as it always did.
     bool IsNone() const { return start == 0 && !end && fadeIn == 0 && fadeOut == 0; }
+    bool operator==(const SongTrim&) const = default;
 };
 
 // A trim in frames of one song: the kept frames are first .. first + count - 1.

@@ -1,5 +1,6 @@
 #pragma once
 #include "audio/EncoderSettings.h"
+#include "audio/SongTrim.h"
 
 #include <atomic>
 #include <cstdint>
@@ -19,6 +20,9 @@ public:
     std::int32_t serialNumber = -1;
     // When set, Run stops between blocks once it reads true and returns false quietly.
     const std::atomic<bool>* stopFlag = nullptr;
+    // The part of the song encoded, its fades applied sample by sample (FadeGain). With no
+    // trim the whole file is encoded as it always was; times beyond the song are clamped.
+    SongTrim trim;
 
     // The serial number Run draws: the C generator seeded with seed (the time in whole
     // seconds), then its next value, 0 to 32767. Uses process-wide state: one thread only.

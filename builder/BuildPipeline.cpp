@@ -35,9 +35,10 @@ constexpr int kLastSongPosition = 34;
 constexpr int kCopyingStep = 1;
 constexpr int kEncodingStep = 2;
 
-bool EncodeWorkCopy(const std::string& workCopy, std::int32_t quality, std::int32_t serial,
-                    const std::atomic<bool>& stop) {
+bool EncodeWorkCopy(const std::string& workCopy, const SongTrim& trim, std::int32_t quality,
+                    std::int32_t serial, const std::atomic<bool>& stop) {
     TrackEncodeJob job;
+    job.trim = trim;
     job.qualityStep = quality;
     job.serialNumber = serial;
     job.stopFlag = &stop;
@@ -166,7 +167,10 @@ bool BuildPipeline::BuildTrack(const SongProject& project, int number, std::int3
     // Encoded on a worker so that the display keeps answering; a Cancel stops the encoder.
     WorkerPool pool(1, 1);
     pool.Run(
-        [&](int) { return EncodeWorkCopy(workCopy, project.quality(), serial, pool.StopFlag(0)); },
+        [&](int) {
+            return EncodeWorkCopy(workCopy, project.SlotAt(number).trim(), project.quality(),
+                                  serial, pool.StopFlag(0));
+        },
         [&] { return progress_.Pump(true); });
     if (pool.State(0) == WorkerPool::SlotState::Stopped) {
         // As a cancel seen at this step: the work copy stays, no partial track does.
@@ -234,7 +238,8 @@ bool BuildPipeline::BuildTrackOnWorker(const SongProject& project, int number, s
     if (pool.StopFlag(slot).load())
         return false;
     pool.SetStep(slot, kEncodingStep);
-    if (!EncodeWorkCopy(workCopy, project.quality(), serial, pool.StopFlag(slot))) {
+    if (!EncodeWorkCopy(workCopy, project.SlotAt(number).trim(), project.quality(), serial,
+                        pool.StopFlag(slot))) {
         failure = TrackFailure::Encode;
         return false;
     }

@@ -10,6 +10,7 @@ class SongProject;
 class WorkerPool;
 
 // Turns a project of sixteen valid slots into a .velk music pack: scripts and encoded songs
+// (each cut to its slot's trim and faded; whether a trim fits is checked before a build)
 // in the work folder velk_work, packed into release.velk, then copied to the destination.
 // Talks to the user only through the given Prompts and Progress. Every failure shows its
 // message and stops at once; nothing is rolled back, the next build empties the work folder.

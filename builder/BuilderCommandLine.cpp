@@ -2,11 +2,15 @@
 
 #include "builder/MemoryProjectSettings.h"
 #include "builder/ProjectController.h"
+#include "builder/TrimText.h"
 #include "common/CommandLineProgram.h"
 #include "common/EscapeForTerminal.h"
 #include "common/ProgramVersion.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -24,6 +28,30 @@ const CLI::Validator kNotEmpty(
     [](std::string& value) { return value.empty() ? std::string("must not be empty") : ""; }, "",
     "not empty");
 
+// A slot as the command line names it: its letter (A-P, either case) or position (1-16).
+int SlotPosition(const std::string& option, const std::string& word) {
+    if (word.size() == 1 && std::toupper(static_cast<unsigned char>(word[0])) >= 'A' &&
+        std::toupper(static_cast<unsigned char>(word[0])) <= 'P')
+        return std::toupper(static_cast<unsigned char>(word[0])) - 'A' + 1;
+    int position = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), position);
+    if (error != std::errc() || end != word.data() + word.size() || position < 1 || position > 16)
+        throw CLI::ValidationError(option, "SLOT must be a letter A-P or a number 1-16: " + word);
+    return position;
+}
+
+double Seconds(const std::string& option, const std::string& name, const std::string& word) {
+    const std::optional<double> seconds = ParseSeconds(word);
+    if (!seconds)
+        throw CLI::ValidationError(option,
+                                   name + " must be a time in seconds, such as 75.5: " + word);
+    return *seconds;
+}
+
+bool IsEnd(const std::string& word) {
+    return word == "end" || word == "END" || word == "End";
+}
+
 // The declared options, bound to the fields they fill. Each mode is one option naming its
 // main value; the options that complete a mode need it.
 struct BuilderOptions : CommandLineProgram {
@@ -37,6 +65,14 @@ struct BuilderOptions : CommandLineProgram {
     std::vector<std::string> addWords;
     CLI::Option* verbose = nullptr;
     CLI::Option* jobs = nullptr;
+    CLI::Option* trim = nullptr;
+    std::vector<std::string> trimWords;
+    CLI::Option* untrim = nullptr;
+    std::vector<std::string> untrimWords;
+    CLI::Option* fadeIn = nullptr;
+    std::string fadeInWord;
+    CLI::Option* fadeOut = nullptr;
+    std::string fadeOutWord;
 
     explicit BuilderOptions(BuilderArguments& parsed)
         : CommandLineProgram(
@@ -80,11 +116,55 @@ struct BuilderOptions : CommandLineProgram {
         verbose = app.add_flag("--verbose", parsed.verbose,
                                "Print detailed diagnostic lines (with --build or --pack)");
         verbose->option_text(" ");
+        AddTrimOptions(options);
+    }
+
+    // --trim PROJECT SLOT START END [--fade-in S] [--fade-out S] and --untrim PROJECT SLOT,
+    // each a mode of its own.
+    void AddTrimOptions(CommandLineOptions& options) {
+        CLI::App& app = options.app;
+        trim = app.add_option("--trim", trimWords,
+                              "Play only START to END of a slot's song (A-P or 1-16; END may be "
+                              "end)")
+                   ->type_name("PROJECT.velkp SLOT START END")
+                   ->option_text("PROJECT.velkp SLOT START END")
+                   ->expected(4)
+                   ->check(kNotEmpty);
+        fadeIn = options.Add("--fade-in", fadeInWord, "S", "Seconds of fade in (with --trim)");
+        fadeOut = options.Add("--fade-out", fadeOutWord, "S", "Seconds of fade out (with --trim)");
+        untrim = app.add_option("--untrim", untrimWords, "Play the slot's whole song again")
+                     ->type_name("PROJECT.velkp SLOT")
+                     ->option_text("PROJECT.velkp SLOT")
+                     ->expected(2)
+                     ->check(kNotEmpty);
+        for (CLI::Option* mode : {trim, untrim})
+            mode->excludes(window)->excludes(build)->excludes(pack)->excludes(add)->excludes(
+                output);
+        trim->excludes(untrim);
+        fadeIn->needs(trim);
+        fadeOut->needs(trim);
     }
 
     // The mode chosen by the options given (None: the window); throws for options that belong
     // to no mode.
     Mode ChosenMode(BuilderArguments& parsed) const {
+        if (*trim) {
+            parsed.project = trimWords[0];
+            parsed.slot = SlotPosition("--trim", trimWords[1]);
+            parsed.trim.start = Seconds("--trim", "START", trimWords[2]);
+            if (!IsEnd(trimWords[3]))
+                parsed.trim.end = Seconds("--trim", "END", trimWords[3]);
+            if (*fadeIn)
+                parsed.trim.fadeIn = Seconds("--fade-in", "S", fadeInWord);
+            if (*fadeOut)
+                parsed.trim.fadeOut = Seconds("--fade-out", "S", fadeOutWord);
+            return Mode::Trim;
+        }
+        if (*untrim) {
+            parsed.project = untrimWords[0];
+            parsed.slot = SlotPosition("--untrim", untrimWords[1]);
+            return Mode::Untrim;
+        }
         if (*add) {
             parsed.project = addWords.front();
             parsed.songs.assign(addWords.begin() + 1, addWords.end());
@@ -103,13 +183,14 @@ struct BuilderOptions : CommandLineProgram {
 };
 
 // CLI11 gathers the values of every --add into one list: a second --add would silently land
-// in the first one's project, so it is refused like a second --build.
-void RefuseRepeatedAdd(const std::vector<std::string>& arguments) {
-    const auto count = std::count_if(arguments.begin(), arguments.end(), [](const auto& word) {
-        return word == "--add" || word.rfind("--add=", 0) == 0;
+// in the first one's project, so it is refused like a second --build. So are a second --trim
+// and --untrim.
+void RefuseRepeated(const std::vector<std::string>& arguments, const std::string& option) {
+    const auto count = std::count_if(arguments.begin(), arguments.end(), [&](const auto& word) {
+        return word == option || word.rfind(option + "=", 0) == 0;
     });
     if (count > 1)
-        throw CLI::ArgumentMismatch::AtMost("--add", 1, static_cast<std::size_t>(count));
+        throw CLI::ArgumentMismatch::AtMost(option, 1, static_cast<std::size_t>(count));
 }
 
 ExitStatus RunBuild(const BuilderArguments& arguments, ProjectController& controller,
@@ -141,6 +222,19 @@ ExitStatus RunAdd(const BuilderArguments& arguments, ProjectController& controll
     return ExitStatus::Failed;
 }
 
+ExitStatus RunTrim(const BuilderArguments& arguments, ProjectController& controller) {
+    const SongTrim trim = arguments.mode == Mode::Trim ? arguments.trim : SongTrim();
+    switch (controller.TrimProjectFile(arguments.project, arguments.slot, trim)) {
+    case ProjectController::TrimResult::Done:
+        return ExitStatus::Done;
+    case ProjectController::TrimResult::Unreadable:
+        return ExitStatus::BadInput;
+    case ProjectController::TrimResult::Refused:
+        break;
+    }
+    return ExitStatus::Failed;
+}
+
 ExitStatus RunPack(const BuilderArguments& arguments, std::ostream& err) {
     if (ProjectController::WriteFolderArchive(arguments.folder, arguments.prefix, arguments.output))
         return ExitStatus::Done;
@@ -154,7 +248,8 @@ BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments
     BuilderArguments parsed;
     BuilderOptions options(parsed);
     const Branch branch = options.Parse(arguments, [&] {
-        RefuseRepeatedAdd(arguments);
+        for (const char* option : {"--add", "--trim", "--untrim"})
+            RefuseRepeated(arguments, option);
         parsed.mode = options.ChosenMode(parsed);
         return parsed.mode != Mode::None;
     });
@@ -189,6 +284,9 @@ ExitStatus RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts
             return RunPack(arguments, err);
         case Mode::Add:
             return RunAdd(arguments, controller);
+        case Mode::Trim:
+        case Mode::Untrim:
+            return RunTrim(arguments, controller);
         case Mode::None:
             break;
         }

@@ -1,4 +1,5 @@
 #pragma once
+#include "audio/SongTrim.h"
 #include "common/CommandLineProgram.h"
 
 #include <iosfwd>
@@ -11,10 +12,10 @@ class Prompts;
 // What the korvane command line asks for.
 struct BuilderArguments {
     using Branch = CommandLineProgram::Branch;
-    enum class Mode { None, Build, Pack, Add };
+    enum class Mode { None, Build, Pack, Add, Trim, Untrim };
     Branch branch = Branch::Window;
     Mode mode = Mode::None;         // for Branch::Operation
-    std::string project;            // Window (optional), Build and Add
+    std::string project;            // Window (optional), Build, Add, Trim and Untrim
     std::vector<std::string> songs; // Add
     bool matchLoudness = true;      // Add
     std::string output;             // Build and Pack
@@ -22,6 +23,8 @@ struct BuilderArguments {
     std::string prefix;             // Pack
     bool verbose = false;           // Build, Pack: diagnostic lines (none yet)
     int jobs = 0;                   // Build: songs encoded at once; 0 = one per core
+    int slot = 0;                   // Trim, Untrim: the slot's position, 1 to 16
+    SongTrim trim;                  // Trim (fades not given are none); Untrim: none
     std::string error;              // Branch::Invalid: what was wrong
 };
 
@@ -42,6 +45,9 @@ std::string BuilderUsage();
 // when it is missing) and saves it aside: Done when every song went in, Failed
 // when any was refused (the others still go in), when it was cancelled (nothing changes) or
 // when the project could not be saved.
+// --trim and --untrim set and clear a slot's trim and save the project aside: Done with a line
+// telling the slot's trim; Failed when the trim is refused (its message) or the project is
+// held or cannot be saved, with nothing changed.
 ExitStatus RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts,
                              Progress& progress, const std::string& workBaseFolder,
                              std::ostream& out, std::ostream& err);

@@ -11,7 +11,7 @@ std::string PlaylistScriptText(const SongProject& project) {
     for (int position = 1; position <= SongProject::kSlotCount; ++position) {
         const SongSlot& slot = project.SlotAt(position);
         text += std::string(kRegisterSongPrefix) + std::to_string(position - 1) + " \"" +
-                ScriptTitle(slot.title()) + "\" " + LengthText(slot.length()) + "\r\n";
+                ScriptTitle(slot.title()) + "\" " + LengthText(slot.PlayedLength()) + "\r\n";
     }
     text += kPlaylistScriptTail;
     return text;

@@ -8,7 +8,8 @@ class SongProject;
 // SongProject::WritePlaylistScript; US.ssc is the same fixed text for every project.
 
 // The whole playlist script with CR LF line ends: the group, the sound script and one
-// registerSong line per slot in list order (index 0 to 15, title made safe by ScriptTitle, length "%.1f").
+// registerSong line per slot in list order (index 0 to 15, title made safe by ScriptTitle,
+// length "%.1f" of the song as played: trimmed when it has a trim).
 std::string PlaylistScriptText(const SongProject& project);
 
 // The sound script text carried inside the program (1666 bytes). Empty if it was not

@@ -157,6 +157,7 @@ ImportSongsOutcome ImportSongs::Run(SongProject& project, const std::vector<std:
         if (!options.keepOwnTitles || !HasOwnTitle(slot))
             slot.SetTitle(TitleForModel(song.title));
         slot.SetPath(song.path);
+        slot.SetTrim(SongTrim()); // another song: the old one's cut means nothing to it
         // The line shows the title as the game will show it.
         outcome.lines.push_back(SongLine(project.PositionOf(slot),
                                          Shown(CodePage::ToUtf8(slot.title())), song.seconds,

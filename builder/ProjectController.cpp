@@ -10,6 +10,8 @@
 #include "builder/ProjectPaths.h"
 #include "builder/SlotLabels.h"
 #include "builder/SongListText.h"
+#include "builder/TrimRefusal.h"
+#include "builder/TrimText.h"
 #include "common/CodePage.h"
 #include "common/FileError.h"
 #include "common/Progress.h"
@@ -20,6 +22,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -63,6 +66,81 @@ std::optional<std::int32_t> WholeNumber(const std::string& text) {
     return value;
 }
 
+const char* const kTrimFieldNames[] = {"Start", "End", "Fade in", "Fade out"};
+
+std::size_t IndexOf(ProjectController::TrimField field) {
+    return static_cast<std::size_t>(field);
+}
+
+FocusRequest FocusOn(ProjectController::TrimField field) {
+    using Field = ProjectController::TrimField;
+    switch (field) {
+    case Field::Start:
+        return FocusRequest::Start;
+    case Field::End:
+        return FocusRequest::End;
+    case Field::FadeIn:
+        return FocusRequest::FadeIn;
+    case Field::FadeOut:
+        break;
+    }
+    return FocusRequest::FadeOut;
+}
+
+// A time field's text: empty for 0 (or, for the End, the song's end).
+std::string FieldText(double seconds) {
+    return seconds > 0 ? SecondsText(seconds) : std::string();
+}
+
+bool SaysEnd(const std::string& text) {
+    std::string word;
+    for (char c : text)
+        if (c != ' ' && c != '\t')
+            word += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return word.empty() || word == "end";
+}
+
+// The trim with one field as typed; nothing when the text is no time.
+std::optional<SongTrim> TrimWith(SongTrim trim, ProjectController::TrimField field,
+                                 const std::string& text) {
+    using Field = ProjectController::TrimField;
+    if (field == Field::End && SaysEnd(text)) {
+        trim.end.reset();
+        return trim;
+    }
+    const bool empty = text.find_first_not_of(" \t") == std::string::npos;
+    const std::optional<double> seconds = empty ? std::optional<double>(0.0) : ParseSeconds(text);
+    if (!seconds)
+        return std::nullopt;
+    switch (field) {
+    case Field::Start:
+        trim.start = *seconds;
+        break;
+    case Field::End:
+        trim.end = *seconds;
+        break;
+    case Field::FadeIn:
+        trim.fadeIn = *seconds;
+        break;
+    case Field::FadeOut:
+        trim.fadeOut = *seconds;
+        break;
+    }
+    return trim;
+}
+
+// How the command line tells a slot's trim: "C: Title (from 30.0 s to the end, fade in 2.0 s,
+// fade out 5.0 s)" or "C: Title (the whole song)".
+std::string TrimLine(int position, const SongSlot& slot) {
+    const SongTrim& trim = slot.trim();
+    std::string line = LetterLabel(position) + ": " + CodePage::ToUtf8(slot.title()) + " (";
+    if (trim.IsNone())
+        return line + "the whole song)";
+    return line + "from " + SecondsText(trim.start) + " s to " +
+           (trim.end ? SecondsText(*trim.end) + " s" : std::string("the end")) + ", fade in " +
+           SecondsText(trim.fadeIn) + " s, fade out " + SecondsText(trim.fadeOut) + " s)";
+}
+
 // A long command's display on the command line: the one the program made, borrowed.
 class BorrowedProgress : public Progress {
 public:
@@ -104,6 +182,7 @@ void ProjectController::NewProject() {
 }
 
 void ProjectController::ResetProject() {
+    listening_.Stop(); // its slots live on, cleared
     project_.Reset();
     typed_.Forget();
     caption_ = "Korvane - New Project";
@@ -134,6 +213,7 @@ void ProjectController::OpenRecentProject(const std::string& path) {
 
 bool ProjectController::OpenProjectFile(const std::string& path) {
     const std::string file = AbsolutePath(path);
+    listening_.Stop();
     bool loaded = false;
     try {
         loaded = project_.Load(file);
@@ -316,11 +396,30 @@ void ProjectController::ReadSelection() {
     if (!selected_) {
         titleText_.clear();
         pathText_.clear();
+        ReadTrimFields();
         return;
     }
     const std::string* typed = typed_.Altered(*selected_);
     titleText_ = typed ? *typed : CodePage::ToUtf8(selected_->title());
     pathText_ = selected_->path();
+    ReadTrimFields();
+}
+
+void ProjectController::ReadTrimFields() {
+    FollowListening();
+    if (!selected_) {
+        trimText_ = {};
+        return;
+    }
+    const SongTrim& trim = selected_->trim();
+    trimText_[IndexOf(TrimField::Start)] = FieldText(trim.start);
+    trimText_[IndexOf(TrimField::End)] = trim.end ? SecondsText(*trim.end) : std::string();
+    trimText_[IndexOf(TrimField::FadeIn)] = FieldText(trim.fadeIn);
+    trimText_[IndexOf(TrimField::FadeOut)] = FieldText(trim.fadeOut);
+}
+
+void ProjectController::FollowListening() {
+    listening_.Follow(selected_, project_.quality());
 }
 
 void ProjectController::ShowQuality() {
@@ -362,6 +461,7 @@ void ProjectController::SetPath(const std::string& text) {
     const std::string folder = FolderHolding(project_.path());
     selected_->SetPath(folder.empty() ? AbsolutePath(text) : ResolvedAgainst(folder, text));
     modified_ = true;
+    FollowListening();
 }
 
 void ProjectController::SetQualityText(const std::string& text) {
@@ -369,6 +469,7 @@ void ProjectController::SetQualityText(const std::string& text) {
     if (ReadFieldsBack() && quality_ != project_.quality()) {
         project_.SetQuality(quality_);
         modified_ = true;
+        FollowListening();
     }
 }
 
@@ -376,7 +477,100 @@ bool ProjectController::ConfirmFields() {
     if (!ReadFieldsBack())
         return false;
     project_.SetQuality(quality_);
+    FollowListening();
     return true;
+}
+
+// --- Trims
+
+void ProjectController::SetTrimText(TrimField field, const std::string& text) {
+    if (!selected_)
+        return;
+    const std::optional<SongTrim> typed = TrimWith(selected_->trim(), field, text);
+    if (!typed)
+        prompts_->Message(std::string("The ") + kTrimFieldNames[IndexOf(field)] +
+                          " must be a time in seconds, such as 75.5.");
+    if (!typed || !ApplyTrim(*selected_, *typed))
+        focus_ = FocusOn(field);
+    ReadTrimFields(); // the times as the slot holds them, also after a refusal
+}
+
+void ProjectController::ClearTrim() {
+    if (selected_)
+        ApplyTrim(*selected_, SongTrim());
+    ReadTrimFields();
+}
+
+void ProjectController::MarkStart() {
+    MarkWith(TrimField::Start);
+}
+
+void ProjectController::MarkEnd() {
+    MarkWith(TrimField::End);
+}
+
+void ProjectController::MarkWith(TrimField field) {
+    const std::optional<double> position = listening_.SourcePosition();
+    if (!selected_ || !position)
+        return;
+    SongTrim trim = selected_->trim();
+    const double tenths = std::round(*position * 10.0) / 10.0;
+    if (field == TrimField::Start)
+        trim.start = tenths;
+    else
+        trim.end = tenths;
+    ApplyTrim(*selected_, trim);
+    ReadTrimFields();
+}
+
+bool ProjectController::ApplyTrim(SongSlot& slot, const SongTrim& trim) {
+    const std::string refusal = TrimRefusal(trim, slot.SongMilliseconds());
+    if (!refusal.empty()) {
+        prompts_->Message(refusal);
+        return false;
+    }
+    if (trim != slot.trim()) {
+        slot.SetTrim(trim);
+        modified_ = true;
+        FollowListening();
+    }
+    return true;
+}
+
+// The first slot whose trim does not fit its song, told as it would be when typed.
+bool ProjectController::TrimsFit() {
+    for (int position = 1; position <= SongProject::kSlotCount; ++position) {
+        const SongSlot& slot = project_.SlotAt(position);
+        const std::string refusal = TrimRefusal(slot.trim(), slot.SongMilliseconds());
+        if (!refusal.empty()) {
+            prompts_->Message("Slot " + LetterLabel(position) + ": " + refusal +
+                              " Unable to build.");
+            return false;
+        }
+    }
+    return true;
+}
+
+// --- Listening
+
+void ProjectController::SetPlayer(Player* player) {
+    listening_.SetPlayer(player);
+}
+
+void ProjectController::PlayOrPause() {
+    listening_.PlayOrPause(selected_, project_.quality());
+}
+
+void ProjectController::StopListening() {
+    listening_.Stop();
+}
+
+void ProjectController::SeekListening(double seconds) {
+    listening_.Seek(seconds);
+}
+
+void ProjectController::SetGameVersion(bool on) {
+    listening_.SetGameVersion(on, project_.quality());
 }
 
 void ProjectController::MoveUp() {
@@ -401,10 +595,13 @@ void ProjectController::Build() {
     if (!ReadFieldsBack())
         return;
     project_.SetQuality(quality_);
+    FollowListening();
     if (!project_.AllValid()) {
         prompts_->Message("One or more items are not valid. Unable to build.");
         return;
     }
+    if (!TrimsFit())
+        return;
     std::string destination;
     if (!prompts_->SaveFile(DialogOptions(kPackFilter, "velk", "myvelk.velk", FolderKind::Packs,
                                           "Save the Music Pack As"),
@@ -458,6 +655,8 @@ ProjectController::BuildResult ProjectController::BuildTo(const std::string& des
         prompts_->Message("One or more items are not valid. Unable to build.");
         return BuildResult::Refused;
     }
+    if (!TrimsFit())
+        return BuildResult::Refused;
     return RunBuild(*prompts_, destination, jobs) ? BuildResult::Delivered : BuildResult::Failed;
 }
 
@@ -487,6 +686,27 @@ ProjectController::AddToProjectFile(const std::string& projectFile,
     }
     modified_ = false;
     return outcome.result == Result::AllAdded ? AddResult::AllAdded : AddResult::NotAllAdded;
+}
+
+ProjectController::TrimResult ProjectController::TrimProjectFile(const std::string& projectFile,
+                                                                 int position,
+                                                                 const SongTrim& trim) {
+    const std::string file = AbsolutePath(projectFile);
+    ProjectLock lock(LockFolder()); // from before the project is read until after it is saved
+    if (!lock.Take(file, *prompts_))
+        return TrimResult::Refused;
+    if (!OpenProjectFile(file))
+        return TrimResult::Unreadable;
+    SongSlot& slot = project_.SlotAt(position);
+    if (!ApplyTrim(slot, trim))
+        return TrimResult::Refused;
+    if (!SaveProjectFileAside(project_, file)) {
+        prompts_->Message("Error saving project...");
+        return TrimResult::Refused;
+    }
+    modified_ = false;
+    prompts_->Inform(TrimLine(position, slot));
+    return TrimResult::Done;
 }
 
 bool ProjectController::WriteFolderArchive(const std::string& folder, const std::string& prefix,
@@ -559,9 +779,10 @@ ProjectView ProjectController::View() const {
         row.number = NumberLabel(position);
         row.letter = LetterLabel(position);
         row.title = CodePage::ToUtf8(slot.title());
-        row.length = slot.valid() ? LengthText(slot.length()) : "0";
-        row.status = slot.valid() ? "Ok" : slot.status();
-        row.warning = !slot.valid();
+        const bool trimFits = TrimRefusal(slot.trim(), slot.SongMilliseconds()).empty();
+        row.length = slot.valid() ? LengthText(slot.PlayedLength()) : "0";
+        row.status = !slot.valid() ? slot.status() : trimFits ? "Ok" : "invalid trim";
+        row.warning = !slot.valid() || !trimFits;
         row.titleTip = typed_.Tip(slot);
     }
     const int position = SelectedPosition();
@@ -571,6 +792,12 @@ ProjectView ProjectController::View() const {
     view.slotFieldsEnabled = selected_ != nullptr;
     view.moveUpEnabled = position > 1;
     view.moveDownEnabled = position >= 1 && position < SongProject::kSlotCount;
+    view.startText = trimText_[IndexOf(TrimField::Start)];
+    view.endText = trimText_[IndexOf(TrimField::End)];
+    view.fadeInText = trimText_[IndexOf(TrimField::FadeIn)];
+    view.fadeOutText = trimText_[IndexOf(TrimField::FadeOut)];
+    view.trimFieldsEnabled = selected_ != nullptr;
+    view.listening = listening_.View(selected_);
     view.qualityText = qualityText_;
     if (selected_ && CodePage::ToUtf8(selected_->title()) != titleText_)
         view.inGameText = "In game: " + CodePage::ToUtf8(selected_->title());

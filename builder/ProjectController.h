@@ -1,15 +1,18 @@
 #pragma once
 #include "builder/ProjectSettings.h"
 #include "builder/ProjectView.h"
+#include "builder/SlotListening.h"
 #include "builder/SongProject.h"
 #include "builder/TypedTitles.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+class Player;
 class Progress;
 class Prompts;
 struct FileDialogOptions;
@@ -17,7 +20,8 @@ struct ImportSongsOutcome;
 
 // Korvane's document and its rules, for the window and the command line alike: the project, its
 // file and unsaved changes, the field buffers of the selected slot, the titles typed since the
-// project was opened, the project lock, the recent projects and the dialogs' folders. It
+// project was opened, the slots' trims, listening, the project lock, the recent projects and
+// the dialogs' folders. It
 // decides what each command does and what the window shows (View); the window only draws that
 // and forwards the user's actions.
 // Failure: every failure is told to the user through Prompts (message boxes, or lines on the
@@ -79,6 +83,30 @@ public:
     void SetTitle(const std::string& text);
     void SetPath(const std::string& text);
     void SetQualityText(const std::string& text);
+    // A trim field as typed, applied when the user leaves it or presses Enter: a time in
+    // seconds (TrimText); empty is no Start, the song's end ("end" too) or no fade. A text that
+    // is no time, or a trim that TrimRefusal refuses, is told with its message and changes
+    // nothing: the field shows the slot's time again, and the focus is asked for.
+    enum class TrimField { Start, End, FadeIn, FadeOut };
+    void SetTrimText(TrimField field, const std::string& text);
+    // The selected slot plays its whole song again.
+    void ClearTrim();
+    // [ and ]: the selected slot's Start or End becomes where the playing song stands in its
+    // file, to the nearest tenth; refused as a typed time is. Nothing while no song plays.
+    void MarkStart();
+    void MarkEnd();
+
+    // Listening, through the window's player (not owned; null: nothing plays). Playback stops
+    // when the selected slot, its song or trim, the project or (for the game's version) the
+    // quality changes.
+    void SetPlayer(Player* player);
+    // Play and Space: play, pause or play on the selected slot's song.
+    void PlayOrPause();
+    void StopListening();
+    // Seconds from the playing song's Start.
+    void SeekListening(double seconds);
+    // "As the game plays it": keeps the position.
+    void SetGameVersion(bool on);
     // Enter: checks the fields and applies the quality. False after the quality's message.
     bool ConfirmFields();
     // "Save changes to the project?" when there are unsaved changes. True when there were none
@@ -107,6 +135,11 @@ public:
     // songs it wrote are removed and nothing changes).
     AddResult AddToProjectFile(const std::string& projectFile,
                                const std::vector<std::string>& songs);
+    enum class TrimResult { Done, Refused, Unreadable };
+    // Gives the slot at position (1 to 16) of a project file this trim (none: the whole song)
+    // and saves it aside, holding the project's lock throughout, then tells the slot's new
+    // trim in a line. Refused: the trim (its message), the lock or the save; nothing changes.
+    TrimResult TrimProjectFile(const std::string& projectFile, int position, const SongTrim& trim);
     // A flat archive of a folder's files under a name prefix. False when not written.
     static bool WriteFolderArchive(const std::string& folder, const std::string& prefix,
                                    const std::string& output);
@@ -119,6 +152,11 @@ private:
     void ShowQuality();
     bool ReadFieldsBack();
     void MoveSelected(bool up);
+    void ReadTrimFields();
+    bool ApplyTrim(SongSlot& slot, const SongTrim& trim);
+    void MarkWith(TrimField field);
+    bool TrimsFit();
+    void FollowListening();
     bool SaveTo(const std::string& path);
     void UseWavAsItIs(SongSlot& slot, const std::string& path);
     ImportSongsOutcome Import(const std::vector<std::string>& files, int firstPosition,
@@ -148,8 +186,10 @@ private:
     std::string titleText_;
     std::string pathText_;
     std::string qualityText_;
+    std::array<std::string, 4> trimText_;                 // by TrimField
     std::int32_t quality_ = SongProject::kDefaultQuality; // the last quality read back
     TypedTitles typed_;
     std::vector<std::string> recent_;
     FocusRequest focus_ = FocusRequest::None;
+    SlotListening listening_;
 };

@@ -2,6 +2,7 @@
 
 #include "builder/ProjectPaths.h"
 #include "builder/SongProject.h"
+#include "builder/TrimRefusal.h"
 #include "common/CodePage.h"
 #include "common/FileError.h"
 #include "common/LittleEndian.h"
@@ -10,6 +11,7 @@
 #include "platform/SafeFile.h"
 #include "platform/StdFile.h"
 
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,11 @@
 namespace {
 
 constexpr std::int32_t kFileVersion = 2;
+// A project with a trim: the version-2 layout with this version, then the trim block. The
+// original program reads any version above 2 as version 2 and ignores what follows the
+// sixteenth record, so it opens such a project with its songs untrimmed.
+constexpr std::int32_t kTrimmedFileVersion = 3;
+constexpr char kTrimTag[] = {'T', 'R', 'I', 'M'};
 
 void PutInt32(std::string& out, std::int32_t value) {
     AppendLittleEndian32(out, static_cast<std::uint32_t>(value));
@@ -28,9 +35,30 @@ void PutString(std::string& out, const std::string& text) {
     out += text;
 }
 
+bool AnyTrim(const SongProject& project) {
+    for (int position = 1; position <= SongProject::kSlotCount; ++position)
+        if (!project.SlotAt(position).trim().IsNone())
+            return true;
+    return false;
+}
+
+// "TRIM", then per slot its start, end (0: the song's end), fade in and fade out in
+// milliseconds.
+void PutTrimBlock(std::string& out, const SongProject& project) {
+    out.append(kTrimTag, sizeof kTrimTag);
+    for (int position = 1; position <= SongProject::kSlotCount; ++position) {
+        const SongTrim& trim = project.SlotAt(position).trim();
+        AppendLittleEndian32(out, Milliseconds(trim.start));
+        AppendLittleEndian32(out, trim.end ? Milliseconds(*trim.end) : 0);
+        AppendLittleEndian32(out, Milliseconds(trim.fadeIn));
+        AppendLittleEndian32(out, Milliseconds(trim.fadeOut));
+    }
+}
+
 std::string ProjectBytes(const SongProject& project) {
+    const bool trimmed = AnyTrim(project);
     std::string out;
-    PutInt32(out, kFileVersion);
+    PutInt32(out, trimmed ? kTrimmedFileVersion : kFileVersion);
     PutInt32(out, project.quality());
     for (int position = 1; position <= SongProject::kSlotCount; ++position) {
         const SongSlot& slot = project.SlotAt(position);
@@ -38,6 +66,8 @@ std::string ProjectBytes(const SongProject& project) {
         PutString(out, slot.title());
         PutInt32(out, std::bit_cast<std::int32_t>(slot.length()));
     }
+    if (trimmed)
+        PutTrimBlock(out, project);
     return out;
 }
 
@@ -59,6 +89,18 @@ public:
     }
 
     float Float() { return std::bit_cast<float>(Int32()); }
+
+    std::uint32_t Uint32() { return static_cast<std::uint32_t>(Int32()); }
+
+    // True, having read it, when the tag comes next; false when other bytes or fewer bytes
+    // than the tag's follow.
+    bool TagFollows(const char (&tag)[4]) {
+        char bytes[4];
+        if (left_ < sizeof bytes)
+            return false;
+        Read(bytes, sizeof bytes);
+        return std::memcmp(bytes, tag, sizeof bytes) == 0;
+    }
 
     std::string String() {
         std::int32_t count = Int32();
@@ -103,6 +145,32 @@ void LoadSlot(SongSlot& slot, FieldReader& reader, const std::string& projectFol
     slot.Probe();
 }
 
+double SecondsOf(std::uint32_t milliseconds) {
+    return static_cast<double>(milliseconds) / 1000.0;
+}
+
+// The trim block after the sixteenth record, known by its tag. A file without one (other
+// bytes or none) is read as the original program reads it, untrimmed; a block cut short is
+// refused as damaged, like a file cut short, leaving every slot untrimmed rather than some.
+// The times are taken as stored; whether they fit the songs is checked where they are shown
+// and at the build.
+void LoadTrims(SongProject& project, FieldReader& reader) {
+    if (!reader.TagFollows(kTrimTag))
+        return;
+    std::array<SongTrim, SongProject::kSlotCount> trims;
+    for (SongTrim& trim : trims) {
+        trim.start = SecondsOf(reader.Uint32());
+        const std::uint32_t end = reader.Uint32();
+        if (end != 0)
+            trim.end = SecondsOf(end);
+        trim.fadeIn = SecondsOf(reader.Uint32());
+        trim.fadeOut = SecondsOf(reader.Uint32());
+    }
+    // All or none: a block cut short leaves every slot untrimmed.
+    for (int position = 1; position <= SongProject::kSlotCount; ++position)
+        project.SlotAt(position).SetTrim(trims[static_cast<std::size_t>(position - 1)]);
+}
+
 } // namespace
 
 bool SaveProjectFile(const SongProject& project, const std::string& file) {
@@ -128,10 +196,14 @@ bool LoadProjectFile(SongProject& project, const std::string& file) {
         return false;
     project.SetPath(file);
     FieldReader reader(stream.get(), *length, file);
-    if (reader.Int32() >= kFileVersion)
+    const std::int32_t version = reader.Int32();
+    if (version >= kFileVersion)
         project.SetQuality(reader.Int32());
     const std::string folder = FolderHolding(AbsolutePath(file));
     for (int position = 1; position <= SongProject::kSlotCount; ++position)
         LoadSlot(project.SlotAt(position), reader, folder);
+    // Bytes after a version-2 file are ignored, as the original program ignores them.
+    if (version >= kTrimmedFileVersion)
+        LoadTrims(project, reader);
     return true;
 }

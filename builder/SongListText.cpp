@@ -22,8 +22,8 @@ std::string SongListText(const SongProject& project) {
     text += std::string(76, '-') + "\r";
     for (int position = 1; position <= SongProject::kSlotCount; ++position) {
         const SongSlot& slot = project.SlotAt(position);
-        text +=
-            ListLine(LetterLabel(position), ScriptTitle(slot.title()), LengthText(slot.length()));
+        text += ListLine(LetterLabel(position), ScriptTitle(slot.title()),
+                         LengthText(slot.PlayedLength()));
     }
     return CodePage::ToUtf8(text);
 }

@@ -208,6 +208,107 @@ TEST(ProjectFile, BytesAfterLastRecordAreIgnored) {
     EXPECT_TRUE(project.Load(folder.file("t.velkp")));
 }
 
+// A project with trims in slots 2 and 16 (one to the song's end, one beyond its song).
+void Trim(SongProject& project, const TempFolder& folder) {
+    project.SetQuality(6);
+    project.SlotAt(2).SetPath(MonoWav(folder, "two.wav", 9));
+    project.SlotAt(2).SetTitle("Two");
+    project.SlotAt(2).SetTrim({1.5, 7.25, 0.5, 2});
+    project.SlotAt(16).SetTrim({30, std::nullopt, 0, 4.1}); // no song: kept as stored
+    project.SetPath(folder.file("trimmed.velkp"));
+}
+
+std::string TrimRecord(std::uint32_t start, std::uint32_t end, std::uint32_t in,
+                       std::uint32_t out) {
+    std::string bytes;
+    for (std::uint32_t value : {start, end, in, out})
+        PutLE32(bytes, value);
+    return bytes;
+}
+
+TEST(ProjectFile, TrimsMakeVersionThreeTheVersionTwoLayoutAndATrimBlock) {
+    TempFolder folder;
+    SongProject untrimmed;
+    Trim(untrimmed, folder);
+    untrimmed.SlotAt(2).SetTrim({});
+    untrimmed.SlotAt(16).SetTrim({});
+    ASSERT_TRUE(untrimmed.Save());
+    const std::string versionTwo = ReadFileBytes(untrimmed.path());
+    EXPECT_EQ(versionTwo.substr(0, 4), std::string("\x02\0\0\0", 4));
+
+    SongProject project;
+    Trim(project, folder);
+    ASSERT_TRUE(project.Save());
+    std::string expected = "\x03" + versionTwo.substr(1) + "TRIM";
+    for (int slot = 1; slot <= 16; ++slot)
+        expected += slot == 2    ? TrimRecord(1500, 7250, 500, 2000)
+                    : slot == 16 ? TrimRecord(30000, 0, 0, 4100)
+                                 : TrimRecord(0, 0, 0, 0);
+    EXPECT_EQ(ReadFileBytes(project.path()), expected);
+
+    // The original program reads a version above 2 as version 2 and stops after the sixteenth
+    // record: that part alone is the untrimmed project.
+    WriteFileBytes(folder.file("as-the-original.velkp"),
+                   "\x02" + expected.substr(1, versionTwo.size() - 1));
+    SongProject original;
+    ASSERT_TRUE(original.Load(folder.file("as-the-original.velkp")));
+    EXPECT_EQ(original.quality(), 6);
+    EXPECT_EQ(original.SlotAt(2).title(), "Two");
+    EXPECT_EQ(original.SlotAt(2).length(), 9.0f);
+    EXPECT_TRUE(original.SlotAt(2).trim().IsNone());
+
+    SongProject loaded;
+    ASSERT_TRUE(loaded.Load(project.path()));
+    for (int position = 1; position <= 16; ++position)
+        EXPECT_EQ(loaded.SlotAt(position).trim(), project.SlotAt(position).trim()) << position;
+    EXPECT_EQ(loaded.SlotAt(2).title(), "Two");
+    EXPECT_EQ(loaded.SlotAt(2).status(), "Ok");
+}
+
+struct DamagedTrimCase {
+    std::string name;
+    std::string afterRecords; // what follows the sixteenth record of a version-3 file
+    bool refused;
+};
+
+class DamagedTrimBlockTest : public testing::TestWithParam<DamagedTrimCase> {};
+
+// No block (nothing, or no tag, after the records) reads as the original reads the file; a
+// block cut short is refused as damaged, like a file cut short. The songs stay, untrimmed.
+TEST_P(DamagedTrimBlockTest, LeavesEverySlotUntrimmed) {
+    TempFolder folder;
+    std::string bytes("\x03\0\0\0\x05\0\0\0", 8);
+    PutRecord(bytes, MonoWav(folder, "a.wav", 3), "First", 3);
+    bytes += ClearedRecords(15) + GetParam().afterRecords;
+    WriteFileBytes(folder.file("d.velkp"), bytes);
+    SongProject project;
+    if (GetParam().refused)
+        EXPECT_THROW(project.Load(folder.file("d.velkp")), FileError);
+    else
+        EXPECT_TRUE(project.Load(folder.file("d.velkp")));
+    EXPECT_EQ(project.quality(), 5);
+    EXPECT_EQ(project.SlotAt(1).title(), "First");
+    EXPECT_EQ(project.SlotAt(1).status(), "Ok");
+    for (int position = 1; position <= 16; ++position)
+        EXPECT_TRUE(project.SlotAt(position).trim().IsNone()) << position;
+}
+
+std::string FullTrimBlock() {
+    std::string block = "TRIM";
+    for (int slot = 0; slot < 16; ++slot)
+        block += TrimRecord(1000, 2000, 0, 0);
+    return block;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, DamagedTrimBlockTest,
+    testing::Values(DamagedTrimCase{"Missing", "", false}, DamagedTrimCase{"ShortTag", "TR", false},
+                    DamagedTrimCase{"OtherTag", "TRAP" + FullTrimBlock().substr(4), false},
+                    DamagedTrimCase{"OnlyTheTag", "TRIM", true},
+                    DamagedTrimCase{"CutInTheLastRecord",
+                                    FullTrimBlock().substr(0, FullTrimBlock().size() - 3), true}),
+    [](const auto& tested) { return tested.param.name; });
+
 TEST(ProjectFile, SaveFailsWhenFileCannotBeCreated) {
     TempFolder folder;
     SongProject project;
