@@ -123,6 +123,22 @@ TEST(TrackEncodeJob, EncodesAiffAtItsOwnRate) {
     EXPECT_EQ(facts.rate, 22050);
 }
 
+// A trim's reader hands the encoder the same blocks of the same samples when it keeps all of
+// them unfaded: the stream is the untrimmed one, byte for byte.
+TEST(TrackEncodeJob, TrimKeepingEverySampleEncodesAsNoTrim) {
+    TempFolder temp;
+    const std::string wav = MakeWav(1, 22050, 16, Pcm16Bytes(ToneSamples(1, 22050, 30000, 440.0)));
+    WriteFileBytes(temp.file("whole.wav"), wav);
+    WriteFileBytes(temp.file("kept.wav"), wav);
+    TrackEncodeJob whole, kept;
+    whole.serialNumber = kept.serialNumber = 5;
+    kept.trim = {0, 30000.0 / 22050, 0, 0};
+    ASSERT_FALSE(kept.trim.IsNone());
+    ASSERT_TRUE(whole.Run(temp.file("whole.wav")));
+    ASSERT_TRUE(kept.Run(temp.file("kept.wav")));
+    EXPECT_EQ(ReadFileBytes(temp.file("kept.ogg")), ReadFileBytes(temp.file("whole.ogg")));
+}
+
 struct FailureCase {
     const char* name;
     std::string fileName;

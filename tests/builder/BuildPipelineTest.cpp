@@ -16,6 +16,7 @@
 #include <ogg/ogg.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include <filesystem>
@@ -160,6 +161,53 @@ TEST_F(BuildPipelineTest, CompleteBuildPacksScriptsAndSongsInListOrder) {
         EXPECT_EQ(DecodedFrames(unpacked.path(), number),
                   static_cast<std::uint32_t>(FramesOfSong(songOfTrack[number - 1])))
             << "track " << number;
+}
+
+double Rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t count) {
+    double sum = 0;
+    for (std::size_t i = from; i < from + count; ++i)
+        sum += double(samples[i]) * samples[i];
+    return std::sqrt(sum / static_cast<double>(count));
+}
+
+TEST_F(BuildPipelineTest, TrimmedSongIsItsKeptPartWithItsFades) {
+    // Four seconds of an even tone; kept: 0.5 s to 3.5 s, fading in over 0.5 s, out over 1 s.
+    WriteFileBytes(project.SlotAt(3).path(),
+                   MakeWav(1, kRate, 16, Pcm16Bytes(ToneSamples(1, kRate, 4 * kRate, 440.0))));
+    project.SlotAt(3).Probe();
+    project.SlotAt(3).SetTrim({0.5, 3.5, 0.5, 1.0});
+    ASSERT_TRUE(Build());
+    TempFolder unpacked;
+    ASSERT_TRUE(UnpackArchive(destination, unpacked.path()));
+    EXPECT_NE(ReadFileBytes(unpacked.file("velk/playlists.con"))
+                  .find("musicmanager.registerSong 2 \"Song 3\" 3.0\r\n"),
+              std::string::npos);
+
+    ASSERT_TRUE(OggDecoder().decodeToWav(unpacked.file("velk/music03.ogg")));
+    const std::string wav = ReadFileBytes(unpacked.file("velk/music03.wav"));
+    ASSERT_GE(wav.size(), 44u);
+    std::vector<std::int16_t> samples((wav.size() - 44) / 2);
+    std::memcpy(samples.data(), wav.data() + 44, samples.size() * 2);
+    const long kept = 3 * kRate;
+    const long longBlock = 2048; // libvorbis's long block at this rate and quality
+    EXPECT_LE(std::abs(static_cast<long>(samples.size()) - kept), longBlock) << samples.size();
+    ASSERT_GE(samples.size(), static_cast<std::size_t>(kept));
+
+    // In tenths of a second: the fade in rises over the first five, the fade out falls over
+    // the last ten, the rest is the tone at its full level.
+    const std::size_t tenth = kRate / 10;
+    const double full = Rms(samples, 10 * tenth, 10 * tenth);
+    const auto level = [&](std::size_t index) { return Rms(samples, index * tenth, tenth) / full; };
+    EXPECT_LT(level(0), 0.2);
+    EXPECT_GT(level(2), 0.35);
+    EXPECT_LT(level(2), 0.65);
+    EXPECT_GT(level(6), 0.95);
+    EXPECT_GT(level(19), 0.95);
+    EXPECT_GT(level(21), 0.7);
+    EXPECT_LT(level(21), 0.95);
+    EXPECT_LT(level(29), 0.12);
+    // Untrimmed songs are what they always were.
+    EXPECT_EQ(DecodedFrames(unpacked.path(), 4), static_cast<std::uint32_t>(FramesOfSong(4)));
 }
 
 TEST_F(BuildPipelineTest, StepsPercentagesAndTexts) {
