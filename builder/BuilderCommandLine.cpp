@@ -48,10 +48,6 @@ double Seconds(const std::string& option, const std::string& name, const std::st
     return *seconds;
 }
 
-bool IsEnd(const std::string& word) {
-    return word == "end" || word == "END" || word == "End";
-}
-
 // The declared options, bound to the fields they fill. Each mode is one option naming its
 // main value; the options that complete a mode need it.
 struct BuilderOptions : CommandLineProgram {
@@ -124,8 +120,8 @@ struct BuilderOptions : CommandLineProgram {
     void AddTrimOptions(CommandLineOptions& options) {
         CLI::App& app = options.app;
         trim = app.add_option("--trim", trimWords,
-                              "Play only START to END of a slot's song (A-P or 1-16; END may be "
-                              "end)")
+                              "Keep START to END seconds of a slot's song (SLOT: A-P or 1-16; "
+                              "END: a time or end)")
                    ->type_name("PROJECT.velkp SLOT START END")
                    ->option_text("PROJECT.velkp SLOT START END")
                    ->expected(4)
@@ -137,9 +133,10 @@ struct BuilderOptions : CommandLineProgram {
                      ->option_text("PROJECT.velkp SLOT")
                      ->expected(2)
                      ->check(kNotEmpty);
-        for (CLI::Option* mode : {trim, untrim})
-            mode->excludes(window)->excludes(build)->excludes(pack)->excludes(add)->excludes(
-                output);
+        for (CLI::Option* other : {window, build, pack, add, output}) {
+            trim->excludes(other);
+            untrim->excludes(other);
+        }
         trim->excludes(untrim);
         fadeIn->needs(trim);
         fadeOut->needs(trim);
@@ -152,7 +149,7 @@ struct BuilderOptions : CommandLineProgram {
             parsed.project = trimWords[0];
             parsed.slot = SlotPosition("--trim", trimWords[1]);
             parsed.trim.start = Seconds("--trim", "START", trimWords[2]);
-            if (!IsEnd(trimWords[3]))
+            if (!SaysTheEnd(trimWords[3]))
                 parsed.trim.end = Seconds("--trim", "END", trimWords[3]);
             if (*fadeIn)
                 parsed.trim.fadeIn = Seconds("--fade-in", "S", fadeInWord);
@@ -183,14 +180,13 @@ struct BuilderOptions : CommandLineProgram {
 };
 
 // CLI11 gathers the values of every --add into one list: a second --add would silently land
-// in the first one's project, so it is refused like a second --build. So are a second --trim
-// and --untrim.
-void RefuseRepeated(const std::vector<std::string>& arguments, const std::string& option) {
-    const auto count = std::count_if(arguments.begin(), arguments.end(), [&](const auto& word) {
-        return word == option || word.rfind(option + "=", 0) == 0;
+// in the first one's project, so it is refused like a second --build.
+void RefuseRepeatedAdd(const std::vector<std::string>& arguments) {
+    const auto count = std::count_if(arguments.begin(), arguments.end(), [](const auto& word) {
+        return word == "--add" || word.rfind("--add=", 0) == 0;
     });
     if (count > 1)
-        throw CLI::ArgumentMismatch::AtMost(option, 1, static_cast<std::size_t>(count));
+        throw CLI::ArgumentMismatch::AtMost("--add", 1, static_cast<std::size_t>(count));
 }
 
 ExitStatus RunBuild(const BuilderArguments& arguments, ProjectController& controller,
@@ -248,8 +244,7 @@ BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments
     BuilderArguments parsed;
     BuilderOptions options(parsed);
     const Branch branch = options.Parse(arguments, [&] {
-        for (const char* option : {"--add", "--trim", "--untrim"})
-            RefuseRepeated(arguments, option);
+        RefuseRepeatedAdd(arguments);
         parsed.mode = options.ChosenMode(parsed);
         return parsed.mode != Mode::None;
     });

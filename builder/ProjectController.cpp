@@ -92,23 +92,15 @@ std::string FieldText(double seconds) {
     return seconds > 0 ? SecondsText(seconds) : std::string();
 }
 
-bool SaysEnd(const std::string& text) {
-    std::string word;
-    for (char c : text)
-        if (c != ' ' && c != '\t')
-            word += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return word.empty() || word == "end";
-}
-
 // The trim with one field as typed; nothing when the text is no time.
 std::optional<SongTrim> TrimWith(SongTrim trim, ProjectController::TrimField field,
                                  const std::string& text) {
     using Field = ProjectController::TrimField;
-    if (field == Field::End && SaysEnd(text)) {
+    const bool empty = text.find_first_not_of(" \t") == std::string::npos;
+    if (field == Field::End && (empty || SaysTheEnd(text))) {
         trim.end.reset();
         return trim;
     }
-    const bool empty = text.find_first_not_of(" \t") == std::string::npos;
     const std::optional<double> seconds = empty ? std::optional<double>(0.0) : ParseSeconds(text);
     if (!seconds)
         return std::nullopt;

@@ -75,6 +75,13 @@ std::optional<double> ParseSeconds(const std::string& typed) {
     return static_cast<double>(*tenths) / 10.0;
 }
 
+bool SaysTheEnd(const std::string& typed) {
+    std::string text = Trimmed(typed);
+    for (char& c : text)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text == "end";
+}
+
 std::string SecondsText(double seconds) {
     // to_chars never looks at the locale, unlike printf's "%.1f".
     char text[64];

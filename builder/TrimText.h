@@ -10,6 +10,9 @@
 // empty text, a sign, a second decimal or anything else.
 std::optional<double> ParseSeconds(const std::string& text);
 
+// "end" in any case, with spaces around it: an End at the song's end.
+bool SaysTheEnd(const std::string& text);
+
 // Seconds with one decimal and a full stop, rounded to the nearest tenth ("75.5").
 std::string SecondsText(double seconds);
 // Seconds cut down to the tenth ("187.6" for 187.68): a song's length is never shown longer

@@ -122,13 +122,63 @@ INSTANTIATE_TEST_SUITE_P(
         Refused({"--no-loudness"}, "--no-loudness requires --add"),
         Refused({"--add", "p", "a", "--output", "o"}, "--output excludes --add"),
         Refused({"--add", "p", "a", "--build", "q", "--output", "o"}, "--build excludes --add"),
-        Refused({"--add", "p", "a", "--add", "q", "b"},
-                "--add: At Most 1 required but received 2")),
+        Refused({"--add", "p", "a", "--add", "q", "b"}, "--add: At Most 1 required but received 2"),
+        Refused({"--trim", "p", "Q", "1", "2"},
+                "--trim: SLOT must be a letter A-P or a number 1-16: Q"),
+        Refused({"--trim", "p", "17", "1", "2"},
+                "--trim: SLOT must be a letter A-P or a number 1-16: 17"),
+        Refused({"--untrim", "p", "0"}, "--untrim: SLOT must be a letter A-P or a number 1-16: 0"),
+        Refused({"--trim", "p", "A", "x", "2"},
+                "--trim: START must be a time in seconds, such as 75.5: x"),
+        Refused({"--trim", "p", "A", "1", "2.55"},
+                "--trim: END must be a time in seconds, such as 75.5: 2.55"),
+        Refused({"--trim", "p", "A", "1", "2", "--fade-in", "-1"},
+                "--fade-in: S must be a time in seconds, such as 75.5: -1"),
+        Refused({"--trim", "p", "A", "1"}, "--trim: At least 4 required but received 3"),
+        Refused({"--untrim", "p"}, "--untrim: At least 2 required but received 1"),
+        Refused({"--fade-out", "1"}, "--fade-out requires --trim"),
+        Refused({"--trim", "p", "A", "1", "2", "--untrim", "p", "A"}, "--trim excludes --untrim"),
+        Refused({"--trim", "p", "A", "1", "2", "--output", "o"}, "--output excludes --trim"),
+        Refused({"--add", "p", "a", "--untrim", "p", "A"}, "--add excludes --untrim")),
     [](const auto& tested) {
         std::string line;
         for (const std::string& argument : tested.param.arguments)
             line += argument + " ";
         return line.empty() ? "NoArguments" : TestName(line);
+    });
+
+struct TrimArgumentsCase {
+    std::vector<std::string> arguments;
+    Mode mode;
+    int slot;
+    SongTrim trim;
+};
+
+class TrimArgumentsTest : public testing::TestWithParam<TrimArgumentsCase> {};
+
+TEST_P(TrimArgumentsTest, TakeProjectSlotAndTimes) {
+    const BuilderArguments parsed = ParseBuilderArguments(GetParam().arguments);
+    EXPECT_TRUE(ChosenBy(parsed) == (Chosen{Branch::Operation, GetParam().mode})) << parsed.error;
+    EXPECT_EQ(parsed.project, "my.velkp");
+    EXPECT_EQ(parsed.slot, GetParam().slot);
+    EXPECT_EQ(parsed.trim, GetParam().trim);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trims, TrimArgumentsTest,
+    testing::Values(
+        TrimArgumentsCase{{"--trim", "my.velkp", "C", "30", "3:30.5"}, Mode::Trim, 3, {30, 210.5}},
+        TrimArgumentsCase{{"--trim", "my.velkp", "p", "0", "END", "--fade-out", "4.5"},
+                          Mode::Trim,
+                          16,
+                          {0, std::nullopt, 0, 4.5}},
+        TrimArgumentsCase{{"--fade-in", "2", "--trim", "my.velkp", "16", "1.5", "end"},
+                          Mode::Trim,
+                          16,
+                          {1.5, std::nullopt, 2, 0}},
+        TrimArgumentsCase{{"--untrim", "my.velkp", "b"}, Mode::Untrim, 2, {}}),
+    [](const auto& tested) {
+        return TestName(std::to_string(tested.index) + "_" + tested.param.arguments[0]);
     });
 
 TEST(AddArgumentsTest, TakeProjectSongsAndLoudnessSwitch) {
@@ -574,6 +624,49 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "empty slot"}),
     [](const auto& test) { return TestName(test.param.name); });
+
+TEST_F(CommandLineTest, TrimAndUntrimChangeOneSlotOrNothing) {
+    const std::string project = ValidProject();
+    SongProject setUp;
+    ASSERT_TRUE(setUp.Load(project));
+    WriteFileBytes(songs.file("four.wav"),
+                   MakeWav(1, 8000, 16, Pcm16Bytes(ToneSamples(1, 8000, 4 * 8000, 300))));
+    setUp.SlotAt(3).SetPath(songs.file("four.wav"));
+    setUp.SlotAt(3).SetTitle("Four");
+    ASSERT_TRUE(setUp.Save());
+    const std::string untrimmed = ReadFileBytes(project);
+
+    EXPECT_EQ(Run({"--trim", project, "C", "0.5", "3", "--fade-in", "0.5", "--fade-out", "1"}),
+              ExitStatus::Done);
+    EXPECT_EQ(out.str(), "C: Four (from 0.5 s to 3.0 s, fade in 0.5 s, fade out 1.0 s)\n");
+    SongProject saved;
+    ASSERT_TRUE(saved.Load(project));
+    EXPECT_EQ(saved.SlotAt(3).trim(), (SongTrim{0.5, 3, 0.5, 1}));
+    EXPECT_EQ(ReadFileBytes(project)[0], '\x03');
+
+    const std::string trimmed = ReadFileBytes(project);
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"--trim", project, "c", "3", "2"},
+          {"--trim", project, "3", "0", "4.1"},
+          {"--trim", project, "A", "0", "end", "--fade-in", "1"}}) {
+        out.str("");
+        EXPECT_EQ(Run(refused), ExitStatus::Failed) << refused[2];
+        EXPECT_EQ(ReadFileBytes(project), trimmed);
+    }
+    EXPECT_EQ(out.str(), "A trimmed song must last at least 1 second.\n");
+
+    out.str("");
+    EXPECT_EQ(Run({"--trim", project, "3", "1", "end"}), ExitStatus::Done);
+    EXPECT_EQ(out.str(), "C: Four (from 1.0 s to the end, fade in 0.0 s, fade out 0.0 s)\n");
+    out.str("");
+    EXPECT_EQ(Run({"--untrim", project, "c"}), ExitStatus::Done);
+    EXPECT_EQ(out.str(), "C: Four (the whole song)\n");
+    EXPECT_EQ(ReadFileBytes(project), untrimmed); // the version-2 file again
+
+    out.str("");
+    EXPECT_EQ(Run({"--trim", songs.file("missing.velkp"), "A", "0", "end"}), ExitStatus::BadInput);
+    EXPECT_EQ(out.str(), "Error reading project file.\n");
+}
 
 TEST_F(CommandLineTest, HelpVersionAndBadArguments) {
     EXPECT_EQ(Run({"--version"}), ExitStatus::Done);

@@ -577,6 +577,76 @@ TEST_F(ProjectControllerTest, BuildRefusals) {
     EXPECT_FALSE(FolderExists(base.file("velk_work")));
 }
 
+TEST_F(ProjectControllerTest, TrimFieldsApplyOrAreRefusedWithNothingChanged) {
+    using Field = ProjectController::TrimField;
+    controller.project().SlotAt(1).SetPath(MonoWav(folder, "twenty.wav", 20));
+    EXPECT_FALSE(controller.View().trimFieldsEnabled);
+    controller.Select(0);
+    view = controller.View();
+    EXPECT_TRUE(view.trimFieldsEnabled);
+    EXPECT_EQ(view.startText + view.endText + view.fadeInText + view.fadeOutText, "");
+
+    struct Step {
+        Field field;
+        std::string typed;
+        std::string refusal; // empty: applied
+        std::string length;  // of the row afterwards
+    };
+    const Step steps[] = {
+        {Field::Start, "2", "", "18.0"},
+        {Field::End, "1:00", "The End (60.0 s) lies beyond the end of the song (20.0 s).", "18.0"},
+        {Field::FadeIn, "1,25", "The Fade in must be a time in seconds, such as 75.5.", "18.0"},
+        {Field::End, "12.5", "", "10.5"},
+        {Field::Start, "13", "The End must come after the Start.", "10.5"},
+        {Field::Start, "12", "A trimmed song must last at least 1 second.", "10.5"},
+        {Field::FadeOut, "11",
+         "The fades (11.0 s together) are longer than the trimmed song (10.5 s).", "10.5"},
+        {Field::FadeIn, "4", "", "10.5"},
+        {Field::End, " End ", "", "18.0"},
+    };
+    const FocusRequest focusOn[] = {FocusRequest::Start, FocusRequest::End, FocusRequest::FadeIn,
+                                    FocusRequest::FadeOut};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.typed);
+        prompts.messages.clear();
+        const SongTrim before = controller.project().SlotAt(1).trim();
+        controller.SetTrimText(step.field, step.typed);
+        EXPECT_EQ(prompts.messages, step.refusal.empty() ? std::vector<std::string>{}
+                                                         : std::vector<std::string>{step.refusal});
+        EXPECT_EQ(controller.TakeFocusRequest(), step.refusal.empty()
+                                                     ? FocusRequest::None
+                                                     : focusOn[static_cast<int>(step.field)]);
+        if (!step.refusal.empty())
+            EXPECT_EQ(controller.project().SlotAt(1).trim(), before);
+        EXPECT_EQ(Row(0).length, step.length);
+    }
+    view = controller.View();
+    EXPECT_EQ(view.startText, "2.0"); // as the slot holds them
+    EXPECT_EQ(view.endText, "");
+    EXPECT_EQ(view.fadeInText, "4.0");
+    EXPECT_EQ(view.fadeOutText, "");
+    EXPECT_TRUE(view.modified);
+    controller.ClearTrim();
+    EXPECT_TRUE(controller.project().SlotAt(1).trim().IsNone());
+    EXPECT_EQ(controller.View().startText, "");
+    EXPECT_EQ(Row(0).length, "20.0");
+}
+
+TEST_F(ProjectControllerTest, TrimBeyondItsSongIsShownAndRefusedAtTheBuild) {
+    FillSixteenValidSlots();                              // songs of a second
+    controller.project().SlotAt(3).SetTrim({0, 5, 0, 0}); // as a project file may hold it
+    EXPECT_EQ(Row(2).status, "invalid trim");
+    EXPECT_TRUE(Row(2).warning);
+    EXPECT_EQ(Row(2).length, "1.0");
+    controller.Build();
+    EXPECT_EQ(prompts.messages,
+              std::vector<std::string>{"Slot C: The End (5.0 s) lies beyond the end of the song "
+                                       "(1.0 s). Unable to build."});
+    EXPECT_TRUE(prompts.dialogs.empty());
+    EXPECT_EQ(controller.BuildTo(folder.file("p.velk"), 1),
+              ProjectController::BuildResult::Refused);
+}
+
 TEST_F(ProjectControllerTest, RefusedBuildMarksTheRowsThatAreNotOk) {
     const std::string path = MonoWav(folder, "ok.wav", 1);
     controller.project().SlotAt(2).SetPath(path);
