@@ -1,7 +1,8 @@
 // korvane_screenshots: renders Korvane's window for the documentation, without a display.
 //   QT_QPA_PLATFORM=offscreen korvane_screenshots OUTPUT_FOLDER
-// Writes korvane-main.png (a full project, row D selected) and korvane-drop.png (three
-// files dragged over row C of a project with two songs).
+// Writes korvane-main.png (a full project, row D selected, trimmed and paused while it plays)
+// and korvane-drop.png (three files dragged over row C of a project with two songs). The
+// player plays on SDL's dummy output unless SDL_AUDIODRIVER names another.
 #include "builder/window/BuilderWindow.h"
 #include "builder/window/SlotList.h"
 #include "common/ConsolePrompts.h"
@@ -10,7 +11,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QDragMoveEvent>
+#include <QElapsedTimer>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -47,6 +50,28 @@ void FillSlots(BuilderWindow& window, const QString& folder, int count) {
     window.OpenProjectFile(project);                     // reopening refreshes the whole window
 }
 
+// Row D cut to 0.5 s to 4.5 s with its fades, held at 1.2 s into it.
+bool TrimAndPause(BuilderWindow& window) {
+    using Field = ProjectController::TrimField;
+    window.list()->selectRow(3);
+    window.Run([](ProjectController& controller) {
+        controller.SetTrimText(Field::Start, "0.5");
+        controller.SetTrimText(Field::End, "4.5");
+        controller.SetTrimText(Field::FadeIn, "0.5");
+        controller.SetTrimText(Field::FadeOut, "1");
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (!window.playButton()->isEnabled() && waited.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    window.Run([](ProjectController& controller) {
+        controller.PlayOrPause();
+        controller.PlayOrPause();
+        controller.SeekListening(1.2);
+    });
+    return window.playButton()->isEnabled();
+}
+
 bool Save(QWidget& widget, const QString& file) {
     QApplication::processEvents();
     return widget.grab().save(file);
@@ -57,6 +82,8 @@ bool Save(QWidget& widget, const QString& file) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KorvaneScreenshots"));
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
     if (argc != 2) {
         std::fprintf(stderr, "usage: korvane_screenshots OUTPUT_FOLDER\n");
         return 2;
@@ -71,8 +98,7 @@ int main(int argc, char** argv) {
         window.project().SetPath(QDir(songs.path()).filePath("Mekong.velkp").toStdString());
         FillSlots(window, songs.path(), 16);
         window.show();
-        window.list()->selectRow(3);
-        saved = Save(window, output.filePath("korvane-main.png")) && saved;
+        saved = TrimAndPause(window) && Save(window, output.filePath("korvane-main.png")) && saved;
     }
     {
         BuilderWindow window(songs.path().toStdString());

@@ -4,12 +4,14 @@
 #include "builder/window/ApplicationIcon.h"
 #include "builder/window/ElidedLabel.h"
 #include "builder/window/SlotList.h"
+#include "playback/Player.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/HyperlinkLabel.h"
 #include "widgets/ProgressWindow.h"
 #include "widgets/QtPrompts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -22,12 +24,16 @@
 #include <QOperatingSystemVersion>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
 
 const char* const kHomePage = "https://korvane.example.org/";
+// How often the listening controls follow the player.
+constexpr int kListeningPollMs = 100;
 
 QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
@@ -47,6 +53,11 @@ bool PutOnClipboard(const std::string& text) {
     return clipboard && clipboard->text() == shown;
 }
 
+void SelectForRetyping(QLineEdit* field) {
+    field->setFocus();
+    field->selectAll();
+}
+
 // Sets a field's text only when it differs, so that typing keeps its cursor and undo.
 void Show(QLineEdit* field, const std::string& text) {
     if (field->text() != Text(text))
@@ -62,9 +73,10 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
       folderOpener_([](const QString& folder) {
           return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
       }),
-      controller_(
-          *prompts_, [this] { return progressFactory_(this); }, settings_,
-          std::move(workBaseFolder)) {
+      player_(std::make_unique<Player>()), controller_(
+                                               *prompts_, [this] { return progressFactory_(this); },
+                                               settings_, std::move(workBaseFolder)) {
+    controller_.SetPlayer(player_.get());
     controller_.SetFolderOpener(
         [this](const std::string& folder) { return folderOpener_(Text(folder)); });
     setWindowIcon(ApplicationIcon());
@@ -84,7 +96,9 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
     Draw();
 }
 
-BuilderWindow::~BuilderWindow() = default;
+BuilderWindow::~BuilderWindow() {
+    controller_.SetPlayer(nullptr);
+}
 
 void BuilderWindow::SetPrompts(Prompts* prompts) {
     prompts_ = prompts ? prompts : ownPrompts_.get();
@@ -108,6 +122,10 @@ QLabel* BuilderWindow::inGameLabel() const {
     return inGameLabel_;
 }
 
+QLabel* BuilderWindow::timeLabel() const {
+    return timeLabel_;
+}
+
 void BuilderWindow::CreateControls() {
     CreateList();
     editingBox_ = new QGroupBox(QStringLiteral("Editing"), this);
@@ -119,6 +137,8 @@ void BuilderWindow::CreateControls() {
     browseButton_ = new QPushButton(QStringLiteral("&Browse..."), editingBox_);
     moveUpButton_ = new QPushButton(QStringLiteral("Move &Up"), editingBox_);
     moveDownButton_ = new QPushButton(QStringLiteral("Move &Down"), editingBox_);
+    CreateTrimControls();
+    CreatePlayerControls();
     qualityLabel_ = new QLabel(QStringLiteral("Ogg &Quality:"), this);
     qualityEdit_ = new QLineEdit(this);
     link_ = new HyperlinkLabel(this);
@@ -127,7 +147,8 @@ void BuilderWindow::CreateControls() {
     link_->setFocusPolicy(Qt::TabFocus);
     link_->setContentsMargins(2, 1, 2, 1); // room for the focus frame
     link_->Attach();
-    for (QPushButton* button : {browseButton_, moveUpButton_, moveDownButton_})
+    for (QPushButton* button :
+         {browseButton_, moveUpButton_, moveDownButton_, playButton_, stopButton_})
         button->setAutoDefault(false); // Enter belongs to the window, not to a button
 
     titleLabel_->setBuddy(titleEdit_);
@@ -139,8 +160,41 @@ void BuilderWindow::CreateControls() {
     setTabOrder(pathEdit_, browseButton_);
     setTabOrder(browseButton_, moveUpButton_);
     setTabOrder(moveUpButton_, moveDownButton_);
-    setTabOrder(moveDownButton_, qualityEdit_);
+    setTabOrder(moveDownButton_, startEdit_);
+    setTabOrder(startEdit_, endEdit_);
+    setTabOrder(endEdit_, fadeInEdit_);
+    setTabOrder(fadeInEdit_, fadeOutEdit_);
+    setTabOrder(fadeOutEdit_, playButton_);
+    setTabOrder(playButton_, stopButton_);
+    setTabOrder(stopButton_, positionSlider_);
+    setTabOrder(positionSlider_, gameVersionBox_);
+    setTabOrder(gameVersionBox_, qualityEdit_);
     setTabOrder(qualityEdit_, link_);
+}
+
+void BuilderWindow::CreateTrimControls() {
+    const auto field = [this](const char* label, const char* empty, QLabel*& labelOut,
+                              QLineEdit*& fieldOut) {
+        labelOut = new QLabel(QString::fromLatin1(label), editingBox_);
+        fieldOut = new QLineEdit(editingBox_);
+        fieldOut->setPlaceholderText(QString::fromLatin1(empty));
+        labelOut->setBuddy(fieldOut);
+    };
+    field("Sta&rt", "0.0", startLabel_, startEdit_);
+    field("&End", "end", endLabel_, endEdit_);
+    field("Fade &in", "0.0", fadeInLabel_, fadeInEdit_);
+    field("Fade &out", "0.0", fadeOutLabel_, fadeOutEdit_);
+}
+
+void BuilderWindow::CreatePlayerControls() {
+    playButton_ = new QPushButton(QStringLiteral("Pl&ay"), editingBox_);
+    stopButton_ = new QPushButton(QStringLiteral("&Stop"), editingBox_);
+    positionSlider_ = new QSlider(Qt::Horizontal, editingBox_);
+    positionSlider_->setFocusPolicy(Qt::StrongFocus);
+    timeLabel_ = new ElidedLabel(editingBox_);
+    gameVersionBox_ = new QCheckBox(QStringLiteral("As the &game plays it"), editingBox_);
+    listeningTimer_ = new QTimer(this);
+    listeningTimer_->setInterval(kListeningPollMs);
 }
 
 void BuilderWindow::CreateList() {
@@ -197,6 +251,8 @@ void BuilderWindow::CreateMenu() {
 void BuilderWindow::LayOut() {
     auto* editing = new QVBoxLayout(editingBox_);
     editing->addLayout(EditingLayout());
+    editing->addLayout(TrimLayout());
+    editing->addLayout(PlayerLayout());
     editingBox_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto* bottom = new QHBoxLayout;
@@ -226,7 +282,7 @@ void BuilderWindow::LayOut() {
 
 QGridLayout* BuilderWindow::EditingLayout() {
     // Title and File Path, Browse... after the path and the in-game title after the title;
-    // Move Up and Move Down on the right. Rows below (the player, trims) may be added later.
+    // Move Up and Move Down on the right. The trim and the player follow in rows of their own.
     auto* grid = new QGridLayout;
     const int fieldWidth = DialogUnitsToPixels(*this, 50, 175, 140, 15).width();
     titleEdit_->setMinimumWidth(fieldWidth);
@@ -245,6 +301,52 @@ QGridLayout* BuilderWindow::EditingLayout() {
     for (QPushButton* button : {moveUpButton_, moveDownButton_})
         button->setMinimumWidth(std::max(buttonWidth, button->sizeHint().width()));
     return grid;
+}
+
+QHBoxLayout* BuilderWindow::TrimLayout() {
+    // Each field as wide as the longest time it takes, whatever the font.
+    auto* row = new QHBoxLayout;
+    const int gap = DialogUnitsToPixels(*this, 0, 0, 6, 0).width();
+    const std::pair<QLabel*, QLineEdit*> fields[] = {{startLabel_, startEdit_},
+                                                     {endLabel_, endEdit_},
+                                                     {fadeInLabel_, fadeInEdit_},
+                                                     {fadeOutLabel_, fadeOutEdit_}};
+    for (const auto& [label, field] : fields) {
+        if (label != startLabel_)
+            row->addSpacing(gap);
+        row->addWidget(label);
+        row->addWidget(field);
+        field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00.0")) +
+                             field->fontMetrics().averageCharWidth() * 2);
+    }
+    row->addStretch(1);
+    return row;
+}
+
+QHBoxLayout* BuilderWindow::PlayerLayout() {
+    // Play keeps one width whether it reads Play or Pause; the time has room for 30 minutes,
+    // and for "No sound output", which it shows instead.
+    auto* row = new QHBoxLayout;
+    playButton_->setText(QStringLiteral("P&ause"));
+    const int pauseWidth = playButton_->sizeHint().width();
+    playButton_->setText(QStringLiteral("Pl&ay"));
+    const int buttonWidth = DialogUnitsToPixels(*this, 0, 0, 44, 14).width();
+    playButton_->setMinimumWidth(
+        std::max({buttonWidth, pauseWidth, playButton_->sizeHint().width()}));
+    stopButton_->setMinimumWidth(std::max(buttonWidth, stopButton_->sizeHint().width()));
+    positionSlider_->setMinimumWidth(DialogUnitsToPixels(*this, 0, 0, 60, 0).width());
+    const QFontMetrics metrics = timeLabel_->fontMetrics();
+    timeLabel_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    timeLabel_->setFixedWidth( // a longer reason is cut, whole in its tip
+        std::max(metrics.horizontalAdvance(QStringLiteral("00:00.0 / 00:00.0")),
+                 metrics.horizontalAdvance(QString::fromLatin1(kNoSoundOutput))) +
+        metrics.averageCharWidth());
+    row->addWidget(playButton_);
+    row->addWidget(stopButton_);
+    row->addWidget(positionSlider_, 3);
+    row->addWidget(timeLabel_);
+    row->addWidget(gameVersionBox_);
+    return row;
 }
 
 void BuilderWindow::ConnectSignals() {
@@ -270,6 +372,45 @@ void BuilderWindow::ConnectSignals() {
     connect(browseButton_, &QPushButton::clicked, this, [this] { Run(&C::Browse); });
     connect(moveUpButton_, &QPushButton::clicked, this, [this] { Run(&C::MoveUp); });
     connect(moveDownButton_, &QPushButton::clicked, this, [this] { Run(&C::MoveDown); });
+    ConnectTrimField(startEdit_, C::TrimField::Start);
+    ConnectTrimField(endEdit_, C::TrimField::End);
+    ConnectTrimField(fadeInEdit_, C::TrimField::FadeIn);
+    ConnectTrimField(fadeOutEdit_, C::TrimField::FadeOut);
+    ConnectPlayer();
+    list_->installEventFilter(this); // Space, [ and ] before the list's own use of them
+}
+
+void BuilderWindow::ConnectTrimField(QLineEdit* field, ProjectController::TrimField which) {
+    // Applied once the time is typed in full: on Enter or when the field is left.
+    connect(field, &QLineEdit::editingFinished, this, [this, field, which] {
+        field->setModified(false); // drawn from the slot again, also after a refusal
+        Run([which, text = field->text().toStdString()](ProjectController& controller) {
+            controller.SetTrimText(which, text);
+        });
+    });
+}
+
+void BuilderWindow::ConnectPlayer() {
+    using C = ProjectController;
+    connect(playButton_, &QPushButton::clicked, this, [this] { Run(&C::PlayOrPause); });
+    connect(stopButton_, &QPushButton::clicked, this, [this] { Run(&C::StopListening); });
+    connect(gameVersionBox_, &QCheckBox::toggled, this,
+            [this](bool on) { Run([on](C& controller) { controller.SetGameVersion(on); }); });
+    // Clicks, keys and wheel move the song at once; a drag moves it where it is let go.
+    const auto seek = [this](int milliseconds) {
+        Run([seconds = milliseconds / 1000.0](C& controller) {
+            controller.SeekListening(seconds);
+        });
+    };
+    connect(positionSlider_, &QSlider::actionTriggered, this, [this, seek](int action) {
+        if (action != QAbstractSlider::SliderMove)
+            seek(positionSlider_->sliderPosition());
+    });
+    connect(positionSlider_, &QSlider::sliderReleased, this,
+            [this, seek] { seek(positionSlider_->sliderPosition()); });
+    connect(listeningTimer_, &QTimer::timeout, this,
+            [this] { DrawListening(controller_.View().listening); });
+    listeningTimer_->start();
 }
 
 void BuilderWindow::Run(const std::function<void(ProjectController&)>& command) {
@@ -299,11 +440,40 @@ void BuilderWindow::ShowAbout() {
 void BuilderWindow::reject() {
     bool mayClose = false;
     Run([&mayClose](ProjectController& controller) { mayClose = controller.MayDiscardChanges(); });
-    if (mayClose)
-        QDialog::reject();
+    if (!mayClose)
+        return;
+    Run(&ProjectController::StopListening);
+    QDialog::reject();
+}
+
+bool BuilderWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        ListeningKey(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+// A field takes these keys as text, a button or check box Space as its click: they reach the
+// window only from the list (through the filter) and from controls that have no use for them.
+bool BuilderWindow::ListeningKey(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Space && key.modifiers() == Qt::NoModifier) {
+        Run(&ProjectController::PlayOrPause);
+        return true;
+    }
+    if (key.text() == QStringLiteral("[")) {
+        Run(&ProjectController::MarkStart);
+        return true;
+    }
+    if (key.text() == QStringLiteral("]")) {
+        Run(&ProjectController::MarkEnd);
+        return true;
+    }
+    return false;
 }
 
 void BuilderWindow::keyPressEvent(QKeyEvent* event) {
+    if (ListeningKey(*event))
+        return;
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: // the fields apply as they are typed; Enter only checks them
@@ -319,9 +489,11 @@ void BuilderWindow::keyPressEvent(QKeyEvent* event) {
 
 void BuilderWindow::Draw() {
     const ProjectView view = controller_.View();
-    const QSignalBlocker blockers[] = {QSignalBlocker(titleEdit_), QSignalBlocker(pathEdit_),
-                                       QSignalBlocker(qualityEdit_),
-                                       QSignalBlocker(matchLoudnessAction_)};
+    const QSignalBlocker blockers[] = {
+        QSignalBlocker(titleEdit_),   QSignalBlocker(pathEdit_),
+        QSignalBlocker(qualityEdit_), QSignalBlocker(startEdit_),
+        QSignalBlocker(endEdit_),     QSignalBlocker(fadeInEdit_),
+        QSignalBlocker(fadeOutEdit_), QSignalBlocker(matchLoudnessAction_)};
     list_->ShowRows(view.rows);
     list_->ShowSelection(view.selectedRow);
     Show(titleEdit_, view.titleText);
@@ -331,6 +503,16 @@ void BuilderWindow::Draw() {
         control->setEnabled(view.slotFieldsEnabled);
     moveUpButton_->setEnabled(view.moveUpEnabled);
     moveDownButton_->setEnabled(view.moveDownEnabled);
+    const std::pair<QLineEdit*, const std::string*> times[] = {{startEdit_, &view.startText},
+                                                               {endEdit_, &view.endText},
+                                                               {fadeInEdit_, &view.fadeInText},
+                                                               {fadeOutEdit_, &view.fadeOutText}};
+    for (const auto& [field, text] : times) {
+        if (!field->hasFocus() || !field->isModified()) // a time being typed stays until left
+            Show(field, *text);
+        field->setEnabled(view.trimFieldsEnabled);
+    }
+    DrawListening(view.listening);
     inGameLabel_->SetFullText(Text(view.inGameText));
     inGameLabel_->setVisible(!view.inGameText.empty());
     QString caption = Text(view.caption);
@@ -340,6 +522,29 @@ void BuilderWindow::Draw() {
     DrawRecent(view.recentProjects);
     matchLoudnessAction_->setChecked(view.matchLoudness);
     TakeFocus();
+}
+
+void BuilderWindow::DrawListening(const ListeningView& view) {
+    const QString play = view.playing ? QStringLiteral("P&ause") : QStringLiteral("Pl&ay");
+    if (playButton_->text() != play)
+        playButton_->setText(play);
+    playButton_->setEnabled(view.available && view.playEnabled);
+    stopButton_->setEnabled(view.available && view.stopEnabled);
+    positionSlider_->setEnabled(view.available && view.positionEnabled);
+    gameVersionBox_->setEnabled(view.available);
+    {
+        const QSignalBlocker blocker(gameVersionBox_);
+        gameVersionBox_->setChecked(view.gameVersion);
+    }
+    if (!positionSlider_->isSliderDown()) { // a drag shows where it is, not where the song is
+        const QSignalBlocker blocker(positionSlider_);
+        positionSlider_->setRange(0, view.durationMs);
+        positionSlider_->setValue(view.positionMs);
+        positionSlider_->setPageStep(std::max(view.durationMs / 10, 1));
+        positionSlider_->setSingleStep(std::max(view.durationMs / 100, 1));
+    }
+    // Why nothing can play matters more than where it would be.
+    timeLabel_->SetFullText(Text(view.status.empty() ? view.timeText : view.status));
 }
 
 void BuilderWindow::DrawRecent(const std::vector<std::string>& recent) {
@@ -365,8 +570,19 @@ void BuilderWindow::TakeFocus() {
         list_->setFocus();
         break;
     case FocusRequest::Quality:
-        qualityEdit_->setFocus();
-        qualityEdit_->selectAll();
+        SelectForRetyping(qualityEdit_);
+        break;
+    case FocusRequest::Start:
+        SelectForRetyping(startEdit_);
+        break;
+    case FocusRequest::End:
+        SelectForRetyping(endEdit_);
+        break;
+    case FocusRequest::FadeIn:
+        SelectForRetyping(fadeInEdit_);
+        break;
+    case FocusRequest::FadeOut:
+        SelectForRetyping(fadeOutEdit_);
         break;
     case FocusRequest::None:
         break;

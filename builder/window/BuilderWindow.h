@@ -13,21 +13,30 @@
 
 class ElidedLabel;
 class HyperlinkLabel;
+class Player;
 class QAction;
+class QCheckBox;
 class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QSlider;
 class QTableWidget;
+class QTimer;
 class SlotList;
 
-// Korvane's main window: the sixteen slots in a list, the Editing group for the selected slot,
-// the quality field and the File menu. It draws what its ProjectController shows (View) and
-// forwards every action of the user to it; the controller decides. Laid out by Qt layouts that
-// follow the font and the scale factor, in the original's arrangement.
+// Korvane's main window: the sixteen slots in a list, the Editing group for the selected slot
+// (with its trim and the player's controls), the quality field and the File menu. It draws
+// what its ProjectController shows (View), polling it with a timer while a song plays, and
+// forwards every action of the user to it; the controller decides. It owns the Player that
+// the controller drives (the command line has none). Laid out by Qt layouts that follow the
+// font and the scale factor, in the original's arrangement.
+// Keys: Space plays or pauses, [ and ] set the Start and End from the play position, except
+// while a field has the focus (they are typed there).
 // Failure: none of its own; the controller tells the user of every failure through the
 // window's Prompts.
 class BuilderWindow : public QDialog {
@@ -69,6 +78,17 @@ public:
     QPushButton* browseButton() const { return browseButton_; }
     QPushButton* moveUpButton() const { return moveUpButton_; }
     QPushButton* moveDownButton() const { return moveDownButton_; }
+    QLineEdit* startField() const { return startEdit_; }
+    QLineEdit* endField() const { return endEdit_; }
+    QLineEdit* fadeInField() const { return fadeInEdit_; }
+    QLineEdit* fadeOutField() const { return fadeOutEdit_; }
+    QPushButton* playButton() const { return playButton_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    QSlider* positionSlider() const { return positionSlider_; }
+    // Where the song stands and how long it is; or "No sound output", or why the song
+    // cannot be played.
+    QLabel* timeLabel() const;
+    QCheckBox* gameVersionBox() const { return gameVersionBox_; }
     QGroupBox* editingBox() const { return editingBox_; }
     QMenuBar* menuBar() const { return menuBar_; }
     QMenu* recentMenu() const { return recentMenu_; }
@@ -77,17 +97,27 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
+    void CreateTrimControls();
+    void CreatePlayerControls();
     void CreateList();
     void CreateMenu();
     QAction* AddCommand(QMenu* menu, const char* text, const char* keys,
                         const std::function<void(ProjectController&)>& command);
     void LayOut();
     QGridLayout* EditingLayout();
+    QHBoxLayout* TrimLayout();
+    QHBoxLayout* PlayerLayout();
     void ConnectSignals();
+    void ConnectTrimField(QLineEdit* field, ProjectController::TrimField which);
+    void ConnectPlayer();
+    // Space, [ and ]: true when the key was one of them and was handled.
+    bool ListeningKey(const QKeyEvent& key);
     void Draw();
+    void DrawListening(const ListeningView& view);
     void DrawRecent(const std::vector<std::string>& recent);
     void TakeFocus();
 
@@ -96,6 +126,7 @@ private:
     ProgressFactory progressFactory_;
     FolderOpener folderOpener_;
     QtProjectSettings settings_;
+    std::unique_ptr<Player> player_; // outlives the controller, which drives it
     ProjectController controller_;
     std::vector<std::string> shownRecent_{"-"}; // never a real list: the first draw fills it
 
@@ -112,6 +143,20 @@ private:
     QPushButton* browseButton_ = nullptr;
     QPushButton* moveUpButton_ = nullptr;
     QPushButton* moveDownButton_ = nullptr;
+    QLabel* startLabel_ = nullptr;
+    QLineEdit* startEdit_ = nullptr;
+    QLabel* endLabel_ = nullptr;
+    QLineEdit* endEdit_ = nullptr;
+    QLabel* fadeInLabel_ = nullptr;
+    QLineEdit* fadeInEdit_ = nullptr;
+    QLabel* fadeOutLabel_ = nullptr;
+    QLineEdit* fadeOutEdit_ = nullptr;
+    QPushButton* playButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QSlider* positionSlider_ = nullptr;
+    ElidedLabel* timeLabel_ = nullptr;
+    QCheckBox* gameVersionBox_ = nullptr;
+    QTimer* listeningTimer_ = nullptr;
     QLabel* qualityLabel_ = nullptr;
     QLineEdit* qualityEdit_ = nullptr;
     HyperlinkLabel* link_ = nullptr;

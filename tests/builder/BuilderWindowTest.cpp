@@ -5,6 +5,7 @@
 #include "builder/ProjectPaths.h"
 #include "builder/window/AboutBox.h"
 #include "builder/window/SlotList.h"
+#include "tests/support/Environment.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
 #include "tests/support/TempFolder.h"
@@ -13,6 +14,7 @@
 #include "widgets/QtPrompts.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSlider>
 #include <QTableWidget>
 #include <QUrl>
 #include <QtTest>
@@ -117,11 +120,14 @@ private slots:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QString::fromStdString(settingsFolder.path()));
         QCoreApplication::setOrganizationName("KorvaneWindowTests");
+        // Sound that goes nowhere, at the pace of a real device.
+        SetEnvironment("SDL_AUDIODRIVER", "dummy");
     }
 
     void init() {
         QSettings().clear();
         prompts = FakePrompts();
+        window.reset(); // one player at a time: SDL's dummy output has one device
         window = std::make_unique<BuilderWindow>(folder.path());
         window->SetPrompts(&prompts);
         window->SetProgressFactory(
@@ -140,6 +146,21 @@ private slots:
         QCOMPARE(window->pathField()->text(), QString());
         QCOMPARE(window->qualityField()->text(), QStringLiteral("4"));
         QVERIFY(window->inGameLabel()->isHidden());
+        const std::pair<QLineEdit*, QString> times[] = {{window->startField(), "0.0"},
+                                                        {window->endField(), "end"},
+                                                        {window->fadeInField(), "0.0"},
+                                                        {window->fadeOutField(), "0.0"}};
+        for (const auto& [field, empty] : times) {
+            QVERIFY(!field->isEnabled());
+            QCOMPARE(field->text(), QString());
+            QCOMPARE(field->placeholderText(), empty);
+        }
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 window->playButton(), window->stopButton(), window->positionSlider()})
+            QVERIFY(!control->isEnabled());
+        QCOMPARE(window->playButton()->text(), QStringLiteral("Pl&ay"));
+        QCOMPARE(window->gameVersionBox()->text(), QStringLiteral("As the &game plays it"));
+        QVERIFY(!window->gameVersionBox()->isChecked());
 
         QTableWidget* list = window->list();
         QCOMPARE(list->rowCount(), 16);
@@ -323,10 +344,30 @@ private slots:
         for (const QSize size : {window->size(), window->minimumSize()}) {
             window->resize(size);
             QTest::qWait(1);
-            for (QWidget* control :
-                 std::initializer_list<QWidget*>{window->browseButton(), window->moveUpButton(),
-                                                 window->moveDownButton(), window->link()})
+            for (QWidget* control : std::initializer_list<QWidget*>{
+                     window->browseButton(), window->moveUpButton(), window->moveDownButton(),
+                     window->link(), window->playButton(), window->stopButton(),
+                     window->gameVersionBox()})
                 QVERIFY2(ShowsItsText(*control), qPrintable(control->metaObject()->className()));
+            QVERIFY(window->playButton()->width() >=
+                    QPushButton(QStringLiteral("P&ause")).sizeHint().width());
+            for (QLineEdit* time : {window->startField(), window->endField(), window->fadeInField(),
+                                    window->fadeOutField()})
+                QVERIFY(time->contentsRect().width() >
+                        time->fontMetrics().horizontalAdvance("1:23:45.6"));
+            QVERIFY(window->timeLabel()->width() >=
+                    window->timeLabel()->fontMetrics().horizontalAdvance("30:00.0 / 30:00.0"));
+            QVERIFY(window->positionSlider()->width() >= 4 * window->fontMetrics().height());
+            // No control of the Editing group lies over another.
+            QList<QWidget*> shown;
+            for (QWidget* control :
+                 window->editingBox()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (control->isVisible())
+                    shown << control;
+            for (int one = 0; one < shown.size(); ++one)
+                for (int other = one + 1; other < shown.size(); ++other)
+                    QVERIFY2(!shown[one]->geometry().intersects(shown[other]->geometry()),
+                             qPrintable(shown[one]->objectName() + shown[other]->objectName()));
             const QLineEdit& field = *window->qualityField();
             QVERIFY(field.contentsRect().width() > field.fontMetrics().horizontalAdvance("10"));
             for (QLabel* label : window->findChildren<QLabel*>())
@@ -348,6 +389,9 @@ private slots:
         window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const std::string song = folder.file("b.wav");
+        WriteFileBytes(song, MakeWav(1, 8000, 16, Pcm16Bytes(ToneSamples(1, 8000, 80000, 300))));
+        window->project().SlotAt(2).SetPath(song);
         QTableWidget* list = window->list();
         list->setFocus();
         list->selectRow(4);
@@ -363,9 +407,15 @@ private slots:
         QCOMPARE(SelectedRow(*window), 1);
 
         const std::vector<QWidget*> order{
-            window->titleField(),   window->pathField(),      window->browseButton(),
-            window->moveUpButton(), window->moveDownButton(), window->qualityField(),
-            window->link()};
+            window->titleField(),     window->pathField(),      window->browseButton(),
+            window->moveUpButton(),   window->moveDownButton(), window->startField(),
+            window->endField(),       window->fadeInField(),    window->fadeOutField(),
+            window->playButton(),     window->stopButton(),     window->positionSlider(),
+            window->gameVersionBox(), window->qualityField(),   window->link()};
+        // Row B plays, so that Stop and the position take the focus too.
+        QTRY_VERIFY(window->playButton()->isEnabled()); // the player found its sound output
+        window->playButton()->click();
+        QVERIFY(window->stopButton()->isEnabled());
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
@@ -382,15 +432,35 @@ private slots:
     }
 
     void everyLabelAndButtonHasAnAccessKey() {
+        QStringList keys; // of every control, and of the menu bar's menus
+        const auto keyOf = [](const QString& text) {
+            return text.mid(text.indexOf('&') + 1, 1).toLower();
+        };
+        std::vector<QAbstractButton*> buttons{window->gameVersionBox()};
         for (QPushButton* button : window->findChildren<QPushButton*>())
+            buttons.push_back(button);
+        for (QAbstractButton* button : buttons) {
             QVERIFY2(button->text().contains('&'), qPrintable(button->text()));
+            keys << keyOf(button->text());
+        }
+        keys << keyOf(QStringLiteral("P&ause")); // the Play button's other text keeps its key
+        QCOMPARE(keys.back(), keyOf(window->playButton()->text()));
+        keys.removeLast();
+        // Texts the window shows, which no key reaches: the in-game title, the link and the
+        // time (or what the player says).
+        const std::vector<QObject*> shown{window->inGameLabel(), window->link(),
+                                          window->timeLabel()};
         for (QLabel* label : window->findChildren<QLabel*>()) {
-            if (label == window->inGameLabel() || label->text().isEmpty() ||
-                static_cast<QObject*>(label) == static_cast<QObject*>(window->link()))
+            if (std::find(shown.begin(), shown.end(), label) != shown.end())
                 continue;
             QVERIFY2(label->text().contains('&'), qPrintable(label->text()));
             QVERIFY(label->buddy() != nullptr);
+            keys << keyOf(label->text());
         }
+        for (QAction* menu : window->menuBar()->actions())
+            keys << keyOf(menu->text());
+        QCOMPARE(keys.size(), 15);
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()); // each its own
         // The unsaved-changes question: Save, Discard and Cancel each have one too.
         QtPrompts real(window.get(), QStringLiteral("Korvane"));
         QStringList texts;
@@ -404,6 +474,92 @@ private slots:
         QCOMPARE(real.AskToSave("Save changes to the project?"), Prompts::SaveChoice::Cancel);
         texts.sort();
         QCOMPARE(texts, (QStringList{"&Cancel", "&Discard", "&Save"}));
+    }
+
+    void trimFieldsForwardWhenLeftAndARefusedTimeIsSelected() {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const std::string song = folder.file("ten.wav");
+        WriteFileBytes(song, MakeWav(1, 8000, 16, std::string(160000, '\0'))); // 10 s
+        window->project().SlotAt(2).SetPath(song);
+        window->list()->selectRow(1);
+        QVERIFY(window->startField()->isEnabled());
+        window->startField()->setFocus();
+        QTest::keyClicks(window->startField(), QStringLiteral("2"));
+        QCOMPARE(window->project().SlotAt(2).trim().start, 0.0); // not while it is typed
+        QTest::keyClick(window->startField(), Qt::Key_Tab);      // left: applied
+        QCOMPARE(window->project().SlotAt(2).trim().start, 2.0);
+        QCOMPARE(window->startField()->text(), QStringLiteral("2.0"));
+        QCOMPARE(Cell(*window, 1, 3), QStringLiteral("8.0"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->endField()));
+
+        QTest::keyClicks(window->endField(), QStringLiteral("1"));
+        QTest::keyClick(window->endField(), Qt::Key_Return);
+        QCOMPARE(prompts.messages, std::vector<std::string>{"The End must come after the Start."});
+        QCOMPARE(window->endField()->text(), QString()); // the slot's End again, to retype
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->endField()));
+        QVERIFY(!window->project().SlotAt(2).trim().end);
+    }
+
+    void playerControlsFollowThePlayerAndKeysForward() {
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const std::string song = folder.file("long.wav");
+        WriteFileBytes(song, MakeWav(1, 8000, 16, Pcm16Bytes(ToneSamples(1, 8000, 80000, 300))));
+        window->project().SlotAt(1).SetPath(song);
+        window->project().SlotAt(1).SetTrim({1, std::nullopt, 0, 0});
+        window->list()->selectRow(0);
+        window->list()->setFocus();
+        QTRY_VERIFY(window->playButton()->isEnabled());
+        QVERIFY(!window->stopButton()->isEnabled());
+        QCOMPARE(window->timeLabel()->text(), QStringLiteral("0:00.0 / 0:09.0"));
+
+        QTest::mouseClick(window->playButton(), Qt::LeftButton);
+        QCOMPARE(window->playButton()->text(), QStringLiteral("P&ause"));
+        QVERIFY(window->stopButton()->isEnabled() && window->positionSlider()->isEnabled());
+        QTest::keyClick(window->list(), Qt::Key_Space); // pauses
+        QCOMPARE(window->playButton()->text(), QStringLiteral("Pl&ay"));
+        QCOMPARE(SelectedRow(*window), 0); // the list kept its row
+
+        window->positionSlider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QTRY_COMPARE(window->timeLabel()->text(), QStringLiteral("0:00.9 / 0:09.0"));
+        QTest::keyClick(window->list(), Qt::Key_BracketLeft); // the Start from there
+        QCOMPARE(window->startField()->text(), QStringLiteral("1.9"));
+        QVERIFY(!window->stopButton()->isEnabled()); // the trim changed: playback stopped
+
+        QTest::keyClick(window->list(), Qt::Key_Space);
+        QCOMPARE(window->playButton()->text(), QStringLiteral("P&ause"));
+        window->gameVersionBox()->click();
+        QVERIFY(window->controller().View().listening.gameVersion);
+        QTest::mouseClick(window->stopButton(), Qt::LeftButton);
+        QVERIFY(!window->stopButton()->isEnabled());
+
+        // In a field, the keys are text.
+        window->titleField()->setFocus();
+        window->titleField()->selectAll();
+        QTest::keyClicks(window->titleField(), QStringLiteral("a [b] c"));
+        QCOMPARE(window->project().SlotAt(1).title(), std::string("a [b] c"));
+        QCOMPARE(window->playButton()->text(), QStringLiteral("Pl&ay"));
+        QCOMPARE(window->startField()->text(), QStringLiteral("1.9"));
+    }
+
+    void withoutSoundOutputTheControlsSaySo() {
+        window.reset();
+        SetEnvironment("SDL_AUDIODRIVER", "kp-no-such-driver");
+        window = std::make_unique<BuilderWindow>(folder.path());
+        window->show();
+        QTRY_COMPARE(window->timeLabel()->text(), QStringLiteral("No sound output"));
+        SetEnvironment("SDL_AUDIODRIVER", "dummy");
+        QVERIFY(ShowsItsText(*window->timeLabel()));
+        window->project().SlotAt(1).SetPath(folder.file("none.wav"));
+        window->list()->selectRow(0);
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{window->playButton(), window->stopButton(),
+                                             window->positionSlider(), window->gameVersionBox()})
+            QVERIFY(!control->isEnabled());
+        QVERIFY(window->startField()->isEnabled()); // trims need no sound
     }
 
     void recentMenuDrawsTheControllersList() {
