@@ -10,6 +10,7 @@
 #include "platform/FileOps.h"
 #include "platform/NativePath.h"
 #include "tests/support/AudioFileFixture.h"
+#include "tests/support/ChosenBranch.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFolder.h"
@@ -28,19 +29,14 @@ namespace {
 
 using Mode = BuilderArguments::Mode;
 using Branch = BuilderArguments::Branch;
+using Chosen = ChosenBranch<BuilderArguments>;
 
-// What a parse chose: a branch, and for an operation its mode.
-struct Chosen {
-    Branch branch;
-    Mode mode = Mode::None;
-    bool operator==(const Chosen&) const = default;
-};
 const Chosen kWindow{Branch::Window}, kHelp{Branch::Help}, kVersion{Branch::Version},
-    kInvalid{Branch::Invalid}, kBuild{Branch::Operation, Mode::Build},
-    kPack{Branch::Operation, Mode::Pack}, kAdd{Branch::Operation, Mode::Add};
+    kInvalid{Branch::Invalid}, kBuild = Chosen::Operation(Mode::Build),
+    kPack = Chosen::Operation(Mode::Pack), kAdd = Chosen::Operation(Mode::Add);
 
 Chosen ChosenBy(const BuilderArguments& parsed) {
-    return {parsed.branch, parsed.mode};
+    return Chosen::Of(parsed);
 }
 
 // The parsed values, or for an invalid parse the error line.
