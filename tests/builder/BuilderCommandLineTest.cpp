@@ -8,6 +8,7 @@
 #include "common/ConsolePrompts.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileOps.h"
+#include "platform/FileSteps.h"
 #include "platform/NativePath.h"
 #include "tests/support/AudioFileFixture.h"
 #include "tests/support/ChosenBranch.h"
@@ -33,7 +34,8 @@ using Chosen = ChosenBranch<BuilderArguments>;
 
 const Chosen kWindow{Branch::Window}, kHelp{Branch::Help}, kVersion{Branch::Version},
     kInvalid{Branch::Invalid}, kBuild = Chosen::Operation(Mode::Build),
-    kPack = Chosen::Operation(Mode::Pack), kAdd = Chosen::Operation(Mode::Add);
+                               kPack = Chosen::Operation(Mode::Pack),
+                               kAdd = Chosen::Operation(Mode::Add);
 
 Chosen ChosenBy(const BuilderArguments& parsed) {
     return Chosen::Of(parsed);
@@ -206,6 +208,13 @@ TEST_F(CommandLineTest, UndeliveredPackIsAFailure) {
     const std::string inside = base.file("velk_work/pack.velk");
     EXPECT_EQ(Run({"--build", ValidProject(), "--output", inside}), ExitStatus::Failed);
     EXPECT_EQ(out.str(), "Unable to move released file\n");
+    // --verbose adds the system's cause on the next line, naming the destination.
+    out.str("");
+    prompts.SetVerbose(true);
+    EXPECT_EQ(Run({"--build", ValidProject(), "--output", inside, "--verbose"}),
+              ExitStatus::Failed);
+    EXPECT_EQ(out.str().rfind("Unable to move released file\n", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find(FileNameOf(inside)), std::string::npos) << out.str();
 }
 
 TEST_F(CommandLineTest, PackWritesAnArchive) {
