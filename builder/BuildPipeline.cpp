@@ -82,8 +82,9 @@ bool BuildPipeline::BuildMusicPackTo(const SongProject& project, const std::stri
                          ". Wait until it has finished, then try again.");
         return false;
     }
-    if (!PrepareWorkFolder()) {
-        prompts_.Message("Unable to create/empty work folder");
+    if (const FileResult prepared = PrepareWorkFolder(); !prepared) {
+        prompts_.MessageWithDetails("Unable to create/empty work folder",
+                                    prepared.Error().Describe());
         return false;
     }
     ProgressCloser closer(progress_);
@@ -118,9 +119,9 @@ bool BuildPipeline::DestinationAllowed(const SongProject& project, const std::st
     return true;
 }
 
-bool BuildPipeline::PrepareWorkFolder() {
+FileResult BuildPipeline::PrepareWorkFolder() {
     DeleteFolderTree(WorkFolder());
-    return static_cast<bool>(CreateFolder(WorkFolder()));
+    return CreateFolder(WorkFolder());
 }
 
 bool BuildPipeline::RunSteps(const SongProject& project) {
@@ -158,8 +159,9 @@ bool BuildPipeline::BuildTrack(const SongProject& project, int number, std::int3
     const std::string workCopy = JoinPath(WorkFolder(), PackLayout::SongFileName(number, "wav"));
     if (ReportStep("Creating " + PackLayout::SongFileName(number, "wav"), 2 * number + 1))
         return false;
-    if (!CopyFileReplacing(project.SlotAt(number).path(), workCopy)) {
-        ShowFailure(number, TrackFailure::Copy, project);
+    if (const FileResult copied = CopyFileReplacing(project.SlotAt(number).path(), workCopy);
+        !copied) {
+        ShowFailure(number, {TrackFailure::Step::Copy, copied.Error().Describe()}, project);
         return false;
     }
     if (ReportStep("Encoding " + PackLayout::SongFileName(number, "wav"), 2 * number + 2))
@@ -179,11 +181,11 @@ bool BuildPipeline::BuildTrack(const SongProject& project, int number, std::int3
     }
     if (pool.State(0) != WorkerPool::SlotState::Done) {
         pool.RethrowFrom(0);
-        ShowFailure(number, TrackFailure::Encode, project);
+        ShowFailure(number, {TrackFailure::Step::Encode, ""}, project);
         return false;
     }
-    if (!RemoveFile(workCopy)) {
-        ShowFailure(number, TrackFailure::Delete, project);
+    if (const FileResult removed = RemoveFile(workCopy); !removed) {
+        ShowFailure(number, {TrackFailure::Step::Delete, removed.Error().Describe()}, project);
         return false;
     }
     return true;
@@ -231,8 +233,9 @@ bool BuildPipeline::BuildTrackOnWorker(const SongProject& project, int number, s
     const int slot = number - 1;
     const std::string workCopy = JoinPath(WorkFolder(), PackLayout::SongFileName(number, "wav"));
     pool.SetStep(slot, kCopyingStep);
-    if (!CopyFileReplacing(project.SlotAt(number).path(), workCopy)) {
-        failure = TrackFailure::Copy;
+    if (const FileResult copied = CopyFileReplacing(project.SlotAt(number).path(), workCopy);
+        !copied) {
+        failure = {TrackFailure::Step::Copy, copied.Error().Describe()};
         return false;
     }
     if (pool.StopFlag(slot).load())
@@ -240,11 +243,11 @@ bool BuildPipeline::BuildTrackOnWorker(const SongProject& project, int number, s
     pool.SetStep(slot, kEncodingStep);
     if (!EncodeWorkCopy(workCopy, project.SlotAt(number).trim(), project.quality(), serial,
                         pool.StopFlag(slot))) {
-        failure = TrackFailure::Encode;
+        failure = {TrackFailure::Step::Encode, ""};
         return false;
     }
-    if (!RemoveFile(workCopy)) {
-        failure = TrackFailure::Delete;
+    if (const FileResult removed = RemoveFile(workCopy); !removed) {
+        failure = {TrackFailure::Step::Delete, removed.Error().Describe()};
         return false;
     }
     return true;
@@ -264,17 +267,20 @@ bool BuildPipeline::ReportTracks(const WorkerPool& pool, int& shown, std::string
     return ReportStep(text, shown);
 }
 
-void BuildPipeline::ShowFailure(int number, TrackFailure failure, const SongProject& project) {
-    switch (failure) {
-    case TrackFailure::Copy:
-        prompts_.Message("Unable to copy file: " + project.SlotAt(number).path());
+void BuildPipeline::ShowFailure(int number, const TrackFailure& failure,
+                                const SongProject& project) {
+    switch (failure.step) {
+    case TrackFailure::Step::Copy:
+        prompts_.MessageWithDetails("Unable to copy file: " + project.SlotAt(number).path(),
+                                    failure.cause);
         break;
-    case TrackFailure::Encode:
-    case TrackFailure::None:
+    case TrackFailure::Step::Encode:
+    case TrackFailure::Step::None:
         prompts_.Message(PackLayout::SongFileName(number, "ogg") + " could not be encoded.");
         break;
-    case TrackFailure::Delete:
-        prompts_.Message("Error deleting temporary " + PackLayout::SongFileName(number, "wav"));
+    case TrackFailure::Step::Delete:
+        prompts_.MessageWithDetails(
+            "Error deleting temporary " + PackLayout::SongFileName(number, "wav"), failure.cause);
         break;
     }
 }
@@ -315,7 +321,7 @@ bool BuildPipeline::PackageRelease(const std::string& destination) {
         RemoveFile(release);
         delivered_ = true;
     } else {
-        prompts_.Message("Unable to move released file");
+        prompts_.MessageWithDetails("Unable to move released file", delivery.Error().Describe());
     }
     return true;
 }

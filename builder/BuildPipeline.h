@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/FileResult.h"
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -37,8 +38,9 @@ public:
     // another non-regular file, or one of the project's own files (its songs, its file).
     bool BuildMusicPackTo(const SongProject& project, const std::string& destination);
 
-    // Deletes and re-creates the work folder. False when it cannot be created; shows nothing.
-    bool PrepareWorkFolder();
+    // Deletes and re-creates the work folder. Fails (with the cause) when it cannot be created;
+    // shows nothing.
+    FileResult PrepareWorkFolder();
     // Packs the work folder into the release file and copies that to the destination. False
     // when no complete release file was made; true otherwise, also when the copy failed
     // (shown as "Unable to move released file"; the build then ends without "Done!").
@@ -60,7 +62,11 @@ public:
 private:
     bool DestinationAllowed(const SongProject& project, const std::string& destination);
     using SerialNumbers = std::array<std::int32_t, 16>;
-    enum class TrackFailure { None, Copy, Encode, Delete };
+    // Which step of a song failed, and the system's cause when it was a file step.
+    struct TrackFailure {
+        enum class Step { None, Copy, Encode, Delete } step = Step::None;
+        std::string cause;
+    };
 
     bool RunSteps(const SongProject& project);
     SerialNumbers DrawSerialNumbers() const;
@@ -69,7 +75,7 @@ private:
     bool BuildTrackOnWorker(const SongProject& project, int number, std::int32_t serial,
                             WorkerPool& pool, TrackFailure& failure) const;
     bool ReportTracks(const WorkerPool& pool, int& shown, std::string& text);
-    void ShowFailure(int number, TrackFailure failure, const SongProject& project);
+    void ShowFailure(int number, const TrackFailure& failure, const SongProject& project);
     void DiscardTracksAfter(int number) const;
 
     Prompts& prompts_;

@@ -17,7 +17,6 @@
 namespace {
 
 using Mode = BuilderArguments::Mode;
-using Branch = CommandLineProgram::Branch;
 
 std::string KorvaneVersionLine() {
     return std::string("Korvane Version ") + ProgramVersion();
@@ -51,23 +50,10 @@ double Seconds(const std::string& option, const std::string& name, const std::st
 // The declared options, bound to the fields they fill. Each mode is one option naming its
 // main value; the options that complete a mode need it.
 struct BuilderOptions : CommandLineProgram {
-    CLI::Option* window = nullptr;
-    CLI::Option* build = nullptr;
-    CLI::Option* pack = nullptr;
-    CLI::Option* prefix = nullptr;
-    CLI::Option* output = nullptr;
-    CLI::Option* add = nullptr;
-    CLI::Option* noLoudness = nullptr;
     std::vector<std::string> addWords;
-    CLI::Option* verbose = nullptr;
-    CLI::Option* jobs = nullptr;
-    CLI::Option* trim = nullptr;
     std::vector<std::string> trimWords;
-    CLI::Option* untrim = nullptr;
     std::vector<std::string> untrimWords;
-    CLI::Option* fadeIn = nullptr;
     std::string fadeInWord;
-    CLI::Option* fadeOut = nullptr;
     std::string fadeOutWord;
 
     explicit BuilderOptions(BuilderArguments& parsed)
@@ -77,104 +63,120 @@ struct BuilderOptions : CommandLineProgram {
               "window.",
               "", KorvaneVersionLine()) {
         CommandLineOptions& options = Options();
-        CLI::App& app = options.app;
-        window =
-            options.Add("PROJECT.velkp", parsed.project, "", "Open this project in the window");
-        build = options.Add("--build", parsed.project, "PROJECT.velkp",
-                            "Build a music pack to --output");
-        pack = options.Add("--pack", parsed.folder, "FOLDER",
-                           "Write a flat archive of a folder to --output");
-        prefix = options.Add("--prefix", parsed.prefix, "PREFIX",
-                             "Name prefix of the archive's entries (with --pack)");
-        output = options.Add("--output", parsed.output, "FILE", "The pack or archive to write");
-        output->check(kNotEmpty);
-        add = app.add_option("--add", addWords,
-                             "Import songs of any format into empty slots (new project if none)")
-                  ->type_name("PROJECT.velkp FILE...")
-                  ->option_text("PROJECT.velkp FILE...")
-                  ->expected(2, CLI::detail::expected_max_vector_size)
-                  ->check(kNotEmpty);
-        noLoudness = app.add_flag_callback(
-                            "--no-loudness", [&parsed] { parsed.matchLoudness = false; },
-                            "Keep each song's own loudness (with --add)")
-                         ->option_text(" ");
-        jobs = app.add_option("--jobs", parsed.jobs,
-                              "Songs encoded at once (1-16; default: one per core)")
-                   ->type_name("N")
-                   ->option_text("N")
-                   ->check(CLI::Range(1, 16));
-        jobs->needs(build);
-        build->needs(output)->excludes(window)->excludes(pack)->excludes(prefix);
-        pack->needs(prefix)->needs(output)->excludes(window);
-        prefix->needs(pack);
-        add->excludes(window)->excludes(build)->excludes(pack)->excludes(output);
-        noLoudness->needs(add);
-        verbose = app.add_flag("--verbose", parsed.verbose,
-                               "Print detailed diagnostic lines (with --build or --pack)");
-        verbose->option_text(" ");
-        AddTrimOptions(options);
+        options.Add("PROJECT.velkp", parsed.project, "", "Open this project in the window");
+        options.Add("--build", parsed.project, "PROJECT.velkp", "Build a music pack to --output");
+        options.Add("--pack", parsed.folder, "FOLDER",
+                    "Write a flat archive of a folder to --output");
+        options.Add("--prefix", parsed.prefix, "PREFIX",
+                    "Name prefix of the archive's entries (with --pack)");
+        options.Add("--output", parsed.output, "FILE", "The pack or archive to write")
+            ->check(kNotEmpty);
+        DeclareAdd(parsed);
+        options.app
+            .add_option("--jobs", parsed.jobs,
+                        "Songs encoded at once (1-16; default: one per core)")
+            ->type_name("N")
+            ->option_text("N")
+            ->check(CLI::Range(1, 16));
+        options.app
+            .add_flag("--verbose", parsed.verbose,
+                      "Print detailed diagnostic lines (with --build or --pack)")
+            ->option_text(" ");
+        DeclareTrim();
+        Constrain();
+    }
+
+    void DeclareAdd(BuilderArguments& parsed) {
+        CLI::App& app = Options().app;
+        app.add_option("--add", addWords,
+                       "Import songs of any format into empty slots (new project if none)")
+            ->type_name("PROJECT.velkp FILE...")
+            ->option_text("PROJECT.velkp FILE...")
+            ->expected(2, CLI::detail::expected_max_vector_size)
+            ->check(kNotEmpty);
+        app.add_flag_callback(
+               "--no-loudness", [&parsed] { parsed.matchLoudness = false; },
+               "Keep each song's own loudness (with --add)")
+            ->option_text(" ");
     }
 
     // --trim PROJECT SLOT START END [--fade-in S] [--fade-out S] and --untrim PROJECT SLOT,
     // each a mode of its own.
-    void AddTrimOptions(CommandLineOptions& options) {
-        CLI::App& app = options.app;
-        trim = app.add_option("--trim", trimWords,
-                              "Keep START to END seconds of a slot's song (SLOT: A-P or 1-16; "
-                              "END: a time or end)")
-                   ->type_name("PROJECT.velkp SLOT START END")
-                   ->option_text("PROJECT.velkp SLOT START END")
-                   ->expected(4)
-                   ->check(kNotEmpty);
-        fadeIn = options.Add("--fade-in", fadeInWord, "S", "Seconds of fade in (with --trim)");
-        fadeOut = options.Add("--fade-out", fadeOutWord, "S", "Seconds of fade out (with --trim)");
-        untrim = app.add_option("--untrim", untrimWords, "Play the slot's whole song again")
-                     ->type_name("PROJECT.velkp SLOT")
-                     ->option_text("PROJECT.velkp SLOT")
-                     ->expected(2)
-                     ->check(kNotEmpty);
-        for (CLI::Option* other : {window, build, pack, add, output}) {
-            trim->excludes(other);
-            untrim->excludes(other);
-        }
-        trim->excludes(untrim);
-        fadeIn->needs(trim);
-        fadeOut->needs(trim);
+    void DeclareTrim() {
+        CommandLineOptions& options = Options();
+        options.app
+            .add_option("--trim", trimWords,
+                        "Keep START to END seconds of a slot's song (SLOT: A-P or 1-16; END: a "
+                        "time or end)")
+            ->type_name("PROJECT.velkp SLOT START END")
+            ->option_text("PROJECT.velkp SLOT START END")
+            ->expected(4)
+            ->check(kNotEmpty);
+        options.Add("--fade-in", fadeInWord, "S", "Seconds of fade in (with --trim)");
+        options.Add("--fade-out", fadeOutWord, "S", "Seconds of fade out (with --trim)");
+        options.app.add_option("--untrim", untrimWords, "Play the slot's whole song again")
+            ->type_name("PROJECT.velkp SLOT")
+            ->option_text("PROJECT.velkp SLOT")
+            ->expected(2)
+            ->check(kNotEmpty);
+    }
+
+    // Which options go together: each mode excludes the others and the window's project.
+    void Constrain() {
+        CommandLineOptions& options = Options();
+        options.Option("--jobs")->needs(options.Option("--build"));
+        for (const char* other : {"PROJECT.velkp", "--pack", "--prefix"})
+            options.Option("--build")->excludes(options.Option(other));
+        options.Option("--build")->needs(options.Option("--output"));
+        options.Option("--pack")
+            ->needs(options.Option("--prefix"))
+            ->needs(options.Option("--output"));
+        options.Option("--pack")->excludes(options.Option("PROJECT.velkp"));
+        options.Option("--prefix")->needs(options.Option("--pack"));
+        for (const char* other : {"PROJECT.velkp", "--build", "--pack", "--output"})
+            options.Option("--add")->excludes(options.Option(other));
+        options.Option("--no-loudness")->needs(options.Option("--add"));
+        for (const char* mode : {"--trim", "--untrim"})
+            for (const char* other : {"PROJECT.velkp", "--build", "--pack", "--add", "--output"})
+                options.Option(mode)->excludes(options.Option(other));
+        options.Option("--trim")->excludes(options.Option("--untrim"));
+        for (const char* fade : {"--fade-in", "--fade-out"})
+            options.Option(fade)->needs(options.Option("--trim"));
     }
 
     // The mode chosen by the options given (None: the window); throws for options that belong
     // to no mode.
-    Mode ChosenMode(BuilderArguments& parsed) const {
-        if (*trim) {
+    Mode ChosenMode(BuilderArguments& parsed) {
+        CommandLineOptions& options = Options();
+        if (options.Given("--trim")) {
             parsed.project = trimWords[0];
             parsed.slot = SlotPosition("--trim", trimWords[1]);
             parsed.trim.start = Seconds("--trim", "START", trimWords[2]);
             if (!SaysTheEnd(trimWords[3]))
                 parsed.trim.end = Seconds("--trim", "END", trimWords[3]);
-            if (*fadeIn)
+            if (options.Given("--fade-in"))
                 parsed.trim.fadeIn = Seconds("--fade-in", "S", fadeInWord);
-            if (*fadeOut)
+            if (options.Given("--fade-out"))
                 parsed.trim.fadeOut = Seconds("--fade-out", "S", fadeOutWord);
             return Mode::Trim;
         }
-        if (*untrim) {
+        if (options.Given("--untrim")) {
             parsed.project = untrimWords[0];
             parsed.slot = SlotPosition("--untrim", untrimWords[1]);
             return Mode::Untrim;
         }
-        if (*add) {
+        if (options.Given("--add")) {
             parsed.project = addWords.front();
             parsed.songs.assign(addWords.begin() + 1, addWords.end());
             return Mode::Add;
         }
-        if (*build)
+        if (options.Given("--build"))
             return Mode::Build;
-        if (*pack)
+        if (options.Given("--pack"))
             return Mode::Pack;
-        if (*output)
-            throw CLI::RequiresError("--output", "--build or --pack");
-        if (*verbose)
-            throw CLI::RequiresError("--verbose", "--build or --pack");
+        for (const char* orphan : {"--output", "--verbose"})
+            if (options.Given(orphan))
+                throw CLI::RequiresError(orphan, "--build or --pack");
         return Mode::None;
     }
 };
@@ -240,35 +242,24 @@ ExitStatus RunPack(const BuilderArguments& arguments, std::ostream& err) {
 
 } // namespace
 
+using KorvaneCommandLine = CommandLineOf<BuilderArguments, BuilderOptions>;
+
 BuilderArguments ParseBuilderArguments(const std::vector<std::string>& arguments) {
-    BuilderArguments parsed;
-    BuilderOptions options(parsed);
-    const Branch branch = options.Parse(arguments, [&] {
-        RefuseRepeatedAdd(arguments);
-        parsed.mode = options.ChosenMode(parsed);
-        return parsed.mode != Mode::None;
-    });
-    if (branch == Branch::Operation || branch == Branch::Window) {
-        parsed.branch = branch;
-        return parsed;
-    }
-    BuilderArguments only; // the values of a failed parse mean nothing
-    only.branch = branch;
-    only.error = options.Error();
-    return only;
+    return KorvaneCommandLine::Parse(arguments,
+                                     [&](BuilderOptions& options, BuilderArguments& parsed) {
+                                         RefuseRepeatedAdd(arguments);
+                                         return options.ChosenMode(parsed);
+                                     });
 }
 
 std::string BuilderUsage() {
-    BuilderArguments unused;
-    return BuilderOptions(unused).Usage();
+    return KorvaneCommandLine::Usage();
 }
 
 ExitStatus RunBuilderCommand(const BuilderArguments& arguments, Prompts& prompts,
                              Progress& progress, const std::string& workBaseFolder,
                              std::ostream& out, std::ostream& err) {
-    BuilderArguments unused;
-    BuilderOptions program(unused);
-    return program.Run(arguments.branch, arguments.error, out, err, [&] {
+    return KorvaneCommandLine::Run(arguments, out, err, [&] {
         MemoryProjectSettings settings; // the command line remembers nothing
         ProjectController controller(prompts, ProjectController::Borrowing(progress), settings,
                                      workBaseFolder);

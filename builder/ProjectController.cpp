@@ -257,8 +257,8 @@ bool ProjectController::SaveTo(const std::string& path) {
     ProjectLock lock(LockFolder()); // a `korvane --add` on the same project may be at work
     if (!lock.Take(path, *prompts_))
         return false;
-    if (!SaveProjectFileAside(project_, path)) {
-        prompts_->Message("Error saving project...");
+    if (const FileResult saved = SaveProjectFileAside(project_, path); !saved) {
+        prompts_->MessageWithDetails("Error saving project...", saved.Error().Describe());
         return false;
     }
     modified_ = false;
@@ -669,11 +669,11 @@ ProjectController::AddToProjectFile(const std::string& projectFile,
     using Result = ImportSongsOutcome::Result;
     if (outcome.result == Result::Cancelled || outcome.result == Result::NoFolder)
         return AddResult::NotAllAdded;
-    if (!SaveProjectFileAside(project_, file)) {
+    if (const FileResult saved = SaveProjectFileAside(project_, file); !saved) {
         // The songs would belong to no project: take back what this import wrote.
         for (const std::string& song : outcome.newFiles)
             RemoveFile(song);
-        prompts_->Message("Error saving project...");
+        prompts_->MessageWithDetails("Error saving project...", saved.Error().Describe());
         return AddResult::NotAllAdded;
     }
     modified_ = false;

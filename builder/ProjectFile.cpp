@@ -182,9 +182,11 @@ bool SaveProjectFile(const SongProject& project, const std::string& file) {
     return true;
 }
 
-bool SaveProjectFileAside(const SongProject& project, const std::string& file) {
+FileResult SaveProjectFileAside(const SongProject& project, const std::string& file) {
     SafeFile safe(file);
-    return safe.Write(ProjectBytes(project)) && safe.Commit();
+    if (safe.Write(ProjectBytes(project)) && safe.Commit())
+        return {};
+    return safe.Error();
 }
 
 bool LoadProjectFile(SongProject& project, const std::string& file) {

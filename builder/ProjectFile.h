@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/FileResult.h"
+
 #include <string>
 
 class SongProject;
@@ -13,9 +15,9 @@ class SongProject;
 bool SaveProjectFile(const SongProject& project, const std::string& file);
 
 // Writes the project through a SafeFile: an interruption leaves the old file or the new one,
-// never a part. False, with the old file untouched, when anything fails or the name is a
-// folder, a link or another special file.
-bool SaveProjectFileAside(const SongProject& project, const std::string& file);
+// never a part. Fails (with the cause), the old file untouched, when anything fails or the name
+// is a folder, a link or another special file.
+FileResult SaveProjectFileAside(const SongProject& project, const std::string& file);
 
 // Resets the project, reads the file and probes every slot. A relative song path is read from
 // the file's folder. False when the file cannot be

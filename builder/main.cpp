@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
         return RunBuilderWindow(argc, argv, arguments);
     PrepareConsoleOutput();
     ConsolePrompts prompts(std::cout, StandardInputIsTerminal() ? &std::cin : nullptr);
+    prompts.SetVerbose(arguments.verbose);
     ConsoleProgress progress(std::cerr);
     return ExitCode(RunBuilderCommand(arguments, prompts, progress, WorkBaseFolder("Korvane"),
                                       std::cout, std::cerr));

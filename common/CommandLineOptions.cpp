@@ -36,3 +36,10 @@ CommandLineOptions::Outcome CommandLineOptions::Parse(const std::vector<std::str
     }
     return Outcome::Parsed;
 }
+
+void CommandLineOptions::ExcludeEachOther(const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+        for (const std::string& other : names)
+            if (other != name)
+                Option(name)->excludes(Option(other));
+}

@@ -19,6 +19,13 @@ public:
                      const std::string& description);
     CLI::Option* AddFlag(const std::string& name, const std::string& description);
 
+    // After Parse: whether the option (or positional) of that name was given.
+    bool Given(const std::string& name) const { return app.count(name) > 0; }
+    // The declared option of that name (it must exist).
+    CLI::Option* Option(const std::string& name) { return app.get_option(name); }
+    // No two of these options may be given together.
+    void ExcludeEachOther(const std::vector<std::string>& names);
+
     // Parses the words after the program's name, then calls afterParse, which may throw a
     // CLI11 error of its own. For Invalid, error holds the line that says what is wrong.
     Outcome Parse(const std::vector<std::string>& words, const std::function<void()>& afterParse,

@@ -26,6 +26,7 @@ public:
                        std::string versionLine);
 
     CommandLineOptions& Options() { return options_; }
+    const CommandLineOptions& Options() const { return options_; }
 
     // Parses the words after the program's name. chooseOperation runs after a clean parse and
     // answers whether an operation (rather than the window) was asked for; it may throw a
@@ -52,6 +53,48 @@ private:
     std::string versionLine_;
     std::string error_;
     CommandLineOptions options_;
+};
+
+// The three calls every program's command line makes of its options, for an `Arguments` struct
+// with `branch`, `mode` (an enum whose None is the window) and `error`, and an `Options` class
+// derived from CommandLineProgram and built over the Arguments it fills.
+template <typename Arguments, typename Options> struct CommandLineOf {
+    using Mode = typename Arguments::Mode;
+
+    // Parses words; chooseMode runs after a clean parse, reads what the options hold and picks
+    // the operation (None: the window); it may throw a CLI11 error. A failed parse, --help or
+    // --version gives fresh Arguments holding only the branch and the error.
+    static Arguments Parse(const std::vector<std::string>& words,
+                           const std::function<Mode(Options&, Arguments&)>& chooseMode) {
+        Arguments parsed;
+        Options options(parsed);
+        const CommandLineProgram::Branch branch = options.Parse(words, [&] {
+            parsed.mode = chooseMode(options, parsed);
+            return parsed.mode != Mode::None;
+        });
+        if (branch != CommandLineProgram::Branch::Operation &&
+            branch != CommandLineProgram::Branch::Window) {
+            Arguments only;
+            only.branch = branch;
+            only.error = options.Error();
+            return only;
+        }
+        parsed.branch = branch;
+        return parsed;
+    }
+
+    static std::string Usage() {
+        Arguments unused;
+        return Options(unused).Usage();
+    }
+
+    // Runs the parsed branch (see CommandLineProgram::Run); operation runs the chosen mode.
+    static ExitStatus Run(const Arguments& arguments, std::ostream& out, std::ostream& err,
+                          const std::function<ExitStatus()>& operation) {
+        Arguments unused;
+        Options program(unused);
+        return program.Run(arguments.branch, arguments.error, out, err, operation);
+    }
 };
 
 // An exit status as the process returns it.

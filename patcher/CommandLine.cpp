@@ -16,7 +16,6 @@
 namespace {
 
 using Mode = PatcherArguments::Mode;
-using Branch = CommandLineProgram::Branch;
 
 std::string PalisorVersionLine() {
     return std::string("Palisor ") + ProgramVersion();
@@ -26,17 +25,6 @@ std::string PalisorVersionLine() {
 // is given, and the options that complete a mode need it.
 struct PatcherOptions : CommandLineProgram {
     std::string gameFolderValue;
-    CLI::Option* gameFolder = nullptr;
-    CLI::Option* backup = nullptr;
-    CLI::Option* restore = nullptr;
-    CLI::Option* apply = nullptr;
-    CLI::Option* unpack = nullptr;
-    CLI::Option* to = nullptr;
-    CLI::Option* findGames = nullptr;
-    CLI::Option* verbose = nullptr;
-    CLI::Option* moveCopies = nullptr;
-    CLI::Option* keepCopies = nullptr;
-    CLI::Option* windowPack = nullptr;
 
     explicit PatcherOptions(PatcherArguments& parsed)
         : CommandLineProgram(
@@ -45,63 +33,55 @@ struct PatcherOptions : CommandLineProgram {
               "opens its window.",
               std::string(GameSearchHelp().footer) + kVirtualStoreFooter, PalisorVersionLine()) {
         CommandLineOptions& options = Options();
-        backup = options.AddFlag("--backup", "Back up the game's Default.con and music.rfa");
-        restore = options.AddFlag("--restore", "Put the backed-up files back");
-        apply = options.Add("--apply", parsed.pack, "PACK.velk", "Install a music pack");
-        unpack =
-            options.Add("--unpack", parsed.archive, "ARCHIVE", "Extract a flat archive into --to");
-        to = options.Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into");
-        gameFolder = options.Add("--game-folder", gameFolderValue, "DIR",
-                                 "The game folder, for the window or an operation");
-        findGames = options.AddFlag("--find-games", GameSearchHelp().findGames);
-        verbose = options.AddFlag("--verbose", "Print the archive reader's line for each entry");
-        moveCopies =
-            options.AddFlag("--move-virtualstore", "Move the VirtualStore copies into the backups");
-        keepCopies =
-            options.AddFlag("--keep-virtualstore", "Leave the VirtualStore copies where they are");
-        windowPack =
-            options.Add("PACK.velk", parsed.pack, "", "Open the window with this pack chosen");
-        ExcludeEachOther({backup, restore, apply, unpack, findGames});
-        for (CLI::Option* mode : {backup, restore, apply, unpack, findGames})
-            windowPack->excludes(mode);
-        unpack->needs(to)->excludes(gameFolder);
-        moveCopies->excludes(keepCopies);
-        findGames->excludes(gameFolder);
-        to->needs(unpack);
+        options.AddFlag("--backup", "Back up the game's Default.con and music.rfa");
+        options.AddFlag("--restore", "Put the backed-up files back");
+        options.Add("--apply", parsed.pack, "PACK.velk", "Install a music pack");
+        options.Add("--unpack", parsed.archive, "ARCHIVE", "Extract a flat archive into --to")
+            ->needs(
+                options.Add("--to", parsed.target, "FOLDER", "The folder --unpack extracts into"));
+        options.Add("--game-folder", gameFolderValue, "DIR",
+                    "The game folder, for the window or an operation");
+        options.AddFlag("--find-games", GameSearchHelp().findGames);
+        options.AddFlag("--verbose", "Print the archive reader's line for each entry");
+        options.AddFlag("--move-virtualstore", "Move the VirtualStore copies into the backups")
+            ->excludes(options.AddFlag("--keep-virtualstore",
+                                       "Leave the VirtualStore copies where they are"));
+        options.Add("PACK.velk", parsed.pack, "", "Open the window with this pack chosen");
+        options.ExcludeEachOther(kModeOptions);
+        for (const std::string& mode : kModeOptions)
+            options.Option("PACK.velk")->excludes(options.Option(mode));
+        for (const char* given : {"--unpack", "--find-games"})
+            options.Option(given)->excludes(options.Option("--game-folder"));
+        options.Option("--to")->needs(options.Option("--unpack"));
     }
 
-    static void ExcludeEachOther(const std::vector<CLI::Option*>& modes) {
-        for (CLI::Option* mode : modes)
-            for (CLI::Option* other : modes)
-                if (other != mode)
-                    mode->excludes(other);
-    }
+    inline static const std::vector<std::string> kModeOptions = {"--backup", "--restore", "--apply",
+                                                                 "--unpack", "--find-games"};
 
     // The mode chosen by the options given (None: the window); throws for options that belong
     // to no mode.
-    Mode ChosenMode() const {
-        const std::pair<const CLI::Option*, Mode> modes[] = {{backup, Mode::Backup},
-                                                             {restore, Mode::Restore},
-                                                             {apply, Mode::Apply},
-                                                             {unpack, Mode::Unpack},
-                                                             {findGames, Mode::FindGames}};
+    Mode ChosenMode() {
+        const Mode modes[] = {Mode::Backup, Mode::Restore, Mode::Apply, Mode::Unpack,
+                              Mode::FindGames};
         Mode chosen = Mode::None; // the window, with --game-folder, a pack, both or neither
-        for (const auto& [option, mode] : modes)
-            if (*option)
-                chosen = mode;
-        if (*verbose && chosen == Mode::None)
+        for (std::size_t index = 0; index < kModeOptions.size(); ++index)
+            if (Options().Given(kModeOptions[index]))
+                chosen = modes[index];
+        if (Options().Given("--verbose") && chosen == Mode::None)
             throw CLI::RequiresError("--verbose", "an operation");
         const bool changesGame =
             chosen == Mode::Backup || chosen == Mode::Restore || chosen == Mode::Apply;
-        for (const CLI::Option* choice : {moveCopies, keepCopies})
-            if (*choice && !changesGame)
-                throw CLI::RequiresError(choice->get_name(), "--backup, --restore or --apply");
+        for (const char* choice : {"--move-virtualstore", "--keep-virtualstore"})
+            if (Options().Given(choice) && !changesGame)
+                throw CLI::RequiresError(choice, "--backup, --restore or --apply");
         return chosen;
     }
 
     GameFolderController::VirtualStoreChoice VirtualStoreChoice() const {
         using Choice = GameFolderController::VirtualStoreChoice;
-        return *moveCopies ? Choice::Move : *keepCopies ? Choice::Keep : Choice::Ask;
+        return Options().Given("--move-virtualstore")   ? Choice::Move
+               : Options().Given("--keep-virtualstore") ? Choice::Keep
+                                                        : Choice::Ask;
     }
 
     static constexpr const char* kVirtualStoreFooter =
@@ -184,37 +164,25 @@ ExitStatus RunOperation(const PatcherArguments& arguments, CommandLineContext& c
 
 } // namespace
 
+using PalisorCommandLine = CommandLineOf<PatcherArguments, PatcherOptions>;
+
 PatcherArguments ParsePatcherArguments(const std::vector<std::string>& args) {
-    PatcherArguments parsed;
-    PatcherOptions options(parsed);
-    const Branch branch = options.Parse(args, [&] {
-        parsed.mode = options.ChosenMode();
-        return parsed.mode != Mode::None;
+    return PalisorCommandLine::Parse(args, [](PatcherOptions& options, PatcherArguments& parsed) {
+        if (options.Options().Given("--game-folder"))
+            parsed.gameFolder = options.gameFolderValue;
+        parsed.verbose = options.Options().Given("--verbose");
+        parsed.virtualStore = options.VirtualStoreChoice();
+        return options.ChosenMode();
     });
-    if (branch != Branch::Operation && branch != Branch::Window) {
-        PatcherArguments only; // the values of a failed parse mean nothing
-        only.branch = branch;
-        only.error = options.Error();
-        return only;
-    }
-    parsed.branch = branch;
-    if (*options.gameFolder)
-        parsed.gameFolder = options.gameFolderValue;
-    parsed.verbose = static_cast<bool>(*options.verbose);
-    parsed.virtualStore = options.VirtualStoreChoice();
-    return parsed;
 }
 
 std::string CommandLineUsage() {
-    PatcherArguments unused;
-    return PatcherOptions(unused).Usage();
+    return PalisorCommandLine::Usage();
 }
 
 ExitStatus RunPatcherCommand(const PatcherArguments& arguments, CommandLineContext& context) {
-    PatcherArguments unused;
-    PatcherOptions program(unused);
-    return program.Run(arguments.branch, arguments.error, context.out, context.err,
-                       [&] { return RunOperation(arguments, context); });
+    return PalisorCommandLine::Run(arguments, context.out, context.err,
+                                   [&] { return RunOperation(arguments, context); });
 }
 
 ExitStatus RunCommandLine(const std::vector<std::string>& args, CommandLineContext& context) {

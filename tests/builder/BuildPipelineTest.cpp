@@ -324,6 +324,10 @@ TEST_F(BuildPipelineTest, WorkFolderThatCannotBeCreated) {
     prompts.answers.push_back(destination);
     EXPECT_FALSE(pipeline.BuildMusicPack(project));
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"Unable to create/empty work folder"});
+    // The cause names the folder the system refused to make.
+    ASSERT_EQ(prompts.details.size(), 1u);
+    EXPECT_NE(prompts.details[0].find(pipeline.WorkFolder()), std::string::npos)
+        << prompts.details[0];
     EXPECT_FALSE(progress.opened);
 }
 
@@ -444,6 +448,8 @@ TEST_F(BuildPipelineTest, UnreadableSourceStopsWithItsPath) {
     ASSERT_EQ(::remove(gone.c_str()), 0);
     EXPECT_FALSE(Build());
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"Unable to copy file: " + gone});
+    ASSERT_EQ(prompts.details.size(), 1u);
+    EXPECT_NE(prompts.details[0].find(gone), std::string::npos) << prompts.details[0];
     EXPECT_EQ(FilesBelow(WorkFolder()), Joined(kScripts, Tracks(1, 2, ".ogg")));
     EXPECT_EQ(progress.closeCount, 1);
 }

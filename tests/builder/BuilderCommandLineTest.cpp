@@ -8,8 +8,10 @@
 #include "common/ConsolePrompts.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileOps.h"
+#include "platform/FileSteps.h"
 #include "platform/NativePath.h"
 #include "tests/support/AudioFileFixture.h"
+#include "tests/support/ChosenBranch.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFolder.h"
@@ -28,19 +30,15 @@ namespace {
 
 using Mode = BuilderArguments::Mode;
 using Branch = BuilderArguments::Branch;
+using Chosen = ChosenBranch<BuilderArguments>;
 
-// What a parse chose: a branch, and for an operation its mode.
-struct Chosen {
-    Branch branch;
-    Mode mode = Mode::None;
-    bool operator==(const Chosen&) const = default;
-};
 const Chosen kWindow{Branch::Window}, kHelp{Branch::Help}, kVersion{Branch::Version},
-    kInvalid{Branch::Invalid}, kBuild{Branch::Operation, Mode::Build},
-    kPack{Branch::Operation, Mode::Pack}, kAdd{Branch::Operation, Mode::Add};
+    kInvalid{Branch::Invalid}, kBuild = Chosen::Operation(Mode::Build),
+                               kPack = Chosen::Operation(Mode::Pack),
+                               kAdd = Chosen::Operation(Mode::Add);
 
 Chosen ChosenBy(const BuilderArguments& parsed) {
-    return {parsed.branch, parsed.mode};
+    return Chosen::Of(parsed);
 }
 
 // The parsed values, or for an invalid parse the error line.
@@ -260,6 +258,13 @@ TEST_F(CommandLineTest, UndeliveredPackIsAFailure) {
     const std::string inside = base.file("velk_work/pack.velk");
     EXPECT_EQ(Run({"--build", ValidProject(), "--output", inside}), ExitStatus::Failed);
     EXPECT_EQ(out.str(), "Unable to move released file\n");
+    // --verbose adds the system's cause on the next line, naming the destination.
+    out.str("");
+    prompts.SetVerbose(true);
+    EXPECT_EQ(Run({"--build", ValidProject(), "--output", inside, "--verbose"}),
+              ExitStatus::Failed);
+    EXPECT_EQ(out.str().rfind("Unable to move released file\n", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find(FileNameOf(inside)), std::string::npos) << out.str();
 }
 
 TEST_F(CommandLineTest, PackWritesAnArchive) {

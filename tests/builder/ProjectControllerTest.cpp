@@ -452,6 +452,8 @@ TEST_F(ProjectControllerTest, SaveAsAndSave) {
     prompts.answers.push_back(folder.file("missing/other.velkp"));
     EXPECT_FALSE(controller.SaveProjectAs());
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"Error saving project..."});
+    ASSERT_EQ(prompts.details.size(), 1u); // the cause names the folder that is not there
+    EXPECT_NE(prompts.details[0].find("missing"), std::string::npos) << prompts.details[0];
     EXPECT_EQ(controller.project().path(), ""); // the next Save asks for a name again
     EXPECT_EQ(controller.View().caption, "Korvane - other");
 }

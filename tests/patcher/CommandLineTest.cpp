@@ -6,6 +6,7 @@
 #include "platform/FileOps.h"
 #include "tests/patcher/FakeGameFolderAccess.h"
 #include "tests/patcher/GameScene.h"
+#include "tests/support/ChosenBranch.h"
 #include "tests/support/Environment.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
@@ -327,17 +328,12 @@ TEST_F(CommandLineTest, HelpAndVersion) {
 
 using Mode = PatcherArguments::Mode;
 using Branch = PatcherArguments::Branch;
+using Chosen = ChosenBranch<PatcherArguments>;
 
-// What a parse chose: a branch, and for an operation its mode.
-struct Chosen {
-    Branch branch;
-    Mode mode = Mode::None;
-    bool operator==(const Chosen&) const = default;
-};
 const Chosen kWindow{Branch::Window}, kHelp{Branch::Help}, kVersion{Branch::Version},
-    kInvalid{Branch::Invalid}, kBackup{Branch::Operation, Mode::Backup},
-    kRestore{Branch::Operation, Mode::Restore}, kApply{Branch::Operation, Mode::Apply},
-    kUnpack{Branch::Operation, Mode::Unpack}, kFindGames{Branch::Operation, Mode::FindGames};
+    kInvalid{Branch::Invalid}, kBackup = Chosen::Operation(Mode::Backup),
+    kRestore = Chosen::Operation(Mode::Restore), kApply = Chosen::Operation(Mode::Apply),
+    kUnpack = Chosen::Operation(Mode::Unpack), kFindGames = Chosen::Operation(Mode::FindGames);
 
 // The parsed values, or for an invalid parse the error line.
 struct ParseCase {
@@ -396,7 +392,7 @@ TEST_F(CommandLineTest, ArgumentsMapToModeAndValuesOrToExitTwo) {
     for (const ParseCase& expected : cases) {
         SCOPED_TRACE(testing::PrintToString(expected.args));
         const PatcherArguments parsed = ParsePatcherArguments(expected.args);
-        EXPECT_TRUE((Chosen{parsed.branch, parsed.mode}) == expected.mode);
+        EXPECT_TRUE(Chosen::Of(parsed) == expected.mode);
         EXPECT_EQ(parsed.gameFolder, expected.gameFolder);
         EXPECT_EQ(parsed.pack, expected.pack);
         EXPECT_EQ(parsed.archive, expected.archive);
