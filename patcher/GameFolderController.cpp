@@ -28,11 +28,17 @@ std::string HeldOpenQuestion(const std::string& path) {
                   "press Retry. Nothing was changed.";
 }
 
+// custom_music/backups as the system writes paths.
+std::string BackupsInGameFolder() {
+    return JoinPath("custom_music", "backups");
+}
+
 std::string VirtualStoreQuestion(const std::string& mirror) {
     return "The game reads copies of its files from VirtualStore (" + mirror +
            "), not from the game folder, so it would not see what Palisor changes there.\n\n"
-           "Move the copies aside into custom_music/backups, where they are kept, so that the "
-           "game reads its own folder again?";
+           "Move the copies aside into " +
+           BackupsInGameFolder() +
+           ", where they are kept, so that the game reads its own folder again?";
 }
 
 // Without a terminal to ask on, the command line says how to decide instead.
@@ -40,8 +46,9 @@ std::string VirtualStoreRefusal(const std::string& mirror) {
     return "The game reads copies of its files from VirtualStore (" + mirror +
            "), not from the game folder, so it would not see what Palisor changes there. "
            "Nothing was changed. Run palisor again with --move-virtualstore to move them "
-           "aside into custom_music/backups, where they are kept, or with "
-           "--keep-virtualstore to leave them where they are.";
+           "aside into " +
+           BackupsInGameFolder() +
+           ", where they are kept, or with --keep-virtualstore to leave them where they are.";
 }
 
 std::string VirtualStoreKeptMessage(const std::string& mirror) {
@@ -95,11 +102,58 @@ void AddOnce(std::vector<std::string>& list, const std::string& item) {
 
 } // namespace
 
+// What an action shows through: the user's prompts, but the view is brought up to date before a
+// success message, so that the state line behind it already tells what the action did.
+class GameFolderController::ActionPrompts : public Prompts {
+public:
+    explicit ActionPrompts(GameFolderController& controller)
+        : controller_(controller), prompts_(controller.prompts_) {}
+
+    void Message(const std::string& text) override { prompts_.Message(text); }
+    void MessageWithDetails(const std::string& text, const std::string& details) override {
+        prompts_.MessageWithDetails(text, details);
+    }
+    void Inform(const std::string& text) override {
+        controller_.Refresh();
+        prompts_.Inform(text);
+    }
+    bool InformWithOffer(const std::string& text, const std::string& offer) override {
+        controller_.Refresh();
+        return prompts_.InformWithOffer(text, offer);
+    }
+    bool CanAsk() const override { return prompts_.CanAsk(); }
+    Answer Ask(const std::string& question, Buttons buttons) override {
+        return prompts_.Ask(question, buttons);
+    }
+    SaveChoice AskToSave(const std::string& question) override {
+        return prompts_.AskToSave(question);
+    }
+    bool OpenFile(const FileDialogOptions& options, std::string& path) override {
+        return prompts_.OpenFile(options, path);
+    }
+    bool OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) override {
+        return prompts_.OpenFiles(options, paths);
+    }
+    bool SaveFile(const FileDialogOptions& options, std::string& path) override {
+        return prompts_.SaveFile(options, path);
+    }
+    bool BrowseFolder(const std::string& title, std::string& folder) override {
+        return prompts_.BrowseFolder(title, folder);
+    }
+
+private:
+    GameFolderController& controller_;
+    Prompts& prompts_;
+};
+
 GameFolderController::GameFolderController(std::string baseFolder, Prompts& prompts,
                                            GameFolderAccess& access, Front front)
-    : baseFolder_(std::move(baseFolder)), prompts_(prompts), access_(access), front_(front) {
+    : baseFolder_(WithSystemSeparators(baseFolder)), prompts_(prompts), access_(access),
+      front_(front) {
     Refresh();
 }
+
+GameFolderController::~GameFolderController() = default;
 
 bool GameFolderController::Start() {
     started_ = true;
@@ -122,27 +176,33 @@ void GameFolderController::OfferGameFolders(const std::vector<std::string>& fold
     Publish();
 }
 
+void GameFolderController::NoteRegistryRefusal(const std::string& refusal) {
+    registryRefusal_ = refusal;
+    Refresh();
+}
+
+// Paths are kept as the system's user reads them, whichever separator they came with.
 void GameFolderController::ChooseGameFolder(const std::string& folder) {
-    if (folder != game_.Path())
-        SetGameFolder(folder);
+    if (WithSystemSeparators(folder) != game_.Path())
+        SetGameFolder(WithSystemSeparators(folder));
 }
 
 void GameFolderController::ChoosePack(const std::string& pack) {
-    if (pack != packPath_)
-        SetPack(pack);
+    if (WithSystemSeparators(pack) != packPath_)
+        SetPack(WithSystemSeparators(pack));
 }
 
 void GameFolderController::BrowseForGameFolder() {
     std::string chosen;
     if (prompts_.BrowseFolder("Find The BFV Folder", chosen))
-        SetGameFolder(chosen);
+        SetGameFolder(WithSystemSeparators(chosen));
 }
 
 void GameFolderController::BrowseForPack() {
     const FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "*.velk"};
     std::string chosen;
     if (prompts_.OpenFile(options, chosen))
-        SetPack(chosen);
+        SetPack(WithSystemSeparators(chosen));
 }
 
 void GameFolderController::SetGameFolder(const std::string& folder) {
@@ -191,7 +251,7 @@ void GameFolderController::ReadPackPreview() {
 }
 
 void GameFolderController::RecoverGameFolder() {
-    if (!game_.Exists())
+    if (!game_.Exists() || !game_.WhyRewritten().empty()) // the flag says why not
         return;
     // Without the rights it would fail halfway; the next action offers them first.
     if (game_.ChangeInterrupted() && !DeniedFolder().empty())
@@ -212,18 +272,20 @@ template <typename Change> void GameFolderController::ChangeGameFolder(Change ch
 }
 
 bool GameFolderController::Backup() {
-    return Run(Action::Backup, game_.Originals(),
-               [&](const Settled& settled) { return BackupOriginals(game_, prompts_, settled); });
+    return Run(Action::Backup, game_.Originals(), [&](Prompts& prompts, const Settled& settled) {
+        return BackupOriginals(game_, prompts, settled);
+    });
 }
 
 bool GameFolderController::Restore() {
-    return Run(Action::Restore, game_.Originals(),
-               [&](const Settled& settled) { return RestoreOriginals(game_, prompts_, settled); });
+    return Run(Action::Restore, game_.Originals(), [&](Prompts& prompts, const Settled& settled) {
+        return RestoreOriginals(game_, prompts, settled);
+    });
 }
 
 bool GameFolderController::Apply(Progress& progress, std::FILE* trace) {
-    return Run(Action::Apply, game_.InstallTargets(), [&](const Settled&) {
-        return ApplyPatch(game_, packPath_, baseFolder_, prompts_, progress, trace);
+    return Run(Action::Apply, game_.InstallTargets(), [&](Prompts& prompts, const Settled&) {
+        return ApplyPatch(game_, packPath_, baseFolder_, prompts, progress, trace);
     });
 }
 
@@ -242,8 +304,9 @@ bool GameFolderController::Run(Action action, const std::vector<std::string>& fi
         Refresh();
     };
     bool done = false;
+    ActionPrompts prompts(*this);
     try {
-        ChangeGameFolder([&] { done = handler(settled); });
+        ChangeGameFolder([&] { done = handler(prompts, settled); });
     } catch (...) {
         running_ = Action::None;
         busy_ = false;
@@ -274,7 +337,7 @@ bool GameFolderController::Enabled(Action action) const {
 // elevated Palisor asks about them again. A folder that is not there is left to the handlers,
 // which say so.
 bool GameFolderController::ReadyToChange(const std::vector<std::string>& files) {
-    if (!game_.Exists())
+    if (!game_.Exists() || !game_.WhyRewritten().empty())
         return true;
     return GameFilesClosed(files) && FoldersWritable() && VirtualStoreCopiesSettled();
 }
@@ -384,7 +447,7 @@ VirtualStoreCopies GameFolderController::VirtualStore() {
 void GameFolderController::Refresh() {
     if (front_ != Front::Window)
         return;
-    flag_ = game_.Chosen() ? game_.Problem() : "";
+    flag_ = game_.Chosen() ? game_.Problem() : registryRefusal_;
     isGame_ = game_.Chosen() && flag_.empty();
     backedUp_ = false;
     stateLine_ = "No game folder chosen.";
@@ -396,7 +459,9 @@ void GameFolderController::Refresh() {
             stateLine_ = state.Line();
             if (!VirtualStore().Existing().empty())
                 stateLine_ += std::string(" ") + kVirtualStoreNote;
-            backedUp_ = state.backups == GameFolderState::Backups::Complete;
+            // A backup another program holds is still there: Restore says so when pressed.
+            backedUp_ = state.backups == GameFolderState::Backups::Complete ||
+                        state.backups == GameFolderState::Backups::Held;
         }
     }
     Publish();

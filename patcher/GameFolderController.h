@@ -41,6 +41,7 @@ public:
 
     GameFolderController(std::string baseFolder, Prompts& prompts, GameFolderAccess& access,
                          Front front);
+    ~GameFolderController();
     GameFolderController(const GameFolderController&) = delete;
     GameFolderController& operator=(const GameFolderController&) = delete;
 
@@ -59,10 +60,13 @@ public:
 
     // Adds folders to the drop-down after those it has, each once, in order.
     void OfferGameFolders(const std::vector<std::string>& folders);
-    // Takes a game folder or a pack as typed, browsed or picked; the same path again changes
-    // nothing. Once started, the window recovers a newly chosen folder and reads a new pack
-    // (checked as an install checks it) into the preview; a game folder and an existing pack
-    // are remembered.
+    // Why the registry's GAMEDIR is not used (GameDirAnswer::refusal), for the folder's flag to
+    // say while no folder is chosen; "" for none.
+    void NoteRegistryRefusal(const std::string& refusal);
+    // Takes a game folder or a pack as typed, browsed or picked, written with the system's
+    // separator (WithSystemSeparators); the same path again changes nothing. Once started, the
+    // window recovers a newly chosen folder and reads a new pack (checked as an install checks
+    // it) into the preview; a game folder and an existing pack are remembered.
     void ChooseGameFolder(const std::string& folder);
     void ChoosePack(const std::string& pack);
     // The file dialogs; cancelling changes nothing.
@@ -70,7 +74,8 @@ public:
     void BrowseForPack();
 
     // The three actions, after the checks. True only when the action's success message was
-    // shown. An Apply shows its progress on `progress`; trace takes the archive reader's lines.
+    // shown; the view tells what the action did before that message shows. An Apply shows its
+    // progress on `progress`; trace takes the archive reader's lines.
     bool Backup();
     bool Apply(Progress& progress, std::FILE* trace = nullptr);
     bool Restore();
@@ -86,6 +91,7 @@ public:
 
 private:
     enum class Action { None, Backup, Apply, Restore };
+    class ActionPrompts;
 
     void SetGameFolder(const std::string& folder);
     void SetPack(const std::string& pack);
@@ -121,6 +127,7 @@ private:
     GameFolder game_;
     std::string packPath_;
     std::vector<std::string> choices_;
+    std::string registryRefusal_;
     bool started_ = false;
     bool packReady_ = false; // the pack passed the checks an install makes
     bool recovered_ = false; // an interrupted change was finished or undone in this folder

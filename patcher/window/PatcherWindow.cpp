@@ -287,6 +287,10 @@ void PatcherWindow::OfferGameFolders(const std::vector<std::string>& folders) {
     Forward([&] { controller.OfferGameFolders(folders); });
 }
 
+void PatcherWindow::NoteRegistryRefusal(const std::string& refusal) {
+    Forward([&] { controller.NoteRegistryRefusal(refusal); });
+}
+
 void PatcherWindow::ChooseGameFolder(const std::string& folder) {
     Forward([&] { controller.ChooseGameFolder(folder); });
 }

@@ -44,6 +44,8 @@ public:
     bool PrepareForUse();
 
     void OfferGameFolders(const std::vector<std::string>& folders);
+    // Why the registry's GAMEDIR is not used, shown under the folder field while it is empty.
+    void NoteRegistryRefusal(const std::string& refusal);
     // Takes a game folder or a pack as if it had been typed into its field.
     void ChooseGameFolder(const std::string& folder);
     void ChoosePack(const std::string& pack);

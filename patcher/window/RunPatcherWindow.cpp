@@ -17,10 +17,12 @@ int RunPatcherWindow(int argc, char** argv, const PatcherArguments& arguments) {
     QApplication::setOrganizationName(QStringLiteral("Palisor"));
     QApplication::setApplicationName(QStringLiteral("Palisor"));
     QApplication::setWindowIcon(PalisorIcon());
+    const GameDirAnswer registry = RegistryGameDir();
     const std::vector<std::string> folders = GameFolderController::StartingGameFolders(
-        arguments.gameFolder, RecentChoices::GameFolder(), RegistryGameFolder(),
+        arguments.gameFolder, RecentChoices::GameFolder(), registry.folder,
         FindGameFolders(DiscoveryPlaces::FromEnvironment()));
     PatcherWindow window(folders.empty() ? "" : folders.front(), WorkBaseFolder("Palisor"));
+    window.NoteRegistryRefusal(registry.refusal);
     window.OfferGameFolders(folders);
     window.ChoosePack(GameFolderController::StartingPack(arguments.pack, RecentChoices::Pack()));
     window.exec();
