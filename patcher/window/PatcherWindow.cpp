@@ -120,7 +120,7 @@ void PatcherWindow::BuildLayout() {
     layout->addWidget(BuildPatchingGroup(), 1);
     layout->addWidget(BuildBackupGroup());
     link = new HyperlinkLabel(this);
-    link->setText(QString::fromLatin1(kLinkAddress));
+    link->setText(QString::fromLatin1(AboutWindow::kHomePage));
     link->SetPrompts(&prompts);
     link->Attach();
     layout->addWidget(link, 0, Qt::AlignRight);
@@ -337,7 +337,7 @@ void PatcherWindow::RestoreOriginals() {
 }
 
 void PatcherWindow::ShowAbout() {
-    AboutWindow about(this);
+    AboutWindow about(this, &prompts);
     about.exec();
 }
 

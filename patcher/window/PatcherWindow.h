@@ -31,7 +31,6 @@ class PatcherWindow : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr const char* kLinkAddress = "https://korvane.example.org/";
 
     // gameFolder: the folder to start with (from --game-folder, the last run or the registry),
     // or "". baseFolder: the folder that holds the work folder.

@@ -11,6 +11,7 @@
 #include "platform/FileOps.h"
 #include "tests/patcher/FakeGameFolderAccess.h"
 #include "tests/patcher/GameScene.h"
+#include "widgets/HyperlinkLabel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -319,13 +320,18 @@ private slots:
         QCOMPARE(window->result(), int(QDialog::Accepted));
     }
 
-    void aboutWindowShowsTheVersion() {
+    void aboutWindowShowsTheVersionLicenceAndHomePage() {
         AboutWindow about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About Palisor"));
-        bool found = false;
+        QStringList texts;
         for (auto* label : about.findChildren<QLabel*>())
-            found = found || label->text() == QStringLiteral("Palisor Version 1.02.2");
-        QVERIFY(found);
+            texts << label->text();
+        QVERIFY(texts.contains(QStringLiteral("Palisor Version 1.02.2")));
+        QVERIFY(texts.contains(QStringLiteral("Free software under the GNU General Public "
+                                              "License,\nversion 3 or later (GPL-3.0-or-later).")));
+        auto* link = about.findChild<HyperlinkLabel*>();
+        QVERIFY(link != nullptr);
+        QCOMPARE(link->Address(), QStringLiteral("https://korvane.example.org/"));
         auto window = OpenWindow(scene->game);
         bool shown = false;
         QTimer::singleShot(0, [&] {
