@@ -205,7 +205,67 @@ void GameFolderController::BrowseForPack() {
         SetPack(WithSystemSeparators(chosen));
 }
 
+void GameFolderController::SetSongPlayer(SongPlayer* player) {
+    StopListening();
+    player_ = player;
+    Publish();
+}
+
+void GameFolderController::PlaySong(int number) {
+    const bool known = number >= 1 && static_cast<std::size_t>(number) <= preview_.size();
+    if (!player_ || !packReady_ || !known || player_->SoundOutput() == Player::Output::Unavailable)
+        return;
+    const Player::State state = player_->CurrentState();
+    const bool sounding = state == Player::State::Starting || state == Player::State::Playing ||
+                          state == Player::State::Paused;
+    if (number == playing_ && sounding) {
+        StopListening();
+    } else {
+        playingProblem_.clear();
+        playing_ = player_->PlayPackSong(packPath_, number, playingProblem_) ? number : 0;
+    }
+    Publish();
+}
+
+void GameFolderController::StopListening() {
+    playingProblem_.clear();
+    if (player_ && playing_ != 0)
+        player_->Stop();
+    playing_ = 0;
+}
+
+void GameFolderController::FollowPlayback() {
+    if (!player_)
+        return;
+    if (playing_ != 0) {
+        const Player::State state = player_->CurrentState();
+        if (state == Player::State::Failed) {
+            playingProblem_ = player_->Problem();
+            playing_ = 0;
+        } else if (state == Player::State::Finished || state == Player::State::Idle) {
+            playing_ = 0;
+        }
+    }
+    if (view_.playingSong != playing_ || view_.listening != ListeningLine())
+        Publish();
+}
+
+// "Playing 03 Title  0:12 / 3:07" while a song plays; otherwise why nothing can, or "".
+std::string GameFolderController::ListeningLine() const {
+    if (!player_)
+        return {};
+    if (player_->SoundOutput() == Player::Output::Unavailable)
+        return kNoSoundOutput;
+    if (playing_ == 0 || static_cast<std::size_t>(playing_) > preview_.size())
+        return playingProblem_;
+    const PreviewSong& song = preview_[static_cast<std::size_t>(playing_ - 1)];
+    return "Playing " + song.number + " " + song.title + "  " +
+           MinutesAndSeconds(player_->Position()) + " / " +
+           MinutesAndSeconds(player_->Duration());
+}
+
 void GameFolderController::SetGameFolder(const std::string& folder) {
+    StopListening();
     game_ = GameFolder(folder);
     recovered_ = false;
     if (started_ && front_ == Front::Window) // before that, starting recovers
@@ -219,6 +279,7 @@ void GameFolderController::SetGameFolder(const std::string& folder) {
 }
 
 void GameFolderController::SetPack(const std::string& pack) {
+    StopListening();
     packPath_ = pack;
     if (memory_ && FileExists(packPath_))
         memory_->RememberPack(packPath_);
@@ -294,7 +355,10 @@ bool GameFolderController::Apply(Progress& progress, std::FILE* trace) {
 template <typename Handler>
 bool GameFolderController::Run(Action action, const std::vector<std::string>& files,
                                Handler handler) {
-    if ((front_ == Front::Window && !Enabled(action)) || !ReadyToChange(files))
+    if (front_ == Front::Window && !Enabled(action))
+        return false;
+    StopListening(); // before any question: the action has started
+    if (!ReadyToChange(files))
         return false;
     running_ = action;
     busy_ = action != Action::Apply; // Apply shows its progress window instead
@@ -474,6 +538,8 @@ void GameFolderController::Publish() {
     view_.packPath = packPath_;
     view_.preview = preview_;
     view_.packNote = packNote_;
+    view_.playingSong = playing_;
+    view_.listening = ListeningLine();
     view_.stateLine = stateLine_;
     view_.backupEnabled = isGame_ && !backedUp_ && running_ != Action::Backup;
     view_.restoreEnabled = backedUp_ && running_ != Action::Restore;

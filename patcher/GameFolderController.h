@@ -3,6 +3,7 @@
 #include "common/Prompts.h"
 #include "patcher/ChoiceMemory.h"
 #include "patcher/PatcherView.h"
+#include "patcher/SongPlayer.h"
 #include "patcher/gamefolder/GameFolder.h"
 #include "patcher/gamefolder/GameFolderAccess.h"
 #include "patcher/gamefolder/VirtualStoreCopies.h"
@@ -49,6 +50,8 @@ public:
     void SetVirtualStoreChoice(VirtualStoreChoice choice) { virtualStoreChoice_ = choice; }
     // Called after every change of View(), also in the middle of an action (busy, settled).
     void SetViewListener(std::function<void()> listener) { listener_ = std::move(listener); }
+    // What plays the pack's songs (the window's; none for the command line, which never plays).
+    void SetSongPlayer(SongPlayer* player);
 
     const PatcherView& View() const { return view_; }
     const GameFolder& Game() const { return game_; }
@@ -72,6 +75,17 @@ public:
     // The file dialogs; cancelling changes nothing.
     void BrowseForGameFolder();
     void BrowseForPack();
+
+    // Listening (Enter or a double-click on a song of the preview): plays song number (1 to
+    // 16) of the pack straight from the pack; the song that plays stops instead. Nothing
+    // happens without a player, without sound output or without a pack that passed its checks.
+    // Playback stops when the pack or the game folder changes, when an action starts, and at
+    // StopListening (the window closing).
+    void PlaySong(int number);
+    void StopListening();
+    // Brings what plays into the view (the window asks a few times a second); publishes only
+    // when it changed.
+    void FollowPlayback();
 
     // The three actions, after the checks. True only when the action's success message was
     // shown; the view tells what the action did before that message shows. An Apply shows its
@@ -110,6 +124,8 @@ private:
     bool VirtualStoreCopiesSettled();
     VirtualStoreCopies VirtualStore();
 
+    std::string ListeningLine() const;
+
     // Reads the game folder's state from the disk, then publishes.
     void Refresh();
     // Puts the view together from what was read last and tells the listener.
@@ -142,6 +158,10 @@ private:
     bool backedUp_ = false;
     std::vector<PreviewSong> preview_;
     std::string packNote_;
+
+    SongPlayer* player_ = nullptr;
+    int playing_ = 0;             // the song last started, while it plays
+    std::string playingProblem_;  // why the song last chosen could not play
 
     PatcherView view_;
 };

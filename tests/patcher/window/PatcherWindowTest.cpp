@@ -10,6 +10,7 @@
 #include "patcher/window/RecentChoices.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/FakeGameFolderAccess.h"
+#include "tests/patcher/FakeSongPlayer.h"
 #include "tests/patcher/GameScene.h"
 #include "widgets/HyperlinkLabel.h"
 
@@ -318,6 +319,43 @@ private slots:
         QCOMPARE(access.restarts.size(), std::size_t(1));
         QTRY_VERIFY(!window->isVisible());
         QCOMPARE(window->result(), int(QDialog::Accepted));
+    }
+
+    // Enter on the current song and a double-click on a song are forwarded to be played; what
+    // plays is drawn, and so is a missing sound output.
+    void enterAndDoubleClickOnASongPlayIt() {
+        FakeSongPlayer player;
+        auto window = OpenWindow(scene->game);
+        window->SetSongPlayer(&player);
+        window->ChoosePack(scene->pack);
+        PackPreviewList* list = window->PreviewList();
+        QCOMPARE(list->topLevelItemCount(), 16);
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(2));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(player.played.size(), std::size_t(1));
+        QCOMPARE(player.played.back().second, 3);
+        QTRY_COMPARE(window->ListeningLine()->text(),
+                     QStringLiteral("Playing 03 Song 3  0:12 / 3:07"));
+        QVERIFY(window->ListeningLine()->isVisible());
+        QVERIFY(list->topLevelItem(2)->font(1).bold());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(player.played.back().second, 4);
+        QVERIFY(!list->topLevelItem(2)->font(1).bold());
+        const QRect row = list->visualItemRect(list->topLevelItem(6));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+        QCOMPARE(player.played.back().second, 7);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+        QCOMPARE(player.stops, 1); // the song that plays stops; another took its place before
+        QVERIFY(window->isVisible());
+        QVERIFY(scene->prompts.messages.empty());
+
+        player.output = Player::Output::Unavailable;
+        QTRY_COMPARE(window->ListeningLine()->text(), QStringLiteral("No sound output"));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(player.played.size(), std::size_t(3));
+        window->SetSongPlayer(nullptr);
     }
 
     void aboutWindowShowsTheVersionLicenceAndHomePage() {
