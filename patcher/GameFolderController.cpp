@@ -250,14 +250,17 @@ void GameFolderController::FollowPlayback() {
         Publish();
 }
 
-// "Playing 03 Title  0:12 / 3:07" while a song plays; otherwise why nothing can, or "".
+// "Playing 03 Title  0:12 / 3:07" while a song plays; otherwise why nothing can, how to play
+// one, or "" (no player, or no pack to play).
 std::string GameFolderController::ListeningLine() const {
     if (!player_)
         return {};
     if (player_->SoundOutput() == Player::Output::Unavailable)
         return kNoSoundOutput;
-    if (playing_ == 0 || static_cast<std::size_t>(playing_) > preview_.size())
+    if (!playingProblem_.empty())
         return playingProblem_;
+    if (playing_ == 0 || static_cast<std::size_t>(playing_) > preview_.size())
+        return packReady_ ? kListeningHint : "";
     const PreviewSong& song = preview_[static_cast<std::size_t>(playing_ - 1)];
     return "Playing " + song.number + " " + song.title + "  " +
            MinutesAndSeconds(player_->Position()) + " / " +

@@ -76,6 +76,9 @@ public:
     void BrowseForGameFolder();
     void BrowseForPack();
 
+    // What the preview's line says while a player is there and nothing plays.
+    static constexpr const char* kListeningHint =
+        "Enter or a double-click plays the song; again, stops it.";
     // Listening (Enter or a double-click on a song of the preview): plays song number (1 to
     // 16) of the pack straight from the pack; the song that plays stops instead. Nothing
     // happens without a player, without sound output or without a pack that passed its checks.

@@ -159,7 +159,7 @@ QGroupBox* PatcherWindow::BuildPatchingGroup() {
     grid->addWidget(packField, 0, 1);
     grid->addWidget(packBrowse, 0, 2);
     grid->addWidget(preview, 1, 1, 1, 2);
-    grid->addWidget(listening, 2, 1, 1, 2);
+    grid->addWidget(listening, 2, 0, 1, 3);
     grid->addWidget(packNote, 3, 1, 1, 2);
     grid->addWidget(gameLabel, 4, 0);
     grid->addWidget(gameList, 4, 1);
@@ -229,7 +229,6 @@ void PatcherWindow::Draw() {
     preview->ShowSongs(view.preview);
     preview->ShowPlaying(view.playingSong);
     listening->setText(QString::fromStdString(view.listening));
-    listening->setVisible(!view.listening.empty());
     ShowNote(packNote, view.packNote);
     stateLine->setText(QString::fromStdString(view.stateLine));
     applyButton->setEnabled(view.applyEnabled);
@@ -301,9 +300,13 @@ void PatcherWindow::OfferGameFolders(const std::vector<std::string>& folders) {
 
 void PatcherWindow::SetSongPlayer(SongPlayer* player) {
     Forward([&] { controller.SetSongPlayer(player); });
-    preview->setToolTip(player ? QStringLiteral("Enter or a double-click plays a song; again, "
-                                                "stops it.")
-                               : QString());
+    // Its line keeps the room of one line of text, so that a pack chosen later takes none
+    // from the preview.
+    const QString shown = listening->text();
+    listening->setText(QStringLiteral(" "));
+    listening->setMinimumHeight(player ? listening->sizeHint().height() : 0);
+    listening->setText(shown);
+    listening->setVisible(player != nullptr);
     if (player)
         playback->start();
     else

@@ -40,6 +40,7 @@ protected:
 };
 
 TEST_F(ListeningTest, AChosenSongPlaysAndAChosenAgainStops) {
+    EXPECT_EQ(View().listening, GameFolderController::kListeningHint);
     controller.PlaySong(3);
     EXPECT_EQ(player.played, (Played{{pack, 3}}));
     EXPECT_EQ(View().playingSong, 3);
@@ -49,7 +50,7 @@ TEST_F(ListeningTest, AChosenSongPlaysAndAChosenAgainStops) {
     EXPECT_EQ(player.played, (Played{{pack, 3}, {pack, 5}}));
     EXPECT_EQ(player.stops, 1);
     EXPECT_EQ(View().playingSong, 0);
-    EXPECT_EQ(View().listening, "");
+    EXPECT_EQ(View().listening, GameFolderController::kListeningHint);
     // Played to its end: the view follows.
     controller.PlaySong(16);
     player.state = Player::State::Finished;
@@ -86,6 +87,7 @@ TEST_F(ListeningTest, PlaybackStopsBeforeThePackTheFolderOrTheGameFilesChange) {
     controller.ChoosePack(pack);
     controller.PlaySong(1);
     EXPECT_EQ(player.played.size(), 5u);
+    EXPECT_EQ(View().listening, ""); // no song to play
 }
 
 TEST_F(ListeningTest, WithoutSoundOutputNothingPlaysAndTheViewSaysSo) {
@@ -122,7 +124,7 @@ TEST(ListeningSamplesTest, APackSongPlaysAsThePatcherDecodesIt) {
             controller.FollowPlayback();
             return controller.View().playingSong == 0;
         }));
-        EXPECT_EQ(controller.View().listening, "");
+        EXPECT_EQ(controller.View().listening, GameFolderController::kListeningHint);
         EXPECT_TRUE(FolderExists(WorkFolderIn(scene.base))); // nothing unpacked into it
         EXPECT_TRUE(ListFolder(WorkFolderIn(scene.base)).empty());
     }

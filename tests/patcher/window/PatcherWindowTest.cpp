@@ -58,9 +58,11 @@ private:
     std::unique_ptr<GameScene> scene;
 
     std::unique_ptr<PatcherWindow> OpenWindow(const std::string& gameFolder,
-                                              GameFolderAccess* access = nullptr) {
+                                              GameFolderAccess* access = nullptr,
+                                              SongPlayer* player = nullptr) {
         auto window =
             std::make_unique<PatcherWindow>(gameFolder, scene->base, &scene->prompts, access);
+        window->SetSongPlayer(player); // before it is shown, as Palisor does
         window->show();
         QCoreApplication::processEvents();
         return window;
@@ -253,7 +255,8 @@ private slots:
             for (const int points : {8, 10}) {
                 const QString label = QStringLiteral("%1 %2").arg(family).arg(points);
                 QApplication::setFont(QFont(QString::fromLatin1(family), points));
-                auto window = OpenWindow(scene->game);
+                FakeSongPlayer player; // its line under the preview takes room too
+                auto window = OpenWindow(scene->game, nullptr, &player);
                 window->ChoosePack(scene->pack);
                 // Unless the screen is too small for it: then the window fills its height.
                 const int screenRoom = window->screen()->availableGeometry().height() -
@@ -325,11 +328,12 @@ private slots:
     // plays is drawn, and so is a missing sound output.
     void enterAndDoubleClickOnASongPlayIt() {
         FakeSongPlayer player;
-        auto window = OpenWindow(scene->game);
-        window->SetSongPlayer(&player);
+        auto window = OpenWindow(scene->game, nullptr, &player);
         window->ChoosePack(scene->pack);
         PackPreviewList* list = window->PreviewList();
         QCOMPARE(list->topLevelItemCount(), 16);
+        QCOMPARE(window->ListeningLine()->text().toStdString(),
+                 std::string(GameFolderController::kListeningHint));
         list->setFocus();
         list->setCurrentItem(list->topLevelItem(2));
         QTest::keyClick(list, Qt::Key_Return);
