@@ -113,20 +113,29 @@ ExitStatus Unpack(const PatcherArguments& arguments, CommandLineContext& context
 }
 
 ExitStatus FindGames(CommandLineContext& context) {
+    std::vector<std::string> refusals;
     const std::vector<FoundGameFolder> found =
-        context.findGameFolders ? context.findGameFolders()
-                                : FindGameFolders(DiscoveryPlaces::FromEnvironment());
+        context.findGameFolders ? context.findGameFolders(refusals)
+                                : FindGameFolders(DiscoveryPlaces::FromEnvironment(), &refusals);
     for (const auto& game : found)
         context.out << EscapeForTerminal(game.folder) << '\t' << game.prefixKind << '\n';
+    for (const std::string& refusal : refusals)
+        context.err << "palisor: " << EscapeForTerminal(refusal) << '\n';
     if (found.empty())
         context.err << "palisor: no game folder found\n";
     return found.empty() ? ExitStatus::Failed : ExitStatus::Done;
 }
 
 ExitStatus RunGameAction(const PatcherArguments& arguments, CommandLineContext& context) {
-    std::string gameFolder = arguments.gameFolder         ? *arguments.gameFolder
-                             : context.registryGameFolder ? context.registryGameFolder()
-                                                          : std::string();
+    std::string gameFolder;
+    if (arguments.gameFolder) {
+        gameFolder = *arguments.gameFolder;
+    } else if (context.registryGameDir) {
+        const GameDirAnswer registry = context.registryGameDir();
+        if (!registry.refusal.empty())
+            context.prompts.Message(registry.refusal);
+        gameFolder = registry.folder;
+    }
     SystemGameFolderAccess system;
     GameFolderController controller(context.baseFolder, context.prompts,
                                     context.access ? *context.access : system,

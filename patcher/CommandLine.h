@@ -37,9 +37,12 @@ struct CommandLineContext {
     std::ostream& out;  // --help, --version and the folders --find-games lists
     std::ostream& err;  // argument errors and unexpected failures
     std::string baseFolder;
-    std::function<std::string()> registryGameFolder; // used when --game-folder is not given
-    // --find-games; when empty, every prefix named by $HOME and $WINEPREFIX is searched
-    std::function<std::vector<FoundGameFolder>()> findGameFolders{};
+    // Used when --game-folder is not given; a refused value is said before the operation runs.
+    std::function<GameDirAnswer()> registryGameDir;
+    // --find-games, which also says why a GAMEDIR is not used (the refusals, on err); when
+    // empty, every prefix named by $HOME and $WINEPREFIX is searched
+    std::function<std::vector<FoundGameFolder>(std::vector<std::string>& refusals)>
+        findGameFolders{};
     // The system's side of the checks before a change; none: the running system's
     GameFolderAccess* access = nullptr;
 };

@@ -28,11 +28,17 @@ std::string HeldOpenQuestion(const std::string& path) {
                   "press Retry. Nothing was changed.";
 }
 
+// custom_music/backups as the system writes paths.
+std::string BackupsInGameFolder() {
+    return JoinPath("custom_music", "backups");
+}
+
 std::string VirtualStoreQuestion(const std::string& mirror) {
     return "The game reads copies of its files from VirtualStore (" + mirror +
            "), not from the game folder, so it would not see what Palisor changes there.\n\n"
-           "Move the copies aside into custom_music/backups, where they are kept, so that the "
-           "game reads its own folder again?";
+           "Move the copies aside into " +
+           BackupsInGameFolder() +
+           ", where they are kept, so that the game reads its own folder again?";
 }
 
 // Without a terminal to ask on, the command line says how to decide instead.
@@ -40,8 +46,9 @@ std::string VirtualStoreRefusal(const std::string& mirror) {
     return "The game reads copies of its files from VirtualStore (" + mirror +
            "), not from the game folder, so it would not see what Palisor changes there. "
            "Nothing was changed. Run palisor again with --move-virtualstore to move them "
-           "aside into custom_music/backups, where they are kept, or with "
-           "--keep-virtualstore to leave them where they are.";
+           "aside into " +
+           BackupsInGameFolder() +
+           ", where they are kept, or with --keep-virtualstore to leave them where they are.";
 }
 
 std::string VirtualStoreKeptMessage(const std::string& mirror) {
@@ -95,11 +102,58 @@ void AddOnce(std::vector<std::string>& list, const std::string& item) {
 
 } // namespace
 
+// What an action shows through: the user's prompts, but the view is brought up to date before a
+// success message, so that the state line behind it already tells what the action did.
+class GameFolderController::ActionPrompts : public Prompts {
+public:
+    explicit ActionPrompts(GameFolderController& controller)
+        : controller_(controller), prompts_(controller.prompts_) {}
+
+    void Message(const std::string& text) override { prompts_.Message(text); }
+    void MessageWithDetails(const std::string& text, const std::string& details) override {
+        prompts_.MessageWithDetails(text, details);
+    }
+    void Inform(const std::string& text) override {
+        controller_.Refresh();
+        prompts_.Inform(text);
+    }
+    bool InformWithOffer(const std::string& text, const std::string& offer) override {
+        controller_.Refresh();
+        return prompts_.InformWithOffer(text, offer);
+    }
+    bool CanAsk() const override { return prompts_.CanAsk(); }
+    Answer Ask(const std::string& question, Buttons buttons) override {
+        return prompts_.Ask(question, buttons);
+    }
+    SaveChoice AskToSave(const std::string& question) override {
+        return prompts_.AskToSave(question);
+    }
+    bool OpenFile(const FileDialogOptions& options, std::string& path) override {
+        return prompts_.OpenFile(options, path);
+    }
+    bool OpenFiles(const FileDialogOptions& options, std::vector<std::string>& paths) override {
+        return prompts_.OpenFiles(options, paths);
+    }
+    bool SaveFile(const FileDialogOptions& options, std::string& path) override {
+        return prompts_.SaveFile(options, path);
+    }
+    bool BrowseFolder(const std::string& title, std::string& folder) override {
+        return prompts_.BrowseFolder(title, folder);
+    }
+
+private:
+    GameFolderController& controller_;
+    Prompts& prompts_;
+};
+
 GameFolderController::GameFolderController(std::string baseFolder, Prompts& prompts,
                                            GameFolderAccess& access, Front front)
-    : baseFolder_(std::move(baseFolder)), prompts_(prompts), access_(access), front_(front) {
+    : baseFolder_(WithSystemSeparators(baseFolder)), prompts_(prompts), access_(access),
+      front_(front) {
     Refresh();
 }
+
+GameFolderController::~GameFolderController() = default;
 
 bool GameFolderController::Start() {
     started_ = true;
@@ -122,30 +176,99 @@ void GameFolderController::OfferGameFolders(const std::vector<std::string>& fold
     Publish();
 }
 
+void GameFolderController::NoteRegistryRefusal(const std::string& refusal) {
+    registryRefusal_ = refusal;
+    Refresh();
+}
+
+// Paths are kept as the system's user reads them, whichever separator they came with.
 void GameFolderController::ChooseGameFolder(const std::string& folder) {
-    if (folder != game_.Path())
-        SetGameFolder(folder);
+    if (WithSystemSeparators(folder) != game_.Path())
+        SetGameFolder(WithSystemSeparators(folder));
 }
 
 void GameFolderController::ChoosePack(const std::string& pack) {
-    if (pack != packPath_)
-        SetPack(pack);
+    if (WithSystemSeparators(pack) != packPath_)
+        SetPack(WithSystemSeparators(pack));
 }
 
 void GameFolderController::BrowseForGameFolder() {
     std::string chosen;
     if (prompts_.BrowseFolder("Find The BFV Folder", chosen))
-        SetGameFolder(chosen);
+        SetGameFolder(WithSystemSeparators(chosen));
 }
 
 void GameFolderController::BrowseForPack() {
     const FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "*.velk"};
     std::string chosen;
     if (prompts_.OpenFile(options, chosen))
-        SetPack(chosen);
+        SetPack(WithSystemSeparators(chosen));
+}
+
+void GameFolderController::SetSongPlayer(SongPlayer* player) {
+    StopListening();
+    player_ = player;
+    Publish();
+}
+
+void GameFolderController::PlaySong(int number) {
+    const bool known = number >= 1 && static_cast<std::size_t>(number) <= preview_.size();
+    if (!player_ || !packReady_ || !known || player_->SoundOutput() == Player::Output::Unavailable)
+        return;
+    const Player::State state = player_->CurrentState();
+    const bool sounding = state == Player::State::Starting || state == Player::State::Playing ||
+                          state == Player::State::Paused;
+    if (number == playing_ && sounding) {
+        StopListening();
+    } else {
+        playingProblem_.clear();
+        playing_ = player_->PlayPackSong(packPath_, number, playingProblem_) ? number : 0;
+    }
+    Publish();
+}
+
+void GameFolderController::StopListening() {
+    playingProblem_.clear();
+    if (player_ && playing_ != 0)
+        player_->Stop();
+    playing_ = 0;
+}
+
+void GameFolderController::FollowPlayback() {
+    if (!player_)
+        return;
+    if (playing_ != 0) {
+        const Player::State state = player_->CurrentState();
+        if (state == Player::State::Failed) {
+            playingProblem_ = player_->Problem();
+            playing_ = 0;
+        } else if (state == Player::State::Finished || state == Player::State::Idle) {
+            playing_ = 0;
+        }
+    }
+    if (view_.playingSong != playing_ || view_.listening != ListeningLine())
+        Publish();
+}
+
+// "Playing 03 Title  0:12 / 3:07" while a song plays; otherwise why nothing can, how to play
+// one, or "" (no player, or no pack to play).
+std::string GameFolderController::ListeningLine() const {
+    if (!player_)
+        return {};
+    if (player_->SoundOutput() == Player::Output::Unavailable)
+        return kNoSoundOutput;
+    if (!playingProblem_.empty())
+        return playingProblem_;
+    if (playing_ == 0 || static_cast<std::size_t>(playing_) > preview_.size())
+        return packReady_ ? kListeningHint : "";
+    const PreviewSong& song = preview_[static_cast<std::size_t>(playing_ - 1)];
+    return "Playing " + song.number + " " + song.title + "  " +
+           MinutesAndSeconds(player_->Position()) + " / " +
+           MinutesAndSeconds(player_->Duration());
 }
 
 void GameFolderController::SetGameFolder(const std::string& folder) {
+    StopListening();
     game_ = GameFolder(folder);
     recovered_ = false;
     if (started_ && front_ == Front::Window) // before that, starting recovers
@@ -159,6 +282,7 @@ void GameFolderController::SetGameFolder(const std::string& folder) {
 }
 
 void GameFolderController::SetPack(const std::string& pack) {
+    StopListening();
     packPath_ = pack;
     if (memory_ && FileExists(packPath_))
         memory_->RememberPack(packPath_);
@@ -191,7 +315,7 @@ void GameFolderController::ReadPackPreview() {
 }
 
 void GameFolderController::RecoverGameFolder() {
-    if (!game_.Exists())
+    if (!game_.Exists() || !game_.WhyRewritten().empty()) // the flag says why not
         return;
     // Without the rights it would fail halfway; the next action offers them first.
     if (game_.ChangeInterrupted() && !DeniedFolder().empty())
@@ -212,18 +336,20 @@ template <typename Change> void GameFolderController::ChangeGameFolder(Change ch
 }
 
 bool GameFolderController::Backup() {
-    return Run(Action::Backup, game_.Originals(),
-               [&](const Settled& settled) { return BackupOriginals(game_, prompts_, settled); });
+    return Run(Action::Backup, game_.Originals(), [&](Prompts& prompts, const Settled& settled) {
+        return BackupOriginals(game_, prompts, settled);
+    });
 }
 
 bool GameFolderController::Restore() {
-    return Run(Action::Restore, game_.Originals(),
-               [&](const Settled& settled) { return RestoreOriginals(game_, prompts_, settled); });
+    return Run(Action::Restore, game_.Originals(), [&](Prompts& prompts, const Settled& settled) {
+        return RestoreOriginals(game_, prompts, settled);
+    });
 }
 
 bool GameFolderController::Apply(Progress& progress, std::FILE* trace) {
-    return Run(Action::Apply, game_.InstallTargets(), [&](const Settled&) {
-        return ApplyPatch(game_, packPath_, baseFolder_, prompts_, progress, trace);
+    return Run(Action::Apply, game_.InstallTargets(), [&](Prompts& prompts, const Settled&) {
+        return ApplyPatch(game_, packPath_, baseFolder_, prompts, progress, trace);
     });
 }
 
@@ -232,7 +358,10 @@ bool GameFolderController::Apply(Progress& progress, std::FILE* trace) {
 template <typename Handler>
 bool GameFolderController::Run(Action action, const std::vector<std::string>& files,
                                Handler handler) {
-    if ((front_ == Front::Window && !Enabled(action)) || !ReadyToChange(files))
+    if (front_ == Front::Window && !Enabled(action))
+        return false;
+    StopListening(); // before any question: the action has started
+    if (!ReadyToChange(files))
         return false;
     running_ = action;
     busy_ = action != Action::Apply; // Apply shows its progress window instead
@@ -242,8 +371,9 @@ bool GameFolderController::Run(Action action, const std::vector<std::string>& fi
         Refresh();
     };
     bool done = false;
+    ActionPrompts prompts(*this);
     try {
-        ChangeGameFolder([&] { done = handler(settled); });
+        ChangeGameFolder([&] { done = handler(prompts, settled); });
     } catch (...) {
         running_ = Action::None;
         busy_ = false;
@@ -274,7 +404,7 @@ bool GameFolderController::Enabled(Action action) const {
 // elevated Palisor asks about them again. A folder that is not there is left to the handlers,
 // which say so.
 bool GameFolderController::ReadyToChange(const std::vector<std::string>& files) {
-    if (!game_.Exists())
+    if (!game_.Exists() || !game_.WhyRewritten().empty())
         return true;
     return GameFilesClosed(files) && FoldersWritable() && VirtualStoreCopiesSettled();
 }
@@ -384,7 +514,7 @@ VirtualStoreCopies GameFolderController::VirtualStore() {
 void GameFolderController::Refresh() {
     if (front_ != Front::Window)
         return;
-    flag_ = game_.Chosen() ? game_.Problem() : "";
+    flag_ = game_.Chosen() ? game_.Problem() : registryRefusal_;
     isGame_ = game_.Chosen() && flag_.empty();
     backedUp_ = false;
     stateLine_ = "No game folder chosen.";
@@ -396,7 +526,9 @@ void GameFolderController::Refresh() {
             stateLine_ = state.Line();
             if (!VirtualStore().Existing().empty())
                 stateLine_ += std::string(" ") + kVirtualStoreNote;
-            backedUp_ = state.backups == GameFolderState::Backups::Complete;
+            // A backup another program holds is still there: Restore says so when pressed.
+            backedUp_ = state.backups == GameFolderState::Backups::Complete ||
+                        state.backups == GameFolderState::Backups::Held;
         }
     }
     Publish();
@@ -409,6 +541,8 @@ void GameFolderController::Publish() {
     view_.packPath = packPath_;
     view_.preview = preview_;
     view_.packNote = packNote_;
+    view_.playingSong = playing_;
+    view_.listening = ListeningLine();
     view_.stateLine = stateLine_;
     view_.backupEnabled = isGame_ && !backedUp_ && running_ != Action::Backup;
     view_.restoreEnabled = backedUp_ && running_ != Action::Restore;

@@ -3,6 +3,7 @@
 #include "common/Prompts.h"
 #include "patcher/ChoiceMemory.h"
 #include "patcher/PatcherView.h"
+#include "patcher/SongPlayer.h"
 #include "patcher/gamefolder/GameFolder.h"
 #include "patcher/gamefolder/GameFolderAccess.h"
 #include "patcher/gamefolder/VirtualStoreCopies.h"
@@ -41,6 +42,7 @@ public:
 
     GameFolderController(std::string baseFolder, Prompts& prompts, GameFolderAccess& access,
                          Front front);
+    ~GameFolderController();
     GameFolderController(const GameFolderController&) = delete;
     GameFolderController& operator=(const GameFolderController&) = delete;
 
@@ -48,6 +50,8 @@ public:
     void SetVirtualStoreChoice(VirtualStoreChoice choice) { virtualStoreChoice_ = choice; }
     // Called after every change of View(), also in the middle of an action (busy, settled).
     void SetViewListener(std::function<void()> listener) { listener_ = std::move(listener); }
+    // What plays the pack's songs (the window's; none for the command line, which never plays).
+    void SetSongPlayer(SongPlayer* player);
 
     const PatcherView& View() const { return view_; }
     const GameFolder& Game() const { return game_; }
@@ -59,18 +63,36 @@ public:
 
     // Adds folders to the drop-down after those it has, each once, in order.
     void OfferGameFolders(const std::vector<std::string>& folders);
-    // Takes a game folder or a pack as typed, browsed or picked; the same path again changes
-    // nothing. Once started, the window recovers a newly chosen folder and reads a new pack
-    // (checked as an install checks it) into the preview; a game folder and an existing pack
-    // are remembered.
+    // Why the registry's GAMEDIR is not used (GameDirAnswer::refusal), for the folder's flag to
+    // say while no folder is chosen; "" for none.
+    void NoteRegistryRefusal(const std::string& refusal);
+    // Takes a game folder or a pack as typed, browsed or picked, written with the system's
+    // separator (WithSystemSeparators); the same path again changes nothing. Once started, the
+    // window recovers a newly chosen folder and reads a new pack (checked as an install checks
+    // it) into the preview; a game folder and an existing pack are remembered.
     void ChooseGameFolder(const std::string& folder);
     void ChoosePack(const std::string& pack);
     // The file dialogs; cancelling changes nothing.
     void BrowseForGameFolder();
     void BrowseForPack();
 
+    // What the preview's line says while a player is there and nothing plays.
+    static constexpr const char* kListeningHint =
+        "Enter or a double-click plays the song; again, stops it.";
+    // Listening (Enter or a double-click on a song of the preview): plays song number (1 to
+    // 16) of the pack straight from the pack; the song that plays stops instead. Nothing
+    // happens without a player, without sound output or without a pack that passed its checks.
+    // Playback stops when the pack or the game folder changes, when an action starts, and at
+    // StopListening (the window closing).
+    void PlaySong(int number);
+    void StopListening();
+    // Brings what plays into the view (the window asks a few times a second); publishes only
+    // when it changed.
+    void FollowPlayback();
+
     // The three actions, after the checks. True only when the action's success message was
-    // shown. An Apply shows its progress on `progress`; trace takes the archive reader's lines.
+    // shown; the view tells what the action did before that message shows. An Apply shows its
+    // progress on `progress`; trace takes the archive reader's lines.
     bool Backup();
     bool Apply(Progress& progress, std::FILE* trace = nullptr);
     bool Restore();
@@ -86,6 +108,7 @@ public:
 
 private:
     enum class Action { None, Backup, Apply, Restore };
+    class ActionPrompts;
 
     void SetGameFolder(const std::string& folder);
     void SetPack(const std::string& pack);
@@ -104,6 +127,8 @@ private:
     bool VirtualStoreCopiesSettled();
     VirtualStoreCopies VirtualStore();
 
+    std::string ListeningLine() const;
+
     // Reads the game folder's state from the disk, then publishes.
     void Refresh();
     // Puts the view together from what was read last and tells the listener.
@@ -121,6 +146,7 @@ private:
     GameFolder game_;
     std::string packPath_;
     std::vector<std::string> choices_;
+    std::string registryRefusal_;
     bool started_ = false;
     bool packReady_ = false; // the pack passed the checks an install makes
     bool recovered_ = false; // an interrupted change was finished or undone in this folder
@@ -135,6 +161,10 @@ private:
     bool backedUp_ = false;
     std::vector<PreviewSong> preview_;
     std::string packNote_;
+
+    SongPlayer* player_ = nullptr;
+    int playing_ = 0;             // the song last started, while it plays
+    std::string playingProblem_;  // why the song last chosen could not play
 
     PatcherView view_;
 };

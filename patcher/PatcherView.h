@@ -25,6 +25,10 @@ struct PatcherView {
     std::string packPath;             // the pack field
     std::vector<PreviewSong> preview; // the pack's sixteen songs, or none
     std::string packNote;             // why the pack is refused, or ""
+    int playingSong = 0;              // the song of the preview that plays (1 to 16), or 0
+    // What plays ("Playing 03 Title  0:12 / 3:07"), kNoSoundOutput, why a song cannot play, the
+    // listening hint while nothing plays, or "" (no pack, or no player: the command line)
+    std::string listening;
     std::string stateLine;
     bool applyEnabled = false;
     bool backupEnabled = false;

@@ -15,8 +15,9 @@ int main(int argc, char** argv) {
         return RunPatcherWindow(argc, argv, arguments);
     PrepareConsoleOutput();
     ConsolePrompts prompts(std::cout, StandardInputIsTerminal() ? &std::cin : nullptr);
+    prompts.SetVerbose(arguments.verbose); // a failure's cause on the line after it
     ConsoleProgress progress;
     CommandLineContext context{
-        prompts, progress, std::cout, std::cerr, WorkBaseFolder("Palisor"), RegistryGameFolder};
+        prompts, progress, std::cout, std::cerr, WorkBaseFolder("Palisor"), RegistryGameDir};
     return ExitCode(RunPatcherCommand(arguments, context));
 }

@@ -62,6 +62,12 @@ bool IsReplaceable(const std::string& path);
 // true on Linux, where an open file can always be replaced. False for a missing file.
 bool HeldOpenByAnother(const std::string& path);
 
+// True when any other program has the file open, even one that shares deletion (an antivirus,
+// a search indexer, a media player): Windows then refuses to rename another file over it, and a
+// second name (hard link) of it cannot be removed until that program lets go. Never true on
+// Linux. False for a missing file.
+bool OpenByAnother(const std::string& path);
+
 // True when a regular file carries Windows' read-only attribute, which keeps it from being
 // replaced and its second name from being removed. Never true on Linux, where the folder's
 // permissions decide that. False for a missing file.
@@ -85,6 +91,11 @@ FileResult RemoveFile(const std::string& path);
 
 // Folder, the system's separator ("/"; Windows "\"), name.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The path written with the system's separator, as its user reads paths: on Windows every "/"
+// becomes "\" (a path from Qt, or typed the Linux way); unchanged on Linux, where "\" is a
+// character of a name. A \\?\ path is left as it is on Windows, which takes its "/" literally.
+std::string WithSystemSeparators(const std::string& path);
 
 // Whether a path names its place without a current folder: "/..." (Windows "C:\..." or a
 // network path "\\server\share..."). "." and "Games\BFV" are not, and neither is "C:" or

@@ -114,6 +114,10 @@ std::string WhyWindowsWouldRewrite(const std::string& path) {
 std::string WhyNotAFolderPath(const std::string& path) {
     if (std::string why = WhyWindowsWouldRewrite(path); !why.empty())
         return why;
+    return WhyNotAFullFolderPath(path);
+}
+
+std::string WhyNotAFullFolderPath(const std::string& path) {
     if (!IsAbsolutePath(path))
         return Quoted(path) + " is not a full path, so it would be read from the current folder";
     const PathKind kind = InspectPath(path).kind;

@@ -15,12 +15,20 @@
 // folders of the path, as Windows takes them).
 std::string WhyWindowsWouldRewrite(const std::string& path);
 
+// What WhyWindowsWouldRewrite says, where this system is Windows; "" on Linux, where a folder
+// named "BFV." is a folder of its own, opened as written. For a path this machine opens itself
+// (a game folder typed or browsed here), as opposed to names made to be shared.
+std::string WhyThisSystemWouldRewrite(const std::string& path);
+
 // Why a folder path from outside (the registry's GAMEDIR, a folder typed by hand) cannot be
 // taken for the folder it seems to name: what WhyWindowsWouldRewrite says ("C:", a \\?\ path),
 // else that it is not a full path (".", "Games\BFV": read from the current folder), else that
 // a file or something else than a folder has its name. "" when it can be taken (a missing
 // folder can: whoever uses it says it is missing).
 std::string WhyNotAFolderPath(const std::string& path);
+// The last two of those alone, for a path this machine made from another (a Windows path mapped
+// into a Wine prefix, whose own names Windows never sees).
+std::string WhyNotAFullFolderPath(const std::string& path);
 
 // One name (a file or folder name, no separator in it): a device name (any case, with any
 // extension, the superscript digits ¹²³ too), a trailing dot or space, one of <>:"|?* or a

@@ -14,16 +14,21 @@ std::string Sha256::HexDigest() {
     return text;
 }
 
-std::optional<std::string> Sha256::OfFile(const std::string& path) {
+std::optional<std::string> Sha256::OfFile(const std::string& path, SystemError* error) {
     InputFile file;
-    if (!file.Open(path, InputFile::Links::Refuse))
+    const auto failed = [&] {
+        if (error)
+            *error = file.Error();
         return std::nullopt;
+    };
+    if (!file.Open(path, InputFile::Links::Refuse))
+        return failed();
     Sha256 hash;
     std::vector<char> buffer(1 << 20);
     for (;;) {
         const std::int64_t got = file.Read(buffer.data(), buffer.size());
         if (got < 0)
-            return std::nullopt;
+            return failed();
         if (got == 0)
             break;
         hash.Update(buffer.data(), static_cast<std::size_t>(got));

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -19,8 +21,9 @@ public:
     std::string HexDigest();
 
     // The digest of a regular file's bytes; nothing when it cannot be opened or read, or when
-    // the name is a link or not a regular file.
-    static std::optional<std::string> OfFile(const std::string& path);
+    // the name is a link or not a regular file. error (when given) then tells why: Busy when
+    // another program held it past the retry.
+    static std::optional<std::string> OfFile(const std::string& path, SystemError* error = nullptr);
 
 private:
     using Digest = std::array<unsigned char, 32>;

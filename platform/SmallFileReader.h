@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,7 +14,8 @@
 //
 // Failure: nothing when the file is missing, unreadable, not a regular file (a folder, pipe,
 // device or socket), larger than mostBytes, or behind a final link while links are refused.
-// Never throws.
+// error (when given) then tells why it could not be opened or read (Busy: another program held
+// it past the retry); it is left as it was for a file too large. Never throws.
 struct SmallFileReader {
     enum class Links {
         Follow, // a link to a regular file is read (files of the game or a launcher)
@@ -20,5 +23,6 @@ struct SmallFileReader {
     };
 
     static std::optional<std::string> Read(const std::string& path, std::size_t mostBytes,
-                                           Links links = Links::Refuse);
+                                           Links links = Links::Refuse,
+                                           SystemError* error = nullptr);
 };

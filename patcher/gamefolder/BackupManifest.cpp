@@ -77,28 +77,38 @@ std::optional<BackupManifest> BackupManifest::Parse(const std::string& bytes) {
     return manifest;
 }
 
-std::optional<BackupManifest> BackupManifest::Read(const std::string& path) {
-    auto bytes = SmallFileReader::Read(path, kMostBytes);
+std::optional<BackupManifest> BackupManifest::Read(const std::string& path, SystemError* error) {
+    auto bytes = SmallFileReader::Read(path, kMostBytes, SmallFileReader::Links::Refuse, error);
     return bytes ? Parse(*bytes) : std::nullopt;
 }
 
-bool BackupManifest::Write(const std::string& path) const {
+FileResult BackupManifest::Write(const std::string& path) const {
     SafeFile file(path);
-    return file.Write(Bytes()) && file.Commit();
+    if (file.Write(Bytes()) && file.Commit())
+        return {};
+    return file.Error();
 }
 
-bool BackupManifest::Matches(const std::string& folder) const {
+BackupManifest::Check BackupManifest::CheckFolder(const std::string& folder,
+                                                  SystemError* error) const {
     if (items.empty())
-        return false;
+        return Check::Differs;
     for (const auto& item : items) {
         const std::string path = JoinPath(folder, item.name);
         const PathInfo info = InspectPath(path);
         if (info.kind != PathKind::RegularFile || info.size != item.size)
-            return false;
-        if (Sha256::OfFile(path) != item.sha256)
-            return false;
+            return Check::Differs;
+        SystemError unread;
+        const auto digest = Sha256::OfFile(path, &unread);
+        if (!digest && unread.Kind() == FileFailure::Busy) {
+            if (error)
+                *error = unread;
+            return Check::Held;
+        }
+        if (digest != item.sha256)
+            return Check::Differs;
     }
-    return true;
+    return Check::Matches;
 }
 
 const BackupManifest::Item* BackupManifest::Find(const std::string& name) const {

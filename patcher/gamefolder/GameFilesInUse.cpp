@@ -19,6 +19,16 @@ std::string FileInUseMessage(const std::string& path) {
            "again. Nothing was changed.";
 }
 
+bool HeldByAnother(const SystemError& cause) {
+    return cause.Kind() == FileFailure::Busy;
+}
+
+std::string HeldBackupMessage(const std::string& path) {
+    return "Can't do it - the backup " + path +
+           " is held open by another program, so Palisor cannot read it now. Close that "
+           "program, then try again. The backup is kept, and nothing was changed.";
+}
+
 std::string WhyGameFilesCannotBeReplaced(const std::vector<std::string>& paths) {
     if (const std::string held = FirstFileInUse(paths); !held.empty())
         return FileInUseMessage(held);

@@ -4,6 +4,7 @@
 #include "patcher/gamefolder/BackupManifest.h"
 #include "platform/FileOps.h"
 #include "platform/PathNoCase.h"
+#include "platform/PathRewrite.h"
 
 namespace {
 
@@ -71,12 +72,19 @@ bool GameFolder::Exists() const {
     return Chosen() && (FileExists(path_) || FolderExists(path_));
 }
 
+std::string GameFolder::WhyRewritten() const {
+    return Chosen() ? WhyThisSystemWouldRewrite(path_) : std::string();
+}
+
 std::string GameFolder::Problem() const {
+    if (const std::string why = WhyRewritten(); !why.empty())
+        return "Windows would take this path for another folder: " + why + ".";
     if (Chosen() && !FolderExists(path_))
         return "This folder does not exist.";
     for (const char* file : {kDefaultConInFolder, kMusicRfaInFolder})
         if (!Chosen() || !FileExists(ResolvePathNoCase(path_, file)))
-            return std::string("Not a Battlefield Vietnam folder: ") + file + " is missing";
+            return "Not a Battlefield Vietnam folder: " + WithSystemSeparators(file) +
+                   " is missing";
     return {};
 }
 
@@ -89,7 +97,7 @@ std::string GameFolder::FolderOfOursNotReal() const {
     return {};
 }
 
-BackupState GameFolder::CheckBackups() const {
+BackupState GameFolder::CheckBackups(SystemError* heldBy) const {
     if (!Chosen() || !FolderOfOursNotReal().empty() || !FolderExists(Backups()))
         return BackupState::Missing;
     const bool haveDefaultCon = IsRegularFile(BackedUpDefaultCon());
@@ -98,9 +106,24 @@ BackupState GameFolder::CheckBackups() const {
         return BackupState::Missing;
     if (!haveDefaultCon || !haveMusicRfa)
         return BackupState::Partial;
-    const auto manifest = BackupManifest::Read(ManifestFile());
-    return manifest && manifest->Matches(Backups()) ? BackupState::Complete
-                                                    : BackupState::Untrusted;
+    SystemError unread;
+    const auto manifest = BackupManifest::Read(ManifestFile(), &unread);
+    if (!manifest && unread.Kind() == FileFailure::Busy) {
+        if (heldBy)
+            *heldBy = unread;
+        return BackupState::Held;
+    }
+    if (!manifest)
+        return BackupState::Untrusted;
+    switch (manifest->CheckFolder(Backups(), heldBy)) {
+    case BackupManifest::Check::Matches:
+        return BackupState::Complete;
+    case BackupManifest::Check::Held:
+        return BackupState::Held;
+    case BackupManifest::Check::Differs:
+        break;
+    }
+    return BackupState::Untrusted;
 }
 
 bool GameFolder::ChangeInterrupted() const {

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SystemError.h"
+
 #include <string>
 #include <vector>
 
@@ -6,6 +8,7 @@ enum class BackupState {
     Missing,   // neither backed-up file is there
     Partial,   // one of the two backed-up files is missing
     Untrusted, // both are there, but without a manifest or not matching it
+    Held,      // both are there, but another program holds one so that it cannot be read now
     Complete   // both match the manifest
 };
 
@@ -53,9 +56,15 @@ public:
 
     // Something exists at the path.
     bool Exists() const;
-    // "" for the game's folder; "This folder does not exist." for a path that names no folder;
+    // Why this system would open another folder than the path says (Windows: a trailing dot or
+    // space, a device name, a \\?\ form; see WhyThisSystemWouldRewrite), or "". Such a folder is
+    // never the game's, and nothing in it is touched.
+    std::string WhyRewritten() const;
+    // "" for the game's folder; "Windows would take this path for another folder: <why>." for
+    // one WhyRewritten; "This folder does not exist." for a path that names no folder;
     // otherwise the first missing file, "Not a Battlefield Vietnam folder:
-    // Mods/BfVietnam/settings/Default.con is missing" (or .../Archives/music.rfa).
+    // Mods/BfVietnam/settings/Default.con is missing" (or .../Archives/music.rfa), written with
+    // the system's separator.
     std::string Problem() const;
     bool IsGame() const { return Problem().empty(); }
 
@@ -65,7 +74,8 @@ public:
     std::string FolderOfOursNotReal() const;
 
     // How the backups stand; Complete only when both copies match the manifest byte for byte.
-    BackupState CheckBackups() const;
+    // For Held, heldBy (when given) tells which copy and why (the system's error).
+    BackupState CheckBackups(SystemError* heldBy = nullptr) const;
     bool BackupsComplete() const { return CheckBackups() == BackupState::Complete; }
 
     // A journal is there: a change to the game files was interrupted and waits to be finished

@@ -1,4 +1,6 @@
 #pragma once
+#include "patcher/gamefolder/GameDirAnswer.h"
+
 #include <string>
 #include <vector>
 
@@ -8,11 +10,15 @@ inline constexpr const char* kGameDirRegistryPath =
 
 // Linux only: the game folder recorded in a Wine prefix's registry, turned into the local
 // folder the game runs from (drive letter mapped through the prefix, the rest matched without
-// regard to case). "" when there is no prefix, key or value; never fails otherwise.
+// regard to case), or why it is not used (GameDirAnswer). Never fails.
+GameDirAnswer GameDirInWinePrefix(const std::string& prefix);
+// Its folder: "" when there is no prefix, key or value, or the value is refused.
 std::string GameFolderInWinePrefix(const std::string& prefix);
 
-// The game folder the registry names: on Linux through the prefix in $WINEPREFIX, or else
-// ~/.wine; on Windows the real registry, its 32-bit view first. "" when there is none.
+// What the registry says of the game folder: on Linux through the prefix in $WINEPREFIX, or
+// else ~/.wine; on Windows the real registry, its 32-bit view first.
+GameDirAnswer RegistryGameDir();
+// Its folder: "" when there is none, or it is refused.
 std::string RegistryGameFolder();
 
 // One game folder found, and where it was found: on Linux the kind of Wine prefix it lies in
@@ -42,7 +48,10 @@ struct DiscoveryPlaces {
 // named). Never throws; empty when nothing is found.
 // On Windows: GAMEDIR in the registry's 32-bit view, then in its 64-bit view, then the usual
 // install folders under Program Files (x86) and Program Files, game folders only, each once.
-std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places);
+// A GAMEDIR that is refused adds its GameDirAnswer::refusal to refusals (when given), each
+// once.
+std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places,
+                                             std::vector<std::string>* refusals = nullptr);
 
 // How --help describes where the game is looked for, on this system: the start of the help's
 // footer, and the line of --find-games.

@@ -98,6 +98,12 @@ bool RecoverInterruptedInstall(const GameFolder& game, Prompts& prompts) {
 }
 
 bool BeginGameChange(const GameFolder& game, Prompts& prompts, FolderLock& lock) {
+    if (const std::string why = game.WhyRewritten(); !why.empty()) {
+        prompts.Message("Can't do it - Windows would take the game folder " + game.Path() +
+                        " for another folder: " + why +
+                        ". Nothing was changed. Choose the folder again, as Explorer shows it.");
+        return false;
+    }
     if (lock.LockFolder(game.Path()) == FolderLock::Result::HeldByAnother) {
         prompts.Message("Another Palisor is changing the game files in " + game.Path() +
                         ". Wait until it has finished, then try again.");

@@ -18,7 +18,8 @@ bool CheckFoldersOfOurs(const GameFolder& game, Prompts& prompts);
 // changes nothing and shows FileInUseMessage.
 bool RecoverInterruptedInstall(const GameFolder& game, Prompts& prompts);
 
-// Locks the game folder for one command (lock held until the FolderLock goes), then
-// RecoverInterruptedInstall. False with a message when another Palisor holds the folder or
-// either check fails.
+// Refuses a folder this system would take for another (GameFolder::WhyRewritten), then locks
+// the game folder for one command (lock held until the FolderLock goes), then
+// RecoverInterruptedInstall. False with a message when the folder is refused, another Palisor
+// holds it or either check fails.
 bool BeginGameChange(const GameFolder& game, Prompts& prompts, FolderLock& lock);

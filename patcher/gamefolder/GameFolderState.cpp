@@ -15,6 +15,8 @@ GameFolderState::Backups ReadBackups(const GameFolder& game) {
         return GameFolderState::Backups::Complete;
     case BackupState::Untrusted:
         return GameFolderState::Backups::Untrusted;
+    case BackupState::Held:
+        return GameFolderState::Backups::Held;
     case BackupState::Partial:
         return GameFolderState::Backups::Partial;
     case BackupState::Missing:
@@ -47,6 +49,8 @@ const char* BackupsSentence(GameFolderState::Backups backups) {
         return "Backups incomplete: a backed-up file is missing.";
     case GameFolderState::Backups::Untrusted:
         return "Backups do not check out against their manifest.";
+    case GameFolderState::Backups::Held:
+        return "Backups cannot be checked now: another program holds them open.";
     case GameFolderState::Backups::None:
         break;
     }

@@ -10,6 +10,7 @@ struct GameFolderState {
         None,      // no backed-up file
         Partial,   // one of the two backed-up files is missing
         Untrusted, // both there, but they do not check out
+        Held,      // both there, but another program holds one so that it cannot be checked
         Complete   // both there and checked
     };
     enum class Pack {

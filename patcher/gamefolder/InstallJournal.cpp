@@ -78,21 +78,30 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 
 // The empty file that records, beside a target, that the target had no file before.
 // Empty, it needs no flush of its own: the folder's flush that follows makes it last.
-bool MarkNoOldFile(const std::string& kept) {
-    const int descriptor = CreateExclusive(kept);
-    return descriptor >= 0 && CloseFile(descriptor);
+FileResult MarkNoOldFile(const std::string& kept) {
+    SystemError error;
+    const int descriptor = CreateExclusive(kept, &error);
+    if (descriptor < 0)
+        return error;
+    if (const FileResult closed = CloseFile(descriptor); !closed)
+        return closed;
+    return {};
 }
 
 // Keeps a second name for a target's current file: a hard link, or a flushed copy where the
-// file system has no links.
-bool KeepOldFile(const std::string& target, const std::string& kept) {
-    const FileResult linked = LinkFile(target, kept);
-    if (linked)
-        return true;
-    if (linked.Kind() != FileFailure::Unsupported && linked.Kind() != FileFailure::Refused)
-        return false;
+// file system has no links. A file another program has open gets a copy too: a link to it could
+// not be removed while that program holds it, so a failed change would leave it behind.
+FileResult KeepOldFile(const std::string& target, const std::string& kept) {
+    if (!OpenByAnother(target)) {
+        const FileResult linked = LinkFile(target, kept);
+        if (linked || (linked.Kind() != FileFailure::Unsupported &&
+                       linked.Kind() != FileFailure::Refused))
+            return linked;
+    }
     SafeFile copy(kept);
-    return copy.CopyFrom(target) && copy.CommitRefusing();
+    if (copy.CopyFrom(target) && copy.CommitRefusing())
+        return {};
+    return copy.Error();
 }
 
 } // namespace
@@ -115,13 +124,15 @@ std::string InstallJournal::Relative(const std::string& path) const {
     return relative;
 }
 
-bool InstallJournal::WriteJournal(const char* state) const {
+FileResult InstallJournal::WriteJournal(const char* state) const {
     std::string text = std::string(kFirstLine) + "\nstate " + state + "\n";
     for (const auto& entry : entries_)
         text += std::string(entry.hadOld ? "1" : "0") + "\t" + Relative(entry.target) + "\t" +
                 Relative(entry.staged) + "\n";
     SafeFile journal(journalPath_);
-    return journal.Write(text) && journal.Commit();
+    if (journal.Write(text) && journal.Commit())
+        return {};
+    return journal.Error();
 }
 
 InstallJournal::Outcome InstallJournal::Commit() {
@@ -132,7 +143,11 @@ InstallJournal::Outcome InstallJournal::Commit() {
         };
         return !inside(entry.target) || !inside(entry.staged);
     };
-    if (std::any_of(entries_.begin(), entries_.end(), outsideRoot) || !WriteJournal("install")) {
+    if (std::any_of(entries_.begin(), entries_.end(), outsideRoot))
+        failure_ = SystemError::OfKind(FileFailure::Other, "InstallJournal", journalPath_);
+    else if (const FileResult written = WriteJournal("install"); !written)
+        failure_ = written.Error();
+    if (failure_.code != 0) {
         // Nothing was changed yet; a journal that was renamed into place but not flushed goes.
         RemoveFile(journalPath_);
         for (const auto& entry : entries_)
@@ -140,8 +155,9 @@ InstallJournal::Outcome InstallJournal::Commit() {
         return Outcome::RolledBack;
     }
     for (const auto& entry : entries_) {
-        if (!ReplaceTarget(entry)) {
+        if (const FileResult replaced = ReplaceTarget(entry); !replaced) {
             failedTarget_ = entry.target;
+            failure_ = replaced.Error();
             return RollBack() ? Outcome::RolledBack : Outcome::Stuck;
         }
     }
@@ -149,15 +165,19 @@ InstallJournal::Outcome InstallJournal::Commit() {
     return Outcome::Installed;
 }
 
-bool InstallJournal::ReplaceTarget(const Entry& entry) const {
+FileResult InstallJournal::ReplaceTarget(const Entry& entry) const {
     const std::string folder = FolderOf(entry.target);
     const std::string kept = KeptName(entry.target);
     if (Exists(kept))
         RemoveFile(kept); // a leftover of an earlier run, no longer needed
-    const bool keptOld = entry.hadOld ? KeepOldFile(entry.target, kept) : MarkNoOldFile(kept);
-    if (!keptOld || !FlushFolder(folder))
-        return false;
-    return RenameReplacing(entry.staged, entry.target) && FlushFolder(folder);
+    if (FileResult keptOld = entry.hadOld ? KeepOldFile(entry.target, kept) : MarkNoOldFile(kept);
+        !keptOld)
+        return keptOld;
+    if (FileResult flushed = FlushFolder(folder); !flushed)
+        return flushed;
+    if (FileResult renamed = RenameReplacing(entry.staged, entry.target); !renamed)
+        return renamed;
+    return FlushFolder(folder);
 }
 
 bool InstallJournal::RollBack() const {

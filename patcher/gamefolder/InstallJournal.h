@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/FileResult.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -7,7 +9,8 @@
 // the manner of a rollback journal. Before the first change the plan is written and flushed
 // to a small journal file; then each staged file is renamed over its target in the order
 // added, the target's previous file kept under a second name (a hard link, or a copy where
-// the file system has no links) and the folders flushed after every step. Removing the
+// the file system has no links or another program has the file open) and the folders flushed
+// after every step. Removing the
 // journal is the commit's last act, so a journal present means "interrupted": Recover reads it
 // and either completes the change (every rename was done) or rolls it back. At every instant
 // each target holds its old file or its new one, and the set is never left mixed once
@@ -59,8 +62,10 @@ public:
     // Installed, RolledBack (nothing changed in the end) or Stuck.
     Outcome Commit();
     // After a failed Commit: the target whose step failed ("" when the journal could not be
-    // written).
+    // written), and why that step failed (the failing call, its path, the system's error; Busy
+    // when another program held the file past the retry).
     const std::string& FailedTarget() const { return failedTarget_; }
+    const SystemError& Failure() const { return failure_; }
 
     // Finishes or rolls back what a journal at journalPath records, once proved (see above).
     // Only targets listed in allowedTargets are ever touched. For InTheWay, folderInTheWay
@@ -73,8 +78,8 @@ public:
     static std::string KeptName(const std::string& target);
 
 private:
-    bool WriteJournal(const char* state) const;
-    bool ReplaceTarget(const Entry& entry) const;
+    FileResult WriteJournal(const char* state) const;
+    FileResult ReplaceTarget(const Entry& entry) const;
     bool RollBack() const;
     Outcome ProveRollBack(std::string& folderInTheWay) const;
     void Finish() const;
@@ -87,4 +92,5 @@ private:
     std::string journalPath_;
     std::vector<Entry> entries_;
     std::string failedTarget_;
+    SystemError failure_;
 };

@@ -66,7 +66,9 @@ VirtualStoreCopies::VirtualStoreCopies(GameFolder game,
         return;
     for (const std::string& programFiles : programFilesFolders)
         if (InsideFolderNoCase(game_.Path(), programFiles)) {
-            mirror_ = JoinPath(JoinPath(localAppData, "VirtualStore"), WithoutDrive(game_.Path()));
+            // Joined name by name, so that it is written with the system's separator.
+            mirror_ = ResolvePathNoCase(JoinPath(localAppData, "VirtualStore"),
+                                        WithoutDrive(game_.Path()));
             return;
         }
 }
@@ -96,7 +98,7 @@ VirtualStoreCopies::MoveOutcome VirtualStoreCopies::MoveAside(const std::string&
     for (const Copy& copy : copies) {
         // The destination's folders come first: the mirror's custom_music goes into the real
         // custom_music's backups, never into itself.
-        const std::string destination = JoinPath(outcome.backupFolder, copy.relative);
+        const std::string destination = ResolvePathNoCase(outcome.backupFolder, copy.relative);
         if (!CreateFolderTree(FolderOf(destination)) || !MoveNoReplace(copy.path, destination)) {
             outcome.failedCopy = copy.path;
             return outcome;

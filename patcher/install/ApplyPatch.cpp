@@ -1,6 +1,7 @@
 #include "patcher/install/ApplyPatch.h"
 
 #include "common/ProgressCloser.h"
+#include "patcher/gamefolder/GameFilesInUse.h"
 #include "patcher/gamefolder/GameFolderRecovery.h"
 #include "patcher/gamefolder/InstalledPackRecord.h"
 #include "patcher/install/PatchInstall.h"
@@ -30,7 +31,14 @@ bool ApplyPatch(const GameFolder& game, const std::string& packPath, const std::
     FolderLock gameLock;
     if (game.Exists() && !BeginGameChange(game, prompts, gameLock))
         return false;
-    if (!game.BackupsComplete()) {
+    SystemError heldBy;
+    switch (game.CheckBackups(&heldBy)) {
+    case BackupState::Complete:
+        break;
+    case BackupState::Held:
+        prompts.MessageWithDetails(HeldBackupMessage(heldBy.path), heldBy.Describe());
+        return false;
+    default:
         prompts.Message("Back up your originals first.");
         return false;
     }

@@ -18,12 +18,9 @@ namespace {
 
 constexpr std::uint64_t kLargestDefaultCon = 16u << 20;
 
-bool FolderExistsOrCreated(const std::string& folder) {
-    return FolderExists(folder) || CreateFolder(folder);
-}
-
-void ShowCreateFailure(Prompts& prompts, const std::string& folder) {
-    prompts.Message("Couldn't do it - error while trying to create folder: " + folder);
+void ShowCreateFailure(Prompts& prompts, const std::string& folder, const SystemError& cause) {
+    prompts.MessageWithDetails("Couldn't do it - error while trying to create folder: " + folder,
+                               cause.Describe());
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -40,15 +37,17 @@ std::optional<bool> HoldsRunLine(const std::string& path) {
 }
 
 // Copies one game file into the backups folder; the manifest item describes what was copied.
-bool BackUpFile(const std::string& from, const std::string& to, BackupManifest::Item& item) {
+FileResult BackUpFile(const std::string& from, const std::string& to, BackupManifest::Item& item) {
     Sha256 hash;
     SafeFile copy(to);
     if (!copy.CopyFrom(from, &hash) || !copy.Commit())
-        return false;
+        return copy.Error();
     const auto length = FileLength(to);
-    item.size = length.value_or(0);
+    if (!length)
+        return SystemError::OfKind(FileFailure::Missing, "FileLength", to);
+    item.size = *length;
     item.sha256 = hash.HexDigest();
-    return length.has_value();
+    return {};
 }
 
 // The first of the backup's own files that something other than a regular file holds.
@@ -63,25 +62,24 @@ std::string SpecialFileInBackups(const GameFolder& game) {
 }
 
 // Removes the manifest first, so a backup cut short by a crash never looks complete.
-bool RemoveManifest(const GameFolder& game) {
+FileResult RemoveManifest(const GameFolder& game) {
     const std::string manifest = game.ManifestFile();
-    if (IsRegularFile(manifest) && !RemoveFile(manifest))
-        return false;
-    return static_cast<bool>(FlushFolder(game.Backups()));
+    if (IsRegularFile(manifest))
+        if (FileResult removed = RemoveFile(manifest); !removed)
+            return removed;
+    return FlushFolder(game.Backups());
 }
 
 } // namespace
 
 bool CreateBackupFolders(const GameFolder& game, Prompts& prompts) {
-    const std::string customMusic = game.CustomMusic();
-    const std::string backups = game.Backups();
-    if (!FolderExists(customMusic) && !CreateFolder(customMusic)) {
-        ShowCreateFailure(prompts, customMusic);
-        return false;
-    }
-    if (!FolderExistsOrCreated(backups)) {
-        ShowCreateFailure(prompts, backups);
-        return false;
+    for (const std::string& folder : {game.CustomMusic(), game.Backups()}) {
+        if (FolderExists(folder))
+            continue;
+        if (const FileResult created = CreateFolder(folder); !created) {
+            ShowCreateFailure(prompts, folder, created.Error());
+            return false;
+        }
     }
     return true;
 }
@@ -103,16 +101,27 @@ bool BackupOriginals(const GameFolder& game, Prompts& prompts, const Settled& se
         settle();
         return false;
     };
-    auto copyFailed = [&](const std::string& path) {
-        return failAfter("Couldn't do it - error while trying to copy : " + path);
+    auto copyFailed = [&](const std::string& path, const SystemError& cause = {}) {
+        prompts.MessageWithDetails("Couldn't do it - error while trying to copy : " + path,
+                                   cause.Describe());
+        settle();
+        return false;
     };
     if (!game.Exists())
         return refuse("Can't do it - you need to locate the BFV folder!");
     FolderLock gameLock;
     if (!BeginGameChange(game, prompts, gameLock))
         return refuse("");
-    if (game.BackupsComplete())
+    SystemError heldBy;
+    const BackupState state = game.CheckBackups(&heldBy);
+    if (state == BackupState::Complete)
         return refuse("Can't do it - everything is already backed up..(how did this get called?)");
+    // A backup another program holds may well be whole: it is never made again over it.
+    if (state == BackupState::Held) {
+        settle();
+        prompts.MessageWithDetails(HeldBackupMessage(heldBy.path), heldBy.Describe());
+        return false;
+    }
     const std::string gameDefaultCon = game.DefaultCon();
     const std::string gameMusicRfa = game.MusicRfa();
     // Not the game's folder (or not all of it): create nothing there.
@@ -133,15 +142,19 @@ bool BackupOriginals(const GameFolder& game, Prompts& prompts, const Settled& se
         return failAfter("Couldn't do it - " + special +
                          " is a link, a folder or another special file, which Palisor never "
                          "replaces. Move it away, then back up again.");
-    if (!RemoveManifest(game))
-        return copyFailed(gameDefaultCon);
+    if (const FileResult removed = RemoveManifest(game); !removed)
+        return copyFailed(gameDefaultCon, removed.Error());
     BackupManifest manifest;
     manifest.items = {{"Default.con", 0, ""}, {"music.rfa", 0, ""}};
-    if (!BackUpFile(gameDefaultCon, game.BackedUpDefaultCon(), manifest.items[0]))
-        return copyFailed(gameDefaultCon);
-    if (!BackUpFile(gameMusicRfa, game.BackedUpMusicRfa(), manifest.items[1]) ||
-        !manifest.Write(game.ManifestFile()) || !game.BackupsComplete())
-        return copyFailed(gameMusicRfa);
+    if (const FileResult copied =
+            BackUpFile(gameDefaultCon, game.BackedUpDefaultCon(), manifest.items[0]);
+        !copied)
+        return copyFailed(gameDefaultCon, copied.Error());
+    FileResult finished = BackUpFile(gameMusicRfa, game.BackedUpMusicRfa(), manifest.items[1]);
+    if (finished)
+        finished = manifest.Write(game.ManifestFile());
+    if (!finished || !game.BackupsComplete())
+        return copyFailed(gameMusicRfa, finished.Error());
     prompts.Inform("Your files are now backed up in: " + game.Backups());
     settle();
     return true;
@@ -197,29 +210,48 @@ bool RestoreOriginals(const GameFolder& game, Prompts& prompts, const Settled& s
     FolderLock gameLock;
     if (!BeginGameChange(game, prompts, gameLock))
         return refuse("");
-    const BackupState state = game.CheckBackups();
+    SystemError heldBy;
+    BackupState state = game.CheckBackups(&heldBy);
     if (state == BackupState::Missing || state == BackupState::Partial)
         return refuse("Can't do it - the backup files have been removed - what did you do!?");
+    const auto manifest = state == BackupState::Complete
+                              ? BackupManifest::Read(game.ManifestFile(), &heldBy)
+                              : std::nullopt;
+    if (state == BackupState::Complete && !manifest && HeldByAnother(heldBy))
+        state = BackupState::Held; // taken by another program since it was checked
+    if (state == BackupState::Held) {
+        settle();
+        prompts.MessageWithDetails(HeldBackupMessage(heldBy.path), heldBy.Describe());
+        return false;
+    }
     const std::string untrustedMessage =
         "Can't do it - the backup in " + game.Backups() +
         " does not match its manifest (it is incomplete or damaged), so it was not used and "
         "nothing was changed. If the game's own files are still the originals, press Backup "
         "Originals to back them up again; otherwise reinstall or repair the game.";
-    const auto manifest = BackupManifest::Read(game.ManifestFile());
-    if (state == BackupState::Untrusted || !manifest)
+    if (!manifest)
         return refuse(untrustedMessage);
     // The game holds its files open while it runs; Windows cannot replace them then.
     if (const std::string why = WhyGameFilesCannotBeReplaced(game.Originals()); !why.empty())
         return refuse(why);
     // A failed music.rfa is reported before the handler settles, unlike the other failures.
-    auto failedAt = [&](const std::string& target) {
+    // Another program holding a file past the retry is named, be it a backup or a game file.
+    auto failedAt = [&](const std::string& target, const SystemError& cause) {
+        std::string message =
+            target == game.MusicRfa()
+                ? "Couldn't do it - error while trying to move music.rfa from backup to: " +
+                      game.MusicRfa()
+                : "Couldn't do it - error while trying to move Default.con from backup to: " +
+                      game.DefaultCon();
+        if (HeldByAnother(cause))
+            message = cause.path == game.BackedUpDefaultCon() || cause.path == game.BackedUpMusicRfa()
+                          ? HeldBackupMessage(cause.path)
+                          : FileInUseMessage(target.empty() ? cause.path : target);
         if (target != game.MusicRfa())
-            return refuse("Couldn't do it - error while trying to move Default.con from backup "
-                          "to: " +
-                          game.DefaultCon());
-        prompts.Message("Couldn't do it - error while trying to move music.rfa from backup to: " +
-                        game.MusicRfa());
-        settle();
+            settle();
+        prompts.MessageWithDetails(message, cause.Describe());
+        if (target == game.MusicRfa())
+            settle();
         return false;
     };
     StagedInstall install(game);
@@ -228,10 +260,10 @@ bool RestoreOriginals(const GameFolder& game, Prompts& prompts, const Settled& s
     if (untrusted)
         return refuse(untrustedMessage);
     if (!stagingFailed.empty())
-        return failedAt(stagingFailed);
+        return failedAt(stagingFailed, install.Failure());
     const auto outcome = install.Commit();
     if (outcome != InstallJournal::Outcome::Installed) {
-        failedAt(install.FailedTarget());
+        failedAt(install.FailedTarget(), install.Failure());
         if (outcome == InstallJournal::Outcome::Stuck)
             RecoverInterruptedInstall(game, prompts);
         return false;

@@ -9,11 +9,26 @@
 #include "platform/FileOps.h"
 #include "platform/SafeFile.h"
 
+namespace {
+
+// A file another program held past the retry is named; any other failure keeps the original's
+// words. The cause goes with either.
+void ShowInstallFailure(const StagedInstall& install, Prompts& prompts) {
+    const SystemError& cause = install.Failure();
+    const std::string held = install.FailedTarget().empty() ? cause.path : install.FailedTarget();
+    prompts.MessageWithDetails(HeldByAnother(cause) ? FileInUseMessage(held)
+                                                    : "Unable to move file - patch failed.",
+                               cause.Describe());
+}
+
+} // namespace
+
 bool PrepareWorkFolder(const std::string& baseFolder, Prompts& prompts) {
     const std::string workFolder = WorkFolderIn(baseFolder);
     DeleteFolderTree(workFolder);
-    if (!CreateFolder(workFolder)) {
-        prompts.Message("Error while trying to create folder: " + workFolder);
+    if (const FileResult created = CreateFolder(workFolder); !created) {
+        prompts.MessageWithDetails("Error while trying to create folder: " + workFolder,
+                                   created.Error().Describe());
         return false;
     }
     return true;
@@ -25,7 +40,8 @@ bool BuildPatchedDefaultCon(const GameFolder& game, const std::string& workFolde
     SafeFile patched(JoinPath(workFolder, "Default.con"), SafeFile::Care::Unflushed);
     if (!patched.CopyFrom(game.BackedUpDefaultCon()) ||
         !patched.Write("\r\n" + std::string(PackLayout::kRunLine) + "\r\n") || !patched.Commit()) {
-        prompts.Message("Unable to create patched Default.con");
+        prompts.MessageWithDetails("Unable to create patched Default.con",
+                                   patched.Error().Describe());
         return false;
     }
     return true;
@@ -64,12 +80,12 @@ bool InstallPatchedFiles(const GameFolder& game, const std::string& workFolder, 
                             " is a link, a folder or another special file, which Palisor never "
                             "replaces. Move it away, then apply again.");
         else
-            prompts.Message("Unable to move file - patch failed.");
+            ShowInstallFailure(install, prompts);
         return false;
     }
     const auto outcome = install.Commit();
     if (outcome != InstallJournal::Outcome::Installed) {
-        prompts.Message("Unable to move file - patch failed.");
+        ShowInstallFailure(install, prompts);
         if (outcome == InstallJournal::Outcome::Stuck)
             RecoverInterruptedInstall(game, prompts);
         return false;

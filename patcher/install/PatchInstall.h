@@ -24,6 +24,8 @@ bool CheckPatchFile(const std::string& path, Prompts& prompts);
 // Checks the four work files, copies each in full beside its game path (flushed temporary
 // files), then puts all four in place at once under the install journal and deletes the work
 // copies. Any failure leaves the game folder as it was, with "Unable to move file - patch
-// failed." (a longer text when a link or special file sits at a game path). A game file another
-// program holds open (the game is running, on Windows) stops it first, with FileInUseMessage.
+// failed." (a longer text when a link or special file sits at a game path; FileInUseMessage when
+// another program held a file past the retry), the system's cause as its details. A game file
+// another program holds open (the game is running, on Windows) stops it first, with
+// FileInUseMessage.
 bool InstallPatchedFiles(const GameFolder& game, const std::string& workFolder, Prompts& prompts);

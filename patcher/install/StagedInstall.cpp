@@ -11,13 +11,16 @@ bool StagedInstall::Stage(const std::string& source, const std::string& target, 
     failedTarget_ = target;
     if (!IsReplaceable(target)) {
         targetRefused_ = true;
+        failure_ = SystemError::OfKind(FileFailure::Exists, "SafeFile", target);
         return false;
     }
     auto file = std::make_unique<SafeFile>(target);
     // On the work folder's file system the finished file takes its place without a copy.
     const bool placed = (!hash && file->LinkFrom(source)) || file->CopyFrom(source, hash);
-    if (!placed || !file->Stage())
+    if (!placed || !file->Stage()) {
+        failure_ = file->Error();
         return false;
+    }
     files_.push_back(std::move(file));
     failedTarget_.clear();
     return true;
@@ -31,5 +34,6 @@ InstallJournal::Outcome StagedInstall::Commit() {
     }
     const auto outcome = journal.Commit();
     failedTarget_ = journal.FailedTarget();
+    failure_ = journal.Failure();
     return outcome;
 }

@@ -26,12 +26,16 @@ public:
     InstallJournal::Outcome Commit();
 
     bool TargetRefused() const { return targetRefused_; }
-    // The target whose staging or commit step failed ("" when it was the journal).
+    // The target whose staging or commit step failed ("" when it was the journal), and why that
+    // step failed: the failing call, its path (the source when it could not be read) and the
+    // system's error, Busy when another program held the file past the retry.
     const std::string& FailedTarget() const { return failedTarget_; }
+    const SystemError& Failure() const { return failure_; }
 
 private:
     GameFolder game_;
     std::vector<std::unique_ptr<SafeFile>> files_;
     bool targetRefused_ = false;
     std::string failedTarget_;
+    SystemError failure_;
 };

@@ -4,6 +4,8 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 PackPreviewList::PackPreviewList(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(3);
@@ -12,7 +14,7 @@ PackPreviewList::PackPreviewList(QWidget* parent) : QTreeWidget(parent) {
     setItemsExpandable(false);
     setUniformRowHeights(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::NoSelection);
+    setSelectionMode(QAbstractItemView::SingleSelection); // the current row, to choose a song
     setFocusPolicy(Qt::StrongFocus); // in the Tab order: the keyboard scrolls to songs 9 to 16
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -25,6 +27,7 @@ void PackPreviewList::ShowSongs(const std::vector<PreviewSong>& songs) {
     if (songs == shown)
         return;
     shown = songs;
+    playing = 0;
     clear();
     for (const PreviewSong& song : songs) {
         const QString title = QString::fromStdString(song.title);
@@ -33,6 +36,41 @@ void PackPreviewList::ShowSongs(const std::vector<PreviewSong>& songs) {
         row->setToolTip(1, title);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
+}
+
+void PackPreviewList::ShowPlaying(int number) {
+    if (number == playing)
+        return;
+    for (int row : {playing, number}) {
+        if (QTreeWidgetItem* item = topLevelItem(row - 1)) {
+            for (int column = 0; column < columnCount(); ++column) {
+                QFont font = item->font(column);
+                font.setBold(row == number);
+                item->setFont(column, font);
+            }
+        }
+    }
+    playing = number;
+}
+
+void PackPreviewList::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && currentItem()) {
+        emit SongChosen(indexOfTopLevelItem(currentItem()) + 1);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void PackPreviewList::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (QTreeWidgetItem* item = itemAt(event->position().toPoint())) {
+        setCurrentItem(item);
+        emit SongChosen(indexOfTopLevelItem(item) + 1);
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
 }
 
 // Rows are as high as the font and style make them: measured on a row like the songs' own.

@@ -120,7 +120,7 @@ void PatcherWindow::BuildLayout() {
     layout->addWidget(BuildPatchingGroup(), 1);
     layout->addWidget(BuildBackupGroup());
     link = new HyperlinkLabel(this);
-    link->setText(QString::fromLatin1(kLinkAddress));
+    link->setText(QString::fromLatin1(AboutWindow::kHomePage));
     link->SetPrompts(&prompts);
     link->Attach();
     layout->addWidget(link, 0, Qt::AlignRight);
@@ -137,6 +137,9 @@ QGroupBox* PatcherWindow::BuildPatchingGroup() {
     packLabel->setBuddy(packField);
     packBrowse = Button(QStringLiteral("Br&owse..."), group);
     preview = new PackPreviewList(group);
+    listening = new QLabel(group);
+    listening->setWordWrap(true);
+    listening->hide();
     packNote = WarningNote(group);
     auto* gameLabel = new QLabel(QStringLiteral("BFV &Folder"), group);
     gameList = new QComboBox(group);
@@ -156,13 +159,14 @@ QGroupBox* PatcherWindow::BuildPatchingGroup() {
     grid->addWidget(packField, 0, 1);
     grid->addWidget(packBrowse, 0, 2);
     grid->addWidget(preview, 1, 1, 1, 2);
-    grid->addWidget(packNote, 2, 1, 1, 2);
-    grid->addWidget(gameLabel, 3, 0);
-    grid->addWidget(gameList, 3, 1);
-    grid->addWidget(gameBrowse, 3, 2);
-    grid->addWidget(gameFlag, 4, 1, 1, 2);
-    grid->addWidget(stateLine, 5, 0, 1, 3);
-    grid->addWidget(applyButton, 6, 1, 1, 2, Qt::AlignRight);
+    grid->addWidget(listening, 2, 0, 1, 3);
+    grid->addWidget(packNote, 3, 1, 1, 2);
+    grid->addWidget(gameLabel, 4, 0);
+    grid->addWidget(gameList, 4, 1);
+    grid->addWidget(gameBrowse, 4, 2);
+    grid->addWidget(gameFlag, 5, 1, 1, 2);
+    grid->addWidget(stateLine, 6, 0, 1, 3);
+    grid->addWidget(applyButton, 7, 1, 1, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
     return group;
@@ -199,6 +203,11 @@ void PatcherWindow::ConnectControls() {
             [this] { ChooseGameFolder(FieldPath(GameFolderField())); });
     connect(gameList, &QComboBox::activated, this,
             [this](int index) { ChooseGameFolder(gameList->itemText(index).toStdString()); });
+    connect(preview, &PackPreviewList::SongChosen, this,
+            [this](int number) { Forward([&] { controller.PlaySong(number); }); });
+    playback = new QTimer(this);
+    playback->setInterval(250);
+    connect(playback, &QTimer::timeout, this, [this] { controller.FollowPlayback(); });
     for (QWidget* field : std::initializer_list<QWidget*>{packField, GameFolderField(), gameList})
         field->installEventFilter(this);
 }
@@ -218,6 +227,8 @@ void PatcherWindow::Draw() {
     ShowNote(gameFlag, view.gameFolderFlag);
     ShowPath(packField, view.packPath);
     preview->ShowSongs(view.preview);
+    preview->ShowPlaying(view.playingSong);
+    listening->setText(QString::fromStdString(view.listening));
     ShowNote(packNote, view.packNote);
     stateLine->setText(QString::fromStdString(view.stateLine));
     applyButton->setEnabled(view.applyEnabled);
@@ -287,6 +298,31 @@ void PatcherWindow::OfferGameFolders(const std::vector<std::string>& folders) {
     Forward([&] { controller.OfferGameFolders(folders); });
 }
 
+void PatcherWindow::SetSongPlayer(SongPlayer* player) {
+    Forward([&] { controller.SetSongPlayer(player); });
+    // Its line keeps the room of one line of text, so that a pack chosen later takes none
+    // from the preview.
+    const QString shown = listening->text();
+    listening->setText(QStringLiteral(" "));
+    listening->setMinimumHeight(player ? listening->sizeHint().height() : 0);
+    listening->setText(shown);
+    listening->setVisible(player != nullptr);
+    if (player)
+        playback->start();
+    else
+        playback->stop();
+}
+
+void PatcherWindow::done(int result) {
+    controller.StopListening();
+    playback->stop();
+    QDialog::done(result);
+}
+
+void PatcherWindow::NoteRegistryRefusal(const std::string& refusal) {
+    Forward([&] { controller.NoteRegistryRefusal(refusal); });
+}
+
 void PatcherWindow::ChooseGameFolder(const std::string& folder) {
     Forward([&] { controller.ChooseGameFolder(folder); });
 }
@@ -333,7 +369,7 @@ void PatcherWindow::RestoreOriginals() {
 }
 
 void PatcherWindow::ShowAbout() {
-    AboutWindow about(this);
+    AboutWindow about(this, &prompts);
     about.exec();
 }
 

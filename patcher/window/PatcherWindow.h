@@ -15,6 +15,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class HyperlinkLabel;
 class ElidedPathEdit;
 class PackPreviewList;
@@ -22,7 +23,9 @@ class PackPreviewList;
 // Palisor's single window: the pack field with its song preview, the game folder drop-down,
 // the state line, and the Apply, Backup and Restore buttons, laid out by Qt layouts that follow
 // the font. It draws GameFolderController's view and forwards the user's actions to it: a path
-// typed into a field is forwarded when editing ends, or before a button's action. Every button
+// typed into a field is forwarded when editing ends, or before a button's action; Enter or a
+// double-click on a song of the preview is forwarded to be played, and what plays is drawn
+// under the preview (followed a few times a second). Every button
 // and label has an access key; Enter presses the focused button and only confirms a field;
 // Escape closes. Handlers never throw: an unexpected file error ends the action with a generic
 // error box. Messages go through Prompts (message boxes unless the caller passes its own), the
@@ -31,7 +34,6 @@ class PatcherWindow : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr const char* kLinkAddress = "https://korvane.example.org/";
 
     // gameFolder: the folder to start with (from --game-folder, the last run or the registry),
     // or "". baseFolder: the folder that holds the work folder.
@@ -43,7 +45,12 @@ public:
     // it cannot work, and then it closes.
     bool PrepareForUse();
 
+    // What plays the pack's songs (Enter or a double-click on a song of the preview); without
+    // one the preview only shows them. It must outlive the window.
+    void SetSongPlayer(SongPlayer* player);
     void OfferGameFolders(const std::vector<std::string>& folders);
+    // Why the registry's GAMEDIR is not used, shown under the folder field while it is empty.
+    void NoteRegistryRefusal(const std::string& refusal);
     // Takes a game folder or a pack as if it had been typed into its field.
     void ChooseGameFolder(const std::string& folder);
     void ChoosePack(const std::string& pack);
@@ -64,11 +71,15 @@ public:
     QLabel* StateLine() const { return stateLine; }
     PackPreviewList* PreviewList() const { return preview; }
     QLabel* PackNote() const { return packNote; }
+    QLabel* ListeningLine() const { return listening; }
     QPushButton* PackBrowseButton() const { return packBrowse; }
     QPushButton* GameBrowseButton() const { return gameBrowse; }
     QPushButton* ApplyButton() const { return applyButton; }
     QPushButton* BackupButton() const { return backupButton; }
     QPushButton* RestoreButton() const { return restoreButton; }
+
+    // Closing stops what plays.
+    void done(int result) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -102,6 +113,8 @@ private:
     QLabel* stateLine = nullptr;
     PackPreviewList* preview = nullptr;
     QLabel* packNote = nullptr;
+    QLabel* listening = nullptr;
+    QTimer* playback = nullptr; // follows what plays
     QPushButton* packBrowse = nullptr;
     QPushButton* gameBrowse = nullptr;
     QPushButton* applyButton = nullptr;

@@ -2,6 +2,7 @@
 #include "patcher/RunPatcherWindow.h"
 
 #include "patcher/GameFolderController.h"
+#include "patcher/SystemSongPlayer.h"
 #include "patcher/gamefolder/GameFolderDiscovery.h"
 #include "patcher/window/PalisorIcon.h"
 #include "patcher/window/PatcherWindow.h"
@@ -17,10 +18,14 @@ int RunPatcherWindow(int argc, char** argv, const PatcherArguments& arguments) {
     QApplication::setOrganizationName(QStringLiteral("Palisor"));
     QApplication::setApplicationName(QStringLiteral("Palisor"));
     QApplication::setWindowIcon(PalisorIcon());
+    const GameDirAnswer registry = RegistryGameDir();
     const std::vector<std::string> folders = GameFolderController::StartingGameFolders(
-        arguments.gameFolder, RecentChoices::GameFolder(), RegistryGameFolder(),
+        arguments.gameFolder, RecentChoices::GameFolder(), registry.folder,
         FindGameFolders(DiscoveryPlaces::FromEnvironment()));
+    SystemSongPlayer player; // the window's alone: the command line never plays
     PatcherWindow window(folders.empty() ? "" : folders.front(), WorkBaseFolder("Palisor"));
+    window.SetSongPlayer(&player);
+    window.NoteRegistryRefusal(registry.refusal);
     window.OfferGameFolders(folders);
     window.ChoosePack(GameFolderController::StartingPack(arguments.pack, RecentChoices::Pack()));
     window.exec();

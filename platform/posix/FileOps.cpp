@@ -127,6 +127,10 @@ bool HeldOpenByAnother(const std::string&) {
     return false;
 }
 
+bool OpenByAnother(const std::string&) {
+    return false;
+}
+
 bool IsReadOnlyFile(const std::string&) {
     return false;
 }
@@ -160,6 +164,10 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && folder.back() == '/')
         return folder + name;
     return folder + "/" + name;
+}
+
+std::string WithSystemSeparators(const std::string& path) {
+    return path;
 }
 
 bool IsAbsolutePath(const std::string& path) {

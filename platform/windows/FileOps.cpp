@@ -4,6 +4,8 @@
 #include "platform/HeldFileRetry.h"
 #include "platform/windows/WindowsText.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -137,6 +139,21 @@ bool HeldOpenByAnother(const std::string& path) {
     return false;
 }
 
+bool OpenByAnother(const std::string& path) {
+    if (InspectPath(path).kind != PathKind::RegularFile)
+        return false;
+    // Opening it for reading without sharing anything fails while any other handle reads,
+    // writes or deletes it, whatever that handle shares.
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    }
+    CloseHandle(handle);
+    return false;
+}
+
 bool IsReadOnlyFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
@@ -169,6 +186,14 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
         return folder + name;
     return folder + "\\" + name;
+}
+
+std::string WithSystemSeparators(const std::string& path) {
+    if (path.rfind("\\\\?\\", 0) == 0)
+        return path;
+    std::string written = path;
+    std::replace(written.begin(), written.end(), '/', '\\');
+    return written;
 }
 
 bool IsAbsolutePath(const std::string& path) {

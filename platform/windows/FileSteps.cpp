@@ -36,9 +36,10 @@ FileResult RenameReplacingOnce(const std::string& from, const std::string& to) {
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return {};
     const SystemError error = LastError("MoveFileExW", to);
-    // A target held open without shared deletion (the game is running) is refused as "access
-    // denied": the open that tells it apart names the hold instead.
-    if (error.code == ERROR_ACCESS_DENIED && HeldOpenByAnother(to))
+    // A target another program holds open (the running game without shared deletion; an
+    // antivirus, indexer or player even with it) is refused as "access denied": the open that
+    // tells it apart names the hold instead.
+    if (error.code == ERROR_ACCESS_DENIED && OpenByAnother(to))
         return Error(ERROR_SHARING_VIOLATION, "CreateFileW", to);
     return error;
 }

@@ -174,6 +174,18 @@ bool ToldRecovery(const std::string& out) {
            out.find(kRecoveryTexts[1]) != std::string::npos;
 }
 
+// --verbose puts a failure's cause (the failing call, its path, the system's error) on the line
+// after its message; without it only the message is printed.
+TEST_F(ProgramProcessTest, VerboseAddsTheCauseOfAFailure) {
+    const std::string customMusic = GameFolder(game).CustomMusic();
+    WriteFileBytes(customMusic, "a file where the folder goes");
+    const std::string message =
+        "Couldn't do it - error while trying to create folder: " + customMusic + "\n";
+    EXPECT_EQ(palisor.Run(On({"--backup"})).out, message);
+    EXPECT_EQ(palisor.Run(On({"--backup", "--verbose"})).out,
+              message + "mkdir on " + customMusic + ": already exists (17)\n");
+}
+
 TEST_F(ProgramProcessTest, KilledBackupIsNeverTakenForACompleteOne) {
     const auto start = Clock::now();
     ASSERT_EQ(palisor.Run(On({"--backup"})).status, 0);

@@ -157,6 +157,31 @@ TEST_F(DiscoveryTest, ListsEveryInstallOnceWithRegistryAnswersFirst) {
     EXPECT_NE(wineUsual, expected[1].first); // the same folder, listed once
 }
 
+// A prefix whose GAMEDIR names no folder gives none, and says why; the usual folders of that
+// prefix are still searched.
+TEST_F(DiscoveryTest, GamedirsThatNameNoFolderAreSaidWithTheirCause) {
+    const std::string wine = home + "/.wine";
+    const std::string usual = PrefixWithGame(wine);
+    const std::string bottle = home + "/.local/share/bottles/bottles/b";
+    Put(bottle + "/drive_c/Program Files/EA GAMES/Battlefield Vietnam/Default.con", "x");
+    WriteGameDir(wine, ".");
+    WriteGameDir(bottle, "C:\\\\Program Files\\\\EA GAMES\\\\Battlefield Vietnam\\\\Default.con");
+    std::vector<std::string> refusals;
+    const auto found = FindGameFolders({home, ""}, &refusals);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].folder, usual);
+    const std::string file = bottle + "/drive_c/Program Files/EA GAMES/Battlefield Vietnam/"
+                                      "Default.con";
+    EXPECT_EQ(refusals,
+              (std::vector<std::string>{
+                  "GAMEDIR in the registry of the Wine prefix " + wine +
+                      " holds \".\", which Palisor does not use: \".\" is not a full path, so it "
+                      "would be read from the current folder.",
+                  "GAMEDIR in the registry of the Wine prefix " + bottle +
+                      " holds \"C:\\Program Files\\EA GAMES\\Battlefield Vietnam\\Default.con\", "
+                      "which Palisor does not use: \"" + file + "\" is a file, not a folder."}));
+}
+
 TEST_F(DiscoveryTest, PassesOverBrokenAndHostileSettingsAndPrefixes) {
     // Each would lead to the game at `outside` if followed.
     const std::string evil = outside + "/prefix";

@@ -35,16 +35,16 @@ protected:
         err.str("");
         CommandLineContext context{prompts, progress, out, err, base, [this] {
                                        ++registryReads;
-                                       return registryFolder;
+                                       return registryAnswer;
                                    }};
         context.findGameFolders = findGameFolders;
         context.access = &access;
         return ExitCode(RunCommandLine(args, context));
     }
 
-    std::string registryFolder;
+    GameDirAnswer registryAnswer;
     int registryReads = 0;
-    std::function<std::vector<FoundGameFolder>()> findGameFolders;
+    std::function<std::vector<FoundGameFolder>(std::vector<std::string>&)> findGameFolders;
     FakeGameFolderAccess access;
     std::ostringstream out, err;
 };
@@ -75,9 +75,14 @@ TEST_F(CommandLineTest, FailuresExitWithOneAfterTheirMessage) {
 TEST_F(CommandLineTest, WithoutGameFolderTheRegistryValueIsUsed) {
     EXPECT_EQ(Run({"--backup"}), 1);
     EXPECT_EQ(prompts.messages, Messages{"Can't do it - you need to locate the BFV folder!"});
-    registryFolder = game;
+    // A value that names no folder says why first.
+    registryAnswer = GameDirAnswer::Of(".", ".", "the registry");
+    EXPECT_EQ(Run({"--backup"}), 1);
+    EXPECT_EQ(prompts.messages,
+              (Messages{registryAnswer.refusal, "Can't do it - you need to locate the BFV folder!"}));
+    registryAnswer = GameDirAnswer::Of(game, game, "the registry");
     EXPECT_EQ(Run({"--backup"}), 0);
-    EXPECT_EQ(registryReads, 2);
+    EXPECT_EQ(registryReads, 3);
 }
 
 // The window's checks before a change, on the command line: a question is asked on a
@@ -157,9 +162,9 @@ TEST_F(CommandLineTest, VirtualStoreCopiesAreAskedAboutOrDecidedByAnOption) {
     const std::string refusal =
         "The game reads copies of its files from VirtualStore (" + copies.Mirror() +
         "), not from the game folder, so it would not see what Palisor changes there. Nothing "
-        "was changed. Run palisor again with --move-virtualstore to move them aside into "
-        "custom_music/backups, where they are kept, or with --keep-virtualstore to leave "
-        "them where they are.";
+        "was changed. Run palisor again with --move-virtualstore to move them aside into " +
+        JoinPath("custom_music", "backups") +
+        ", where they are kept, or with --keep-virtualstore to leave them where they are.";
     const std::string kept = "The copies in " + copies.Mirror() +
                              " were left where they are: the game will keep reading them instead "
                              "of the files Palisor changes.";
@@ -277,15 +282,20 @@ TEST_F(CommandLineTest, TraceLinesOnlyWithVerboseAndCtrlCStopsUnpacking) {
 }
 
 TEST_F(CommandLineTest, FindGamesListsEachFolderWithItsPrefixKind) {
-    findGameFolders = [] {
+    findGameFolders = [](std::vector<std::string>&) {
         return std::vector<FoundGameFolder>{{"/p/drive_c/BFV", "wine"}, {"/g/a b", "proton"}};
     };
     EXPECT_EQ(Run({"--find-games"}), 0);
     EXPECT_EQ(out.str(), "/p/drive_c/BFV\twine\n/g/a b\tproton\n");
-    findGameFolders = [] { return std::vector<FoundGameFolder>{}; };
+    // A GAMEDIR that is not used is said on the error stream, the list staying as it is.
+    findGameFolders = [](std::vector<std::string>& refusals) {
+        refusals.push_back("GAMEDIR in the registry holds \"C:\", which Palisor does not use.");
+        return std::vector<FoundGameFolder>{};
+    };
     EXPECT_EQ(Run({"--find-games"}), 1);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "palisor: no game folder found\n");
+    EXPECT_EQ(err.str(), "palisor: GAMEDIR in the registry holds \"C:\", which Palisor does not "
+                         "use.\npalisor: no game folder found\n");
 
     // Without a finder of its own it searches the home folder of the environment.
     findGameFolders = nullptr;

@@ -8,6 +8,7 @@
 #include "patcher/gamefolder/GameFolderDiscovery.h"
 #include "patcher/install/WorkFolderPaths.h"
 #include "platform/FileOps.h"
+#include "platform/PathRewrite.h"
 #include "tests/patcher/FakeGameFolderAccess.h"
 #include "tests/patcher/GameScene.h"
 
@@ -104,7 +105,8 @@ TEST_P(ViewStateTest, ButtonsFlagAndStateLineFollowTheFolder) {
 }
 
 const std::string kNoDefaultCon =
-    "Not a Battlefield Vietnam folder: Mods/BfVietnam/settings/Default.con is missing";
+    "Not a Battlefield Vietnam folder: " +
+    JoinPath(JoinPath(JoinPath("Mods", "BfVietnam"), "settings"), "Default.con") + " is missing";
 
 INSTANTIATE_TEST_SUITE_P(
     States, ViewStateTest,
@@ -191,6 +193,80 @@ TEST_F(GameFolderControllerTest, StateLineAfterBackupApplyAndRestore) {
     EXPECT_EQ(prompts.messages, prompts.information);
     EXPECT_TRUE(View().backupEnabled);
     EXPECT_FALSE(View().restoreEnabled);
+}
+
+// What a success message says has happened is on the state line behind it already.
+TEST_F(GameFolderControllerTest, StateLineIsUpToDateWhenTheSuccessMessageShows) {
+    class Watching : public FakePrompts {
+    public:
+        std::function<void()> onInform;
+        void Inform(const std::string& text) override {
+            onInform();
+            FakePrompts::Inform(text);
+        }
+    } watching;
+    std::vector<std::string> linesAtSuccess;
+    watching.onInform = [&] { linesAtSuccess.push_back(StateLine()); };
+    controller = std::make_unique<GameFolderController>(base, watching, access, Window);
+    controller->ChooseGameFolder(game);
+    ASSERT_TRUE(controller->Start());
+    controller->ChoosePack(pack);
+    EXPECT_TRUE(controller->Backup());
+    EXPECT_TRUE(controller->Apply(progress));
+    EXPECT_TRUE(controller->Restore());
+    EXPECT_EQ(linesAtSuccess,
+              (Messages{"Backups made and checked. No pack installed.",
+                        "Backups made and checked. Pack installed: pack.velk.",
+                        "No backups yet. No pack installed."}));
+}
+
+// A folder typed with a trailing dot is another folder on Linux, but Windows would open the one
+// without it: there it is flagged and every action refuses it, touching neither folder.
+TEST_F(GameFolderControllerTest, AFolderWindowsWouldRewriteIsRefusedThere) {
+    const std::string typed = game + ".";
+    const std::string why = WhyThisSystemWouldRewrite(typed);
+    if (why.empty())
+        MakeGameFolder(typed); // Linux: a game folder of its own
+    MakeBackups();
+    const auto before = TreeSnapshot(temp.path());
+    Open(typed);
+    controller->ChoosePack(pack);
+    EXPECT_EQ(View().gameFolderFlag, GameFolder(typed).Problem());
+    EXPECT_EQ(View().backupEnabled, why.empty());
+    Open(typed, GameFolderController::Front::CommandLine);
+    controller->ChoosePack(pack);
+    const std::string refusal = "Can't do it - Windows would take the game folder " + typed +
+                                " for another folder: " + why +
+                                ". Nothing was changed. Choose the folder again, as Explorer "
+                                "shows it.";
+    for (const auto& run : std::initializer_list<std::function<bool()>>{
+             [&] { return controller->Backup(); }, [&] { return controller->Apply(progress); },
+             [&] { return controller->Restore(); }}) {
+        prompts = FakePrompts();
+        if (why.empty()) {
+            run();
+            continue;
+        }
+        EXPECT_FALSE(run());
+        EXPECT_EQ(prompts.messages, Messages{refusal});
+        EXPECT_EQ(TreeSnapshot(temp.path()), before);
+    }
+    if (why.empty()) { // Linux backed up, patched and restored the folder it was given
+        EXPECT_EQ(ReadFileBytes(GameFolder(typed).MusicRfa()), kGameMusicRfa);
+        EXPECT_FALSE(GameFolder(typed).ChangeInterrupted());
+    }
+}
+
+TEST_F(GameFolderControllerTest, AnUnusedGamedirIsSaidWhileNoFolderIsChosen) {
+    Open("");
+    const std::string refusal = GameDirAnswer::Of(".", ".", "the registry").refusal;
+    controller->NoteRegistryRefusal(refusal);
+    EXPECT_EQ(View().gameFolderFlag, refusal);
+    EXPECT_FALSE(View().backupEnabled);
+    controller->ChooseGameFolder(game);
+    EXPECT_EQ(View().gameFolderFlag, "");
+    controller->ChooseGameFolder("");
+    EXPECT_EQ(View().gameFolderFlag, refusal);
 }
 
 // The pressed button is off and the cursor busy while the handler runs; the buttons follow the
@@ -426,8 +502,9 @@ TEST_F(GameFolderControllerTest, VirtualStoreCopiesAreOfferedToBeMovedAside) {
     const std::string question =
         "The game reads copies of its files from VirtualStore (" + mirror +
         "), not from the game folder, so it would not see what Palisor changes there.\n\n"
-        "Move the copies aside into custom_music/backups, where they are kept, so that the game "
-        "reads its own folder again?";
+        "Move the copies aside into " +
+        JoinPath("custom_music", "backups") +
+        ", where they are kept, so that the game reads its own folder again?";
 
     // Cancel: nothing is done.
     const auto before = TreeSnapshot(temp.path());

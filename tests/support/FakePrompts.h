@@ -18,10 +18,11 @@ public:
     };
 
     void Message(const std::string& text) override { messages.push_back(text); }
-    // The message lands in `messages`, its details in `details` (as they would be shown).
+    // The message goes through Message (so a double that watches messages sees it), its
+    // details land in `details` (as they would be shown).
     void MessageWithDetails(const std::string& text, const std::string& cause) override {
-        messages.push_back(text);
         details.push_back(cause);
+        Message(text);
     }
     bool OpenFile(const FileDialogOptions& options, std::string& path) override;
     bool SaveFile(const FileDialogOptions& options, std::string& path) override;

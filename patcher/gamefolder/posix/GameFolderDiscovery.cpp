@@ -33,10 +33,14 @@ std::string EnvironmentValue(const char* name) {
 }
 
 // The registry's answer first, then the usual install folders; game folders only.
-std::vector<std::string> GameFoldersIn(const std::string& prefix, bool registry) {
+std::vector<std::string> GameFoldersIn(const std::string& prefix, bool registry,
+                                       std::vector<std::string>* refusals) {
     std::vector<std::string> folders;
     if (registry) {
-        folders.push_back(GameFolderInWinePrefix(prefix));
+        const GameDirAnswer answer = GameDirInWinePrefix(prefix);
+        folders.push_back(answer.folder);
+        if (refusals && !answer.refusal.empty())
+            refusals->push_back(answer.refusal);
     } else {
         for (const char* usual : kUsualInstallFolders)
             folders.push_back(ResolvePathNoCase(prefix + "/drive_c", usual));
@@ -46,30 +50,38 @@ std::vector<std::string> GameFoldersIn(const std::string& prefix, bool registry)
 
 } // namespace
 
-std::string GameFolderInWinePrefix(const std::string& prefix) {
+GameDirAnswer GameDirInWinePrefix(const std::string& prefix) {
     WineRegistry registry(prefix);
     RegistryValue gameDir(registry, RegistryRoot::LocalMachine, kGameDirRegistryPath, "", false);
     const std::string& windowsPath = gameDir.Value();
-    if (windowsPath.empty())
-        return {};
-    return WindowsPathInWinePrefix(prefix, windowsPath);
+    return GameDirAnswer::Of(windowsPath, WindowsPathInWinePrefix(prefix, windowsPath),
+                             "the registry of the Wine prefix " + prefix);
+}
+
+std::string GameFolderInWinePrefix(const std::string& prefix) {
+    return GameDirInWinePrefix(prefix).folder;
+}
+
+GameDirAnswer RegistryGameDir() {
+    return GameDirInWinePrefix(WineRegistry::DefaultPrefix());
 }
 
 std::string RegistryGameFolder() {
-    return GameFolderInWinePrefix(WineRegistry::DefaultPrefix());
+    return RegistryGameDir().folder;
 }
 
 DiscoveryPlaces DiscoveryPlaces::FromEnvironment() {
     return {EnvironmentValue("HOME"), EnvironmentValue("WINEPREFIX")};
 }
 
-std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places) {
+std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces& places,
+                                             std::vector<std::string>* refusals) {
     const std::vector<WinePrefix> prefixes = WinePrefixesToSearch(places.home, places.winePrefix);
     std::vector<FoundGameFolder> found;
     std::set<std::string> seen;
     for (bool registry : {true, false})
         for (const auto& prefix : prefixes)
-            for (const auto& folder : GameFoldersIn(prefix.folder, registry))
+            for (const auto& folder : GameFoldersIn(prefix.folder, registry, refusals))
                 if (!folder.empty() && GameFolder(folder).IsGame() &&
                     seen.insert(Canonical(folder)).second)
                     found.push_back({folder, prefix.kind});

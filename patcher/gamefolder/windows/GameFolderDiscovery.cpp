@@ -6,6 +6,7 @@
 #include "platform/KnownFolders.h"
 #include "platform/WindowsRegistry.h"
 
+#include <algorithm>
 #include <set>
 
 // On Windows the game's installer recorded its folder in the registry, and installs without
@@ -19,10 +20,10 @@ const char* const kUsualInstallFolders[] = {
     "Battlefield Vietnam",
 };
 
-std::string GameDirIn(WindowsRegistry::Views views) {
+GameDirAnswer GameDirIn(WindowsRegistry::Views views) {
     WindowsRegistry registry(views);
     RegistryValue gameDir(registry, RegistryRoot::LocalMachine, kGameDirRegistryPath, "", false);
-    return gameDir.Value();
+    return GameDirAnswer::Of(gameDir.Value(), gameDir.Value(), "the registry");
 }
 
 std::string Canonical(const std::string& path) {
@@ -32,21 +33,31 @@ std::string Canonical(const std::string& path) {
 
 } // namespace
 
-std::string RegistryGameFolder() {
+GameDirAnswer RegistryGameDir() {
     return GameDirIn(WindowsRegistry::Views::ThirtyTwoThenSixtyFour);
+}
+
+std::string RegistryGameFolder() {
+    return RegistryGameDir().folder;
 }
 
 DiscoveryPlaces DiscoveryPlaces::FromEnvironment() {
     return {};
 }
 
-std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces&) {
+std::vector<FoundGameFolder> FindGameFolders(const DiscoveryPlaces&,
+                                             std::vector<std::string>* refusals) {
     std::vector<FoundGameFolder> candidates;
     // Both views: a 32-bit installer writes under WOW6432Node, a 64-bit one (or a copy made
     // by hand) beside it.
     for (auto views :
-         {WindowsRegistry::Views::ThirtyTwoOnly, WindowsRegistry::Views::SixtyFourOnly})
-        candidates.push_back({GameDirIn(views), "registry"});
+         {WindowsRegistry::Views::ThirtyTwoOnly, WindowsRegistry::Views::SixtyFourOnly}) {
+        const GameDirAnswer answer = GameDirIn(views);
+        candidates.push_back({answer.folder, "registry"});
+        if (refusals && !answer.refusal.empty() &&
+            std::find(refusals->begin(), refusals->end(), answer.refusal) == refusals->end())
+            refusals->push_back(answer.refusal);
+    }
     for (const std::string& programFiles : ProgramFilesFolders())
         for (const char* usual : kUsualInstallFolders)
             candidates.push_back({JoinPath(programFiles, usual), "program files"});

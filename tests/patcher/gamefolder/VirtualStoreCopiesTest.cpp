@@ -18,7 +18,8 @@ const std::string kLocal = "C:\\Users\\Zo\xC3\xAB\\AppData\\Local";
 TEST(VirtualStoreCopiesTest, MirrorsOnlyAGameFolderUnderProgramFiles) {
     struct Row {
         std::string game;
-        std::string mirror; // after kLocal + "/VirtualStore/"; "" for none
+        std::string mirror; // after kLocal + "/VirtualStore/", with the system's separator;
+                            // "" for none
     };
     const Row rows[] = {
         {"C:\\Program Files (x86)\\EA GAMES\\Battlefield Vietnam",
@@ -35,7 +36,9 @@ TEST(VirtualStoreCopiesTest, MirrorsOnlyAGameFolderUnderProgramFiles) {
     for (const Row& row : rows) {
         const VirtualStoreCopies copies(row.game, kProgramFiles, kLocal);
         EXPECT_EQ(copies.Mirror(),
-                  row.mirror.empty() ? "" : JoinPath(JoinPath(kLocal, "VirtualStore"), row.mirror))
+                  row.mirror.empty() ? ""
+                                     : JoinPath(JoinPath(kLocal, "VirtualStore"),
+                                                WithSystemSeparators(row.mirror)))
             << row.game;
         EXPECT_TRUE(copies.Existing().empty()) << row.game;
     }

@@ -10,7 +10,9 @@
 #include "patcher/window/RecentChoices.h"
 #include "platform/FileOps.h"
 #include "tests/patcher/FakeGameFolderAccess.h"
+#include "tests/patcher/FakeSongPlayer.h"
 #include "tests/patcher/GameScene.h"
+#include "widgets/HyperlinkLabel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -56,9 +58,11 @@ private:
     std::unique_ptr<GameScene> scene;
 
     std::unique_ptr<PatcherWindow> OpenWindow(const std::string& gameFolder,
-                                              GameFolderAccess* access = nullptr) {
+                                              GameFolderAccess* access = nullptr,
+                                              SongPlayer* player = nullptr) {
         auto window =
             std::make_unique<PatcherWindow>(gameFolder, scene->base, &scene->prompts, access);
+        window->SetSongPlayer(player); // before it is shown, as Palisor does
         window->show();
         QCoreApplication::processEvents();
         return window;
@@ -251,7 +255,8 @@ private slots:
             for (const int points : {8, 10}) {
                 const QString label = QStringLiteral("%1 %2").arg(family).arg(points);
                 QApplication::setFont(QFont(QString::fromLatin1(family), points));
-                auto window = OpenWindow(scene->game);
+                FakeSongPlayer player; // its line under the preview takes room too
+                auto window = OpenWindow(scene->game, nullptr, &player);
                 window->ChoosePack(scene->pack);
                 // Unless the screen is too small for it: then the window fills its height.
                 const int screenRoom = window->screen()->availableGeometry().height() -
@@ -319,13 +324,56 @@ private slots:
         QCOMPARE(window->result(), int(QDialog::Accepted));
     }
 
-    void aboutWindowShowsTheVersion() {
+    // Enter on the current song and a double-click on a song are forwarded to be played; what
+    // plays is drawn, and so is a missing sound output.
+    void enterAndDoubleClickOnASongPlayIt() {
+        FakeSongPlayer player;
+        auto window = OpenWindow(scene->game, nullptr, &player);
+        window->ChoosePack(scene->pack);
+        PackPreviewList* list = window->PreviewList();
+        QCOMPARE(list->topLevelItemCount(), 16);
+        QCOMPARE(window->ListeningLine()->text().toStdString(),
+                 std::string(GameFolderController::kListeningHint));
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(2));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(player.played.size(), std::size_t(1));
+        QCOMPARE(player.played.back().second, 3);
+        QTRY_COMPARE(window->ListeningLine()->text(),
+                     QStringLiteral("Playing 03 Song 3  0:12 / 3:07"));
+        QVERIFY(window->ListeningLine()->isVisible());
+        QVERIFY(list->topLevelItem(2)->font(1).bold());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(player.played.back().second, 4);
+        QVERIFY(!list->topLevelItem(2)->font(1).bold());
+        const QRect row = list->visualItemRect(list->topLevelItem(6));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+        QCOMPARE(player.played.back().second, 7);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+        QCOMPARE(player.stops, 1); // the song that plays stops; another took its place before
+        QVERIFY(window->isVisible());
+        QVERIFY(scene->prompts.messages.empty());
+
+        player.output = Player::Output::Unavailable;
+        QTRY_COMPARE(window->ListeningLine()->text(), QStringLiteral("No sound output"));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(player.played.size(), std::size_t(3));
+        window->SetSongPlayer(nullptr);
+    }
+
+    void aboutWindowShowsTheVersionLicenceAndHomePage() {
         AboutWindow about;
         QCOMPARE(about.windowTitle(), QStringLiteral("About Palisor"));
-        bool found = false;
+        QStringList texts;
         for (auto* label : about.findChildren<QLabel*>())
-            found = found || label->text() == QStringLiteral("Palisor Version 1.02.2");
-        QVERIFY(found);
+            texts << label->text();
+        QVERIFY(texts.contains(QStringLiteral("Palisor Version 1.02.2")));
+        QVERIFY(texts.contains(QStringLiteral("Free software under the GNU General Public "
+                                              "License,\nversion 3 or later (GPL-3.0-or-later).")));
+        auto* link = about.findChild<HyperlinkLabel*>();
+        QVERIFY(link != nullptr);
+        QCOMPARE(link->Address(), QStringLiteral("https://korvane.example.org/"));
         auto window = OpenWindow(scene->game);
         bool shown = false;
         QTimer::singleShot(0, [&] {

@@ -68,6 +68,58 @@ TEST_F(GameRunningTest, ApplyAndRestoreRefuseWhileAGameFileIsHeldAndChangeNothin
     EXPECT_EQ(ReadFileBytes(Game().MusicRfa()), kGameMusicRfa);
 }
 
+// A program that shares deletion passes the check before the change, and the replace then
+// fails: the file is named with its cause, the change undone, and no second name of it left
+// behind, even while that program still holds it.
+TEST_F(GameRunningTest, AFileHeldSharingDeletionIsNamedAndTheChangeUndone) {
+    ASSERT_TRUE(Backup());
+    struct Command {
+        const char* name;
+        std::function<void()> prepare;
+        std::function<bool()> run;
+    };
+    const Command commands[] = {{"apply", [] {}, [&] { return Apply(); }},
+                                {"restore", [&] { ASSERT_TRUE(Apply()); },
+                                 [&] { return Restore(); }}};
+    for (const auto& command : commands) {
+        command.prepare();
+        for (const std::string& held : {Game().DefaultCon(), Game().MusicRfa()}) {
+            SCOPED_TRACE(std::string(command.name) + " with " + held + " held");
+            const auto before = TreeSnapshot(game);
+            prompts = FakePrompts();
+            HeldByGame scanner(held, kSharedAsAScanner);
+            ASSERT_TRUE(scanner.Held());
+            EXPECT_FALSE(command.run());
+            EXPECT_EQ(prompts.messages, Messages{FileInUseMessage(held)});
+            ASSERT_EQ(prompts.details.size(), 1u);
+            EXPECT_NE(prompts.details[0].find("sharing violation (32)"), std::string::npos)
+                << prompts.details[0];
+            EXPECT_EQ(TreeSnapshot(game), before);
+        }
+        EXPECT_TRUE(command.run()) << command.name << " once let go";
+    }
+}
+
+// A backup held without sharing cannot be read: it is named as held and kept, never called
+// damaged, and nothing is changed.
+TEST_F(GameRunningTest, ABackupHeldWithoutSharingIsNamedAndKept) {
+    ASSERT_TRUE(Backup());
+    for (const auto& run : std::initializer_list<std::function<bool()>>{
+             [&] { return Restore(); }, [&] { return Apply(); }, [&] { return Backup(); }}) {
+        const auto before = TreeSnapshot(game);
+        prompts = FakePrompts();
+        {
+            HeldByGame holder(Game().BackedUpMusicRfa(), kSharedWithNobody);
+            ASSERT_TRUE(holder.Held());
+            EXPECT_FALSE(run());
+        }
+        EXPECT_EQ(prompts.messages, Messages{HeldBackupMessage(Game().BackedUpMusicRfa())});
+        EXPECT_EQ(TreeSnapshot(game), before); // read once let go
+    }
+    EXPECT_TRUE(Game().BackupsComplete());
+    EXPECT_TRUE(Restore());
+}
+
 TEST_F(GameRunningTest, AnInterruptedChangeWaitsForTheGameToClose) {
     ASSERT_TRUE(Backup());
     // An install cut short before its first rename: rolling it back removes the staged file.

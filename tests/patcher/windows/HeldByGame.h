@@ -12,12 +12,18 @@ inline std::wstring WidePath(const std::string& utf8) {
     return wide;
 }
 
-// Holds a file open as the running game does: others may read it, nobody may delete or
-// replace it (no FILE_SHARE_DELETE).
+// What other programs share of a file they hold open.
+inline constexpr DWORD kSharedAsTheGame = FILE_SHARE_READ; // reading only: no deletion
+// An antivirus, a search indexer or a media player: everything, deletion too.
+inline constexpr DWORD kSharedAsAScanner = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+inline constexpr DWORD kSharedWithNobody = 0;
+
+// Holds a file open as the running game does (others may read it, nobody may delete or replace
+// it), or sharing what another program would.
 class HeldByGame {
 public:
-    explicit HeldByGame(const std::string& path)
-        : handle_(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    explicit HeldByGame(const std::string& path, DWORD share = kSharedAsTheGame)
+        : handle_(CreateFileW(WidePath(path).c_str(), GENERIC_READ, share, nullptr,
                               OPEN_EXISTING, 0, nullptr)) {}
     ~HeldByGame() {
         if (handle_ != INVALID_HANDLE_VALUE)

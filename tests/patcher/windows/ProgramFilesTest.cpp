@@ -153,13 +153,13 @@ TEST_F(ProgramFilesTest, OnATerminalTheQuestionIsAsked) {
     ConsolePrompts prompts(out, &terminal);
     FakeProgress progress;
     CommandLineContext context{prompts, progress, out, err, temp.file("base"), [] {
-                                   return std::string();
+                                   return GameDirAnswer();
                                }};
     ASSERT_TRUE(CreateFolder(context.baseFolder));
     EXPECT_TRUE(RunCommandLine({"--game-folder", game, "--apply", pack}, context) ==
                 ExitStatus::Done)
         << out.str() << err.str();
-    EXPECT_NE(out.str().find("Move the copies aside into custom_music/backups, where they are "
+    EXPECT_NE(out.str().find("Move the copies aside into custom_music\\backups, where they are "
                              "kept, so that the game reads its own folder again?\n"
                              "[Y]es, [N]o or [C]ancel? "),
               std::string::npos)
