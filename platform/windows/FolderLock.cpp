@@ -10,6 +10,8 @@ namespace {
 // file refuses new opens. The next holder waits that moment out.
 constexpr int kTakeOverAttempts = 40;
 constexpr std::chrono::milliseconds kTakeOverPause{25};
+// The locked byte sits at 2^40, where no lock file ever has data.
+constexpr DWORD kLockedByteHigh = 0x100;
 
 HANDLE AsHandle(std::intptr_t native) {
     return reinterpret_cast<HANDLE>(native);
@@ -78,9 +80,12 @@ FolderLock::Result FolderLock::LockPath(const std::string& path, bool hidden) {
         error_ = {"CreateFileW", path, ERROR_INVALID_PARAMETER};
         return Result::Unavailable;
     }
-    OVERLAPPED whole{};
-    if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
-                    MAXDWORD, &whole)) {
+    // One byte far past any data: a lock over the file's bytes would make the file unreadable
+    // to everyone else, a scanner or a backup program included.
+    OVERLAPPED farByte{};
+    farByte.OffsetHigh = kLockedByteHigh;
+    if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                    &farByte)) {
         error_ = LastError("LockFileEx", path);
         CloseHandle(handle);
         return error_.code == ERROR_LOCK_VIOLATION ? Result::HeldByAnother : Result::Unavailable;

@@ -618,8 +618,9 @@ TEST_F(ProjectControllerTest, TrimFieldsApplyOrAreRefusedWithNothingChanged) {
         EXPECT_EQ(controller.TakeFocusRequest(), step.refusal.empty()
                                                      ? FocusRequest::None
                                                      : focusOn[static_cast<int>(step.field)]);
-        if (!step.refusal.empty())
+        if (!step.refusal.empty()) {
             EXPECT_EQ(controller.project().SlotAt(1).trim(), before);
+        }
         EXPECT_EQ(Row(0).length, step.length);
     }
     view = controller.View();

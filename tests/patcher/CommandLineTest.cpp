@@ -113,7 +113,7 @@ TEST_F(CommandLineTest, AGameFileHeldOpenIsAskedAboutOnATerminalOnly) {
 }
 
 TEST_F(CommandLineTest, AFolderNeedingRightsIsRefusedWithoutARestart) {
-    const std::string archives = JoinPath(game, "Mods/BfVietnam/Archives");
+    const std::string archives = WithSystemSeparators(JoinPath(game, "Mods/BfVietnam/Archives"));
     access.deniedFolders = {archives};
     ASSERT_EQ(Run({"--game-folder", game, "--backup"}), 1);
     struct Row {

@@ -1,5 +1,6 @@
 #pragma once
 #include "patcher/gamefolder/GameFolderAccess.h"
+#include "platform/FileOps.h"
 
 #include <set>
 #include <string>
@@ -22,7 +23,11 @@ public:
     bool Elevated() override { return elevated; }
     bool CanRestartElevated() override { return canRestart; }
     FolderAccess ProbeWritable(const std::string& folder) override {
-        return deniedFolders.count(folder) ? FolderAccess::Denied : FolderAccess::Writable;
+        // Either separator names the same folder, as it does on Windows.
+        for (const std::string& denied : deniedFolders)
+            if (WithSystemSeparators(denied) == WithSystemSeparators(folder))
+                return FolderAccess::Denied;
+        return FolderAccess::Writable;
     }
     bool HeldOpen(const std::string&) override {
         if (heldChecksLeft == 0)

@@ -562,7 +562,7 @@ TEST_F(GameFolderControllerTest, CopiesThatCannotBeMovedStopTheAction) {
 }
 
 TEST_F(GameFolderControllerTest, AFolderNeedingAdministratorOffersARestart) {
-    const std::string archives = JoinPath(game, "Mods/BfVietnam/Archives");
+    const std::string archives = WithSystemSeparators(JoinPath(game, "Mods/BfVietnam/Archives"));
     access.deniedFolders = {archives};
     Open(game);
     controller->ChoosePack(pack);
