@@ -11,7 +11,7 @@ sandbox=$(mktemp -d)
 trap 'rm -rf "$sandbox"' EXIT
 cd "$sandbox" || exit 1
 mkdir games
-touch songs.velkp 'my pack.velk' music.rfa a.mp3 b.FLAC notes.txt
+touch songs.velkp 'my pack.velk' music.rfa a.mp3 b.FLAC c.m4a notes.txt
 
 failures=0
 # expect "COMMAND LINE" "EXPECTED COMPLETIONS": completes the last word of the line.
@@ -38,7 +38,11 @@ expect 'korvane --build ' 'games songs.velkp'
 expect 'korvane --build songs.velkp --' '--jobs --output --verbose'
 expect 'korvane --build songs.velkp --output ' 'games my pack.velk'
 expect 'korvane --build songs.velkp --jobs 1' '1 10 11 12 13 14 15 16'
-expect 'korvane --add songs.velkp ' 'a.mp3 b.FLAC games'
+expect 'korvane --add songs.velkp ' 'a.mp3 b.FLAC c.m4a games'
+expect 'korvane --trim ' 'games songs.velkp'
+expect 'korvane --trim songs.velkp ' 'A B C D E F G H I J K L M N O P'
+expect 'korvane --trim songs.velkp C 1 end --f' '--fade-in --fade-out'
+expect 'korvane --untrim songs.velkp ' 'A B C D E F G H I J K L M N O P'
 expect 'korvane --add songs.velkp a.mp3 --n' '--no-loudness'
 expect 'korvane --pack ' 'games'
 expect 'korvane --pack games --prefix ' 'music/US velk'
@@ -48,8 +52,8 @@ expect 'palisor --apply ' 'games my pack.velk'
 expect 'palisor --unpack ' 'games music.rfa my pack.velk'
 expect 'palisor --unpack music.rfa --to ' 'games'
 expect 'palisor --game-folder ' 'games'
-expect 'palisor --game-folder games --' '--apply --backup --find-games --game-folder --help --restore --to --unpack --verbose --version'
-expect 'palisor --backup --' '--game-folder --verbose'
+expect 'palisor --game-folder games --' '--apply --backup --find-games --game-folder --help --keep-virtualstore --move-virtualstore --restore --to --unpack --verbose --version'
+expect 'palisor --backup --' '--game-folder --keep-virtualstore --move-virtualstore --verbose'
 expect 'palisor ' 'games my pack.velk'
 
 if [ "$failures" -ne 0 ]; then
