@@ -10,9 +10,6 @@
 #include "widgets/ProgressWindow.h"
 #include "widgets/QtPrompts.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,11 +17,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
-#include <QOperatingSystemVersion>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QSlider>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -37,20 +31,6 @@ constexpr int kListeningPollMs = 100;
 
 QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
-}
-
-// The clipboard's text in the system's own line ends, so that it pastes as lines anywhere.
-QString WithSystemLineEnds(QString text) {
-    const bool windows = QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
-    return text.replace(QLatin1Char('\r'), windows ? QStringLiteral("\r\n") : QStringLiteral("\n"));
-}
-
-bool PutOnClipboard(const std::string& text) {
-    const QString shown = WithSystemLineEnds(Text(text));
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard)
-        clipboard->setText(shown);
-    return clipboard && clipboard->text() == shown;
 }
 
 void SelectForRetyping(QLineEdit* field) {
@@ -90,7 +70,6 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
     CreateControls();
-    CreateMenu();
     LayOut();
     ConnectSignals();
     Draw();
@@ -122,10 +101,6 @@ QLabel* BuilderWindow::inGameLabel() const {
     return inGameLabel_;
 }
 
-QLabel* BuilderWindow::timeLabel() const {
-    return timeLabel_;
-}
-
 void BuilderWindow::CreateControls() {
     CreateList();
     editingBox_ = new QGroupBox(QStringLiteral("Editing"), this);
@@ -137,8 +112,10 @@ void BuilderWindow::CreateControls() {
     browseButton_ = new QPushButton(QStringLiteral("&Browse..."), editingBox_);
     moveUpButton_ = new QPushButton(QStringLiteral("Move &Up"), editingBox_);
     moveDownButton_ = new QPushButton(QStringLiteral("Move &Down"), editingBox_);
-    CreateTrimControls();
-    CreatePlayerControls();
+    trim_ = new TrimFields(editingBox_);
+    listening_ = new ListeningBar(editingBox_);
+    listeningTimer_ = new QTimer(this);
+    listeningTimer_->setInterval(kListeningPollMs);
     qualityLabel_ = new QLabel(QStringLiteral("Ogg &Quality:"), this);
     qualityEdit_ = new QLineEdit(this);
     link_ = new HyperlinkLabel(this);
@@ -147,54 +124,35 @@ void BuilderWindow::CreateControls() {
     link_->setFocusPolicy(Qt::TabFocus);
     link_->setContentsMargins(2, 1, 2, 1); // room for the focus frame
     link_->Attach();
-    for (QPushButton* button :
-         {browseButton_, moveUpButton_, moveDownButton_, playButton_, stopButton_})
+    menuBar_ = new ProjectMenu(this, [this](const ProjectMenu::Command& command) { Run(command); });
+    for (QPushButton* button : {browseButton_, moveUpButton_, moveDownButton_})
         button->setAutoDefault(false); // Enter belongs to the window, not to a button
-
     titleLabel_->setBuddy(titleEdit_);
     pathLabel_->setBuddy(pathEdit_);
     qualityLabel_->setBuddy(qualityEdit_);
-    // The order of the screen: the list, then the fields top to bottom, left to right.
-    setTabOrder(list_, titleEdit_);
-    setTabOrder(titleEdit_, pathEdit_);
-    setTabOrder(pathEdit_, browseButton_);
-    setTabOrder(browseButton_, moveUpButton_);
-    setTabOrder(moveUpButton_, moveDownButton_);
-    setTabOrder(moveDownButton_, startEdit_);
-    setTabOrder(startEdit_, endEdit_);
-    setTabOrder(endEdit_, fadeInEdit_);
-    setTabOrder(fadeInEdit_, fadeOutEdit_);
-    setTabOrder(fadeOutEdit_, playButton_);
-    setTabOrder(playButton_, stopButton_);
-    setTabOrder(stopButton_, positionSlider_);
-    setTabOrder(positionSlider_, gameVersionBox_);
-    setTabOrder(gameVersionBox_, qualityEdit_);
-    setTabOrder(qualityEdit_, link_);
+    SetTabOrder();
 }
 
-void BuilderWindow::CreateTrimControls() {
-    const auto field = [this](const char* label, const char* empty, QLabel*& labelOut,
-                              QLineEdit*& fieldOut) {
-        labelOut = new QLabel(QString::fromLatin1(label), editingBox_);
-        fieldOut = new QLineEdit(editingBox_);
-        fieldOut->setPlaceholderText(QString::fromLatin1(empty));
-        labelOut->setBuddy(fieldOut);
-    };
-    field("Sta&rt", "0.0", startLabel_, startEdit_);
-    field("&End", "end", endLabel_, endEdit_);
-    field("Fade &in", "0.0", fadeInLabel_, fadeInEdit_);
-    field("Fade &out", "0.0", fadeOutLabel_, fadeOutEdit_);
-}
-
-void BuilderWindow::CreatePlayerControls() {
-    playButton_ = new QPushButton(QStringLiteral("Pl&ay"), editingBox_);
-    stopButton_ = new QPushButton(QStringLiteral("&Stop"), editingBox_);
-    positionSlider_ = new QSlider(Qt::Horizontal, editingBox_);
-    positionSlider_->setFocusPolicy(Qt::StrongFocus);
-    timeLabel_ = new ElidedLabel(editingBox_);
-    gameVersionBox_ = new QCheckBox(QStringLiteral("As the &game plays it"), editingBox_);
-    listeningTimer_ = new QTimer(this);
-    listeningTimer_->setInterval(kListeningPollMs);
+// The order of the screen: the list, then the fields top to bottom, left to right.
+void BuilderWindow::SetTabOrder() {
+    QWidget* const order[] = {list_,
+                              titleEdit_,
+                              pathEdit_,
+                              browseButton_,
+                              moveUpButton_,
+                              moveDownButton_,
+                              startField(),
+                              endField(),
+                              fadeInField(),
+                              fadeOutField(),
+                              playButton(),
+                              stopButton(),
+                              positionSlider(),
+                              gameVersionBox(),
+                              qualityEdit_,
+                              link_};
+    for (std::size_t index = 1; index < std::size(order); ++index)
+        setTabOrder(order[index - 1], order[index]);
 }
 
 void BuilderWindow::CreateList() {
@@ -202,57 +160,11 @@ void BuilderWindow::CreateList() {
     list_->SetDropPlan([this](int row, int count) { return controller_.DropRows(row, count); });
 }
 
-QAction* BuilderWindow::AddCommand(QMenu* menu, const char* text, const char* keys,
-                                   const std::function<void(ProjectController&)>& command) {
-    QAction* action = menu->addAction(QString::fromLatin1(text));
-    if (keys)
-        action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
-    addAction(action); // the shortcut works whether or not the menu was ever opened
-    connect(action, &QAction::triggered, this, [this, command] { Run(command); });
-    return action;
-}
-
-void BuilderWindow::CreateMenu() {
-    using C = ProjectController;
-    menuBar_ = new QMenuBar(this);
-    QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
-    AddCommand(file, "&New Project", "Ctrl+N", &C::NewProject);
-    file->addSeparator();
-    AddCommand(file, "&Open Project...", "Ctrl+O", &C::OpenProject);
-    recentMenu_ = file->addMenu(QStringLiteral("&Recent Projects"));
-    AddCommand(file, "&Save Project", "Ctrl+S", [](C& controller) { controller.SaveProject(); });
-    AddCommand(file, "Save Project &As...", "Ctrl+Shift+S",
-               [](C& controller) { controller.SaveProjectAs(); });
-    file->addSeparator();
-    AddCommand(file, "A&dd Songs...", "Ctrl+I", &C::AddSongs);
-    matchLoudnessAction_ = file->addAction(QStringLiteral("&Match Loudness"));
-    matchLoudnessAction_->setCheckable(true);
-    connect(matchLoudnessAction_, &QAction::toggled, this,
-            [this](bool on) { Run([on](C& controller) { controller.SetMatchLoudness(on); }); });
-    file->addSeparator();
-    AddCommand(file, "&Copy List To Clipboard", nullptr,
-               [](C& controller) { controller.CopyList(PutOnClipboard); });
-    file->addSeparator();
-    AddCommand(file, "&Build VELK...", nullptr, &C::Build);
-    file->addSeparator();
-    QAction* exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
-    addAction(exit);
-    connect(exit, &QAction::triggered, this, &BuilderWindow::reject);
-    connect(file, &QMenu::aboutToShow, this, [this] { Run(&C::RefreshRecentProjects); });
-    // Linux window managers offer no system menu to extend; the About item lives here.
-    QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
-    QAction* about = help->addAction(QStringLiteral("&About Korvane..."));
-    about->setShortcut(QKeySequence(QStringLiteral("F1")));
-    addAction(about);
-    connect(about, &QAction::triggered, this, &BuilderWindow::ShowAbout);
-}
-
 void BuilderWindow::LayOut() {
     auto* editing = new QVBoxLayout(editingBox_);
     editing->addLayout(EditingLayout());
-    editing->addLayout(TrimLayout());
-    editing->addLayout(PlayerLayout());
+    editing->addWidget(trim_);
+    editing->addWidget(listening_);
     editingBox_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto* bottom = new QHBoxLayout;
@@ -303,52 +215,6 @@ QGridLayout* BuilderWindow::EditingLayout() {
     return grid;
 }
 
-QHBoxLayout* BuilderWindow::TrimLayout() {
-    // Each field as wide as the longest time it takes, whatever the font.
-    auto* row = new QHBoxLayout;
-    const int gap = DialogUnitsToPixels(*this, 0, 0, 6, 0).width();
-    const std::pair<QLabel*, QLineEdit*> fields[] = {{startLabel_, startEdit_},
-                                                     {endLabel_, endEdit_},
-                                                     {fadeInLabel_, fadeInEdit_},
-                                                     {fadeOutLabel_, fadeOutEdit_}};
-    for (const auto& [label, field] : fields) {
-        if (label != startLabel_)
-            row->addSpacing(gap);
-        row->addWidget(label);
-        row->addWidget(field);
-        field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00.0")) +
-                             field->fontMetrics().averageCharWidth() * 2);
-    }
-    row->addStretch(1);
-    return row;
-}
-
-QHBoxLayout* BuilderWindow::PlayerLayout() {
-    // Play keeps one width whether it reads Play or Pause; the time has room for 30 minutes,
-    // and for "No sound output", which it shows instead.
-    auto* row = new QHBoxLayout;
-    playButton_->setText(QStringLiteral("P&ause"));
-    const int pauseWidth = playButton_->sizeHint().width();
-    playButton_->setText(QStringLiteral("Pl&ay"));
-    const int buttonWidth = DialogUnitsToPixels(*this, 0, 0, 44, 14).width();
-    playButton_->setMinimumWidth(
-        std::max({buttonWidth, pauseWidth, playButton_->sizeHint().width()}));
-    stopButton_->setMinimumWidth(std::max(buttonWidth, stopButton_->sizeHint().width()));
-    positionSlider_->setMinimumWidth(DialogUnitsToPixels(*this, 0, 0, 60, 0).width());
-    const QFontMetrics metrics = timeLabel_->fontMetrics();
-    timeLabel_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    timeLabel_->setFixedWidth( // a longer reason is cut, whole in its tip
-        std::max(metrics.horizontalAdvance(QStringLiteral("00:00.0 / 00:00.0")),
-                 metrics.horizontalAdvance(QString::fromLatin1(kNoSoundOutput))) +
-        metrics.averageCharWidth());
-    row->addWidget(playButton_);
-    row->addWidget(stopButton_);
-    row->addWidget(positionSlider_, 3);
-    row->addWidget(timeLabel_);
-    row->addWidget(gameVersionBox_);
-    return row;
-}
-
 void BuilderWindow::ConnectSignals() {
     using C = ProjectController;
     connect(list_, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -372,45 +238,23 @@ void BuilderWindow::ConnectSignals() {
     connect(browseButton_, &QPushButton::clicked, this, [this] { Run(&C::Browse); });
     connect(moveUpButton_, &QPushButton::clicked, this, [this] { Run(&C::MoveUp); });
     connect(moveDownButton_, &QPushButton::clicked, this, [this] { Run(&C::MoveDown); });
-    ConnectTrimField(startEdit_, C::TrimField::Start);
-    ConnectTrimField(endEdit_, C::TrimField::End);
-    ConnectTrimField(fadeInEdit_, C::TrimField::FadeIn);
-    ConnectTrimField(fadeOutEdit_, C::TrimField::FadeOut);
-    ConnectPlayer();
-    list_->installEventFilter(this); // Space, [ and ] before the list's own use of them
-}
-
-void BuilderWindow::ConnectTrimField(QLineEdit* field, ProjectController::TrimField which) {
-    // Applied once the time is typed in full: on Enter or when the field is left.
-    connect(field, &QLineEdit::editingFinished, this, [this, field, which] {
-        field->setModified(false); // drawn from the slot again, also after a refusal
-        Run([which, text = field->text().toStdString()](ProjectController& controller) {
-            controller.SetTrimText(which, text);
-        });
-    });
-}
-
-void BuilderWindow::ConnectPlayer() {
-    using C = ProjectController;
-    connect(playButton_, &QPushButton::clicked, this, [this] { Run(&C::PlayOrPause); });
-    connect(stopButton_, &QPushButton::clicked, this, [this] { Run(&C::StopListening); });
-    connect(gameVersionBox_, &QCheckBox::toggled, this,
+    connect(trim_, &TrimFields::TimeTyped, this,
+            [this](C::TrimField which, const std::string& text) {
+                Run([which, text](C& controller) { controller.SetTrimText(which, text); });
+            });
+    connect(listening_, &ListeningBar::PlayOrPause, this, [this] { Run(&C::PlayOrPause); });
+    connect(listening_, &ListeningBar::Stop, this, [this] { Run(&C::StopListening); });
+    connect(listening_, &ListeningBar::GameVersionSwitched, this,
             [this](bool on) { Run([on](C& controller) { controller.SetGameVersion(on); }); });
-    // Clicks, keys and wheel move the song at once; a drag moves it where it is let go.
-    const auto seek = [this](int milliseconds) {
-        Run([seconds = milliseconds / 1000.0](C& controller) {
-            controller.SeekListening(seconds);
-        });
-    };
-    connect(positionSlider_, &QSlider::actionTriggered, this, [this, seek](int action) {
-        if (action != QAbstractSlider::SliderMove)
-            seek(positionSlider_->sliderPosition());
+    connect(listening_, &ListeningBar::Seek, this, [this](double seconds) {
+        Run([seconds](C& controller) { controller.SeekListening(seconds); });
     });
-    connect(positionSlider_, &QSlider::sliderReleased, this,
-            [this, seek] { seek(positionSlider_->sliderPosition()); });
     connect(listeningTimer_, &QTimer::timeout, this,
-            [this] { DrawListening(controller_.View().listening); });
+            [this] { listening_->Draw(controller_.View().listening); });
     listeningTimer_->start();
+    connect(menuBar_, &ProjectMenu::ExitChosen, this, &BuilderWindow::reject);
+    connect(menuBar_, &ProjectMenu::AboutChosen, this, &BuilderWindow::ShowAbout);
+    list_->installEventFilter(this); // Space, [ and ] before the list's own use of them
 }
 
 void BuilderWindow::Run(const std::function<void(ProjectController&)>& command) {
@@ -489,11 +333,8 @@ void BuilderWindow::keyPressEvent(QKeyEvent* event) {
 
 void BuilderWindow::Draw() {
     const ProjectView view = controller_.View();
-    const QSignalBlocker blockers[] = {
-        QSignalBlocker(titleEdit_),   QSignalBlocker(pathEdit_),
-        QSignalBlocker(qualityEdit_), QSignalBlocker(startEdit_),
-        QSignalBlocker(endEdit_),     QSignalBlocker(fadeInEdit_),
-        QSignalBlocker(fadeOutEdit_), QSignalBlocker(matchLoudnessAction_)};
+    const QSignalBlocker blockers[] = {QSignalBlocker(titleEdit_), QSignalBlocker(pathEdit_),
+                                       QSignalBlocker(qualityEdit_)};
     list_->ShowRows(view.rows);
     list_->ShowSelection(view.selectedRow);
     Show(titleEdit_, view.titleText);
@@ -503,65 +344,16 @@ void BuilderWindow::Draw() {
         control->setEnabled(view.slotFieldsEnabled);
     moveUpButton_->setEnabled(view.moveUpEnabled);
     moveDownButton_->setEnabled(view.moveDownEnabled);
-    const std::pair<QLineEdit*, const std::string*> times[] = {{startEdit_, &view.startText},
-                                                               {endEdit_, &view.endText},
-                                                               {fadeInEdit_, &view.fadeInText},
-                                                               {fadeOutEdit_, &view.fadeOutText}};
-    for (const auto& [field, text] : times) {
-        if (!field->hasFocus() || !field->isModified()) // a time being typed stays until left
-            Show(field, *text);
-        field->setEnabled(view.trimFieldsEnabled);
-    }
-    DrawListening(view.listening);
+    trim_->Draw(view);
+    listening_->Draw(view.listening);
     inGameLabel_->SetFullText(Text(view.inGameText));
     inGameLabel_->setVisible(!view.inGameText.empty());
     QString caption = Text(view.caption);
     caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")); // a literal, not the marker
     setWindowTitle(caption + QStringLiteral("[*]"));
     setWindowModified(view.modified);
-    DrawRecent(view.recentProjects);
-    matchLoudnessAction_->setChecked(view.matchLoudness);
+    menuBar_->Draw(view);
     TakeFocus();
-}
-
-void BuilderWindow::DrawListening(const ListeningView& view) {
-    const QString play = view.playing ? QStringLiteral("P&ause") : QStringLiteral("Pl&ay");
-    if (playButton_->text() != play)
-        playButton_->setText(play);
-    playButton_->setEnabled(view.available && view.playEnabled);
-    stopButton_->setEnabled(view.available && view.stopEnabled);
-    positionSlider_->setEnabled(view.available && view.positionEnabled);
-    gameVersionBox_->setEnabled(view.available);
-    {
-        const QSignalBlocker blocker(gameVersionBox_);
-        gameVersionBox_->setChecked(view.gameVersion);
-    }
-    if (!positionSlider_->isSliderDown()) { // a drag shows where it is, not where the song is
-        const QSignalBlocker blocker(positionSlider_);
-        positionSlider_->setRange(0, view.durationMs);
-        positionSlider_->setValue(view.positionMs);
-        positionSlider_->setPageStep(std::max(view.durationMs / 10, 1));
-        positionSlider_->setSingleStep(std::max(view.durationMs / 100, 1));
-    }
-    // Why nothing can play matters more than where it would be.
-    timeLabel_->SetFullText(Text(view.status.empty() ? view.timeText : view.status));
-}
-
-void BuilderWindow::DrawRecent(const std::vector<std::string>& recent) {
-    if (recent == shownRecent_)
-        return;
-    shownRecent_ = recent;
-    recentMenu_->clear();
-    for (std::size_t index = 0; index < recent.size(); ++index) {
-        QString label = Text(recent[index]);
-        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* action =
-            recentMenu_->addAction(QStringLiteral("&%1 %2").arg(index + 1).arg(label));
-        connect(action, &QAction::triggered, this, [this, path = recent[index]] {
-            Run([path](ProjectController& controller) { controller.OpenRecentProject(path); });
-        });
-    }
-    recentMenu_->setEnabled(!recent.empty());
 }
 
 void BuilderWindow::TakeFocus() {
@@ -573,16 +365,16 @@ void BuilderWindow::TakeFocus() {
         SelectForRetyping(qualityEdit_);
         break;
     case FocusRequest::Start:
-        SelectForRetyping(startEdit_);
+        trim_->SelectForRetyping(TrimFields::Field::Start);
         break;
     case FocusRequest::End:
-        SelectForRetyping(endEdit_);
+        trim_->SelectForRetyping(TrimFields::Field::End);
         break;
     case FocusRequest::FadeIn:
-        SelectForRetyping(fadeInEdit_);
+        trim_->SelectForRetyping(TrimFields::Field::FadeIn);
         break;
     case FocusRequest::FadeOut:
-        SelectForRetyping(fadeOutEdit_);
+        trim_->SelectForRetyping(TrimFields::Field::FadeOut);
         break;
     case FocusRequest::None:
         break;

@@ -1,9 +1,13 @@
 #pragma once
 #include "builder/ProjectController.h"
+#include "builder/window/ListeningBar.h"
+#include "builder/window/ProjectMenu.h"
 #include "builder/window/QtProjectSettings.h"
+#include "builder/window/TrimFields.h"
 #include "common/Progress.h"
 #include "common/Prompts.h"
 
+#include <QCheckBox>
 #include <QDialog>
 
 #include <functional>
@@ -15,10 +19,8 @@ class ElidedLabel;
 class HyperlinkLabel;
 class Player;
 class QAction;
-class QCheckBox;
 class QGridLayout;
 class QGroupBox;
-class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -78,21 +80,21 @@ public:
     QPushButton* browseButton() const { return browseButton_; }
     QPushButton* moveUpButton() const { return moveUpButton_; }
     QPushButton* moveDownButton() const { return moveDownButton_; }
-    QLineEdit* startField() const { return startEdit_; }
-    QLineEdit* endField() const { return endEdit_; }
-    QLineEdit* fadeInField() const { return fadeInEdit_; }
-    QLineEdit* fadeOutField() const { return fadeOutEdit_; }
-    QPushButton* playButton() const { return playButton_; }
-    QPushButton* stopButton() const { return stopButton_; }
-    QSlider* positionSlider() const { return positionSlider_; }
+    QLineEdit* startField() const { return trim_->field(TrimFields::Field::Start); }
+    QLineEdit* endField() const { return trim_->field(TrimFields::Field::End); }
+    QLineEdit* fadeInField() const { return trim_->field(TrimFields::Field::FadeIn); }
+    QLineEdit* fadeOutField() const { return trim_->field(TrimFields::Field::FadeOut); }
+    QPushButton* playButton() const { return listening_->playButton(); }
+    QPushButton* stopButton() const { return listening_->stopButton(); }
+    QSlider* positionSlider() const { return listening_->positionSlider(); }
     // Where the song stands and how long it is; or "No sound output", or why the song
     // cannot be played.
-    QLabel* timeLabel() const;
-    QCheckBox* gameVersionBox() const { return gameVersionBox_; }
+    QLabel* timeLabel() const { return listening_->timeLabel(); }
+    QCheckBox* gameVersionBox() const { return listening_->gameVersionBox(); }
     QGroupBox* editingBox() const { return editingBox_; }
     QMenuBar* menuBar() const { return menuBar_; }
-    QMenu* recentMenu() const { return recentMenu_; }
-    QAction* matchLoudnessAction() const { return matchLoudnessAction_; }
+    QMenu* recentMenu() const { return menuBar_->recentMenu(); }
+    QAction* matchLoudnessAction() const { return menuBar_->matchLoudnessAction(); }
     HyperlinkLabel* link() const { return link_; }
 
 protected:
@@ -101,24 +103,14 @@ protected:
 
 private:
     void CreateControls();
-    void CreateTrimControls();
-    void CreatePlayerControls();
     void CreateList();
-    void CreateMenu();
-    QAction* AddCommand(QMenu* menu, const char* text, const char* keys,
-                        const std::function<void(ProjectController&)>& command);
+    void SetTabOrder();
     void LayOut();
     QGridLayout* EditingLayout();
-    QHBoxLayout* TrimLayout();
-    QHBoxLayout* PlayerLayout();
     void ConnectSignals();
-    void ConnectTrimField(QLineEdit* field, ProjectController::TrimField which);
-    void ConnectPlayer();
     // Space, [ and ]: true when the key was one of them and was handled.
     bool ListeningKey(const QKeyEvent& key);
     void Draw();
-    void DrawListening(const ListeningView& view);
-    void DrawRecent(const std::vector<std::string>& recent);
     void TakeFocus();
 
     std::unique_ptr<Prompts> ownPrompts_;
@@ -128,11 +120,8 @@ private:
     QtProjectSettings settings_;
     std::unique_ptr<Player> player_; // outlives the controller, which drives it
     ProjectController controller_;
-    std::vector<std::string> shownRecent_{"-"}; // never a real list: the first draw fills it
 
-    QMenuBar* menuBar_ = nullptr;
-    QMenu* recentMenu_ = nullptr;
-    QAction* matchLoudnessAction_ = nullptr;
+    ProjectMenu* menuBar_ = nullptr;
     SlotList* list_ = nullptr;
     QGroupBox* editingBox_ = nullptr;
     QLabel* titleLabel_ = nullptr;
@@ -143,19 +132,8 @@ private:
     QPushButton* browseButton_ = nullptr;
     QPushButton* moveUpButton_ = nullptr;
     QPushButton* moveDownButton_ = nullptr;
-    QLabel* startLabel_ = nullptr;
-    QLineEdit* startEdit_ = nullptr;
-    QLabel* endLabel_ = nullptr;
-    QLineEdit* endEdit_ = nullptr;
-    QLabel* fadeInLabel_ = nullptr;
-    QLineEdit* fadeInEdit_ = nullptr;
-    QLabel* fadeOutLabel_ = nullptr;
-    QLineEdit* fadeOutEdit_ = nullptr;
-    QPushButton* playButton_ = nullptr;
-    QPushButton* stopButton_ = nullptr;
-    QSlider* positionSlider_ = nullptr;
-    ElidedLabel* timeLabel_ = nullptr;
-    QCheckBox* gameVersionBox_ = nullptr;
+    TrimFields* trim_ = nullptr;
+    ListeningBar* listening_ = nullptr;
     QTimer* listeningTimer_ = nullptr;
     QLabel* qualityLabel_ = nullptr;
     QLineEdit* qualityEdit_ = nullptr;

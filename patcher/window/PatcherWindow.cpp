@@ -34,18 +34,12 @@
 
 namespace {
 
-Prompts& ChoosePrompts(Prompts* given, std::unique_ptr<Prompts>& own, QWidget* window) {
-    if (given)
-        return *given;
-    own = std::make_unique<QtPrompts>(window, QStringLiteral("Palisor"));
-    return *own;
-}
-
-GameFolderAccess& ChooseAccess(GameFolderAccess* given, std::unique_ptr<GameFolderAccess>& own) {
-    if (given)
-        return *given;
-    own = std::make_unique<SystemGameFolderAccess>();
-    return *own;
+// The given object, or one of its own kind Made that the window owns.
+template <typename Made, typename Base, typename... Args>
+Base& GivenOrOwn(Base* given, std::unique_ptr<Base>& own, Args&&... args) {
+    if (!given)
+        own = std::make_unique<Made>(std::forward<Args>(args)...);
+    return given ? *given : *own;
 }
 
 void ShowPath(QLineEdit* field, const std::string& path) {
@@ -85,8 +79,10 @@ QPushButton* Button(const QString& text, QWidget* parent) {
 
 PatcherWindow::PatcherWindow(std::string initialGameFolder, std::string baseFolder,
                              Prompts* givenPrompts, GameFolderAccess* givenAccess, QWidget* parent)
-    : QDialog(parent), prompts(ChoosePrompts(givenPrompts, ownPrompts, this)),
-      controller(std::move(baseFolder), prompts, ChooseAccess(givenAccess, ownAccess),
+    : QDialog(parent),
+      prompts(GivenOrOwn<QtPrompts>(givenPrompts, ownPrompts, this, QStringLiteral("Palisor"))),
+      controller(std::move(baseFolder), prompts,
+                 GivenOrOwn<SystemGameFolderAccess>(givenAccess, ownAccess),
                  GameFolderController::Front::Window) {
     setWindowTitle(QStringLiteral("Palisor %1").arg(QString::fromLatin1(ProgramVersion())));
     setWindowIcon(PalisorIcon());
