@@ -2,14 +2,13 @@
 
 #include "builder/window/ApplicationIcon.h"
 #include "common/ProgramVersion.h"
+#include "widgets/AboutLayout.h"
 #include "widgets/HyperlinkLabel.h"
 
 #include <QDialogButtonBox>
 #include <QFontMetrics>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -40,18 +39,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     ok->setFocus(); // Enter or Space closes the box; Tab reaches the link
     setTabOrder(ok, homePage_);
 
-    auto* text = new QVBoxLayout;
-    text->addWidget(version);
-    text->addWidget(licence);
-    text->addWidget(homePage_, 0, Qt::AlignLeft);
-    auto* row = new QHBoxLayout;
-    row->addWidget(icon, 0, Qt::AlignTop);
-    row->addSpacing(12);
-    row->addLayout(text, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(row);
-    layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOutAbout(*this, icon, version, licence, homePage_, buttons);
     // A title bar also holds the icon and its buttons, often in a larger font: leave it room
     // for the whole title.
     const int titleWidth = QFontMetrics(font()).horizontalAdvance(windowTitle());

@@ -2,9 +2,9 @@
 
 #include "common/ProgramVersion.h"
 #include "patcher/window/PalisorIcon.h"
+#include "widgets/AboutLayout.h"
 #include "widgets/HyperlinkLabel.h"
 
-#include <QBoxLayout>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -27,16 +27,5 @@ AboutWindow::AboutWindow(QWidget* parent, Prompts* prompts) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
 
-    auto* text = new QVBoxLayout;
-    text->addWidget(version);
-    text->addWidget(licence);
-    text->addWidget(homePage, 0, Qt::AlignLeft);
-    auto* row = new QHBoxLayout;
-    row->addWidget(icon, 0, Qt::AlignTop);
-    row->addSpacing(12);
-    row->addLayout(text, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(row);
-    layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize); // as large as its text, in any font
+    LayOutAbout(*this, icon, version, licence, homePage, buttons);
 }

@@ -73,6 +73,21 @@ FileResult RemovedOnce(const std::string& path) {
     return {};
 }
 
+// True when a regular file at path refuses an open for access, sharing share, because
+// another handle holds it.
+bool OpenIsRefusedBySharing(const std::string& path, DWORD access, DWORD share) {
+    if (InspectPath(path).kind != PathKind::RegularFile)
+        return false;
+    HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    }
+    CloseHandle(handle);
+    return false;
+}
+
 } // namespace
 
 bool FileExists(const std::string& path) {
@@ -125,33 +140,15 @@ FileResult RemoveEmptyFolder(const std::string& path) {
 }
 
 bool HeldOpenByAnother(const std::string& path) {
-    if (InspectPath(path).kind != PathKind::RegularFile)
-        return false;
     // Replacing the file needs deletion access to it; a program that opened it without sharing
     // deletion (as the game holds its files while it runs) makes that a sharing violation.
-    HANDLE handle = CreateFileW(WidePath(path).c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-    }
-    CloseHandle(handle);
-    return false;
+    return OpenIsRefusedBySharing(path, DELETE, kShareAll);
 }
 
 bool OpenByAnother(const std::string& path) {
-    if (InspectPath(path).kind != PathKind::RegularFile)
-        return false;
     // Opening it for reading without sharing anything fails while any other handle reads,
     // writes or deletes it, whatever that handle shares.
-    HANDLE handle = CreateFileW(WidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-    }
-    CloseHandle(handle);
-    return false;
+    return OpenIsRefusedBySharing(path, GENERIC_READ, 0);
 }
 
 bool IsReadOnlyFile(const std::string& path) {
