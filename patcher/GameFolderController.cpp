@@ -13,6 +13,8 @@
 #include "platform/FileOps.h"
 #include "platform/FileSteps.h"
 #include "platform/FolderLock.h"
+#include "platform/KnownFolders.h"
+#include "platform/NativePath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -192,14 +194,25 @@ void GameFolderController::ChoosePack(const std::string& pack) {
         SetPack(WithSystemSeparators(pack));
 }
 
+// The dialogs start where the game or the pack is, else where such things live; never in the
+// program's own folder.
 void GameFolderController::BrowseForGameFolder() {
-    std::string chosen;
+    std::string chosen = FolderExists(game_.Path()) ? game_.Path() : std::string();
+    for (const std::string& programs : access_.ProgramFilesFolders())
+        if (chosen.empty() && FolderExists(programs))
+            chosen = programs;
     if (prompts_.BrowseFolder("Find The BFV Folder", chosen))
         SetGameFolder(WithSystemSeparators(chosen));
 }
 
 void GameFolderController::BrowseForPack() {
-    const FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "*.velk"};
+    std::string folder;
+    if (CodePage::IsUtf8(packPath_))
+        folder = Utf8Path(NativePath(packPath_).parent_path());
+    if (packPath_.empty() || !FolderExists(folder))
+        folder = DocumentsFolder();
+    const FileDialogOptions options{"VELK Files (*.velk)|*.velk||", "velk", "*.velk", folder,
+                                    "Choose the Music Pack to Install"};
     std::string chosen;
     if (prompts_.OpenFile(options, chosen))
         SetPack(WithSystemSeparators(chosen));
@@ -263,8 +276,7 @@ std::string GameFolderController::ListeningLine() const {
         return packReady_ ? kListeningHint : "";
     const PreviewSong& song = preview_[static_cast<std::size_t>(playing_ - 1)];
     return "Playing " + song.number + " " + song.title + "  " +
-           MinutesAndSeconds(player_->Position()) + " / " +
-           MinutesAndSeconds(player_->Duration());
+           MinutesAndSeconds(player_->Position()) + " / " + MinutesAndSeconds(player_->Duration());
 }
 
 void GameFolderController::SetGameFolder(const std::string& folder) {

@@ -214,10 +214,9 @@ TEST_F(GameFolderControllerTest, StateLineIsUpToDateWhenTheSuccessMessageShows) 
     EXPECT_TRUE(controller->Backup());
     EXPECT_TRUE(controller->Apply(progress));
     EXPECT_TRUE(controller->Restore());
-    EXPECT_EQ(linesAtSuccess,
-              (Messages{"Backups made and checked. No pack installed.",
-                        "Backups made and checked. Pack installed: pack.velk.",
-                        "No backups yet. No pack installed."}));
+    EXPECT_EQ(linesAtSuccess, (Messages{"Backups made and checked. No pack installed.",
+                                        "Backups made and checked. Pack installed: pack.velk.",
+                                        "No backups yet. No pack installed."}));
 }
 
 // A folder typed with a trailing dot is another folder on Linux, but Windows would open the one
@@ -334,6 +333,7 @@ TEST_F(GameFolderControllerTest, FoldersAndPacksAreTakenCheckedAndRemembered) {
     controller->BrowseForGameFolder();
     EXPECT_EQ(prompts.dialogs.back().kind, "folder");
     EXPECT_EQ(prompts.dialogs.back().title, "Find The BFV Folder");
+    EXPECT_EQ(prompts.dialogs.back().options.initialFolder, WithSystemSeparators(game));
     EXPECT_EQ(View().gameFolderFlag, kNoDefaultCon);
     controller->BrowseForGameFolder(); // cancelled: nothing changes
     EXPECT_EQ(View().gameFolder, other);
@@ -349,6 +349,8 @@ TEST_F(GameFolderControllerTest, FoldersAndPacksAreTakenCheckedAndRemembered) {
     EXPECT_EQ(options.filter, "VELK Files (*.velk)|*.velk||");
     EXPECT_EQ(options.defaultExtension, "velk");
     EXPECT_EQ(options.initialFileName, "*.velk");
+    EXPECT_EQ(options.title, "Choose the Music Pack to Install");
+    EXPECT_EQ(options.initialFolder, WithSystemSeparators(temp.path())); // beside the last pack
     controller->BrowseForPack();
     EXPECT_EQ(View().packPath, pack);
     EXPECT_TRUE(prompts.messages.empty());

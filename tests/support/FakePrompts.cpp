@@ -22,7 +22,9 @@ bool FakePrompts::SaveFile(const FileDialogOptions& options, std::string& path) 
 }
 
 bool FakePrompts::BrowseFolder(const std::string& title, std::string& folder) {
-    dialogs.push_back({"folder", {}, title});
+    FileDialogOptions start;
+    start.initialFolder = folder; // where the dialog opens
+    dialogs.push_back({"folder", start, title});
     return Answer(folder);
 }
 
