@@ -64,8 +64,10 @@ FolderLock::Result FolderLock::LockFolder(const std::string& folder) {
 FolderLock::Result FolderLock::LockPath(const std::string& path, bool hidden) {
     // Shared with everyone, so that a scanner or a second Palisor opening it disturbs nothing:
     // the byte-range lock alone decides.
+    // Deletion access only where the file goes when the lock is let go: any other program that
+    // opens a file held with it must share deletion, which few programs do.
     HANDLE handle = CreateFileW(
-        WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        WidePath(path).c_str(), GENERIC_READ | (hidden ? DELETE : 0),
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
         (hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_OPEN_REPARSE_POINT,
         nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 #include "patcher/gamefolder/GameFolder.h"
+#include "platform/FileOps.h"
 #include "tests/patcher/PackFixture.h"
 #include "tests/support/FakeProgress.h"
 #include "tests/support/FakePrompts.h"
@@ -12,9 +13,10 @@
 // as Korvane writes it (pack.velk), and the prompts and progress the handlers report to.
 struct GameScene {
     TempFolder temp;
-    std::string game = temp.file("BFV");
-    std::string base = temp.file("program");
-    std::string pack = temp.file("pack.velk");
+    // Written as this system's user reads paths ("\" on Windows), as Palisor writes them back.
+    std::string game = WithSystemSeparators(temp.file("BFV"));
+    std::string base = WithSystemSeparators(temp.file("program"));
+    std::string pack = WithSystemSeparators(temp.file("pack.velk"));
     FakePrompts prompts;
     FakeProgress progress;
 
