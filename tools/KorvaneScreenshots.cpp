@@ -30,9 +30,10 @@ const char* const kTitles[16] = {
     "Night Ambush",          "Saigon Shuffle", "Extraction",        "Going Home"};
 
 std::string WriteSong(const QString& folder, int index, double seconds) {
+    // Written as the system's user reads paths, as an import stores them.
     const std::string path =
-        QDir(folder)
-            .filePath(QStringLiteral("song%1.wav").arg(index + 1, 2, 10, QChar('0')))
+        QDir::toNativeSeparators(
+            QDir(folder).filePath(QStringLiteral("song%1.wav").arg(index + 1, 2, 10, QChar('0'))))
             .toStdString();
     const std::string bytes = SongSynth::WavFile(SongSynth().Render(index, seconds));
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));

@@ -67,8 +67,9 @@ VirtualStoreCopies::VirtualStoreCopies(GameFolder game,
     for (const std::string& programFiles : programFilesFolders)
         if (InsideFolderNoCase(game_.Path(), programFiles)) {
             // Joined name by name, so that it is written with the system's separator.
-            mirror_ = ResolvePathNoCase(JoinPath(localAppData, "VirtualStore"),
-                                        WithoutDrive(game_.Path()));
+            mirror_ =
+                ResolvePathNoCase(JoinPath(WithSystemSeparators(localAppData), "VirtualStore"),
+                                  WithoutDrive(game_.Path()));
             return;
         }
 }

@@ -78,8 +78,8 @@ TEST_F(CommandLineTest, WithoutGameFolderTheRegistryValueIsUsed) {
     // A value that names no folder says why first.
     registryAnswer = GameDirAnswer::Of(".", ".", "the registry");
     EXPECT_EQ(Run({"--backup"}), 1);
-    EXPECT_EQ(prompts.messages,
-              (Messages{registryAnswer.refusal, "Can't do it - you need to locate the BFV folder!"}));
+    EXPECT_EQ(prompts.messages, (Messages{registryAnswer.refusal,
+                                          "Can't do it - you need to locate the BFV folder!"}));
     registryAnswer = GameDirAnswer::Of(game, game, "the registry");
     EXPECT_EQ(Run({"--backup"}), 0);
     EXPECT_EQ(registryReads, 3);
@@ -217,7 +217,7 @@ TEST_F(CommandLineTest, TheWorkFolderIsPreparedFirst) {
     ASSERT_TRUE(CreateFolder(JoinPath(base, "old")));
     EXPECT_EQ(Run({"--game-folder", game, "--backup"}), 0);
     EXPECT_TRUE(FolderExists(WorkFolderIn(base)));
-    base = temp.file("missing/base");
+    base = WithSystemSeparators(temp.file("missing/base"));
     EXPECT_EQ(Run({"--game-folder", game, "--restore"}), 1);
     EXPECT_EQ(prompts.messages,
               Messages{"Error while trying to create folder: " + WorkFolderIn(base)});
@@ -341,9 +341,10 @@ using Branch = PatcherArguments::Branch;
 using Chosen = ChosenBranch<PatcherArguments>;
 
 const Chosen kWindow{Branch::Window}, kHelp{Branch::Help}, kVersion{Branch::Version},
-    kInvalid{Branch::Invalid}, kBackup = Chosen::Operation(Mode::Backup),
-    kRestore = Chosen::Operation(Mode::Restore), kApply = Chosen::Operation(Mode::Apply),
-    kUnpack = Chosen::Operation(Mode::Unpack), kFindGames = Chosen::Operation(Mode::FindGames);
+    kInvalid{Branch::Invalid},
+    kBackup = Chosen::Operation(Mode::Backup), kRestore = Chosen::Operation(Mode::Restore),
+    kApply = Chosen::Operation(Mode::Apply), kUnpack = Chosen::Operation(Mode::Unpack),
+    kFindGames = Chosen::Operation(Mode::FindGames);
 
 // The parsed values, or for an invalid parse the error line.
 struct ParseCase {

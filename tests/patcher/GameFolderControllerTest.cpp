@@ -93,7 +93,7 @@ TEST_P(ViewStateTest, ButtonsFlagAndStateLineFollowTheFolder) {
     Open(folder);
     if (expected.choosePack)
         controller->ChoosePack(pack);
-    EXPECT_EQ(View().gameFolder, folder);
+    EXPECT_EQ(View().gameFolder, WithSystemSeparators(folder));
     EXPECT_EQ(View().gameFolderFlag, expected.flag);
     EXPECT_EQ(StateLine(), expected.stateLine);
     EXPECT_EQ(View().backupEnabled, expected.backup);
@@ -227,13 +227,13 @@ TEST_F(GameFolderControllerTest, AFolderWindowsWouldRewriteIsRefusedThere) {
     if (why.empty())
         MakeGameFolder(typed); // Linux: a game folder of its own
     MakeBackups();
-    const auto before = TreeSnapshot(temp.path());
     Open(typed);
     controller->ChoosePack(pack);
     EXPECT_EQ(View().gameFolderFlag, GameFolder(typed).Problem());
     EXPECT_EQ(View().backupEnabled, why.empty());
     Open(typed, GameFolderController::Front::CommandLine);
     controller->ChoosePack(pack);
+    const auto before = TreeSnapshot(temp.path()); // the work folder is made as it opens
     const std::string refusal = "Can't do it - Windows would take the game folder " + typed +
                                 " for another folder: " + why +
                                 ". Nothing was changed. Choose the folder again, as Explorer "
@@ -336,7 +336,7 @@ TEST_F(GameFolderControllerTest, FoldersAndPacksAreTakenCheckedAndRemembered) {
     EXPECT_EQ(prompts.dialogs.back().options.initialFolder, WithSystemSeparators(game));
     EXPECT_EQ(View().gameFolderFlag, kNoDefaultCon);
     controller->BrowseForGameFolder(); // cancelled: nothing changes
-    EXPECT_EQ(View().gameFolder, other);
+    EXPECT_EQ(View().gameFolder, WithSystemSeparators(other));
     controller->BrowseForGameFolder();
     EXPECT_EQ(View().gameFolderFlag, "");
     controller->OfferGameFolders({game, other, "", game});
@@ -344,7 +344,7 @@ TEST_F(GameFolderControllerTest, FoldersAndPacksAreTakenCheckedAndRemembered) {
 
     prompts.answers = {std::nullopt, pack};
     controller->BrowseForPack();
-    EXPECT_EQ(View().packPath, temp.file("gone.velk"));
+    EXPECT_EQ(View().packPath, WithSystemSeparators(temp.file("gone.velk")));
     const auto& options = prompts.dialogs.back().options;
     EXPECT_EQ(options.filter, "VELK Files (*.velk)|*.velk||");
     EXPECT_EQ(options.defaultExtension, "velk");
@@ -415,7 +415,7 @@ TEST_F(GameFolderControllerTest, WorkFolderIsHeldForTheRun) {
     EXPECT_EQ(ReadFileBytes(JoinPath(WorkFolderIn(base), "music01.wav")), "the first one's song");
 
     prompts.messages.clear();
-    base = temp.file("missing/base");
+    base = WithSystemSeparators(temp.file("missing/base"));
     GameFolderController nowhere(base, prompts, access, Window);
     EXPECT_FALSE(nowhere.Start());
     EXPECT_EQ(nowhere.View().closing, Closing::Failed);
@@ -551,10 +551,11 @@ TEST_F(GameFolderControllerTest, CopiesThatCannotBeMovedStopTheAction) {
     prompts.questionAnswers = {Answer::Yes};
     EXPECT_FALSE(controller->Backup());
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].rfind("Couldn't move " +
-                                            JoinPath(mirror, GameFolder::kMusicRfaInFolder) +
-                                            " aside into " + Game().Backups() + "/VirtualStore 20",
-                                        0),
+    EXPECT_EQ(prompts.messages[0].rfind(
+                  WithSystemSeparators("Couldn't move " +
+                                       JoinPath(mirror, GameFolder::kMusicRfaInFolder) +
+                                       " aside into " + Game().Backups() + "/VirtualStore 20"),
+                  0),
               0u)
         << prompts.messages[0];
     EXPECT_NE(prompts.messages[0].find(". What was moved before it is kept there, nothing was "

@@ -192,7 +192,7 @@ const MessageCase kMessages[] = {
      [](SeparatorScene& s) { return WorkFolderIn(s.base); }},
     {"WorkFolderCannotBeMade",
      [](SeparatorScene& s) {
-         s.base = s.temp.file("missing");
+         s.base = WithSystemSeparators(s.temp.file("missing"));
          s.Backup();
      },
      [](SeparatorScene& s) { return WorkFolderIn(s.base); }},

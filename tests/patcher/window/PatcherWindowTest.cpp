@@ -125,7 +125,7 @@ private slots:
     }
 
     void longPathsAreElidedInTheMiddle() {
-        const std::string deep = scene->game + "/" + std::string(150, 'x');
+        const std::string deep = JoinPath(scene->game, std::string(150, 'x'));
         auto window = OpenWindow(deep);
         auto* field = qobject_cast<ElidedPathEdit*>(window->GameFolderField());
         QVERIFY(field != nullptr);
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(RecentChoices::Pack(), scene->pack);
 
         // Browsed and picked from the drop-down.
-        const std::string other = scene->temp.file("Other");
+        const std::string other = WithSystemSeparators(scene->temp.file("Other"));
         QVERIFY(CreateFolder(other));
         scene->prompts.answers = {other};
         window->GameBrowseButton()->click();
@@ -305,7 +305,7 @@ private slots:
     }
 
     void aWindowThatCannotWorkCloses() {
-        scene->base = scene->temp.file("missing/base");
+        scene->base = WithSystemSeparators(scene->temp.file("missing/base"));
         auto window = OpenWindow(scene->game);
         QCOMPARE(scene->prompts.messages,
                  Messages{"Error while trying to create folder: " + WorkFolderIn(scene->base)});
