@@ -62,10 +62,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "GPL-3.0-or-later"
 !define MUI_FINISHPAGE_LINK_LOCATION "${HOME_PAGE}"
 !insertmacro MUI_PAGE_FINISH
 ; The game keeps what Palisor installed: uninstalling the programs does not undo it.
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "Korvane and Palisor will be removed from the folder \
-  below.$\r$\n$\r$\nA music pack that Palisor installed stays in the game, and so do the \
-  backups of the game's own files in its custom_music\backups folder. To put the game's own \
-  music back, cancel now, open Palisor and press Restore Originals, then uninstall."
+; The page has room for three lines.
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "A music pack that Palisor installed stays in the game, and \
+  so do its backups. To get the game's own music back, cancel now, open Palisor and press \
+  Restore Originals, then uninstall."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
