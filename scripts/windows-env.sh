@@ -1,7 +1,11 @@
 # Sourced: sets up Wine to run the Windows build's programs and tests.
 #   . scripts/windows-env.sh [PREFIX]     (PREFIX defaults to scripts/windows-deps.sh --print-prefix)
 # The Wine prefix is our own, created on first use (that takes a while once).
-kp_libraries=${1:-${KP_WINDOWS_PREFIX:-$("$(dirname "${BASH_SOURCE[0]}")/windows-deps.sh" --print-prefix)}}
+# Sourced from a script, $1 is that script's own first argument unless one is given here: only
+# a folder is taken for the prefix.
+kp_libraries=${1:-}
+[ -d "$kp_libraries" ] ||
+    kp_libraries=${KP_WINDOWS_PREFIX:-$("$(dirname "${BASH_SOURCE[0]}")/windows-deps.sh" --print-prefix)}
 export KP_WINDOWS_PREFIX=$kp_libraries
 export WINEDEBUG=-all
 export WINEPREFIX=${KP_WINEPREFIX:-${KP_WINDOWS_CACHE:-/var/cache/korvane-windows}/wine}
