@@ -76,6 +76,10 @@ BuilderWindow::BuilderWindow(std::string workBaseFolder, QWidget* parent)
 }
 
 BuilderWindow::~BuilderWindow() {
+    // Controls that go after the window's own members (a time field that loses its focus as
+    // it goes) must not reach a window that is half gone.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
     controller_.SetPlayer(nullptr);
 }
 
