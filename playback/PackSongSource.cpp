@@ -1,6 +1,7 @@
 #include "playback/PackSongSource.h"
 
 #include "archive/ArchiveDirectory.h"
+#include "audio/PackSongHeader.h"
 #include "common/LittleEndian.h"
 
 #include <algorithm>
@@ -41,9 +42,6 @@ struct PackSongCallbacks {
 namespace {
 
 constexpr int kSongCount = 16;
-constexpr long kMinRate = 8000;
-constexpr long kMaxRate = 48000;
-constexpr double kMaxSeconds = 30 * 60;
 // Damaged data may report one hole after another without moving on; give up after these.
 constexpr int kMaxHolesInARow = 64;
 // What ov_read gives at a time.
@@ -116,21 +114,10 @@ std::string PackSongSource::OpenStream() {
     if (ov_open_callbacks(this, vorbis_.get(), nullptr, 0, callbacks) < 0)
         return "it is not Ogg Vorbis";
     opened_ = true;
-    if (ov_streams(vorbis_.get()) != 1)
-        return "it holds more than one logical stream";
-    const vorbis_info* info = ov_info(vorbis_.get(), 0);
-    if (!info)
-        return "it is not Ogg Vorbis";
-    if (info->channels != 1)
-        return "it is not mono";
-    if (info->rate < kMinRate || info->rate > kMaxRate)
-        return "its rate of " + std::to_string(info->rate) + " Hz is outside 8,000 to 48,000 Hz";
-    rate_ = static_cast<std::int32_t>(info->rate);
+    if (const std::string why = WhyNotAPackSong(*vorbis_); !why.empty())
+        return why;
+    rate_ = static_cast<std::int32_t>(ov_info(vorbis_.get(), 0)->rate);
     frames_ = ov_pcm_total(vorbis_.get(), 0);
-    if (frames_ < 0)
-        return "it does not decode cleanly";
-    if (static_cast<double>(frames_) > kMaxSeconds * rate_)
-        return "it is longer than 30 minutes";
     return {};
 }
 

@@ -1,5 +1,6 @@
 #include "patcher/pack/OggSongCheck.h"
 
+#include "audio/PackSongHeader.h"
 #include "platform/StdFile.h"
 
 #include <ogg/ogg.h>
@@ -9,10 +10,6 @@
 #include <memory>
 
 namespace {
-
-constexpr long kMinRate = 8000;
-constexpr long kMaxRate = 48000;
-constexpr double kMaxSeconds = 30 * 60;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -85,22 +82,12 @@ Decoding DecodesCleanly(OggVorbis_File& vorbis, ogg_int64_t frames, const Cancel
 
 std::string CheckOpened(OggVorbis_File& vorbis, OggSongDepth depth, OggSongFacts& facts,
                         const CancelCheck& cancelled) {
-    if (ov_streams(&vorbis) != 1)
-        return "it holds more than one logical stream";
-    const vorbis_info* info = ov_info(&vorbis, 0);
-    if (!info)
-        return "it is not Ogg Vorbis";
-    if (info->channels != 1)
-        return "it is not mono";
-    if (info->rate < kMinRate || info->rate > kMaxRate)
-        return "its rate of " + std::to_string(info->rate) + " Hz is outside 8,000 to 48,000 Hz";
+    if (const std::string why = WhyNotAPackSong(vorbis); !why.empty())
+        return why;
+    const long rate = ov_info(&vorbis, 0)->rate;
     const ogg_int64_t frames = ov_pcm_total(&vorbis, 0);
-    if (frames < 0)
-        return "it does not decode cleanly";
-    facts.rate = info->rate;
-    facts.seconds = static_cast<double>(frames) / static_cast<double>(info->rate);
-    if (facts.seconds > kMaxSeconds)
-        return "it is longer than 30 minutes";
+    facts.rate = rate;
+    facts.seconds = static_cast<double>(frames) / static_cast<double>(rate);
     if (depth == OggSongDepth::HeadersOnly)
         return {};
     switch (DecodesCleanly(vorbis, frames, cancelled)) {
