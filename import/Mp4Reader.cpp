@@ -115,6 +115,7 @@ private:
     void SampleTables(const Box& stbl);
     void EditList(const Box& elst);
     void UserData(const Box& udta);
+    std::uint32_t HeaderTimescale(const Box& header);
     std::uint32_t MediaTimescale(const Box& mdhd);
 
     template <typename Each>
@@ -184,15 +185,9 @@ void Parser::Movie(const Box& moov) {
             fragmented_ = true;
     });
     ForEach(moov.begin, moov.end, 1, [&](const Box& box) {
-        if (box.type == Tag("mvhd")) {
-            unsigned char head[24];
-            Read(box.begin, head, 4);
-            const std::size_t at = head[0] == 1 ? 20 : 12;
-            if (box.end - box.begin < at + 4)
-                Refuse();
-            Read(box.begin + at, head, 4);
-            movieTimescale_ = Be32(head);
-        } else if (box.type == Tag("trak") && !foundAudio_)
+        if (box.type == Tag("mvhd"))
+            movieTimescale_ = HeaderTimescale(box);
+        else if (box.type == Tag("trak") && !foundAudio_)
             Track(box);
         else if (box.type == Tag("udta"))
             UserData(box);
@@ -225,16 +220,22 @@ void Parser::Track(const Box& trak) {
         SampleTables(*stbl);
 }
 
-std::uint32_t Parser::MediaTimescale(const Box& mdhd) {
+// mvhd and mdhd keep their timescale at the same place, after 64-bit times in version 1.
+std::uint32_t Parser::HeaderTimescale(const Box& header) {
     unsigned char head[4];
-    Read(mdhd.begin, head, 4);
+    Read(header.begin, head, 4);
     const std::uint64_t at = head[0] == 1 ? 20 : 12;
-    if (mdhd.end - mdhd.begin < at + 4)
+    if (header.end - header.begin < at + 4)
         Refuse();
-    Read(mdhd.begin + at, head, 4);
-    if (Be32(head) == 0)
-        Refuse();
+    Read(header.begin + at, head, 4);
     return Be32(head);
+}
+
+std::uint32_t Parser::MediaTimescale(const Box& mdhd) {
+    const std::uint32_t timescale = HeaderTimescale(mdhd);
+    if (timescale == 0)
+        Refuse();
+    return timescale;
 }
 
 // The first sample entry decides; a protected one says so whatever it wraps.
